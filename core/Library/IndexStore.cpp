@@ -1,0 +1,67 @@
+#include "IndexStore.h"
+
+IndexStore::IndexStore(const FileLocation &directory, FileOperations &files)
+    : m_directory(directory), m_files(files)
+{
+}
+
+std::expected<void, FileError> IndexStore::writeBytes(const QByteArray &bytes, const FileLocation &file,
+                                                      const std::function<bool(const QByteArray &)> &decodes)
+{
+    // The data folder holds the user's library; nobody else needs to read it.
+    if (auto created = m_files.createDirectories(m_directory, 0700); !created)
+        return created;
+    const FileLocation temporary = file.withSuffix(".tmp");
+    if (auto written = m_files.writeAtomically(temporary, bytes); !written)
+        return written;
+
+    std::expected<void, FileError> result;
+    if (m_files.exists(file)) {
+        result = JsonFile::preserveCurrent(m_files, file, decodes);
+        if (result)
+            result = m_files.replace(temporary, file);
+    } else {
+        result = m_files.moveNoReplace(temporary, file);
+    }
+    if (m_files.exists(temporary))
+        (void)m_files.remove(temporary);
+    return result;
+}
+
+LibraryIndex IndexStore::loadIndex() const
+{
+    return decode<LibraryIndex>(fileLocation(libraryFileName)).value.value_or(LibraryIndex{});
+}
+
+QList<Playlist> IndexStore::loadPlaylists() const
+{
+    return decode<QList<Playlist>>(fileLocation(playlistsFileName)).value.value_or(QList<Playlist>{});
+}
+
+Loaded<AppSettings> IndexStore::loadSettingsOutcome() const
+{
+    Loaded<AppSettings> loaded = decode<AppSettings>(fileLocation(settingsFileName));
+    if (!loaded.value)
+        loaded.value = AppSettings{};
+    return loaded;
+}
+
+AppSettings IndexStore::loadSettings() const
+{
+    return *loadSettingsOutcome().value;
+}
+
+std::expected<void, FileError> IndexStore::saveIndex(const LibraryIndex &index)
+{
+    return write(index, fileLocation(libraryFileName));
+}
+
+std::expected<void, FileError> IndexStore::savePlaylists(const QList<Playlist> &playlists)
+{
+    return write(playlists, fileLocation(playlistsFileName));
+}
+
+std::expected<void, FileError> IndexStore::saveSettings(const AppSettings &settings)
+{
+    return write(settings, fileLocation(settingsFileName));
+}

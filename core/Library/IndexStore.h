@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Models/LibraryIndex.h"
+#include "Models/Playlist.h"
+#include "Settings/AppSettings.h"
+#include "Storage/FileOperations.h"
+#include "Storage/JsonFile.h"
+#include "Storage/LoadSource.h"
+
+// The three main files of the data folder. A write goes through the "tmp" companion, which then
+// replaces the file in one step; the previous readable content stays behind as "bak".
+class IndexStore
+{
+public:
+    static inline const QByteArray libraryFileName = "library.json";
+    static inline const QByteArray playlistsFileName = "playlists.json";
+    static inline const QByteArray settingsFileName = "settings.json";
+
+    explicit IndexStore(const FileLocation &directory, FileOperations &files = FileOperations::system());
+
+    const FileLocation &directory() const { return m_directory; }
+    FileLocation fileLocation(const QByteArray &name) const { return m_directory.appending(name); }
+
+    template <typename T>
+    Loaded<T> decode(const FileLocation &file) const
+    {
+        return JsonFile::load<T>(m_files, file);
+    }
+
+    template <typename T>
+    std::expected<void, FileError> write(const T &value, const FileLocation &file)
+    {
+        return writeBytes(JsonFile::encode(value), file, JsonFile::decodesAs<T>);
+    }
+
+    LibraryIndex loadIndex() const;
+    QList<Playlist> loadPlaylists() const;
+    Loaded<AppSettings> loadSettingsOutcome() const; // the value is always present (defaults)
+    AppSettings loadSettings() const;
+
+    std::expected<void, FileError> saveIndex(const LibraryIndex &index);
+    std::expected<void, FileError> savePlaylists(const QList<Playlist> &playlists);
+    std::expected<void, FileError> saveSettings(const AppSettings &settings);
+
+private:
+    std::expected<void, FileError> writeBytes(const QByteArray &bytes, const FileLocation &file,
+                                              const std::function<bool(const QByteArray &)> &decodes);
+
+    FileLocation m_directory;
+    FileOperations &m_files;
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "FileError.h"
+#include "FileLocation.h"
+
+#include <QByteArray>
+
+#include <expected>
+#include <sys/types.h>
+#include <ctime>
+
+// What stat(2) tells about a file, following links.
+struct FileStatus
+{
+    bool isDirectory = false;
+    bool isRegularFile = false;
+    qint64 size = 0;
+    struct timespec modified {};
+    dev_t device = 0;
+    ino_t inode = 0;
+    mode_t mode = 0;
+};
+
+// The file work of the stores and services goes through this seam, so tests can make any single
+// operation fail (CI runs as root, where permissions cannot make a failure).
+class FileOperations
+{
+public:
+    enum class Operation { Read, WriteAtomically, Copy, Replace, MoveNoReplace, Remove, CreateDirectories, Status };
+
+    virtual ~FileOperations() = default;
+
+    // The real file system; shared, stateless and thread-safe.
+    static FileOperations &system();
+
+    // The whole file; fails with EFBIG when it is larger than `limit` bytes (negative: no limit)
+    // and with EISDIR or EINVAL when it is not a regular file. Never blocks on a FIFO.
+    virtual std::expected<QByteArray, FileError> readAll(const FileLocation &file, qint64 limit = -1) = 0;
+    // The bytes reach the name complete or not at all (temporary file, flush, rename, folder flush).
+    virtual std::expected<void, FileError> writeAtomically(const FileLocation &file, const QByteArray &bytes) = 0;
+    // Copies a regular file; fails with EEXIST rather than overwrite. The copy appears under its
+    // name only when complete and keeps the source's mode and modification time.
+    virtual std::expected<void, FileError> copyFile(const FileLocation &from, const FileLocation &to) = 0;
+    // Renames `from` over `to` in one step, replacing what was there.
+    virtual std::expected<void, FileError> replace(const FileLocation &from, const FileLocation &to) = 0;
+    // Renames without ever replacing an existing `to` (EEXIST); EXDEV across file systems.
+    virtual std::expected<void, FileError> moveNoReplace(const FileLocation &from, const FileLocation &to) = 0;
+    // Removes a file, a link or a whole folder.
+    virtual std::expected<void, FileError> remove(const FileLocation &location) = 0;
+    // Creates the folder and its missing parents with the given mode; an existing folder is fine.
+    virtual std::expected<void, FileError> createDirectories(const FileLocation &folder, mode_t mode = 0755) = 0;
+    // stat(2); fails with ENOENT when nothing is there.
+    virtual std::expected<FileStatus, FileError> status(const FileLocation &location) = 0;
+
+    bool exists(const FileLocation &location) { return status(location).has_value(); }
+};

@@ -1,0 +1,54 @@
+#include "JsonFile.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+
+namespace JsonFile {
+
+QByteArray serialize(const QJsonValue &value)
+{
+    // QJsonObject keeps its keys sorted, so the output is key-sorted as it stands.
+    if (value.isArray())
+        return QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented);
+    if (value.isObject())
+        return QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented);
+    // A bare scalar: wrap it, then unwrap the text.
+    QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
+std::expected<QJsonValue, QString> parse(const QByteArray &bytes)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        return std::unexpected(error.errorString() + QStringLiteral(" at offset %1").arg(error.offset));
+    if (document.isArray())
+        return document.array();
+    return document.object();
+}
+
+std::expected<void, FileError> preserveCurrent(FileOperations &files, const FileLocation &file,
+                                               const std::function<bool(const QByteArray &)> &decodes)
+{
+    if (!files.exists(file))
+        return {};
+    const auto current = files.readAll(file);
+    const FileLocation backup = backupOf(file);
+    if (current && decodes(*current)) {
+        if (files.exists(backup))
+            (void)files.remove(backup);
+        return files.copyFile(file, backup);
+    }
+    const auto backupBytes = files.readAll(backup);
+    if (backupBytes && decodes(*backupBytes))
+        return {};
+    const FileLocation corrupt = corruptCopyOf(file);
+    if (files.exists(corrupt))
+        (void)files.remove(corrupt);
+    return files.copyFile(file, corrupt);
+}
+
+} // namespace JsonFile

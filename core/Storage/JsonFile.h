@@ -1,0 +1,69 @@
+#pragma once
+
+#include "FileOperations.h"
+#include "JsonCodec.h"
+#include "LoadSource.h"
+
+#include <QByteArray>
+#include <QJsonValue>
+
+#include <functional>
+
+// Reading and writing whole JSON files: UTF-8, pretty-printed, keys sorted.
+namespace JsonFile {
+
+QByteArray serialize(const QJsonValue &value);
+std::expected<QJsonValue, QString> parse(const QByteArray &bytes);
+
+template <typename T>
+QByteArray encode(const T &value)
+{
+    return serialize(JsonCodec<T>::encode(value));
+}
+
+template <typename T>
+std::expected<T, QString> decode(const QByteArray &bytes)
+{
+    auto json = parse(bytes);
+    if (!json)
+        return std::unexpected(json.error());
+    return JsonCodec<T>::decode(*json);
+}
+
+template <typename T>
+std::expected<T, QString> read(FileOperations &files, const FileLocation &file)
+{
+    auto bytes = files.readAll(file);
+    if (!bytes)
+        return std::unexpected(bytes.error().text());
+    return decode<T>(*bytes);
+}
+
+inline FileLocation backupOf(const FileLocation &file) { return file.withSuffix(".bak"); }
+inline FileLocation corruptCopyOf(const FileLocation &file) { return file.withSuffix(".corrupt"); }
+
+// Before `file` is replaced: when it still decodes, it becomes the "bak" companion (one generation
+// back). When it does not decode and neither does the backup, it is kept as the "corrupt"
+// companion, so that a damaged file with no good backup is never silently destroyed.
+std::expected<void, FileError> preserveCurrent(FileOperations &files, const FileLocation &file,
+                                               const std::function<bool(const QByteArray &)> &decodes);
+
+template <typename T>
+bool decodesAs(const QByteArray &bytes)
+{
+    return decode<T>(bytes).has_value();
+}
+
+// The main file, else its backup copy; a failure of either is not reported beyond the source.
+template <typename T>
+Loaded<T> load(FileOperations &files, const FileLocation &file)
+{
+    if (auto value = read<T>(files, file))
+        return {std::move(*value), LoadSource::Primary};
+    if (auto value = read<T>(files, backupOf(file)))
+        return {std::move(*value), LoadSource::Backup};
+    const bool anything = files.exists(file) || files.exists(backupOf(file));
+    return {std::nullopt, anything ? LoadSource::Unreadable : LoadSource::Absent};
+}
+
+} // namespace JsonFile

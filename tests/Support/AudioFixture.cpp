@@ -1,0 +1,41 @@
+#include "AudioFixture.h"
+
+#include <QDir>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace AudioFixture {
+
+QString makeTone(const QString &folder, const QString &fileName, double seconds, int frequency,
+                 const QStringList &extra)
+{
+    const QString path = QDir(folder).filePath(fileName);
+    QStringList arguments{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                          QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                          QStringLiteral("-i"),
+                          QStringLiteral("sine=frequency=%1:duration=%2:sample_rate=44100").arg(frequency).arg(seconds),
+                          QStringLiteral("-fflags"), QStringLiteral("+bitexact"),
+                          QStringLiteral("-map_metadata"), QStringLiteral("-1")};
+    arguments += extra;
+    arguments << path;
+    QProcess ffmpeg;
+    ffmpeg.setStandardInputFile(QProcess::nullDevice());
+    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
+    const bool finished = ffmpeg.waitForFinished(60000);
+    if (!finished || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
+        ADD_FAILURE() << "ffmpeg failed to make " << path.toStdString() << ": "
+                      << ffmpeg.readAllStandardError().toStdString();
+        return {};
+    }
+    return path;
+}
+
+bool ffmpegAvailable()
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), {QStringLiteral("-version")});
+    return ffmpeg.waitForFinished(10000) && ffmpeg.exitCode() == 0;
+}
+
+} // namespace AudioFixture

@@ -1,0 +1,96 @@
+#include "FaultInjectingFileOperations.h"
+
+FaultInjectingFileOperations::FaultInjectingFileOperations(FileOperations &real)
+    : m_real(real), m_calls(int(Operation::Status) + 1, 0)
+{
+}
+
+void FaultInjectingFileOperations::failOnce(Operation operation, int code, const QByteArray &pathContains, int skip)
+{
+    QMutexLocker lock(&m_mutex);
+    m_faults.append({operation, code, pathContains, skip});
+}
+
+int FaultInjectingFileOperations::calls(Operation operation) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_calls.at(int(operation));
+}
+
+std::optional<FileError> FaultInjectingFileOperations::intercept(Operation operation, const FileLocation &location)
+{
+    QMutexLocker lock(&m_mutex);
+    ++m_calls[int(operation)];
+    for (qsizetype i = 0; i < m_faults.size(); ++i) {
+        Fault &fault = m_faults[i];
+        if (fault.operation != operation || !location.path().contains(fault.pathContains))
+            continue;
+        if (fault.skip > 0) {
+            --fault.skip;
+            continue;
+        }
+        const int code = fault.code;
+        m_faults.removeAt(i);
+        return FileError::fromErrno(QStringLiteral("injected"), location, code);
+    }
+    return std::nullopt;
+}
+
+std::expected<QByteArray, FileError> FaultInjectingFileOperations::readAll(const FileLocation &file, qint64 limit)
+{
+    if (auto fault = intercept(Operation::Read, file))
+        return std::unexpected(*fault);
+    return m_real.readAll(file, limit);
+}
+
+std::expected<void, FileError> FaultInjectingFileOperations::writeAtomically(const FileLocation &file,
+                                                                             const QByteArray &bytes)
+{
+    if (auto fault = intercept(Operation::WriteAtomically, file))
+        return std::unexpected(*fault);
+    return m_real.writeAtomically(file, bytes);
+}
+
+std::expected<void, FileError> FaultInjectingFileOperations::copyFile(const FileLocation &from, const FileLocation &to)
+{
+    if (auto fault = intercept(Operation::Copy, to))
+        return std::unexpected(*fault);
+    return m_real.copyFile(from, to);
+}
+
+std::expected<void, FileError> FaultInjectingFileOperations::replace(const FileLocation &from, const FileLocation &to)
+{
+    if (auto fault = intercept(Operation::Replace, to))
+        return std::unexpected(*fault);
+    return m_real.replace(from, to);
+}
+
+std::expected<void, FileError> FaultInjectingFileOperations::moveNoReplace(const FileLocation &from,
+                                                                           const FileLocation &to)
+{
+    if (auto fault = intercept(Operation::MoveNoReplace, to))
+        return std::unexpected(*fault);
+    return m_real.moveNoReplace(from, to);
+}
+
+std::expected<void, FileError> FaultInjectingFileOperations::remove(const FileLocation &location)
+{
+    if (auto fault = intercept(Operation::Remove, location))
+        return std::unexpected(*fault);
+    return m_real.remove(location);
+}
+
+std::expected<void, FileError> FaultInjectingFileOperations::createDirectories(const FileLocation &folder,
+                                                                               mode_t mode)
+{
+    if (auto fault = intercept(Operation::CreateDirectories, folder))
+        return std::unexpected(*fault);
+    return m_real.createDirectories(folder, mode);
+}
+
+std::expected<FileStatus, FileError> FaultInjectingFileOperations::status(const FileLocation &location)
+{
+    if (auto fault = intercept(Operation::Status, location))
+        return std::unexpected(*fault);
+    return m_real.status(location);
+}
