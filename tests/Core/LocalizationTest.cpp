@@ -1,0 +1,60 @@
+#include "Localization.h"
+
+#include <QCoreApplication>
+#include <QTranslator>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A translation table with one entry.
+class OneEntryTranslator : public QTranslator
+{
+public:
+    OneEntryTranslator(const char *key, QString text) : m_key(key), m_text(std::move(text)) {}
+
+    QString translate(const char *, const char *sourceText, const char *, int) const override
+    {
+        return qstrcmp(sourceText, m_key) == 0 ? m_text : QString();
+    }
+    bool isEmpty() const override { return false; }
+
+private:
+    const char *m_key;
+    QString m_text;
+};
+
+} // namespace
+
+TEST(Localization, WithoutATableTheKeyIsShown)
+{
+    EXPECT_EQ(L("曲库"), QStringLiteral("曲库"));
+    EXPECT_EQ(Lf("%@已从备份恢复", QStringLiteral("设置")), QStringLiteral("设置已从备份恢复"));
+}
+
+TEST(Localization, ATableEntryReplacesItsKeyOnly)
+{
+    OneEntryTranslator translator("曲库", QStringLiteral("Library"));
+    QCoreApplication::installTranslator(&translator);
+    EXPECT_EQ(L("曲库"), QStringLiteral("Library"));
+    EXPECT_EQ(L("播放列表"), QStringLiteral("播放列表"));
+    QCoreApplication::removeTranslator(&translator);
+}
+
+TEST(Localization, FormatsTextsAndIntegersInOnePass)
+{
+    // A title that itself looks like a placeholder is not substituted again.
+    EXPECT_EQ(Lf("正在写入 %d/%d…", 3, 12), QStringLiteral("正在写入 3/12…"));
+    EXPECT_EQ(Lf("%@ 和 %@", QStringLiteral("%@"), QStringLiteral("B")), QStringLiteral("%@ 和 B"));
+    EXPECT_EQ(Lf("共 %lld 首，100%%", qint64(100000)), QStringLiteral("共 100000 首，100%"));
+}
+
+TEST(Localization, AFaultyTranslationNeverMisbehaves)
+{
+    OneEntryTranslator translator("已导入 %d 首", QStringLiteral("Imported %@ of %d, %lld"));
+    QCoreApplication::installTranslator(&translator);
+    // The text placeholder gets an integer: kept literally; the missing arguments become empty.
+    EXPECT_EQ(Lf("已导入 %d 首", 7), QStringLiteral("Imported %@ of , "));
+    QCoreApplication::removeTranslator(&translator);
+    EXPECT_EQ(Localization::format(QStringLiteral("50% %x %"), {}), QStringLiteral("50% %x %"));
+}

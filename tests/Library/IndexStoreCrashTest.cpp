@@ -1,0 +1,95 @@
+#include "Library/IndexStore.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+// A child process saves two large libraries alternately, forever; the parent kills it with SIGKILL
+// at random moments and checks that what loads afterwards is always one of the two, whole.
+
+namespace {
+
+constexpr int firstCount = 20000;
+constexpr int secondCount = 20001;
+const char *childVariable = "QUILLMERE_CRASH_CHILD_DIR";
+
+LibraryIndex libraryOf(const QString &prefix, int count)
+{
+    LibraryIndex index;
+    index.tracks.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        Track track;
+        track.id = QUuid::createUuid();
+        track.url = FileLocation::fromPath("/音乐/" + QByteArray::number(i) + ".flac");
+        track.title = prefix + QString::number(i) + QStringLiteral(" 晴天");
+        track.artist = QStringLiteral("周杰伦");
+        track.duration = 200 + i % 100;
+        index.tracks.append(track);
+    }
+    return index;
+}
+
+// True when the index is exactly one of the two libraries the child writes.
+bool isWholeLibrary(const LibraryIndex &index)
+{
+    const int count = index.tracks.size();
+    const QString prefix = count == firstCount ? QStringLiteral("A") : count == secondCount ? QStringLiteral("B") : QString();
+    if (prefix.isEmpty())
+        return false;
+    for (int i = 0; i < count; ++i) {
+        if (index.tracks.at(i).title != prefix + QString::number(i) + QStringLiteral(" 晴天"))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(IndexStoreCrashChild, SavesForever)
+{
+    const QByteArray folder = qgetenv(childVariable);
+    if (folder.isEmpty())
+        GTEST_SKIP() << "runs only as the child of the crash test";
+    IndexStore store(FileLocation::fromPath(folder));
+    const LibraryIndex first = libraryOf(QStringLiteral("A"), firstCount);
+    const LibraryIndex second = libraryOf(QStringLiteral("B"), secondCount);
+    for (int round = 0;; ++round)
+        ASSERT_TRUE(store.saveIndex(round % 2 == 0 ? first : second));
+}
+
+TEST(IndexStoreCrash, KilledSavesNeverLeaveAPartialLibrary)
+{
+    QTemporaryDir dir;
+    const FileLocation folder = FileLocation::fromLocalFile(dir.path()).appending(QByteArray("data"));
+    QRandomGenerator random(QRandomGenerator::global()->generate());
+    int wholeLoads = 0;
+    for (int round = 0; round < 100; ++round) {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(childVariable), QString::fromUtf8(folder.path()));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=IndexStoreCrashChild.SavesForever")});
+        ASSERT_TRUE(child.waitForStarted());
+        QThread::msleep(80 + random.bounded(300));
+        ::kill(pid_t(child.processId()), SIGKILL);
+        child.waitForFinished();
+        ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << "the child stopped on its own";
+
+        IndexStore store(folder);
+        const auto loaded = store.decode<LibraryIndex>(folder.appending(QByteArray("library.json")));
+        if (loaded.source == LoadSource::Absent)
+            continue; // killed before the first save finished
+        ASSERT_TRUE(loaded.value.has_value()) << "round " << round;
+        ASSERT_TRUE(isWholeLibrary(*loaded.value)) << "round " << round;
+        ++wholeLoads;
+    }
+    EXPECT_GT(wholeLoads, 50);
+}

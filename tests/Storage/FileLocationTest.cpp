@@ -1,0 +1,64 @@
+#include "Storage/FileLocation.h"
+
+#include <gtest/gtest.h>
+
+TEST(FileLocation, UrlTextRoundTripsEveryName)
+{
+    const QList<QByteArray> paths{
+        "/music/a b/#1 ?what% 100&more+x.mp3",
+        "/音乐/周杰伦/晴天.flac",
+        QByteArray("/gbk/\xc7\xe7\xcc\xec.mp3"), // GBK bytes, not UTF-8
+        "/plain/file.wav",
+    };
+    for (const QByteArray &path : paths) {
+        const FileLocation location = FileLocation::fromPath(path);
+        const auto back = FileLocation::fromUrlText(location.urlText());
+        ASSERT_TRUE(back.has_value()) << location.urlText().toStdString();
+        EXPECT_EQ(back->path(), path);
+    }
+    EXPECT_EQ(FileLocation::fromPath("/a b/c#d").urlText(), QStringLiteral("file:///a%20b/c%23d"));
+}
+
+TEST(FileLocation, AcceptsOnlyFileUrls)
+{
+    EXPECT_FALSE(FileLocation::fromUrlText(u"http://example.com/a.mp3").has_value());
+    EXPECT_FALSE(FileLocation::fromUrlText(u"file:relative.mp3").has_value());
+    EXPECT_FALSE(FileLocation::fromUrlText(u"file:///bad%zz").has_value());
+    EXPECT_FALSE(FileLocation::fromUrlText(u"file:///nul%00byte").has_value());
+    EXPECT_EQ(FileLocation::fromUrlText(u"file://localhost/x/y")->path(), QByteArray("/x/y"));
+    EXPECT_EQ(FileLocation::fromUrlText(u"file:///音乐/x")->path(), QByteArray("/音乐/x"));
+}
+
+TEST(FileLocation, StandardizesLexicallyWithoutResolvingLinks)
+{
+    auto clean = [](const char *path) { return FileLocation::fromPath(path).standardized().path(); };
+    EXPECT_EQ(clean("/a//b/./c/"), QByteArray("/a/b/c"));
+    EXPECT_EQ(clean("/a/b/../c"), QByteArray("/a/c"));
+    EXPECT_EQ(clean("/../../x"), QByteArray("/x"));
+    EXPECT_EQ(clean("/"), QByteArray("/"));
+}
+
+TEST(FileLocation, LiesUnderAFolderOnlyPastASlash)
+{
+    const FileLocation folder = FileLocation::fromPath("/music/pop/");
+    EXPECT_TRUE(FileLocation::fromPath("/music/pop/a.mp3").isUnder(folder));
+    EXPECT_TRUE(FileLocation::fromPath("/music/./pop//x/a.mp3").isUnder(folder));
+    EXPECT_FALSE(FileLocation::fromPath("/music/popular/a.mp3").isUnder(folder));
+    EXPECT_FALSE(FileLocation::fromPath("/music/pop").isUnder(folder));
+    EXPECT_TRUE(FileLocation::fromPath("/a").isUnder(FileLocation::fromPath("/")));
+}
+
+TEST(FileLocation, NamesAndExtensions)
+{
+    const FileLocation song = FileLocation::fromPath("/m/Artist - Song.Live.FLAC");
+    EXPECT_EQ(song.fileName(), QByteArray("Artist - Song.Live.FLAC"));
+    EXPECT_EQ(song.pathExtension(), QStringLiteral("FLAC"));
+    EXPECT_EQ(song.deletingPathExtension().path(), QByteArray("/m/Artist - Song.Live"));
+    EXPECT_EQ(song.deletingLastPathComponent().path(), QByteArray("/m"));
+    // A name that only starts with a dot has no extension.
+    const FileLocation hidden = FileLocation::fromPath("/m/.mp3");
+    EXPECT_TRUE(hidden.pathExtension().isEmpty());
+    EXPECT_EQ(hidden.deletingPathExtension().fileName(), QByteArray(".mp3"));
+    EXPECT_EQ(FileLocation::fromPath("/m").appending(QStringLiteral("晴天.mp3")).path(),
+              QByteArray("/m/晴天.mp3"));
+}

@@ -1,0 +1,103 @@
+#include "Storage/FileOperations.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class PosixFileOperationsTest : public ::testing::Test
+{
+protected:
+    FileLocation at(const char *name) const { return FileLocation::fromLocalFile(m_dir.path()).appending(QByteArray(name)); }
+    void write(const FileLocation &file, const QByteArray &bytes) { ASSERT_TRUE(m_files.writeAtomically(file, bytes)); }
+    QByteArray read(const FileLocation &file) { return m_files.readAll(file).value_or("<unreadable>"); }
+
+    QTemporaryDir m_dir;
+    FileOperations &m_files = FileOperations::system();
+};
+
+} // namespace
+
+TEST_F(PosixFileOperationsTest, CopyNeverOverwritesAndKeepsModeAndTime)
+{
+    const FileLocation source = at("source.flac");
+    write(source, "audio");
+    ASSERT_EQ(::chmod(source.cPath(), 0640), 0);
+    const struct timespec times[2] = {{1000000000, 5}, {1000000000, 123456789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, source.cPath(), times, 0), 0);
+
+    const FileLocation copy = at("copy.flac");
+    ASSERT_TRUE(m_files.copyFile(source, copy));
+    EXPECT_EQ(read(copy), QByteArray("audio"));
+    const FileStatus status = *m_files.status(copy);
+    EXPECT_EQ(status.mode & 07777, 0640u);
+    EXPECT_EQ(status.modified.tv_sec, 1000000000);
+    EXPECT_EQ(status.modified.tv_nsec, 123456789);
+
+    write(source, "other");
+    const auto again = m_files.copyFile(source, copy);
+    ASSERT_FALSE(again);
+    EXPECT_EQ(again.error().code, EEXIST);
+    EXPECT_EQ(read(copy), QByteArray("audio"));
+}
+
+TEST_F(PosixFileOperationsTest, MoveNeverReplacesAnExistingFile)
+{
+    write(at("a"), "A");
+    write(at("b"), "B");
+    const auto moved = m_files.moveNoReplace(at("a"), at("b"));
+    ASSERT_FALSE(moved);
+    EXPECT_EQ(moved.error().code, EEXIST);
+    EXPECT_EQ(read(at("a")), QByteArray("A"));
+    EXPECT_EQ(read(at("b")), QByteArray("B"));
+    ASSERT_TRUE(m_files.moveNoReplace(at("a"), at("c")));
+    EXPECT_FALSE(m_files.exists(at("a")));
+    EXPECT_EQ(read(at("c")), QByteArray("A"));
+}
+
+TEST_F(PosixFileOperationsTest, AtomicWriteLeavesNoTemporaryFiles)
+{
+    write(at("data.json"), "one");
+    write(at("data.json"), "two");
+    EXPECT_EQ(read(at("data.json")), QByteArray("two"));
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("data.json")});
+}
+
+TEST_F(PosixFileOperationsTest, ReadRefusesLargeFilesFoldersAndFifos)
+{
+    write(at("big"), QByteArray(100, 'x'));
+    EXPECT_EQ(m_files.readAll(at("big"), 99).error().code, EFBIG);
+    EXPECT_EQ(m_files.readAll(at("big"), 100)->size(), 100);
+
+    ASSERT_TRUE(m_files.createDirectories(at("folder.lrc")));
+    EXPECT_EQ(m_files.readAll(at("folder.lrc")).error().code, EISDIR);
+
+    ASSERT_EQ(::mkfifo(at("pipe.lrc").cPath(), 0600), 0);
+    EXPECT_EQ(m_files.readAll(at("pipe.lrc")).error().code, EINVAL); // returns at once, no reader needed
+}
+
+TEST_F(PosixFileOperationsTest, CreateDirectoriesFailsOnAFileInThePath)
+{
+    ASSERT_TRUE(m_files.createDirectories(at("x/y/z")));
+    EXPECT_TRUE(m_files.status(at("x/y/z"))->isDirectory);
+    write(at("blocker"), "");
+    const auto created = m_files.createDirectories(at("blocker/sub"));
+    ASSERT_FALSE(created);
+    EXPECT_EQ(created.error().code, ENOTDIR);
+}
+
+TEST_F(PosixFileOperationsTest, RemoveTakesFilesAndWholeFolders)
+{
+    ASSERT_TRUE(m_files.createDirectories(at("d/e")));
+    write(at("d/e/f"), "x");
+    ASSERT_TRUE(m_files.remove(at("d")));
+    EXPECT_FALSE(m_files.exists(at("d")));
+    EXPECT_EQ(m_files.remove(at("d")).error().code, ENOENT);
+}
