@@ -1,0 +1,8 @@
+#include "ThemeTokens.h"
+
+#include "AccentContrast.h"
+
+QString ThemeTokens::accentTextHex() const
+{
+    return AccentContrast::textColor(accentHex);
+}
