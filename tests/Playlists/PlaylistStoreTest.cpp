@@ -1,0 +1,218 @@
+#include "Library/IndexStore.h"
+#include "Playlists/PlaylistStore.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QUuid a = QUuid::createUuid();
+const QUuid b = QUuid::createUuid();
+const QUuid c = QUuid::createUuid();
+
+// A store whose persist callback and change signal are counted.
+class PlaylistStoreTest : public ::testing::Test
+{
+protected:
+    PlaylistStoreTest()
+    {
+        QObject::connect(&store, &PlaylistStore::playlistsChanged, [this] { ++changes; });
+    }
+
+    // Adds a playlist holding the given tracks without counting it as an edit.
+    QUuid seed(const QList<QUuid> &trackIDs)
+    {
+        const Playlist playlist = store.create(u"Mix"_qs);
+        store.add(trackIDs, playlist.id);
+        persisted.clear();
+        changes = 0;
+        return playlist.id;
+    }
+
+    QList<QUuid> tracksOf(const QUuid &playlistID) const
+    {
+        for (const Playlist &playlist : store.playlists()) {
+            if (playlist.id == playlistID)
+                return playlist.trackIDs;
+        }
+        return {};
+    }
+
+    void expectEdits(qsizetype count) const
+    {
+        EXPECT_EQ(persisted.size(), count);
+        EXPECT_EQ(changes, count);
+        if (!persisted.isEmpty()) {
+            EXPECT_EQ(persisted.last(), store.playlists());
+        }
+    }
+
+    QList<QList<Playlist>> persisted;
+    int changes = 0;
+    PlaylistStore store{{}, [this](const QList<Playlist> &playlists) -> std::expected<void, FileError> {
+                            persisted.append(playlists);
+                            return {};
+                        }};
+};
+
+} // namespace
+
+TEST_F(PlaylistStoreTest, CreateTrimsTheNameOrUsesTheDefault)
+{
+    const Playlist blank = store.create(u" \t\n"_qs);
+    const Playlist padded = store.create(u"  夜跑  "_qs);
+    const Playlist twin = store.create(u"夜跑"_qs);
+
+    EXPECT_EQ(blank.name, u"新建播放列表"_qs);
+    EXPECT_EQ(padded.name, u"夜跑"_qs);
+    EXPECT_EQ(twin.name, padded.name);
+    EXPECT_NE(twin.id, padded.id);
+    EXPECT_TRUE(blank.trackIDs.isEmpty());
+    EXPECT_EQ(store.playlists(), (QList<Playlist>{blank, padded, twin}));
+    expectEdits(3);
+}
+
+TEST_F(PlaylistStoreTest, AddAppendsOnlyNewIdentifiersOnceInTheirOrder)
+{
+    const QUuid mix = seed({b});
+    store.add({a, b, a, c}, mix);
+    EXPECT_EQ(tracksOf(mix), (QList<QUuid>{b, a, c}));
+    expectEdits(1);
+
+    store.add({c, b, c}, mix);
+    store.add({}, mix);
+    expectEdits(1);
+}
+
+TEST_F(PlaylistStoreTest, RemoveTakesOnlyTheFirstOccurrence)
+{
+    const QUuid mix = QUuid::createUuid();
+    store.reload({Playlist{mix, u"Mix"_qs, {a, b, a}}});
+    changes = 0;
+
+    store.remove(a, mix);
+    EXPECT_EQ(tracksOf(mix), (QList<QUuid>{b, a}));
+    expectEdits(1);
+
+    store.remove(c, mix);
+    expectEdits(1);
+}
+
+struct MoveCase
+{
+    qsizetype from;
+    qsizetype to;
+    QList<QUuid> expected;
+    bool persists;
+};
+
+class PlaylistMoveTest : public PlaylistStoreTest, public ::testing::WithParamInterface<MoveCase>
+{
+};
+
+TEST_P(PlaylistMoveTest, MovesWithinTheLimitsOfTheList)
+{
+    const MoveCase move = GetParam();
+    const QUuid mix = seed({a, b, c});
+    store.move(move.from, move.to, mix);
+    EXPECT_EQ(tracksOf(mix), move.expected);
+    expectEdits(move.persists ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Moves, PlaylistMoveTest,
+                         ::testing::Values(MoveCase{0, 99, {b, c, a}, true}, MoveCase{0, 1, {b, a, c}, true},
+                                           MoveCase{2, -5, {c, a, b}, true}, MoveCase{2, 0, {c, a, b}, true},
+                                           MoveCase{1, 1, {a, b, c}, true}, MoveCase{3, 0, {a, b, c}, false},
+                                           MoveCase{-1, 0, {a, b, c}, false}));
+
+TEST_F(PlaylistStoreTest, RenameSetsTheTrimmedNameEvenWhenUnchanged)
+{
+    const QUuid mix = seed({});
+    store.rename(mix, u" 通勤 "_qs);
+    store.rename(mix, u"通勤"_qs);
+    EXPECT_EQ(store.playlists().first().name, u"通勤"_qs);
+    expectEdits(2);
+}
+
+TEST_F(PlaylistStoreTest, BlankNamesAndUnknownPlaylistsChangeNothing)
+{
+    const QUuid mix = seed({a, b});
+    const QList<Playlist> before = store.playlists();
+    const QUuid unknown = QUuid::createUuid();
+
+    store.rename(mix, u"  \n"_qs);
+    store.rename(unknown, u"Other"_qs);
+    store.deletePlaylist(unknown);
+    store.add({c}, unknown);
+    store.remove(a, unknown);
+    store.move(0, 1, unknown);
+
+    EXPECT_EQ(store.playlists(), before);
+    expectEdits(0);
+}
+
+TEST_F(PlaylistStoreTest, EditsGoToTheFirstOfPlaylistsSharingAnIdentifier)
+{
+    const QUuid shared = QUuid::createUuid();
+    store.reload({Playlist{shared, u"One"_qs, {}}, Playlist{shared, u"Two"_qs, {}}});
+    store.add({a}, shared);
+    EXPECT_EQ(store.playlists().at(0).trackIDs, QList<QUuid>{a});
+    EXPECT_TRUE(store.playlists().at(1).trackIDs.isEmpty());
+
+    store.deletePlaylist(shared);
+    ASSERT_EQ(store.playlists().size(), 1);
+    EXPECT_EQ(store.playlists().first().name, u"Two"_qs);
+}
+
+TEST_F(PlaylistStoreTest, ReloadReplacesOnlyADifferentListAndNeverPersists)
+{
+    const QList<Playlist> list{Playlist{a, u"Mix"_qs, {b}}};
+    store.reload(list);
+    EXPECT_EQ(store.playlists(), list);
+    EXPECT_EQ(changes, 1);
+
+    store.reload(list);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(persisted.isEmpty());
+}
+
+// The owner's real callback: the library's playlists.json.
+TEST(PlaylistStorePersistTest, EditsReachTheLibraryFile)
+{
+    QTemporaryDir dir;
+    IndexStore files(FileLocation::fromLocalFile(dir.path()));
+    PlaylistStore store({}, [&files](const QList<Playlist> &playlists) { return files.savePlaylists(playlists); });
+
+    const Playlist mix = store.create(u"晴天合集"_qs);
+    store.add({a, b}, mix.id);
+    store.move(1, 0, mix.id);
+
+    EXPECT_EQ(files.loadPlaylists(), store.playlists());
+    EXPECT_EQ(files.loadPlaylists().first().trackIDs, (QList<QUuid>{b, a}));
+}
+
+TEST(PlaylistStorePersistTest, AFailingSaveKeepsEveryEditInMemory)
+{
+    QTemporaryDir dir;
+    // A regular file where the data folder should be makes every save fail.
+    const FileLocation blocker = FileLocation::fromLocalFile(dir.path()).appending(QByteArray("blocker"));
+    ASSERT_TRUE(FileOperations::system().writeAtomically(blocker, "x"));
+    IndexStore files(blocker.appending(QByteArray("Quillmere")));
+    int failures = 0;
+    PlaylistStore store({}, [&](const QList<Playlist> &playlists) {
+        auto saved = files.savePlaylists(playlists);
+        failures += saved ? 0 : 1;
+        return saved;
+    });
+
+    const Playlist mix = store.create(u"Mix"_qs);
+    store.add({a, b, c}, mix.id);
+    store.remove(b, mix.id);
+    store.rename(mix.id, u"Renamed"_qs);
+
+    EXPECT_EQ(failures, 4);
+    ASSERT_EQ(store.playlists().size(), 1);
+    EXPECT_EQ(store.playlists().first().name, u"Renamed"_qs);
+    EXPECT_EQ(store.playlists().first().trackIDs, (QList<QUuid>{a, c}));
+}
