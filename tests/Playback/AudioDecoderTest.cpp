@@ -1,0 +1,144 @@
+#include "Playback/AudioDecoder.h"
+
+#include "Support/AudioFixture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+struct FormatCase
+{
+    const char *fileName;
+    QStringList extra;
+    bool lossless;
+};
+
+void PrintTo(const FormatCase &format, std::ostream *stream)
+{
+    *stream << format.fileName;
+}
+
+std::vector<float> readAll(AudioDecoder &decoder)
+{
+    std::vector<float> samples;
+    std::vector<float> block(4096 * AudioDecoder::channelCount);
+    while (const qint64 frames = decoder.read(block.data(), 4096))
+        samples.insert(samples.end(), block.begin(), block.begin() + frames * AudioDecoder::channelCount);
+    return samples;
+}
+
+double peak(const std::vector<float> &samples)
+{
+    double result = 0;
+    for (const float sample : samples)
+        result = std::max(result, double(std::abs(sample)));
+    return result;
+}
+
+class AudioDecoderFormatTest : public ::testing::TestWithParam<FormatCase>
+{
+protected:
+    std::unique_ptr<AudioDecoder> openTone(double seconds, int frequency = 1000, QStringList extra = {})
+    {
+        const FormatCase &format = GetParam();
+        extra += format.extra;
+        const QString path = AudioFixture::makeTone(folder.path(), QString::fromUtf8(format.fileName), seconds,
+                                                    frequency, extra);
+        auto decoder = AudioDecoder::open(FileLocation::fromLocalFile(path));
+        EXPECT_TRUE(decoder.has_value()) << (decoder ? "" : decoder.error().toStdString());
+        return decoder ? std::move(*decoder) : nullptr;
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_P(AudioDecoderFormatTest, LengthIsTheDecodedFrameCount)
+{
+    auto decoder = openTone(2.0);
+    ASSERT_TRUE(decoder);
+    EXPECT_EQ(decoder->sampleRate(), 44100);
+    const auto samples = readAll(*decoder);
+    EXPECT_EQ(qint64(samples.size() / AudioDecoder::channelCount), decoder->frameCount());
+    EXPECT_NEAR(decoder->frameCount(), 88200, 1200); // encoders may pad to a whole frame
+}
+
+TEST_P(AudioDecoderFormatTest, SeekLandsOnTheExactFrame)
+{
+    auto decoder = openTone(3.0, 441);
+    ASSERT_TRUE(decoder);
+    const auto whole = readAll(*decoder);
+    for (const qint64 target : {qint64(0), qint64(12345), qint64(66150), decoder->frameCount() - 100}) {
+        ASSERT_TRUE(decoder->seek(target)) << "target " << target;
+        std::vector<float> block(2048 * AudioDecoder::channelCount);
+        const qint64 frames = decoder->read(block.data(), 2048);
+        ASSERT_EQ(frames, std::min<qint64>(2048, decoder->frameCount() - target)) << "target " << target;
+        double difference = 0;
+        for (qint64 i = 0; i < frames * AudioDecoder::channelCount; ++i)
+            difference = std::max(difference, double(std::abs(block[i] - whole[target * 2 + i])));
+        EXPECT_LE(difference, GetParam().lossless ? 1e-6 : 2e-2) << "target " << target;
+    }
+}
+
+TEST_P(AudioDecoderFormatTest, SeekPastTheEndReadsNothing)
+{
+    auto decoder = openTone(1.0);
+    ASSERT_TRUE(decoder);
+    ASSERT_TRUE(decoder->seek(decoder->frameCount() + 1000));
+    float block[64];
+    EXPECT_EQ(decoder->read(block, 32), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, AudioDecoderFormatTest,
+    ::testing::Values(FormatCase{"tone.mp3", {}, false}, FormatCase{"tone.m4a", {}, false},
+                      FormatCase{"alac.m4a", {"-c:a", "alac"}, true}, FormatCase{"tone.flac", {}, true},
+                      FormatCase{"tone.wav", {}, true}, FormatCase{"tone.aiff", {}, true}),
+    [](const auto &info) { return QString::fromUtf8(info.param.fileName).replace('.', '_').toStdString(); });
+
+TEST(AudioDecoderTest, MonoPlaysAtFullLevelOnBothChannels)
+{
+    QTemporaryDir folder;
+    // lavfi's sine has an amplitude of 1/8.
+    const QString path = AudioFixture::makeTone(folder.path(), "mono.wav", 1.0, 1000, {"-ac", "1"});
+    auto decoder = AudioDecoder::open(FileLocation::fromLocalFile(path));
+    ASSERT_TRUE(decoder);
+    const auto samples = readAll(**decoder);
+    ASSERT_FALSE(samples.empty());
+    EXPECT_NEAR(peak(samples), 0.125, 0.002);
+    for (std::size_t i = 0; i < samples.size(); i += 2)
+        ASSERT_EQ(samples[i], samples[i + 1]);
+}
+
+TEST(AudioDecoderTest, SurroundIsMixedDownToStereo)
+{
+    QTemporaryDir folder;
+    const QString path = AudioFixture::makeTone(folder.path(), "surround.flac", 1.0, 1000,
+                                                {"-af", "pan=5.1|FL=c0|FR=c0|FC=c0|LFE=c0|BL=c0|BR=c0"});
+    auto decoder = AudioDecoder::open(FileLocation::fromLocalFile(path));
+    ASSERT_TRUE(decoder);
+    const auto samples = readAll(**decoder);
+    EXPECT_EQ(qint64(samples.size() / 2), (*decoder)->frameCount());
+    EXPECT_GT(peak(samples), 0.1);
+}
+
+TEST(AudioDecoderTest, UnreadableFileIsAnError)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("noise.mp3");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    const auto decoder = AudioDecoder::open(FileLocation::fromLocalFile(path));
+    ASSERT_FALSE(decoder.has_value());
+    EXPECT_FALSE(decoder.error().isEmpty());
+    EXPECT_FALSE(AudioDecoder::open(FileLocation::fromLocalFile(folder.filePath("absent.flac"))).has_value());
+}
+
+} // namespace
