@@ -38,6 +38,12 @@ public:
     virtual std::expected<QByteArray, FileError> readAll(const FileLocation &file, qint64 limit = -1) = 0;
     // The bytes reach the name complete or not at all (temporary file, flush, rename, folder flush).
     virtual std::expected<void, FileError> writeAtomically(const FileLocation &file, const QByteArray &bytes) = 0;
+    // The same, without flushing to disk: for files that can be made again (cover images), where
+    // a flush per file would make a large import crawl.
+    virtual std::expected<void, FileError> writeAtomicallyUnsynced(const FileLocation &file, const QByteArray &bytes)
+    {
+        return writeAtomically(file, bytes);
+    }
     // Copies a regular file; fails with EEXIST rather than overwrite. The copy appears under its
     // name only when complete and keeps the source's mode and modification time.
     virtual std::expected<void, FileError> copyFile(const FileLocation &from, const FileLocation &to) = 0;

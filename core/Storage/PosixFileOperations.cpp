@@ -171,6 +171,18 @@ std::expected<QByteArray, FileError> PosixFileOperations::readAll(const FileLoca
 
 std::expected<void, FileError> PosixFileOperations::writeAtomically(const FileLocation &file, const QByteArray &bytes)
 {
+    return writeThroughTemporary(file, bytes, true);
+}
+
+std::expected<void, FileError> PosixFileOperations::writeAtomicallyUnsynced(const FileLocation &file,
+                                                                            const QByteArray &bytes)
+{
+    return writeThroughTemporary(file, bytes, false);
+}
+
+std::expected<void, FileError> PosixFileOperations::writeThroughTemporary(const FileLocation &file,
+                                                                          const QByteArray &bytes, bool sync)
+{
     auto created = createTemporaryBeside(file);
     if (!created)
         return std::unexpected(created.error());
@@ -182,13 +194,14 @@ std::expected<void, FileError> PosixFileOperations::writeAtomically(const FileLo
     };
     if (!writeFully(fd.get(), bytes.constData(), bytes.size()))
         return discard(errno);
-    if (::fchmod(fd.get(), 0644) != 0 || ::fdatasync(fd.get()) != 0)
+    if (::fchmod(fd.get(), 0644) != 0 || (sync && ::fdatasync(fd.get()) != 0))
         return discard(errno);
     if (::close(fd.release()) != 0)
         return discard(errno);
     if (::rename(temporary.cPath(), file.cPath()) != 0)
         return discard(errno);
-    syncFolder(file.deletingLastPathComponent());
+    if (sync)
+        syncFolder(file.deletingLastPathComponent());
     return {};
 }
 

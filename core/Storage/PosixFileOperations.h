@@ -8,6 +8,7 @@ class PosixFileOperations final : public FileOperations
 public:
     std::expected<QByteArray, FileError> readAll(const FileLocation &file, qint64 limit) override;
     std::expected<void, FileError> writeAtomically(const FileLocation &file, const QByteArray &bytes) override;
+    std::expected<void, FileError> writeAtomicallyUnsynced(const FileLocation &file, const QByteArray &bytes) override;
     std::expected<void, FileError> copyFile(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> replace(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> moveNoReplace(const FileLocation &from, const FileLocation &to) override;
@@ -17,4 +18,8 @@ public:
 
     // Best effort: makes a rename in the folder survive a power cut.
     static void syncFolder(const FileLocation &folder);
+
+private:
+    static std::expected<void, FileError> writeThroughTemporary(const FileLocation &file, const QByteArray &bytes,
+                                                                bool sync);
 };
