@@ -1,0 +1,118 @@
+#include "AudioFile.h"
+
+#include <taglib/aifffile.h>
+#include <taglib/apefile.h>
+#include <taglib/asffile.h>
+#include <taglib/flacfile.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpcfile.h>
+#include <taglib/mpegfile.h>
+#include <taglib/oggflacfile.h>
+#include <taglib/opusfile.h>
+#include <taglib/speexfile.h>
+#include <taglib/tfilestream.h>
+#include <taglib/trueaudiofile.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
+#include <taglib/wavpackfile.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using TagLib::IOStream;
+
+constexpr bool readAudioProperties = true;
+constexpr auto propertiesStyle = TagLib::AudioProperties::Average;
+
+template <typename FileType>
+TagLib::File *makeFile(IOStream *stream)
+{
+    return new FileType(stream, readAudioProperties, propertiesStyle);
+}
+
+template <typename FileType>
+TagLib::File *makeFileWithFrameFactory(IOStream *stream)
+{
+    return new FileType(stream, TagLib::ID3v2::FrameFactory::instance(), readAudioProperties, propertiesStyle);
+}
+
+struct Format
+{
+    bool (*isSupported)(IOStream *);
+    TagLib::File *(*make)(IOStream *);
+};
+
+// Containers with a fixed signature come first; MPEG, recognised by frame headers that can
+// appear by chance in other data, comes last.
+const Format formats[] = {
+    {TagLib::RIFF::WAV::File::isSupported, makeFile<TagLib::RIFF::WAV::File>},
+    {TagLib::RIFF::AIFF::File::isSupported, makeFile<TagLib::RIFF::AIFF::File>},
+    {TagLib::FLAC::File::isSupported, makeFileWithFrameFactory<TagLib::FLAC::File>},
+    {TagLib::Ogg::FLAC::File::isSupported, makeFile<TagLib::Ogg::FLAC::File>},
+    {TagLib::Ogg::Vorbis::File::isSupported, makeFile<TagLib::Ogg::Vorbis::File>},
+    {TagLib::Ogg::Opus::File::isSupported, makeFile<TagLib::Ogg::Opus::File>},
+    {TagLib::Ogg::Speex::File::isSupported, makeFile<TagLib::Ogg::Speex::File>},
+    {TagLib::MP4::File::isSupported, makeFile<TagLib::MP4::File>},
+    {TagLib::ASF::File::isSupported, makeFile<TagLib::ASF::File>},
+    {TagLib::APE::File::isSupported, makeFile<TagLib::APE::File>},
+    {TagLib::WavPack::File::isSupported, makeFile<TagLib::WavPack::File>},
+    {TagLib::TrueAudio::File::isSupported, makeFileWithFrameFactory<TagLib::TrueAudio::File>},
+    {TagLib::MPC::File::isSupported, makeFile<TagLib::MPC::File>},
+    {TagLib::MPEG::File::isSupported, makeFileWithFrameFactory<TagLib::MPEG::File>},
+};
+
+} // namespace
+
+AudioFile::AudioFile(std::unique_ptr<TagLib::IOStream> stream, std::unique_ptr<TagLib::File> file)
+    : m_stream(std::move(stream)), m_file(std::move(file))
+{
+}
+
+AudioFile::~AudioFile() = default;
+
+std::unique_ptr<AudioFile> AudioFile::openForReading(const char *path)
+{
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    const int descriptor = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return nullptr;
+    struct stat status{};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    return open(descriptor, true);
+}
+
+std::unique_ptr<AudioFile> AudioFile::openForWriting(int descriptor)
+{
+    const int duplicate = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    if (duplicate < 0)
+        return nullptr;
+    return open(duplicate, false);
+}
+
+std::unique_ptr<AudioFile> AudioFile::open(int ownedDescriptor, bool readOnly)
+{
+    // The stream adopts the descriptor and closes it, unless it could not open it at all.
+    auto stream = std::make_unique<TagLib::FileStream>(ownedDescriptor, readOnly);
+    if (!stream->isOpen()) {
+        ::close(ownedDescriptor);
+        return nullptr;
+    }
+    if (!readOnly && stream->readOnly())
+        return nullptr;
+    for (const Format &format : formats) {
+        stream->seek(0);
+        if (!format.isSupported(stream.get()))
+            continue;
+        std::unique_ptr<TagLib::File> file(format.make(stream.get()));
+        if (file->isValid())
+            return std::unique_ptr<AudioFile>(new AudioFile(std::move(stream), std::move(file)));
+    }
+    return nullptr;
+}
