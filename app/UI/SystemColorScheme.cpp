@@ -1,0 +1,3 @@
+#include "SystemColorScheme.h"
+
+SystemColorScheme::~SystemColorScheme() = default;
