@@ -1,0 +1,282 @@
+#include "LibraryStore.h"
+
+#include "Library/ArtworkFetch.h"
+#include "Localization.h"
+#include "Storage/JsonFields.h"
+#include "Tags/MojibakeRepair.h"
+
+#include <QThread>
+
+#include <cmath>
+
+namespace {
+
+bool isUsableDuration(double seconds)
+{
+    return std::isfinite(seconds) && seconds >= 0;
+}
+
+// The field's repaired text, or the field itself.
+QString repairedText(const QString &text)
+{
+    return MojibakeRepair::repaired(text).value_or(text);
+}
+
+} // namespace
+
+LibraryStore::LibraryStore(const FileLocation &directory, FileOperations &files, QObject *parent)
+    : QObject(parent), m_directory(directory), m_store(directory, files), m_files(files)
+{
+}
+
+void LibraryStore::recordOutcome(const std::expected<void, FileError> &outcome)
+{
+    if (m_operationFailed)
+        return;
+    if (outcome) {
+        m_lastError.reset();
+    } else {
+        m_lastError = outcome.error();
+        m_operationFailed = true;
+    }
+}
+
+void LibraryStore::load()
+{
+    beginOperation();
+    Loaded<LibraryIndex> index = m_store.decode<LibraryIndex>(m_store.fileLocation(IndexStore::libraryFileName));
+    m_index = std::move(index.value).value_or(LibraryIndex{});
+    Loaded<QList<Playlist>> playlists =
+        m_store.decode<QList<Playlist>>(m_store.fileLocation(IndexStore::playlistsFileName));
+    m_playlists = std::move(playlists.value).value_or(QList<Playlist>{});
+    Loaded<AppSettings> settings = m_store.loadSettingsOutcome();
+    m_settings = std::move(*settings.value);
+
+    m_recoveryNotice = recoveryNotice({
+        {L("曲库"), index.source},
+        {L("播放列表"), playlists.source},
+        {L("设置"), settings.source},
+    });
+    normalizeIndexMojibake();
+}
+
+std::optional<QString> LibraryStore::recoveryNotice(const QList<std::pair<QString, LoadSource>> &sources)
+{
+    QStringList restored;
+    QStringList unreadable;
+    for (const auto &[name, source] : sources) {
+        if (source == LoadSource::Backup)
+            restored.append(name);
+        else if (source == LoadSource::Unreadable)
+            unreadable.append(name);
+    }
+    QStringList parts;
+    if (!restored.isEmpty())
+        parts.append(Lf("%@已从备份恢复", restored.join(u'/')));
+    if (!unreadable.isEmpty())
+        parts.append(Lf("%@无法读取，已使用默认数据", unreadable.join(u'/')));
+    if (parts.isEmpty())
+        return std::nullopt;
+    return parts.join(L("；")) + L("。");
+}
+
+void LibraryStore::normalizeIndexMojibake()
+{
+    bool changed = false;
+    for (Track &track : m_index.tracks) {
+        QString title = repairedText(track.title);
+        QString artist = repairedText(track.artist);
+        QString album = repairedText(track.album);
+        std::optional<QString> albumArtist = track.albumArtist.transform(repairedText);
+        if (title == track.title && artist == track.artist && album == track.album
+            && albumArtist == track.albumArtist)
+            continue;
+        track.title = std::move(title);
+        track.artist = std::move(artist);
+        track.album = std::move(album);
+        track.albumArtist = std::move(albumArtist);
+        changed = true;
+    }
+    if (changed)
+        saveIndex();
+}
+
+void LibraryStore::saveIndex()
+{
+    recordOutcome(m_store.saveIndex(m_index));
+}
+
+void LibraryStore::savePlaylists()
+{
+    beginOperation();
+    recordOutcome(m_store.savePlaylists(m_playlists));
+}
+
+void LibraryStore::saveSettings()
+{
+    beginOperation();
+    recordOutcome(m_store.saveSettings(m_settings));
+}
+
+QList<Track> LibraryStore::missingTracks() const
+{
+    QList<Track> missing;
+    std::ranges::copy_if(m_index.tracks, std::back_inserter(missing), &Track::isMissing);
+    return missing;
+}
+
+std::optional<FileLocation> LibraryStore::artworkURL(const Track &track) const
+{
+    if (!track.artworkFileName)
+        return std::nullopt;
+    const FileLocation file = coversDirectory().appending(*track.artworkFileName);
+    return m_files.exists(file) ? std::optional(file) : std::nullopt;
+}
+
+bool LibraryStore::updateTrack(const Track &track)
+{
+    beginOperation();
+    if (!isUsableDuration(track.duration))
+        return false;
+    const auto stored = std::ranges::find(m_index.tracks, track.id, &Track::id);
+    if (stored == m_index.tracks.end())
+        return false;
+    *stored = track;
+    saveIndex();
+    return true;
+}
+
+void LibraryStore::updateDurations(const QHash<QUuid, double> &durations)
+{
+    beginOperation();
+    if (durations.isEmpty() || m_index.tracks.isEmpty())
+        return;
+    bool changed = false;
+    for (Track &track : m_index.tracks) {
+        if (track.duration > 0)
+            continue;
+        const auto found = durations.constFind(track.id);
+        if (found == durations.cend() || !isUsableDuration(*found) || *found <= 0)
+            continue;
+        track.duration = *found;
+        changed = true;
+    }
+    if (changed)
+        saveIndex();
+}
+
+void LibraryStore::updateTrackURLs(const QHash<FileLocation, FileLocation> &urls)
+{
+    beginOperation();
+    if (urls.isEmpty())
+        return;
+    QHash<FileLocation, FileLocation> standardized;
+    standardized.reserve(urls.size());
+    for (auto it = urls.cbegin(); it != urls.cend(); ++it)
+        standardized.insert(it.key().standardized(), it.value().standardized());
+    bool changed = false;
+    for (Track &track : m_index.tracks) {
+        const auto found = standardized.constFind(track.url.standardized());
+        if (found == standardized.cend())
+            continue;
+        track.url = *found;
+        track.isMissing = false;
+        changed = true;
+    }
+    if (changed)
+        saveIndex();
+}
+
+void LibraryStore::setArtwork(const std::optional<QByteArray> &image, const QUuid &trackID)
+{
+    beginOperation();
+    const auto stored = std::ranges::find(m_index.tracks, trackID, &Track::id);
+    if (stored == m_index.tracks.end())
+        return;
+    Track track = *stored;
+    if (image) {
+        std::optional<QString> name = saveArtwork(*image, trackID);
+        if (!name)
+            return;
+        track.artworkFileName = std::move(name);
+    } else {
+        deleteArtwork(track);
+        track.artworkFileName.reset();
+    }
+    *stored = std::move(track);
+    saveIndex();
+}
+
+std::optional<QString> LibraryStore::saveArtwork(const QByteArray &image, const QUuid &trackID)
+{
+    const QString name = Json::uuidText(trackID) + u".jpg"_qs;
+    if (auto created = m_files.createDirectories(coversDirectory(), 0700); !created) {
+        recordOutcome(created);
+        return std::nullopt;
+    }
+    // A cover can always be read again from its audio file, so it is not flushed to disk.
+    if (auto written = m_files.writeAtomicallyUnsynced(coversDirectory().appending(name), image); !written) {
+        recordOutcome(written);
+        return std::nullopt;
+    }
+    return name;
+}
+
+void LibraryStore::deleteArtwork(const Track &track)
+{
+    if (track.artworkFileName)
+        (void)m_files.remove(coversDirectory().appending(*track.artworkFileName));
+}
+
+void LibraryStore::removeTrack(const QUuid &trackID)
+{
+    beginOperation();
+    removeTracksWhere([&](const Track &track) { return track.id == trackID; });
+}
+
+void LibraryStore::removeTracks(const QSet<QUuid> &trackIDs)
+{
+    beginOperation();
+    if (trackIDs.isEmpty())
+        return;
+    removeTracksWhere([&](const Track &track) { return trackIDs.contains(track.id); });
+}
+
+void LibraryStore::removeMissingTracks()
+{
+    beginOperation();
+    removeTracksWhere(&Track::isMissing);
+}
+
+void LibraryStore::removeTracksWhere(const std::function<bool(const Track &)> &predicate)
+{
+    QList<Track> removed;
+    std::ranges::copy_if(m_index.tracks, std::back_inserter(removed), predicate);
+    if (removed.isEmpty()) {
+        saveIndex();
+        return;
+    }
+    QSet<QUuid> removedIDs;
+    removedIDs.reserve(removed.size());
+    for (const Track &track : removed)
+        removedIDs.insert(track.id);
+    m_index.tracks.removeIf([&](const Track &track) { return removedIDs.contains(track.id); });
+    for (Playlist &playlist : m_playlists)
+        playlist.trackIDs.removeIf([&](const QUuid &id) { return removedIDs.contains(id); });
+    for (const Track &track : removed)
+        deleteArtwork(track);
+    saveIndex();
+    recordOutcome(m_store.savePlaylists(m_playlists));
+}
+
+QFuture<void> LibraryStore::artworkData(const QList<Track> &tracks, std::shared_ptr<const MetadataReading> reader,
+                                        TakeArtwork take)
+{
+    QList<FileLocation> files;
+    files.reserve(tracks.size());
+    for (const Track &track : tracks)
+        files.append(track.url);
+    // Bounded by the cores, so a first import of thousands of large covers never holds them all.
+    auto *fetch = new ArtworkFetch(files, std::move(reader), std::move(take), QThread::idealThreadCount(), this);
+    return fetch->future();
+}

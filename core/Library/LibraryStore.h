@@ -1,0 +1,113 @@
+#pragma once
+
+#include "Library/IndexStore.h"
+#include "Library/MetadataReading.h"
+#include "Models/LibraryIndex.h"
+#include "Models/Playlist.h"
+#include "Settings/AppSettings.h"
+#include "Storage/FileError.h"
+#include "Storage/FileOperations.h"
+#include "Storage/LoadSource.h"
+
+#include <QByteArray>
+#include <QFuture>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+
+// The one owner of the library in memory: the index, the playlists and the settings, loaded once
+// at start-up and saved on demand, plus one cover image file per track in "covers". Lives on the
+// GUI thread; every operation runs there. Saves never throw: the first failure of an operation
+// stays in lastError() until a later operation succeeds.
+class LibraryStore final : public QObject
+{
+    Q_OBJECT
+
+public:
+    static inline const QByteArray coversFolderName = "covers";
+
+    // Reads and writes nothing yet: an empty library, no playlists, default settings.
+    explicit LibraryStore(const FileLocation &directory, FileOperations &files = FileOperations::system(),
+                          QObject *parent = nullptr);
+
+    // Reads the three files (each falling back to its backup), composes the recovery notice and
+    // repairs garbled Chinese in the stored track texts, saving the index once if any changed.
+    void load();
+
+    const LibraryIndex &index() const { return m_index; }
+    const QList<Playlist> &playlists() const { return m_playlists; }
+    void setPlaylists(QList<Playlist> playlists) { m_playlists = std::move(playlists); }
+    const AppSettings &settings() const { return m_settings; }
+    void setSettings(AppSettings settings) { m_settings = std::move(settings); }
+    // Audio files the last scan found but could not read; never saved.
+    const QList<FileLocation> &unreadableURLs() const { return m_unreadableURLs; }
+    const std::optional<FileError> &lastError() const { return m_lastError; }
+    // The load notice of the last load(), when a file came from its backup or could not be read.
+    const std::optional<QString> &recoveryNotice() const { return m_recoveryNotice; }
+
+    void savePlaylists();
+    void saveSettings();
+
+    QList<Track> missingTracks() const;
+    // The track's cover file, when it has one and the file is there. Never reads the image.
+    std::optional<FileLocation> artworkURL(const Track &track) const;
+
+    // Replaces the track with the same id and saves the index. A track whose duration is not a
+    // finite number of seconds (0 or more) is refused: false, nothing changes.
+    bool updateTrack(const Track &track);
+    // Fills in durations of tracks that have none (0 or less) from finite, positive values.
+    void updateDurations(const QHash<QUuid, double> &durations);
+    // Re-points tracks at new file locations (matched after standardisation) and unflags them.
+    void updateTrackURLs(const QHash<FileLocation, FileLocation> &urls);
+    // Stores the bytes as the track's cover file, or removes its cover when there are none.
+    void setArtwork(const std::optional<QByteArray> &image, const QUuid &trackID);
+    void removeTrack(const QUuid &trackID);
+    void removeTracks(const QSet<QUuid> &trackIDs);
+    void removeMissingTracks();
+
+    // Called on the GUI thread with the standardised location of an audio file and its cover.
+    using TakeArtwork = std::function<void(const FileLocation &file, const QByteArray &cover)>;
+    // Reads the embedded covers of the tracks' files on the thread pool, a few at a time, and
+    // hands each cover found to `take` on the GUI thread as it arrives (once per standardised
+    // location), so memory stays bounded however many tracks there are. The future finishes
+    // when all are handed over; it is cancelled if the store goes away first.
+    QFuture<void> artworkData(const QList<Track> &tracks, std::shared_ptr<const MetadataReading> reader,
+                              TakeArtwork take);
+
+    // "曲库已从备份恢复；设置无法读取，已使用默认数据。" and the like; nothing when every file
+    // was read or absent.
+    static std::optional<QString> recoveryNotice(const QList<std::pair<QString, LoadSource>> &sources);
+
+private:
+    // Each public operation starts one; its first failure is the one lastError() reports.
+    void beginOperation() { m_operationFailed = false; }
+    void recordOutcome(const std::expected<void, FileError> &outcome);
+
+    void saveIndex();
+    void normalizeIndexMojibake();
+    // The one removal path: tracks, their playlist entries and their cover files (never the audio).
+    void removeTracksWhere(const std::function<bool(const Track &)> &predicate);
+    // Writes the cover file and gives its name; nothing (with lastError set) when it failed.
+    std::optional<QString> saveArtwork(const QByteArray &image, const QUuid &trackID);
+    void deleteArtwork(const Track &track);
+    FileLocation coversDirectory() const { return m_directory.appending(coversFolderName); }
+
+    LibraryIndex m_index;
+    QList<Playlist> m_playlists;
+    AppSettings m_settings;
+    QList<FileLocation> m_unreadableURLs;
+    std::optional<FileError> m_lastError;
+    std::optional<QString> m_recoveryNotice;
+    bool m_operationFailed = false;
+    FileLocation m_directory;
+    IndexStore m_store;
+    FileOperations &m_files;
+};
