@@ -17,7 +17,7 @@ std::expected<void, FileError> IndexStore::writeBytes(const QByteArray &bytes, c
 
     std::expected<void, FileError> result;
     if (m_files.exists(file)) {
-        result = JsonFile::preserveCurrent(m_files, file, decodes);
+        result = JsonFile::preserveCurrent(m_files, file, decodes, isKnownDecodable(file));
         if (result)
             result = m_files.replace(temporary, file);
     } else {
@@ -25,7 +25,31 @@ std::expected<void, FileError> IndexStore::writeBytes(const QByteArray &bytes, c
     }
     if (m_files.exists(temporary))
         (void)m_files.remove(temporary);
+    if (result)
+        rememberDecodable(file);
+    else
+        m_decodable.remove(file);
     return result;
+}
+
+std::optional<IndexStore::Version> IndexStore::versionOf(const FileLocation &file) const
+{
+    const auto status = m_files.status(file);
+    if (!status)
+        return std::nullopt;
+    return Version{status->device, status->inode, status->size, status->modified.tv_sec, status->modified.tv_nsec};
+}
+
+void IndexStore::rememberDecodable(const FileLocation &file) const
+{
+    if (const auto version = versionOf(file))
+        m_decodable.insert(file, *version);
+}
+
+bool IndexStore::isKnownDecodable(const FileLocation &file) const
+{
+    const auto known = m_decodable.constFind(file);
+    return known != m_decodable.constEnd() && versionOf(file) == *known;
 }
 
 LibraryIndex IndexStore::loadIndex() const

@@ -7,6 +7,8 @@
 #include "Storage/JsonFile.h"
 #include "Storage/LoadSource.h"
 
+#include <QHash>
+
 // The three main files of the data folder. A write goes through the "tmp" companion, which then
 // replaces the file in one step; the previous readable content stays behind as "bak".
 class IndexStore
@@ -24,7 +26,10 @@ public:
     template <typename T>
     Loaded<T> decode(const FileLocation &file) const
     {
-        return JsonFile::load<T>(m_files, file);
+        Loaded<T> loaded = JsonFile::load<T>(m_files, file);
+        if (loaded.source == LoadSource::Primary)
+            rememberDecodable(file);
+        return loaded;
     }
 
     template <typename T>
@@ -43,9 +48,26 @@ public:
     std::expected<void, FileError> saveSettings(const AppSettings &settings);
 
 private:
+    // Which file versions are known to decode, so a save need not read and decode the current
+    // file again before keeping it as the backup. A version is its inode, size and modification
+    // time: any change by another program makes it unknown again.
+    struct Version
+    {
+        dev_t device = 0;
+        ino_t inode = 0;
+        qint64 size = 0;
+        qint64 modifiedSeconds = 0;
+        long modifiedNanoseconds = 0;
+        friend bool operator==(const Version &, const Version &) = default;
+    };
+    std::optional<Version> versionOf(const FileLocation &file) const;
+    void rememberDecodable(const FileLocation &file) const;
+    bool isKnownDecodable(const FileLocation &file) const;
+
     std::expected<void, FileError> writeBytes(const QByteArray &bytes, const FileLocation &file,
                                               const std::function<bool(const QByteArray &)> &decodes);
 
     FileLocation m_directory;
     FileOperations &m_files;
+    mutable QHash<FileLocation, Version> m_decodable;
 };

@@ -1,29 +1,54 @@
 #include "LibraryIndex.h"
 
 #include "Storage/JsonCodec.h"
-#include "Storage/JsonFields.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
-
-QJsonValue LibraryIndex::toJson() const
+void LibraryIndex::write(JsonWriter &writer) const
 {
-    QJsonArray folderArray;
+    writer.beginObject();
+    writer.key(QLatin1String("folders"));
+    writer.beginArray();
     for (const FileLocation &folder : folders)
-        folderArray.append(folder.urlText());
-    QJsonObject object;
-    object.insert(QLatin1String("tracks"), JsonCodec<QList<Track>>::encode(tracks));
-    object.insert(QLatin1String("folders"), folderArray);
-    return object;
+        writer.value(QByteArrayView(folder.urlBytes()));
+    writer.endArray();
+    writer.key(QLatin1String("tracks"));
+    JsonCodec<QList<Track>>::write(tracks, writer);
+    writer.endObject();
 }
 
-std::expected<LibraryIndex, QString> LibraryIndex::fromJson(const QJsonValue &json)
+std::expected<LibraryIndex, QString> LibraryIndex::read(JsonReader &reader)
 {
-    JsonFields fields(json);
     LibraryIndex index;
-    index.tracks = fields.list<Track>(QLatin1String("tracks"), Track::fromJson);
-    index.folders = fields.list<FileLocation>(QLatin1String("folders"), Json::decodeLocation);
-    if (!fields.ok())
-        return std::unexpected(QStringLiteral("library: ") + fields.error());
+    bool sawTracks = false;
+    bool sawFolders = false;
+    if (!reader.beginObject())
+        return std::unexpected(QStringLiteral("library: ") + reader.error());
+    QByteArrayView key;
+    while (reader.nextKey(key)) {
+        if (key == "tracks") {
+            auto tracks = JsonCodec<QList<Track>>::read(reader);
+            if (!tracks)
+                return std::unexpected(QStringLiteral("library: ") + tracks.error());
+            index.tracks = std::move(*tracks);
+            sawTracks = true;
+        } else if (key == "folders") {
+            sawFolders = true;
+            if (!reader.beginArray())
+                break;
+            while (reader.nextElement()) {
+                const auto location = FileLocation::fromUrlText(reader.readString().value_or(QString()));
+                if (!location) {
+                    reader.fail(QStringLiteral("folders: not a file URL"));
+                    break;
+                }
+                index.folders.append(*location);
+            }
+        } else {
+            reader.skipValue();
+        }
+    }
+    if (!reader.ok())
+        return std::unexpected(QStringLiteral("library: ") + reader.error());
+    if (!sawTracks || !sawFolders)
+        return std::unexpected(QStringLiteral("library: a required key is missing"));
     return index;
 }

@@ -3,7 +3,6 @@
 #include "Storage/FileLocation.h"
 #include "Track.h"
 
-#include <QJsonValue>
 #include <QList>
 
 #include <expected>
@@ -14,6 +13,6 @@ struct LibraryIndex
     QList<Track> tracks;
     QList<FileLocation> folders;
 
-    QJsonValue toJson() const;
-    static std::expected<LibraryIndex, QString> fromJson(const QJsonValue &json);
+    void write(JsonWriter &writer) const;
+    static std::expected<LibraryIndex, QString> read(JsonReader &reader);
 };

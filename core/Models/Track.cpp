@@ -3,18 +3,8 @@
 #include "Storage/JsonFields.h"
 
 #include <QHashFunctions>
-#include <QJsonObject>
-
-#include <cmath>
 
 namespace {
-
-template <typename T>
-void insertOptional(QJsonObject &object, QLatin1StringView key, const std::optional<T> &value)
-{
-    if (value)
-        object.insert(key, QJsonValue(*value));
-}
 
 template <typename T>
 size_t hashOptional(size_t seed, const std::optional<T> &value)
@@ -23,49 +13,126 @@ size_t hashOptional(size_t seed, const std::optional<T> &value)
     return value ? qHashMulti(seed, *value) : seed;
 }
 
-} // namespace
-
-QJsonValue Track::toJson() const
+template <typename T>
+void writeOptional(JsonWriter &writer, QLatin1StringView key, const std::optional<T> &value)
 {
-    QJsonObject object;
-    object.insert(QLatin1String("id"), Json::uuidText(id));
-    object.insert(QLatin1String("url"), url.urlText());
-    object.insert(QLatin1String("title"), title);
-    object.insert(QLatin1String("artist"), artist);
-    object.insert(QLatin1String("album"), album);
-    insertOptional(object, QLatin1String("albumArtist"), albumArtist);
-    insertOptional(object, QLatin1String("year"), year);
-    insertOptional(object, QLatin1String("trackNumber"), trackNumber);
-    insertOptional(object, QLatin1String("genre"), genre);
-    // JSON has no NaN or infinity; one bad duration must not make the whole library unsavable.
-    object.insert(QLatin1String("duration"), std::isfinite(duration) ? duration : 0.0);
-    object.insert(QLatin1String("fileSize"), fileSize);
-    object.insert(QLatin1String("modifiedAt"), modifiedAt);
-    insertOptional(object, QLatin1String("artworkFileName"), artworkFileName);
-    object.insert(QLatin1String("isMissing"), isMissing);
-    return object;
+    if (value) {
+        writer.key(key);
+        writer.value(*value);
+    }
 }
 
-std::expected<Track, QString> Track::fromJson(const QJsonValue &json)
+// Reads an optional field: null leaves it absent, a wrong type fails the reader.
+template <typename T, typename Read>
+void readOptional(JsonReader &reader, std::optional<T> &field, Read read)
 {
-    JsonFields fields(json);
+    if (reader.skipNull())
+        field.reset();
+    else
+        field = read();
+}
+
+} // namespace
+
+void Track::write(JsonWriter &writer) const
+{
+    // Keys in sorted order.
+    writer.beginObject();
+    writer.key(QLatin1String("album"));
+    writer.value(album);
+    writeOptional(writer, QLatin1String("albumArtist"), albumArtist);
+    writer.key(QLatin1String("artist"));
+    writer.value(artist);
+    writeOptional(writer, QLatin1String("artworkFileName"), artworkFileName);
+    writer.key(QLatin1String("duration"));
+    writer.value(duration); // a non-finite duration is written as 0, so one bad value never blocks a save
+    writer.key(QLatin1String("fileSize"));
+    writer.value(fileSize);
+    writeOptional(writer, QLatin1String("genre"), genre);
+    writer.key(QLatin1String("id"));
+    writer.value(QByteArrayView(Json::uuidBytes(id)));
+    writer.key(QLatin1String("isMissing"));
+    writer.value(isMissing);
+    writer.key(QLatin1String("modifiedAt"));
+    writer.value(modifiedAt);
+    writer.key(QLatin1String("title"));
+    writer.value(title);
+    writeOptional(writer, QLatin1String("trackNumber"), trackNumber);
+    writer.key(QLatin1String("url"));
+    writer.value(QByteArrayView(url.urlBytes()));
+    writeOptional(writer, QLatin1String("year"), year);
+    writer.endObject();
+}
+
+std::expected<Track, QString> Track::read(JsonReader &reader)
+{
+    enum Required : unsigned {
+        Id = 1 << 0, Url = 1 << 1, Title = 1 << 2, Artist = 1 << 3, Album = 1 << 4,
+        Duration = 1 << 5, FileSize = 1 << 6, ModifiedAt = 1 << 7, IsMissing = 1 << 8,
+        AllRequired = (1 << 9) - 1,
+    };
     Track track;
-    track.id = fields.uuid(QLatin1String("id"));
-    track.url = fields.location(QLatin1String("url"));
-    track.title = fields.string(QLatin1String("title"));
-    track.artist = fields.string(QLatin1String("artist"));
-    track.album = fields.string(QLatin1String("album"));
-    track.albumArtist = fields.optionalString(QLatin1String("albumArtist"));
-    track.year = fields.optionalInteger(QLatin1String("year"));
-    track.trackNumber = fields.optionalInteger(QLatin1String("trackNumber"));
-    track.genre = fields.optionalString(QLatin1String("genre"));
-    track.duration = fields.number(QLatin1String("duration"));
-    track.fileSize = fields.integer(QLatin1String("fileSize"));
-    track.modifiedAt = fields.number(QLatin1String("modifiedAt"));
-    track.artworkFileName = fields.optionalString(QLatin1String("artworkFileName"));
-    track.isMissing = fields.boolean(QLatin1String("isMissing"));
-    if (!fields.ok())
-        return std::unexpected(QStringLiteral("track: ") + fields.error());
+    unsigned seen = 0;
+    auto text = [&reader] { return reader.readString().value_or(QString()); };
+    auto integer = [&reader] { return reader.readInteger(); };
+
+    if (!reader.beginObject())
+        return std::unexpected(QStringLiteral("track: ") + reader.error());
+    QByteArrayView key;
+    while (reader.nextKey(key)) {
+        if (key == "album") {
+            track.album = text();
+            seen |= Album;
+        } else if (key == "albumArtist") {
+            readOptional(reader, track.albumArtist, [&] { return reader.readString(); });
+        } else if (key == "artist") {
+            track.artist = text();
+            seen |= Artist;
+        } else if (key == "artworkFileName") {
+            readOptional(reader, track.artworkFileName, [&] { return reader.readString(); });
+        } else if (key == "duration") {
+            track.duration = reader.readNumber().value_or(0);
+            seen |= Duration;
+        } else if (key == "fileSize") {
+            track.fileSize = integer().value_or(0);
+            seen |= FileSize;
+        } else if (key == "genre") {
+            readOptional(reader, track.genre, [&] { return reader.readString(); });
+        } else if (key == "id") {
+            const auto utf8 = reader.readUtf8();
+            const auto uuid = utf8 ? Json::parseUuid(QLatin1StringView(*utf8)) : std::nullopt;
+            if (utf8 && !uuid)
+                reader.fail(QStringLiteral("id: not a UUID"));
+            track.id = uuid.value_or(QUuid());
+            seen |= Id;
+        } else if (key == "isMissing") {
+            track.isMissing = reader.readBool().value_or(false);
+            seen |= IsMissing;
+        } else if (key == "modifiedAt") {
+            track.modifiedAt = reader.readNumber().value_or(0);
+            seen |= ModifiedAt;
+        } else if (key == "title") {
+            track.title = text();
+            seen |= Title;
+        } else if (key == "trackNumber") {
+            readOptional(reader, track.trackNumber, integer);
+        } else if (key == "url") {
+            const auto utf8 = reader.readUtf8();
+            const auto location = utf8 ? FileLocation::fromUrlText(QByteArrayView(*utf8)) : std::nullopt;
+            if (utf8 && !location)
+                reader.fail(QStringLiteral("url: not a file URL"));
+            track.url = location.value_or(FileLocation());
+            seen |= Url;
+        } else if (key == "year") {
+            readOptional(reader, track.year, integer);
+        } else {
+            reader.skipValue();
+        }
+    }
+    if (!reader.ok())
+        return std::unexpected(QStringLiteral("track: ") + reader.error());
+    if (seen != AllRequired)
+        return std::unexpected(QStringLiteral("track: a required key is missing"));
     return track;
 }
 

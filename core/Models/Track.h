@@ -1,8 +1,9 @@
 #pragma once
 
 #include "Storage/FileLocation.h"
+#include "Storage/JsonReader.h"
+#include "Storage/JsonWriter.h"
 
-#include <QJsonValue>
 #include <QMetaType>
 #include <QString>
 #include <QUuid>
@@ -30,8 +31,9 @@ struct Track
 
     friend bool operator==(const Track &, const Track &) = default;
 
-    QJsonValue toJson() const;
-    static std::expected<Track, QString> fromJson(const QJsonValue &json);
+    // Streamed: a library holds a hundred thousand of them.
+    void write(JsonWriter &writer) const;
+    static std::expected<Track, QString> read(JsonReader &reader);
 };
 
 size_t qHash(const Track &track, size_t seed = 0);

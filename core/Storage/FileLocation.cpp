@@ -37,59 +37,61 @@ FileLocation FileLocation::fromLocalFile(const QString &path)
 
 std::optional<FileLocation> FileLocation::fromUrlText(QStringView text)
 {
-    static constexpr QStringView scheme = u"file://";
-    if (!text.startsWith(scheme, Qt::CaseInsensitive))
+    return fromUrlText(QByteArrayView(text.toUtf8()));
+}
+
+std::optional<FileLocation> FileLocation::fromUrlText(QByteArrayView utf8)
+{
+    static constexpr QByteArrayView scheme = "file://";
+    if (utf8.size() < scheme.size() || utf8.first(scheme.size()).compare(scheme, Qt::CaseInsensitive) != 0)
         return std::nullopt;
-    QStringView rest = text.mid(scheme.size());
-    if (rest.startsWith(u"localhost/", Qt::CaseInsensitive))
-        rest = rest.mid(9);
-    if (!rest.startsWith(u'/'))
+    QByteArrayView rest = utf8.sliced(scheme.size());
+    if (rest.size() >= 10 && rest.first(10).compare(QByteArrayView("localhost/"), Qt::CaseInsensitive) == 0)
+        rest = rest.sliced(9);
+    if (!rest.startsWith('/'))
         return std::nullopt;
 
     QByteArray path;
     path.reserve(rest.size());
     for (qsizetype i = 0; i < rest.size(); ++i) {
-        const QChar c = rest.at(i);
-        if (c == u'%') {
+        const auto c = static_cast<unsigned char>(rest[i]);
+        if (c == '%') {
             if (i + 2 >= rest.size())
                 return std::nullopt;
-            const int high = hexValue(rest.at(i + 1));
-            const int low = hexValue(rest.at(i + 2));
-            if (high < 0 || low < 0)
+            const int high = hexValue(QLatin1Char(rest[i + 1]));
+            const int low = hexValue(QLatin1Char(rest[i + 2]));
+            if (high < 0 || low < 0 || (high == 0 && low == 0))
                 return std::nullopt;
             path.append(char(high * 16 + low));
             i += 2;
-        } else if (c.unicode() < 0x80 && c.unicode() > 0x20 && c != u'?' && c != u'#') {
-            path.append(char(c.unicode()));
-        } else if (c.unicode() >= 0x80) {
-            // Tolerate unencoded non-ASCII text; it stands for its UTF-8 bytes.
-            qsizetype end = i;
-            while (end < rest.size() && rest.at(end).unicode() >= 0x80)
-                ++end;
-            path.append(rest.mid(i, end - i).toUtf8());
-            i = end - 1;
+        } else if (c > 0x20 && c != 0x7F && c != '?' && c != '#') {
+            // Unencoded non-ASCII text stands for its UTF-8 bytes.
+            path.append(char(c));
         } else {
             return std::nullopt;
         }
     }
-    if (path.contains('\0'))
-        return std::nullopt;
     return FileLocation(path);
 }
 
 QString FileLocation::urlText() const
 {
+    return QString::fromLatin1(urlBytes());
+}
+
+QByteArray FileLocation::urlBytes() const
+{
     static const char hex[] = "0123456789ABCDEF";
-    QString text = QStringLiteral("file://");
+    QByteArray text("file://");
     text.reserve(7 + m_path.size() * 3);
     for (const char c : m_path) {
         if (isUnreserved(c) || c == '/') {
-            text.append(QLatin1Char(c));
+            text.append(c);
         } else {
             const auto byte = static_cast<unsigned char>(c);
-            text.append(u'%');
-            text.append(QLatin1Char(hex[byte >> 4]));
-            text.append(QLatin1Char(hex[byte & 0xF]));
+            text.append('%');
+            text.append(hex[byte >> 4]);
+            text.append(hex[byte & 0xF]);
         }
     }
     return text;

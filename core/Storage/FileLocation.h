@@ -21,12 +21,16 @@ public:
     static FileLocation fromLocalFile(const QString &path);
     // "file://" + percent-encoded path ("file://localhost/..." too); nothing for any other text.
     static std::optional<FileLocation> fromUrlText(QStringView text);
+    // The same from UTF-8 text.
+    static std::optional<FileLocation> fromUrlText(QByteArrayView utf8);
 
     bool isEmpty() const { return m_path.isEmpty(); }
     const QByteArray &path() const { return m_path; }
     // NUL-terminated path for system calls.
     const char *cPath() const { return m_path.constData(); }
     QString urlText() const;
+    // urlText() as ASCII bytes.
+    QByteArray urlBytes() const;
     QString displayPath() const;
 
     // The lexical clean: "//" collapsed, "." dropped, ".." resolved (clamped at "/"), no trailing

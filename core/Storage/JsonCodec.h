@@ -1,26 +1,61 @@
 #pragma once
 
+#include "JsonReader.h"
+#include "JsonWriter.h"
+
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QList>
 #include <QString>
 
+#include <concepts>
 #include <expected>
 
-// How a record becomes JSON and back. A record type provides
-//   QJsonValue toJson() const;  static std::expected<T, QString> fromJson(const QJsonValue &);
-// and arrays of records come for free.
+// How a record becomes JSON and back. A record type provides either
+//   QJsonValue toJson() const;               static std::expected<T, QString> fromJson(const QJsonValue &);
+// or, when it is stored by the hundred thousand, the streaming pair
+//   void write(JsonWriter &) const;          static std::expected<T, QString> read(JsonReader &);
+// Arrays of either kind come for free.
 template <typename T>
-struct JsonCodec
+concept JsonValueRecord = requires(const T &value, const QJsonValue &json) {
+    { value.toJson() } -> std::convertible_to<QJsonValue>;
+    { T::fromJson(json) } -> std::same_as<std::expected<T, QString>>;
+};
+
+template <typename T>
+concept JsonStreamRecord = requires(const T &value, JsonWriter &writer, JsonReader &reader) {
+    value.write(writer);
+    { T::read(reader) } -> std::same_as<std::expected<T, QString>>;
+};
+
+template <typename T>
+struct JsonCodec;
+
+template <typename T>
+    requires JsonValueRecord<T>
+struct JsonCodec<T>
 {
+    static constexpr bool streamed = false;
     static QJsonValue encode(const T &value) { return value.toJson(); }
     static std::expected<T, QString> decode(const QJsonValue &json) { return T::fromJson(json); }
 };
 
 template <typename T>
+    requires JsonStreamRecord<T>
+struct JsonCodec<T>
+{
+    static constexpr bool streamed = true;
+    static void write(const T &value, JsonWriter &writer) { value.write(writer); }
+    static std::expected<T, QString> read(JsonReader &reader) { return T::read(reader); }
+};
+
+template <typename T>
 struct JsonCodec<QList<T>>
 {
+    static constexpr bool streamed = JsonCodec<T>::streamed;
+
     static QJsonValue encode(const QList<T> &values)
+        requires(!streamed)
     {
         QJsonArray array;
         for (const T &value : values)
@@ -29,6 +64,7 @@ struct JsonCodec<QList<T>>
     }
 
     static std::expected<QList<T>, QString> decode(const QJsonValue &json)
+        requires(!streamed)
     {
         if (!json.isArray())
             return std::unexpected(QStringLiteral("expected an array"));
@@ -41,6 +77,32 @@ struct JsonCodec<QList<T>>
                 return std::unexpected(QStringLiteral("element %1: %2").arg(i).arg(value.error()));
             values.append(std::move(*value));
         }
+        return values;
+    }
+
+    static void write(const QList<T> &values, JsonWriter &writer)
+        requires streamed
+    {
+        writer.beginArray();
+        for (const T &value : values)
+            JsonCodec<T>::write(value, writer);
+        writer.endArray();
+    }
+
+    static std::expected<QList<T>, QString> read(JsonReader &reader)
+        requires streamed
+    {
+        QList<T> values;
+        if (!reader.beginArray())
+            return std::unexpected(reader.error());
+        while (reader.nextElement()) {
+            auto value = JsonCodec<T>::read(reader);
+            if (!value)
+                return std::unexpected(QStringLiteral("element %1: %2").arg(values.size()).arg(value.error()));
+            values.append(std::move(*value));
+        }
+        if (!reader.ok())
+            return std::unexpected(reader.error());
         return values;
     }
 };

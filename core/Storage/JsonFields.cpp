@@ -124,21 +124,41 @@ namespace Json {
 
 QString uuidText(const QUuid &uuid)
 {
-    return uuid.toString(QUuid::WithoutBraces).toUpper();
+    return QString::fromLatin1(uuidBytes(uuid));
 }
 
-std::optional<QUuid> parseUuid(QStringView text)
+QByteArray uuidBytes(const QUuid &uuid)
+{
+    return uuid.toByteArray(QUuid::WithoutBraces).toUpper();
+}
+
+namespace {
+
+template <typename View>
+std::optional<QUuid> parseHyphenatedUuid(View text)
 {
     if (text.size() != 36)
         return std::nullopt;
     for (qsizetype i = 0; i < 36; ++i) {
-        const char16_t c = text.at(i).unicode();
+        const char16_t c = QChar(text[i]).unicode();
         const bool hyphenPosition = i == 8 || i == 13 || i == 18 || i == 23;
         const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
         if (hyphenPosition ? c != '-' : !hex)
             return std::nullopt;
     }
     return QUuid::fromString(text);
+}
+
+} // namespace
+
+std::optional<QUuid> parseUuid(QStringView text)
+{
+    return parseHyphenatedUuid(text);
+}
+
+std::optional<QUuid> parseUuid(QLatin1StringView text)
+{
+    return parseHyphenatedUuid(text);
 }
 
 std::expected<QUuid, QString> decodeUuid(const QJsonValue &value)

@@ -87,8 +87,10 @@ namespace Json {
 
 // Upper-case hyphenated 36-character text, as every stored file writes identifiers.
 QString uuidText(const QUuid &uuid);
+QByteArray uuidBytes(const QUuid &uuid);
 // Only the 36-character hyphenated form, in either case.
 std::optional<QUuid> parseUuid(QStringView text);
+std::optional<QUuid> parseUuid(QLatin1StringView text);
 std::expected<QUuid, QString> decodeUuid(const QJsonValue &value);
 std::expected<FileLocation, QString> decodeLocation(const QJsonValue &value);
 QJsonArray uuidArray(const QList<QUuid> &uuids);

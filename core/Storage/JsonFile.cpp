@@ -31,13 +31,14 @@ std::expected<QJsonValue, QString> parse(const QByteArray &bytes)
 }
 
 std::expected<void, FileError> preserveCurrent(FileOperations &files, const FileLocation &file,
-                                               const std::function<bool(const QByteArray &)> &decodes)
+                                               const std::function<bool(const QByteArray &)> &decodes,
+                                               bool knownDecodable)
 {
     if (!files.exists(file))
         return {};
-    const auto current = files.readAll(file);
     const FileLocation backup = backupOf(file);
-    if (current && decodes(*current)) {
+    const auto current = knownDecodable ? std::expected<QByteArray, FileError>() : files.readAll(file);
+    if (knownDecodable || (current && decodes(*current))) {
         if (files.exists(backup))
             (void)files.remove(backup);
         return files.copyFile(file, backup);

@@ -18,16 +18,30 @@ std::expected<QJsonValue, QString> parse(const QByteArray &bytes);
 template <typename T>
 QByteArray encode(const T &value)
 {
-    return serialize(JsonCodec<T>::encode(value));
+    if constexpr (JsonCodec<T>::streamed) {
+        JsonWriter writer;
+        JsonCodec<T>::write(value, writer);
+        return writer.take();
+    } else {
+        return serialize(JsonCodec<T>::encode(value));
+    }
 }
 
 template <typename T>
 std::expected<T, QString> decode(const QByteArray &bytes)
 {
-    auto json = parse(bytes);
-    if (!json)
-        return std::unexpected(json.error());
-    return JsonCodec<T>::decode(*json);
+    if constexpr (JsonCodec<T>::streamed) {
+        JsonReader reader(bytes);
+        auto value = JsonCodec<T>::read(reader);
+        if (value && !reader.atEnd())
+            return std::unexpected(QStringLiteral("trailing characters after the value"));
+        return value;
+    } else {
+        auto json = parse(bytes);
+        if (!json)
+            return std::unexpected(json.error());
+        return JsonCodec<T>::decode(*json);
+    }
 }
 
 template <typename T>
@@ -45,8 +59,10 @@ inline FileLocation corruptCopyOf(const FileLocation &file) { return file.withSu
 // Before `file` is replaced: when it still decodes, it becomes the "bak" companion (one generation
 // back). When it does not decode and neither does the backup, it is kept as the "corrupt"
 // companion, so that a damaged file with no good backup is never silently destroyed.
+// `knownDecodable` skips reading the file again when the caller knows its content decodes.
 std::expected<void, FileError> preserveCurrent(FileOperations &files, const FileLocation &file,
-                                               const std::function<bool(const QByteArray &)> &decodes);
+                                               const std::function<bool(const QByteArray &)> &decodes,
+                                               bool knownDecodable = false);
 
 template <typename T>
 bool decodesAs(const QByteArray &bytes)

@@ -151,3 +151,13 @@ TEST_F(IndexStoreTest, ALeftoverTemporaryFileIsIgnoredAndReplaced)
     EXPECT_FALSE(exists("library.json.tmp"));
     EXPECT_EQ(m_store.loadIndex().tracks.first().title, QStringLiteral("二"));
 }
+
+TEST_F(IndexStoreTest, AFileChangedByAnotherProgramIsCheckedBeforeItBecomesTheBackup)
+{
+    ASSERT_TRUE(m_store.saveIndex(libraryWith(QStringLiteral("一"))));
+    ASSERT_TRUE(m_store.saveIndex(libraryWith(QStringLiteral("二"))));
+    const QByteArray goodBackup = read("library.json.bak");
+    put("library.json", "{ damaged by someone else");
+    ASSERT_TRUE(m_store.saveIndex(libraryWith(QStringLiteral("三"))));
+    EXPECT_EQ(read("library.json.bak"), goodBackup);
+}
