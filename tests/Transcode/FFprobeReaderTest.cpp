@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -118,6 +119,8 @@ TEST_P(FFprobeReaderRealTest, ReadsTheDurationOfRealAudio)
     ASSERT_FALSE(made.isEmpty());
     const FileLocation file = FileLocation::fromLocalFile(folder.path()).appending(GetParam());
     ASSERT_EQ(::rename(QFile::encodeName(made).constData(), file.cPath()), 0);
+    // QTemporaryDir cannot remove a name that is not UTF-8.
+    const auto removeFile = qScopeGuard([&] { ::unlink(file.cPath()); });
 
     const auto seconds = FFprobeReader::duration(file, *ffmpeg, QProcessEnvironment::systemEnvironment());
 
