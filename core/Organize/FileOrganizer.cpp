@@ -123,9 +123,16 @@ bool FileOrganizer::crossesVolumes(const FileLocation &source, const FileLocatio
 std::optional<dev_t> FileOrganizer::volumeIdentifier(const FileLocation &location, FileOperations &files)
 {
     FileLocation path = location.standardized();
+    if (path.isEmpty())
+        return std::nullopt;
     for (;;) {
-        if (auto status = files.status(path))
+        const auto status = files.status(path);
+        if (status)
             return status->device;
+        // Only what is absent sends the search upwards; a location that cannot be examined
+        // gives no answer.
+        if (status.error().code != ENOENT && status.error().code != ENOTDIR)
+            return std::nullopt;
         const FileLocation parent = path.deletingLastPathComponent();
         if (parent == path || parent.isEmpty())
             return std::nullopt;
