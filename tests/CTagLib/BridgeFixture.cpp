@@ -7,6 +7,9 @@
 #include <QJsonDocument>
 #include <QProcess>
 
+#include <taglib/id3v1tag.h>
+#include <taglib/mpegfile.h>
+
 #include <gtest/gtest.h>
 
 namespace BridgeFixture {
@@ -62,6 +65,17 @@ QByteArray fileBytes(const QString &path)
 QStringList temporaryLeftovers(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral("*.quillmere-*")}, QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
+void addId3v1Tag(const QString &path, const char *title, const char *artist, unsigned year)
+{
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    ASSERT_FALSE(file.hasID3v2Tag());
+    TagLib::ID3v1::Tag *tag = file.ID3v1Tag(true);
+    tag->setTitle(title);
+    tag->setArtist(artist);
+    tag->setYear(year);
+    ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v1));
 }
 
 QByteArray pngImage(char fill)

@@ -22,6 +22,9 @@ QByteArray fileBytes(const QString &path);
 // Names in the folder that a tag write leaves behind only by mistake.
 QStringList temporaryLeftovers(const QString &folder);
 
+// Gives an MP3 file without tags an ID3v1 tag only (ffmpeg writes ID3v1 only beside ID3v2).
+void addId3v1Tag(const QString &path, const char *title, const char *artist, unsigned year);
+
 // Picture bytes with a real signature; the bridge stores covers without decoding them.
 QByteArray pngImage(char fill = 'p');
 QByteArray jpegImage(char fill = 'j');

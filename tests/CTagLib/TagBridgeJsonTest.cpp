@@ -1,0 +1,125 @@
+#include "CTagLib/Base64.h"
+#include "CTagLib/JsonParser.h"
+#include "CTagLib/TagJson.h"
+#include "CTagLib/TagSnapshot.h"
+#include "CTagLib/taglib_bridge.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+std::optional<FieldMap> parse(const char *json)
+{
+    return JsonParser(json).parseObject();
+}
+
+TEST(TagBridgeJson, acceptsTheGrammar)
+{
+    const auto fields = parse(" \t\r\n{ \"title\" : \"A\\\"B\\\\C\\/\\b\\f\\n\\r\\t\" ,\n\"year\":-12,\"genre\":null,"
+                              "\"odd\":+5 }trailing bytes are not read {");
+    ASSERT_TRUE(fields.has_value());
+    EXPECT_EQ(fields->at("title").text, "A\"B\\C/\b\f\n\r\t");
+    EXPECT_EQ(fields->at("year").number, -12);
+    EXPECT_TRUE(fields->at("genre").present);
+    EXPECT_TRUE(fields->at("genre").null);
+    EXPECT_EQ(fields->at("odd").number, 5);
+    EXPECT_EQ(field(*fields, "genre"), nullptr);
+    EXPECT_EQ(field(*fields, "album"), nullptr);
+    ASSERT_NE(field(*fields, "title"), nullptr);
+}
+
+TEST(TagBridgeJson, rejectsWhatIsOutsideTheGrammar)
+{
+    for (const char *json : {"", "[]", "{", "{\"title\":\"a\",}", "{'title':'a'}", "{\"title\":true}",
+                             "{\"title\":false}", "{\"year\":1.5}", "{\"year\":1e3}", "{\"year\":-}",
+                             "{\"year\": 12 13}", "{\"title\":\"\\ud800\"}", "{\"title\":\"\\ud800\\u0041\"}",
+                             "{\"title\":\"\\x\"}", "{\"title\":\"\\u12G4\"}", "{\"title\":\"open",
+                             "{\"title\" \"a\"}", "{\"title\":nul}", "{\"title\":nullx}", "{\"a\":{}}",
+                             "{\"a\":[1]}", "{title:1}"})
+        EXPECT_FALSE(parse(json).has_value()) << json;
+}
+
+TEST(TagBridgeJson, decodesUnicodeEscapesToUtf8)
+{
+    const auto fields = parse(R"({"t":"\u0041\u00e9\u4e2d\ud83c\udfb5\udc00\u0000z"})");
+    ASSERT_TRUE(fields.has_value());
+    EXPECT_EQ(fields->at("t").text, std::string("A\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x8E\xB5\xED\xB0\x80\0z", 15));
+}
+
+TEST(TagBridgeJson, keepsTheLastOfRepeatedKeysAndClampsNumbers)
+{
+    const auto fields = parse(R"({"title":"first","title":"last","year":99999999999999999999999,"n":-99999999999999999999999})");
+    ASSERT_TRUE(fields.has_value());
+    EXPECT_EQ(fields->at("title").text, "last");
+    EXPECT_EQ(fields->at("year").number, LLONG_MAX);
+    EXPECT_EQ(fields->at("n").number, LLONG_MIN);
+}
+
+TEST(TagBridgeJson, stringsEscapeOnlyQuotesBackslashesAndControlBytes)
+{
+    EXPECT_EQ(TagJson::jsonString(""), "null");
+    EXPECT_EQ(TagJson::jsonString("a\"b\\c/d\x7F\b\f\n\r\t\x01\x1F"), "\"a\\\"b\\\\c/d\x7F\\b\\f\\n\\r\\t\\u0001\\u001f\"");
+    EXPECT_EQ(TagJson::jsonString("周杰伦"), "\"周杰伦\"");
+}
+
+TEST(TagBridgeJson, readResultHasEightMembersInOrderWithNulls)
+{
+    TagSnapshot snapshot;
+    snapshot.title = "T";
+    snapshot.trackNumber = 3;
+    snapshot.cover = "\xFF\xD8\xFF";
+    EXPECT_EQ(TagJson::encode(snapshot), "{\"title\":\"T\",\"artist\":null,\"album\":null,\"albumArtist\":null,"
+                                         "\"year\":null,\"trackNumber\":3,\"genre\":null,\"artworkBase64\":\"/9j/\"}");
+}
+
+TEST(TagBridgeJson, base64EncodesWithPadding)
+{
+    EXPECT_EQ(Base64::encode(""), "");
+    EXPECT_EQ(Base64::encode("f"), "Zg==");
+    EXPECT_EQ(Base64::encode("fo"), "Zm8=");
+    EXPECT_EQ(Base64::encode("foo"), "Zm9v");
+    EXPECT_EQ(Base64::encode("\xFB\xFF"), "+/8=");
+}
+
+TEST(TagBridgeJson, base64DecodesLenientlyButOnlyTheStandardAlphabet)
+{
+    EXPECT_EQ(Base64::decode("Zm9v"), "foo");
+    EXPECT_EQ(Base64::decode(" Zm\r\n9v\tYg "), "foob");
+    EXPECT_EQ(Base64::decode("Zg"), "f");
+    EXPECT_EQ(Base64::decode("Zg==!!!"), "f");
+    EXPECT_EQ(Base64::decode("+/8="), "\xFB\xFF");
+    EXPECT_EQ(Base64::decode("="), "");
+    EXPECT_FALSE(Base64::decode("-_8").has_value());
+    EXPECT_FALSE(Base64::decode("Zm9v\xC3\xA9").has_value());
+}
+
+TEST(TagBridgeJson, nothingToWriteSucceedsWithoutLookingAtTheFile)
+{
+    for (const char *json : {"{}", " { \n } ", "{\"comment\":\"x\"}", "{\"title\":null,\"year\":null}"}) {
+        char *error = reinterpret_cast<char *>(1);
+        EXPECT_EQ(quillmere_write_tags("/nonexistent/file.mp3", json, &error), 0) << json;
+        EXPECT_EQ(error, nullptr);
+    }
+    EXPECT_EQ(quillmere_write_tags("/nonexistent/file.mp3", nullptr, nullptr), 0);
+}
+
+TEST(TagBridgeJson, failuresReportTheirMessage)
+{
+    char *error = nullptr;
+    EXPECT_EQ(quillmere_write_tags(nullptr, "{}", &error), -1);
+    EXPECT_STREQ(error, "无效的文件路径");
+    quillmere_free(error);
+    EXPECT_EQ(quillmere_write_tags("/nonexistent/file.mp3", "{\"title\":", &error), -1);
+    EXPECT_STREQ(error, "标签数据格式无效");
+    quillmere_free(error);
+    EXPECT_EQ(quillmere_write_tags("/nonexistent/file.mp3", "{\"title\":\"x\"}", &error), -1);
+    EXPECT_STREQ(error, "文件不存在");
+    quillmere_free(error);
+    EXPECT_EQ(quillmere_write_tags("/nonexistent/file.mp3", "{\"title\":\"x\"}", nullptr), -1);
+    EXPECT_EQ(quillmere_read_tags(nullptr), nullptr);
+    quillmere_free(nullptr);
+}
+
+} // namespace
