@@ -1,0 +1,234 @@
+#include "Lyrics/LRCLIBClient.h"
+
+#include "Await.h"
+#include "LocalHttpServer.h"
+
+#include <QStringEncoder>
+#include <QThreadPool>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+using Result = LyricsFetching::Result;
+
+std::optional<QString> text(const char *value)
+{
+    return value ? std::optional(QString::fromUtf8(value)) : std::nullopt;
+}
+
+struct EndpointCase
+{
+    const char *text;
+    const char *accepted; // nullptr: rejected
+};
+
+class EndpointTest : public ::testing::TestWithParam<EndpointCase>
+{
+};
+
+TEST_P(EndpointTest, AcceptsOnlyWebAddressesWithAHost)
+{
+    const std::optional<QUrl> url = LRCLIBClient::endpointURL(text(GetParam().text));
+    if (GetParam().accepted) {
+        ASSERT_TRUE(url.has_value());
+        EXPECT_EQ(url->toString(), QString::fromUtf8(GetParam().accepted));
+    } else {
+        EXPECT_EQ(url, std::nullopt);
+        EXPECT_EQ(LRCLIBClient::resolvedEndpoint(text(GetParam().text)), LRCLIBClient::defaultEndpoint());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, EndpointTest,
+    ::testing::Values(EndpointCase{nullptr, nullptr}, EndpointCase{" \n\t ", nullptr},
+                      EndpointCase{"lrclib.example/api/get", nullptr}, EndpointCase{"ftp://host/api/get", nullptr},
+                      EndpointCase{"http:///api/get", nullptr}, EndpointCase{"http://", nullptr},
+                      EndpointCase{"HTTPS://lyrics.example/api/get", "https://lyrics.example/api/get"},
+                      EndpointCase{"  http://127.0.0.1:8080/x?key=1 \n", "http://127.0.0.1:8080/x?key=1"},
+                      EndpointCase{"https://lyrics.example", "https://lyrics.example"}));
+
+TEST(LRCLIBClientEndpoint, DefaultIsThePublicService)
+{
+    EXPECT_EQ(LRCLIBClient::defaultEndpoint(), QUrl(u"https://lrclib.net/api/get"_qs));
+    EXPECT_EQ(LRCLIBClient(std::nullopt, nullptr).endpoint(), LRCLIBClient::defaultEndpoint());
+}
+
+class LRCLIBClientTest : public ::testing::Test
+{
+protected:
+    Result fetchFrom(const QUrl &endpoint, const QString &title = u"Song"_qs, const QString &artist = u"Artist"_qs,
+                     double duration = 200, LRCLIBClient::Limits limits = {})
+    {
+        return await(LRCLIBClient(endpoint, &m_session, limits).fetch(title, artist, duration));
+    }
+
+    QByteArray requestLine() const
+    {
+        EXPECT_EQ(m_server.requests().size(), 1);
+        return m_server.requests().value(0).split('\r').value(0);
+    }
+
+    QNetworkAccessManager m_session;
+    LocalHttpServer m_server;
+};
+
+TEST_F(LRCLIBClientTest, SendsTheQueryPercentEncodedWithTheAgentHeader)
+{
+    m_server.answer(404, {});
+    EXPECT_EQ(fetchFrom(m_server.url(), u"C++ & Me?"_qs, u"周杰伦/A+B"_qs, 212.5), Result(std::nullopt));
+    EXPECT_EQ(requestLine(), "GET /api/get?track_name=C%2B%2B%20%26%20Me%3F"
+                             "&artist_name=%E5%91%A8%E6%9D%B0%E4%BC%A6%2FA%2BB&duration=213 HTTP/1.1");
+    const QList<QByteArray> head = m_server.requests().value(0).trimmed().split('\n');
+    QList<QByteArray> headerNames;
+    for (const QByteArray &line : head.mid(1))
+        headerNames.append(line.left(line.indexOf(':')).toLower());
+    EXPECT_TRUE(head.contains("User-Agent: Quillmere/0.1\r"));
+    // Only the agent is ours; the rest is what every HTTP/1.1 request carries.
+    std::sort(headerNames.begin(), headerNames.end());
+    EXPECT_EQ(headerNames, (QList<QByteArray>{"accept-encoding", "accept-language", "connection", "host", "user-agent"}));
+}
+
+TEST_F(LRCLIBClientTest, EndpointQueryStaysInFront)
+{
+    m_server.answer(404, {});
+    fetchFrom(m_server.url(u"/lyrics?key=a%2Bb&v=2"_qs), u"T"_qs, u"A"_qs, 212.49);
+    EXPECT_EQ(requestLine(), "GET /lyrics?key=a%2Bb&v=2&track_name=T&artist_name=A&duration=212 HTTP/1.1");
+}
+
+TEST_F(LRCLIBClientTest, EndpointWithoutPathIsUsedAsItIs)
+{
+    m_server.answer(404, {});
+    fetchFrom(m_server.url(QString()), u"T"_qs, QString(), 0);
+    EXPECT_EQ(requestLine(), "GET /?track_name=T&artist_name=&duration=0 HTTP/1.1");
+}
+
+TEST_F(LRCLIBClientTest, DurationThatDescribesNoTrackSendsNothing)
+{
+    EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, std::numeric_limits<double>::quiet_NaN()),
+              Result(std::unexpected(LyricsFetchError::invalidURL())));
+    EXPECT_TRUE(m_server.requests().isEmpty());
+}
+
+struct AnswerCase
+{
+    const char *name;
+    int status;
+    QByteArray body;
+    QByteArray contentType;
+    Result expected;
+};
+
+const Result none = std::nullopt;
+
+Result lyrics(QList<LyricLine> lines, bool synced)
+{
+    return Lyrics{std::move(lines), synced};
+}
+
+class AnswerTest : public LRCLIBClientTest, public ::testing::WithParamInterface<AnswerCase>
+{
+};
+
+TEST_P(AnswerTest, GivesWhatTheAnswerHolds)
+{
+    m_server.answer(GetParam().status, GetParam().body, GetParam().contentType);
+    EXPECT_EQ(fetchFrom(m_server.url()), GetParam().expected);
+}
+
+const QByteArray json = "application/json";
+const QByteArray plainText = "text/plain; charset=utf-8";
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, AnswerTest,
+    ::testing::Values(
+        AnswerCase{"NotFound", 404, R"({"message":"not found"})", json, none},
+        AnswerCase{"ServerError", 500, "oops", plainText, std::unexpected(LyricsFetchError::badStatus(500))},
+        AnswerCase{"NoContent", 204, {}, {}, none},
+        AnswerCase{"NullMembers", 200, R"({"syncedLyrics":null,"plainLyrics":null})", json, none},
+        AnswerCase{"Synced", 200, R"({"syncedLyrics":"[00:02.00]b\n[00:01.00]a","plainLyrics":"a\nb"})", json,
+                   lyrics({{1, u"a"_qs}, {2, u"b"_qs}}, true)},
+        AnswerCase{"SyncedOnlyMetadata", 200, R"({"syncedLyrics":"[ti:x]","plainLyrics":"text"})", json, none},
+        AnswerCase{"SyncedWithoutTags", 200, R"({"syncedLyrics":"no tags"})", json, lyrics({{0, u"no tags"_qs}}, false)},
+        AnswerCase{"BlankSyncedFallsToPlain", 200, R"({"syncedLyrics":"  ","plainLyrics":" a\n b "})", json,
+                   lyrics({{0, u"a"_qs}, {0, u"b"_qs}}, false)},
+        AnswerCase{"PlainWithTagsLosesItsTimes", 200, R"({"plainLyrics":"[00:05.00]b\n[00:01.00]a"})", json,
+                   lyrics({{0, u"a"_qs}, {0, u"b"_qs}}, false)},
+        AnswerCase{"MemberOfAnotherType", 200, R"({"syncedLyrics":5,"plainLyrics":"text"})", json, none},
+        AnswerCase{"Array", 200, R"([{"syncedLyrics":"[00:01.00]a"}])", json, none},
+        AnswerCase{"BareJsonString", 200, R"("[00:01.00]a")", json, none},
+        AnswerCase{"LrcText", 200, "[00:01.00]a\n[00:02.00]b", plainText,
+                   lyrics({{1, u"a"_qs}, {2, u"b"_qs}}, true)},
+        AnswerCase{"PlainText", 200, "hello\nworld", plainText, lyrics({{0, u"hello"_qs}, {0, u"world"_qs}}, false)},
+        AnswerCase{"HtmlPage", 200, "<!DOCTYPE html><html><body>Sign in</body></html>", "text/html", none},
+        AnswerCase{"HtmlPageAsText", 200, "\n<html><body>Proxy error</body></html>", plainText, none},
+        AnswerCase{"NotUtf8", 200, QStringEncoder("GB18030").encode(u"[00:01.00]晴天"_qs), plainText, none}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(LRCLIBClientTest, TricklingServerHitsTheDeadlineAndIsHungUpOn)
+{
+    m_server.trickle();
+    LRCLIBClient::Limits limits;
+    limits.total = std::chrono::milliseconds(300);
+    EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits), Result(std::unexpected(LyricsFetchError::timedOut())));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_server.closedConnections() == 1; }, 5000));
+}
+
+TEST_F(LRCLIBClientTest, SilentServerHitsTheIdleTimeout)
+{
+    m_server.stayQuiet();
+    LRCLIBClient::Limits limits;
+    limits.idle = std::chrono::milliseconds(300);
+    EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits), Result(std::unexpected(LyricsFetchError::timedOut())));
+}
+
+TEST_F(LRCLIBClientTest, OversizedAnswerIsRefused)
+{
+    m_server.answer(200, QByteArray(64 * 1024, 'a'), plainText);
+    LRCLIBClient::Limits limits;
+    limits.maximumBodySize = 1024;
+    EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits), Result(std::unexpected(LyricsFetchError::tooLarge())));
+}
+
+TEST_F(LRCLIBClientTest, ClosedPortIsATransportFailure)
+{
+    QUrl endpoint;
+    {
+        LocalHttpServer gone;
+        endpoint = gone.url();
+    }
+    const Result result = fetchFrom(endpoint);
+    ASSERT_FALSE(result.has_value());
+    EXPECT_EQ(result.error().kind, LyricsFetchError::Kind::Transport);
+    EXPECT_FALSE(result.error().detail.isEmpty());
+}
+
+TEST_F(LRCLIBClientTest, CancellingClosesTheConnection)
+{
+    m_server.stayQuiet();
+    QFuture<Result> future = LRCLIBClient(m_server.url(), &m_session).fetch(u"T"_qs, u"A"_qs, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_server.requests().size() == 1; }, 5000));
+    future.cancel();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_server.closedConnections() == 1; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 5000));
+    EXPECT_TRUE(future.isCanceled());
+}
+
+TEST_F(LRCLIBClientTest, FetchMayStartOnAWorkerThread)
+{
+    m_server.answer(200, R"({"plainLyrics":"hi"})");
+    const LRCLIBClient client(m_server.url(), &m_session);
+    QFuture<Result> future;
+    std::atomic<bool> started = false;
+    QThreadPool::globalInstance()->start([&] {
+        future = client.fetch(u"T"_qs, u"A"_qs, 1);
+        started = true;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 5000));
+    EXPECT_EQ(await(future), lyrics({{0, u"hi"_qs}}, false));
+}
+
+} // namespace
