@@ -1,0 +1,160 @@
+#include "LibraryMerge.h"
+
+#include "Library/FileFingerprint.h"
+
+namespace LibraryMerge {
+
+namespace {
+
+bool liesUnderAny(const QByteArray &path, const QList<QByteArray> &prefixes)
+{
+    for (const QByteArray &prefix : prefixes) {
+        if (path.startsWith(prefix))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QByteArray pathOf(const FileLocation &url)
+{
+    return url.standardized().path();
+}
+
+Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList<FileLocation> &folders,
+          bool scoped, const QList<FileLocation> &currentUnreadable)
+{
+    Plan plan;
+    plan.scoped = scoped;
+    for (const FileLocation &folder : folders) {
+        QByteArray prefix = pathOf(folder);
+        if (!prefix.endsWith('/'))
+            prefix.append('/');
+        plan.folderPrefixes.append(prefix);
+    }
+
+    if (scoped) {
+        for (const FileLocation &url : currentUnreadable) {
+            if (!liesUnderAny(pathOf(url), plan.folderPrefixes))
+                plan.unreadableURLs.append(url);
+        }
+    }
+    plan.unreadableURLs += scan.unreadable;
+    for (const FileLocation &url : scan.unreadable)
+        plan.unreadablePaths.insert(pathOf(url));
+
+    // A later track with the same path replaces an earlier one.
+    QHash<QByteArray, Track> library;
+    library.reserve(libraryTracks.size());
+    for (const Track &track : libraryTracks) {
+        library.insert(pathOf(track.url), track);
+        plan.plannedIDs.insert(track.id);
+    }
+
+    QSet<QByteArray> newPaths;
+    for (const Track &scanned : scan.tracks) {
+        const QByteArray path = pathOf(scanned.url);
+        plan.scannedPaths.insert(path);
+        const auto stored = library.constFind(path);
+        if (stored == library.constEnd()) {
+            newPaths.insert(path);
+            plan.pending.append(scanned);
+        } else if (FileFingerprint::of(*stored) == FileFingerprint::of(scanned)) {
+            Track unchanged = *stored;
+            unchanged.isMissing = false;
+            plan.unchanged.append(unchanged);
+            library.erase(stored);
+        } else {
+            Track rewritten = scanned;
+            rewritten.id = stored->id;
+            rewritten.artworkFileName = stored->artworkFileName;
+            plan.pending.append(rewritten);
+            library.erase(stored);
+        }
+    }
+
+    QHash<FileFingerprint, QList<qsizetype>> newFilesByFingerprint; // pending positions
+    for (qsizetype i = 0; i < plan.pending.size(); ++i) {
+        if (newPaths.contains(pathOf(plan.pending.at(i).url)))
+            newFilesByFingerprint[FileFingerprint::of(plan.pending.at(i))].append(i);
+    }
+
+    QHash<FileFingerprint, QList<QUuid>> vanishedByFingerprint;
+    for (const Track &track : libraryTracks) {
+        const QByteArray path = pathOf(track.url);
+        if (plan.scannedPaths.contains(path) || plan.unreadablePaths.contains(path))
+            continue;
+        if (scoped && !liesUnderAny(path, plan.folderPrefixes))
+            continue;
+        vanishedByFingerprint[FileFingerprint::of(track)].append(track.id);
+    }
+
+    // Only a one-to-one match of fingerprints is a move.
+    QSet<qsizetype> moved;
+    for (auto it = newFilesByFingerprint.cbegin(); it != newFilesByFingerprint.cend(); ++it) {
+        const auto vanished = vanishedByFingerprint.constFind(it.key());
+        if (it->size() != 1 || vanished == vanishedByFingerprint.constEnd() || vanished->size() != 1)
+            continue;
+        plan.moves.insert(vanished->first(), plan.pending.at(it->first()).url);
+        moved.insert(it->first());
+    }
+    if (!moved.isEmpty()) {
+        QList<Track> remaining;
+        remaining.reserve(plan.pending.size() - moved.size());
+        for (qsizetype i = 0; i < plan.pending.size(); ++i) {
+            if (!moved.contains(i))
+                remaining.append(plan.pending.at(i));
+        }
+        plan.pending = std::move(remaining);
+    }
+    return plan;
+}
+
+QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks)
+{
+    QHash<QUuid, qsizetype> currentPosition;
+    currentPosition.reserve(currentTracks.size());
+    for (qsizetype i = 0; i < currentTracks.size(); ++i)
+        currentPosition.insert(currentTracks.at(i).id, i);
+
+    QList<Track> merged;
+    merged.reserve(currentTracks.size() + plan.pending.size());
+    QSet<QUuid> emitted;
+    auto append = [&](const Track &track) {
+        emitted.insert(track.id);
+        merged.append(track);
+    };
+
+    for (const Track &track : plan.unchanged) {
+        const auto position = currentPosition.constFind(track.id);
+        if (position == currentPosition.constEnd())
+            continue; // removed while the rescan ran
+        Track current = currentTracks.at(*position);
+        current.isMissing = false;
+        append(current);
+    }
+    for (const Track &track : plan.pending) {
+        if (plan.plannedIDs.contains(track.id) && !currentPosition.contains(track.id))
+            continue; // a rewritten file whose track was removed while the rescan ran
+        append(track);
+    }
+    for (const Track &track : currentTracks) {
+        const QByteArray path = pathOf(track.url);
+        if (plan.scannedPaths.contains(path) || emitted.contains(track.id))
+            continue;
+        Track kept = track;
+        if (const auto move = plan.moves.constFind(track.id); move != plan.moves.constEnd()) {
+            kept.url = *move;
+            kept.isMissing = false;
+        } else if ((plan.scoped && !liesUnderAny(path, plan.folderPrefixes)) || plan.unreadablePaths.contains(path)) {
+            // outside this rescan, or there but unreadable: as it was
+        } else {
+            kept.isMissing = true;
+        }
+        merged.append(kept);
+    }
+    return merged;
+}
+
+} // namespace LibraryMerge

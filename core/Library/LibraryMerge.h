@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Library/ScanResult.h"
+#include "Models/Track.h"
+#include "Storage/FileLocation.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QUuid>
+
+// The merge of a rescan into the library, as two pure steps around the reading of covers:
+// plan() right after the scan, finish() once the covers of new and changed files are stored.
+// Tracks keep their identity when their file is unchanged, rewritten in place, or moved one to one.
+namespace LibraryMerge {
+
+struct Plan
+{
+    QList<FileLocation> unreadableURLs; // the store's new list of unreadable files
+    QList<Track> unchanged;             // stored records of files found as they were
+    QList<Track> pending;               // new and rewritten files, in path order; their covers are read
+    QHash<QUuid, FileLocation> moves;   // stored tracks whose file moved, to their new location
+    QSet<QByteArray> scannedPaths;
+    QSet<QByteArray> unreadablePaths;
+    QList<QByteArray> folderPrefixes;
+    bool scoped = false;
+    QSet<QUuid> plannedIDs; // the ids in the library when the plan was made
+};
+
+// The standardised path of a location, the key every rule of the merge compares.
+QByteArray pathOf(const FileLocation &url);
+
+Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList<FileLocation> &folders,
+          bool scoped, const QList<FileLocation> &currentUnreadable);
+
+// The new track list: unchanged, then pending, then the tracks not found at their stored paths
+// (moved, kept, or flagged missing). It is reconciled with the library as it is now: tracks
+// removed while the covers were read stay removed, and an unchanged track keeps its current record.
+QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks);
+
+} // namespace LibraryMerge

@@ -1,0 +1,194 @@
+#include "Library/LibraryMerge.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Track track(const char *path, qint64 size = 100, double modified = 1000, const QString &title = {})
+{
+    Track track;
+    track.id = QUuid::createUuid();
+    track.url = FileLocation::fromPath(path);
+    track.title = title.isEmpty() ? QString::fromUtf8(path) : title;
+    track.fileSize = size;
+    track.modifiedAt = modified;
+    return track;
+}
+
+// The scan's view of a file: a new id, fields as read from the file now.
+Track scanned(const Track &stored, const char *path = nullptr)
+{
+    Track found = stored;
+    found.id = QUuid::createUuid();
+    found.artworkFileName.reset();
+    if (path)
+        found.url = FileLocation::fromPath(path);
+    return found;
+}
+
+const QList<FileLocation> musicFolder{FileLocation::fromPath("/m")};
+
+QList<Track> mergeAll(const QList<Track> &library, const ScanResult &scan,
+                      const QList<FileLocation> &folders = musicFolder, bool scoped = false)
+{
+    const LibraryMerge::Plan plan = LibraryMerge::plan(library, scan, folders, scoped, {});
+    return LibraryMerge::finish(plan, library);
+}
+
+const Track *byPath(const QList<Track> &tracks, const char *path)
+{
+    for (const Track &track : tracks) {
+        if (track.url.path() == path)
+            return &track;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST(LibraryMerge, AnUnchangedFileKeepsItsStoredRecordAndIsUnflagged)
+{
+    Track stored = track("/m/a.mp3");
+    stored.title = QStringLiteral("edited title");
+    stored.artworkFileName = QStringLiteral("cover.jpg");
+    stored.isMissing = true;
+    const QList<Track> merged = mergeAll({stored}, {{scanned(stored)}, {}});
+    ASSERT_EQ(merged.size(), 1);
+    Track expected = stored;
+    expected.isMissing = false;
+    EXPECT_EQ(merged.first(), expected);
+}
+
+TEST(LibraryMerge, ARewrittenFileIsReadAgainButKeepsIdentityAndCover)
+{
+    Track stored = track("/m/a.mp3", 100, 1000, QStringLiteral("old"));
+    stored.artworkFileName = QStringLiteral("cover.jpg");
+    Track rewritten = scanned(stored);
+    rewritten.fileSize = 120;
+    rewritten.title = QStringLiteral("new");
+    const LibraryMerge::Plan plan = LibraryMerge::plan({stored}, {{rewritten}, {}}, musicFolder, false, {});
+    ASSERT_EQ(plan.pending.size(), 1); // its cover is read again
+    const QList<Track> merged = LibraryMerge::finish(plan, {stored});
+    ASSERT_EQ(merged.size(), 1);
+    EXPECT_EQ(merged.first().id, stored.id);
+    EXPECT_EQ(merged.first().artworkFileName, stored.artworkFileName);
+    EXPECT_EQ(merged.first().title, QStringLiteral("new"));
+    EXPECT_EQ(merged.first().fileSize, 120);
+}
+
+TEST(LibraryMerge, AFileMovedOneToOneKeepsItsWholeRecord)
+{
+    Track stored = track("/m/old/a.mp3");
+    stored.title = QStringLiteral("edited");
+    const LibraryMerge::Plan plan =
+        LibraryMerge::plan({stored}, {{scanned(stored, "/m/new/a.mp3")}, {}}, musicFolder, false, {});
+    EXPECT_TRUE(plan.pending.isEmpty()); // no cover read for a move
+    const QList<Track> merged = LibraryMerge::finish(plan, {stored});
+    ASSERT_EQ(merged.size(), 1);
+    Track expected = stored;
+    expected.url = FileLocation::fromPath("/m/new/a.mp3");
+    EXPECT_EQ(merged.first(), expected);
+}
+
+TEST(LibraryMerge, AmbiguousOrChangedMovesAreNewTracksAndTheOldOnesGoMissing)
+{
+    const Track stored = track("/m/a.mp3");
+    // Two copies of one vanished file.
+    QList<Track> merged = mergeAll({stored}, {{scanned(stored, "/m/b.mp3"), scanned(stored, "/m/c.mp3")}, {}});
+    ASSERT_EQ(merged.size(), 3);
+    EXPECT_TRUE(byPath(merged, "/m/a.mp3")->isMissing);
+    EXPECT_NE(byPath(merged, "/m/b.mp3")->id, stored.id);
+    EXPECT_NE(byPath(merged, "/m/c.mp3")->id, stored.id);
+
+    // One new file matching two vanished tracks.
+    const Track twin = track("/m/a2.mp3");
+    merged = mergeAll({stored, twin}, {{scanned(stored, "/m/b.mp3")}, {}});
+    EXPECT_TRUE(byPath(merged, "/m/a.mp3")->isMissing);
+    EXPECT_TRUE(byPath(merged, "/m/a2.mp3")->isMissing);
+    EXPECT_FALSE(byPath(merged, "/m/b.mp3")->isMissing);
+
+    // Moved and changed at once.
+    Track changed = scanned(stored, "/m/moved.mp3");
+    changed.modifiedAt += 1;
+    merged = mergeAll({stored}, {{changed}, {}});
+    EXPECT_TRUE(byPath(merged, "/m/a.mp3")->isMissing);
+    EXPECT_NE(byPath(merged, "/m/moved.mp3")->id, stored.id);
+}
+
+TEST(LibraryMerge, OrderIsUnchangedThenNewThenNotFound)
+{
+    const Track gone = track("/m/gone.mp3", 1);
+    const Track kept = track("/m/kept.mp3", 2);
+    const Track fresh = track("/m/fresh.mp3", 3);
+    const QList<Track> merged = mergeAll({gone, kept}, {{fresh, scanned(kept)}, {}});
+    ASSERT_EQ(merged.size(), 3);
+    EXPECT_EQ(merged.at(0).id, kept.id);
+    EXPECT_EQ(merged.at(1).id, fresh.id);
+    EXPECT_EQ(merged.at(2).id, gone.id);
+    EXPECT_TRUE(merged.at(2).isMissing);
+}
+
+TEST(LibraryMerge, UnreadableFilesKeepTheirTracksAsTheyWere)
+{
+    Track stored = track("/m/broken.mp3");
+    stored.title = QStringLiteral("kept");
+    const LibraryMerge::Plan plan =
+        LibraryMerge::plan({stored}, {{}, {FileLocation::fromPath("/m/broken.mp3")}}, musicFolder, false, {});
+    EXPECT_EQ(plan.unreadableURLs, QList<FileLocation>{FileLocation::fromPath("/m/broken.mp3")});
+    EXPECT_EQ(LibraryMerge::finish(plan, {stored}), QList<Track>{stored});
+}
+
+TEST(LibraryMerge, AScopedRescanLeavesOtherFoldersAlone)
+{
+    const Track elsewhere = track("/other/x.mp3", 7, 7);
+    const Track here = track("/m/a.mp3");
+    const FileLocation otherUnreadable = FileLocation::fromPath("/other/bad.mp3");
+    const FileLocation hereUnreadable = FileLocation::fromPath("/m/bad.mp3");
+    // The file of `elsewhere` now appears in the scanned folder: a new track; the old one is untouched.
+    const LibraryMerge::Plan plan = LibraryMerge::plan({elsewhere, here}, {{scanned(elsewhere, "/m/x.mp3")}, {}},
+                                                       musicFolder, true, {otherUnreadable, hereUnreadable});
+    EXPECT_EQ(plan.unreadableURLs, QList<FileLocation>{otherUnreadable});
+    const QList<Track> merged = LibraryMerge::finish(plan, {elsewhere, here});
+    EXPECT_EQ(*byPath(merged, "/other/x.mp3"), elsewhere);
+    EXPECT_NE(byPath(merged, "/m/x.mp3")->id, elsewhere.id);
+    EXPECT_TRUE(byPath(merged, "/m/a.mp3")->isMissing);
+}
+
+TEST(LibraryMerge, AFullRescanFlagsEveryTrackNotFoundEvenOutsideTheFolders)
+{
+    const QList<Track> merged = mergeAll({track("/elsewhere/a.mp3")}, {{}, {}});
+    ASSERT_EQ(merged.size(), 1);
+    EXPECT_TRUE(merged.first().isMissing);
+}
+
+TEST(LibraryMerge, TwoRecordsOfOnePathCollapseWhenTheFileIsFound)
+{
+    const Track earlier = track("/m/a.mp3");
+    const Track later = track("/m/./a.mp3");
+    QList<Track> merged = mergeAll({earlier, later}, {{scanned(earlier)}, {}});
+    ASSERT_EQ(merged.size(), 1);
+    EXPECT_EQ(merged.first().id, later.id);
+
+    merged = mergeAll({earlier, later}, {{}, {}});
+    ASSERT_EQ(merged.size(), 2);
+    EXPECT_TRUE(merged.at(0).isMissing && merged.at(1).isMissing);
+}
+
+TEST(LibraryMerge, ChangesMadeWhileTheCoversWereReadAreKept)
+{
+    const Track unchanged = track("/m/a.mp3");
+    const Track rewrittenStored = track("/m/b.mp3");
+    Track rewritten = scanned(rewrittenStored);
+    rewritten.fileSize += 1;
+    const Track removedMeanwhile = track("/m/c.mp3");
+    const QList<Track> before{unchanged, rewrittenStored, removedMeanwhile};
+    const LibraryMerge::Plan plan = LibraryMerge::plan(
+        before, {{scanned(unchanged), rewritten, scanned(removedMeanwhile)}, {}}, musicFolder, false, {});
+
+    // Meanwhile the user edits the first track and removes the other two.
+    Track edited = unchanged;
+    edited.title = QStringLiteral("edited meanwhile");
+    const QList<Track> merged = LibraryMerge::finish(plan, {edited});
+    ASSERT_EQ(merged.size(), 1);
+    EXPECT_EQ(merged.first(), edited);
+}
