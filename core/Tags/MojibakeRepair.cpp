@@ -97,17 +97,19 @@ std::optional<char> windows1252Byte(char32_t c)
     return entry == windows1252ToByte.end() ? std::nullopt : std::optional(entry->second);
 }
 
-// Whether the text can be what a Latin-1 or Windows-1252 decoding made of bytes above 0x7F:
-// every character stands for one byte and at least one is not ASCII. Runs over every field of
-// every track, so it allocates nothing and stops at the first character that rules it out
-// (correct Chinese stops at its first ideograph).
+// Whether the text can be what a Latin-1 or Windows-1252 decoding made of the bytes of two or
+// more ideographs: every character stands for one byte, and at least four bytes are above 0x7F
+// (an ideograph takes two or more such bytes in either encoding; one that took an ASCII byte
+// would lose that character, which no accepted decoding may). Runs over every field of every
+// track, so it allocates nothing and stops at the first character that rules it out: correct
+// Chinese stops at its first ideograph, and accented Western text never reaches a decoder.
 bool mayBeMisreadBytes(QStringView text)
 {
-    bool anyHighByte = false;
+    int highBytes = 0;
     return everyScalar(text, [&](char32_t c) {
-        anyHighByte = anyHighByte || c > 0x7F;
+        highBytes += c > 0x7F ? 1 : 0;
         return c <= 0xFF || windows1252Byte(c).has_value();
-    }) && anyHighByte;
+    }) && highBytes >= 4;
 }
 
 // The bytes behind a text that passed `mayBeMisreadBytes`.
@@ -150,7 +152,6 @@ std::optional<QString> decodedAsGb18030(const QByteArray &bytes)
 
 std::optional<QString> repaired(QStringView text)
 {
-    // Pure ASCII decodes to itself in both encodings and can never hold Han characters.
     if (!mayBeMisreadBytes(text))
         return std::nullopt;
     const QByteArray bytes = recoveredBytes(text);
