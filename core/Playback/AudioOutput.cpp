@@ -1,0 +1,3 @@
+#include "AudioOutput.h"
+
+AudioOutput::~AudioOutput() = default;

@@ -1,0 +1,120 @@
+#include "SinkRecording.h"
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+bool SinkRecording::serverReachable()
+{
+    QProcess info;
+    info.start(QStringLiteral("pactl"), {QStringLiteral("info")});
+    return info.waitForFinished(5000) && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0;
+}
+
+SinkRecording::SinkRecording() = default;
+
+SinkRecording::~SinkRecording()
+{
+    if (m_recorder.state() != QProcess::NotRunning) {
+        m_recorder.kill();
+        m_recorder.waitForFinished(5000);
+    }
+}
+
+bool SinkRecording::start()
+{
+    m_recorder.start(QStringLiteral("parecord"),
+                     {QStringLiteral("--raw"), QStringLiteral("--latency-msec=20"), QStringLiteral("-d"),
+                      QStringLiteral("ci.monitor"), QStringLiteral("--format=float32le"),
+                      QStringLiteral("--rate=%1").arg(sampleRate), QStringLiteral("--channels=1")});
+    return m_recorder.waitForStarted(5000);
+}
+
+void SinkRecording::collect()
+{
+    m_bytes += m_recorder.readAllStandardOutput();
+}
+
+double SinkRecording::seconds()
+{
+    m_recorder.waitForReadyRead(50);
+    collect();
+    return double(m_bytes.size() / sizeof(float)) / sampleRate;
+}
+
+std::vector<float> SinkRecording::stop()
+{
+    collect();
+    m_recorder.terminate();
+    m_recorder.waitForFinished(5000);
+    return samples();
+}
+
+std::vector<float> SinkRecording::samples()
+{
+    collect();
+    std::vector<float> samples(m_bytes.size() / sizeof(float));
+    std::memcpy(samples.data(), m_bytes.constData(), samples.size() * sizeof(float));
+    return samples;
+}
+
+namespace ToneAnalysis {
+
+namespace {
+
+std::pair<std::size_t, std::size_t> range(const std::vector<float> &samples, double from, double to)
+{
+    const auto clampIndex = [&](double seconds) {
+        return std::min(samples.size(), std::size_t(std::max(0.0, seconds) * SinkRecording::sampleRate));
+    };
+    return {clampIndex(from), clampIndex(to)};
+}
+
+} // namespace
+
+double level(const std::vector<float> &samples, double from, double to, double frequency)
+{
+    const auto [begin, end] = range(samples, from, to);
+    if (end <= begin)
+        return 0;
+    // Goertzel: the power of one frequency.
+    const double coefficient = 2 * std::cos(2 * std::numbers::pi * frequency / SinkRecording::sampleRate);
+    double previous = 0, beforePrevious = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        const double current = samples[i] + coefficient * previous - beforePrevious;
+        beforePrevious = previous;
+        previous = current;
+    }
+    const double power = previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious;
+    return 2 * std::sqrt(std::max(power, 0.0)) / double(end - begin);
+}
+
+double pitch(const std::vector<float> &samples, double from, double to)
+{
+    const auto [begin, end] = range(samples, from, to);
+    std::size_t first = 0, last = 0, crossings = 0;
+    for (std::size_t i = begin + 1; i < end; ++i) {
+        if (samples[i - 1] < 0 && samples[i] >= 0) {
+            if (crossings == 0)
+                first = i;
+            last = i;
+            ++crossings;
+        }
+    }
+    if (crossings < 2)
+        return 0;
+    return double(crossings - 1) * SinkRecording::sampleRate / double(last - first);
+}
+
+double audibleSeconds(const std::vector<float> &samples, double frequency, double threshold)
+{
+    constexpr double window = 0.02;
+    const double total = double(samples.size()) / SinkRecording::sampleRate;
+    double audible = 0;
+    for (double from = 0; from + window <= total; from += window)
+        if (level(samples, from, from + window, frequency) >= threshold)
+            audible += window;
+    return audible;
+}
+
+} // namespace ToneAnalysis

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+
+#include <vector>
+
+// Records what the PulseAudio null sink "ci" plays, through its monitor, as mono float samples at
+// 44.1 kHz.
+class SinkRecording
+{
+public:
+    static constexpr int sampleRate = 44100;
+
+    // True when a PulseAudio server answers (the test script starts one).
+    static bool serverReachable();
+
+    SinkRecording();
+    ~SinkRecording();
+
+    bool start();
+    // Seconds recorded so far.
+    double seconds();
+    std::vector<float> samples();
+    std::vector<float> stop();
+
+private:
+    void collect();
+
+    QProcess m_recorder;
+    QByteArray m_bytes;
+};
+
+namespace ToneAnalysis {
+
+// The amplitude of `frequency` in [from, to) seconds of the recording (a full-scale sine gives 1).
+double level(const std::vector<float> &samples, double from, double to, double frequency);
+// The frequency in [from, to) seconds, from the zero crossings.
+double pitch(const std::vector<float> &samples, double from, double to);
+// Seconds of the recording whose 20 ms windows carry `frequency` at `threshold` or more.
+double audibleSeconds(const std::vector<float> &samples, double frequency, double threshold);
+
+} // namespace ToneAnalysis
