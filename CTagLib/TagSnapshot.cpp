@@ -8,6 +8,7 @@
 #include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
 #include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tpropertymap.h>
@@ -45,7 +46,11 @@ TagLib::Tag *tagToRead(TagLib::File &file)
     } else if (auto *ape = dynamic_cast<TagLib::APE::File *>(&file)) {
         tag = ape->APETag(false);
     } else if (auto *wav = dynamic_cast<TagLib::RIFF::WAV::File *>(&file)) {
-        tag = wav->ID3v2Tag();
+        // Without an ID3 chunk, the RIFF INFO chunk that most WAV taggers write.
+        if (!wav->hasID3v2Tag() && wav->hasInfoTag())
+            tag = wav->InfoTag();
+        else
+            tag = wav->ID3v2Tag();
     }
     return tag ? tag : file.tag();
 }

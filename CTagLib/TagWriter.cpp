@@ -12,6 +12,7 @@
 #include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
 #include <taglib/mp4coverart.h>
 #include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
@@ -33,8 +34,8 @@ TagLib::String utf8String(const std::string &bytes)
     return TagLib::String(bytes, TagLib::String::UTF8);
 }
 
-// The tag this file's tags are written to. An MP3 file without an ID3v2 tag gets one, seeded
-// from the APE or ID3v1 tag it has, which both stay in the file.
+// The tag this file's tags are written to. An MP3 or WAV file without an ID3v2 tag gets one,
+// seeded from the tag it has, which stays in the file.
 TagLib::Tag *tagToWrite(TagLib::File &file)
 {
     if (auto *mpeg = dynamic_cast<TagLib::MPEG::File *>(&file)) {
@@ -50,8 +51,12 @@ TagLib::Tag *tagToWrite(TagLib::File &file)
         return flac->xiphComment(true);
     if (auto *ape = dynamic_cast<TagLib::APE::File *>(&file))
         return ape->APETag(true);
-    if (auto *wav = dynamic_cast<TagLib::RIFF::WAV::File *>(&file))
+    if (auto *wav = dynamic_cast<TagLib::RIFF::WAV::File *>(&file)) {
+        // Seeded from the RIFF INFO chunk, which readers give way to the new ID3 chunk.
+        if (!wav->hasID3v2Tag() && wav->hasInfoTag())
+            TagLib::Tag::duplicate(wav->InfoTag(), wav->ID3v2Tag(), false);
         return wav->ID3v2Tag();
+    }
     return file.tag();
 }
 

@@ -144,6 +144,16 @@ TEST_F(TagBridgeFormat, apeFileKeepsAlbumArtistAndFrontCoverInTheirItems)
     EXPECT_FALSE(file.APETag()->itemListMap().contains("COVER ART (FRONT)"));
 }
 
+TEST_F(TagBridgeFormat, wavInfoChunkIsReadAndSeedsTheNewId3Chunk)
+{
+    const QString path = make("info.wav", {"-metadata", "title=晴天", "-metadata", "artist=周杰伦", "-metadata", "date=2003"});
+    EXPECT_EQ(read(path, "title"), QStringLiteral("晴天"));
+    ASSERT_EQ(writeTags(path, QJsonObject{{"year", 2004}}), QString());
+    EXPECT_EQ(read(path, "title"), QStringLiteral("晴天"));
+    EXPECT_EQ(read(path, "artist"), QStringLiteral("周杰伦"));
+    EXPECT_EQ(read(path, "year"), 2004);
+}
+
 TEST_F(TagBridgeFormat, flacCoverIsOnePictureOfTypeFrontCoverAndClearingRemovesAll)
 {
     const QString path = make("cover.flac");
