@@ -184,6 +184,10 @@ void PlayerEngine::play()
         setPosition(0);
     }
     startPlaying();
+    // An empty file has nothing to schedule: it ends at once rather than playing nothing forever.
+    if (!m_segmentScheduled)
+        QMetaObject::invokeMethod(
+            this, [this, token = m_generation] { handleSegmentFinished(token); }, Qt::QueuedConnection);
 }
 
 void PlayerEngine::pause()

@@ -110,8 +110,8 @@ private:
     quint64 m_generation = 0;
     float m_volume = 1.0f;
     bool m_tapInstalled = false;
-    QTimer m_positionTimer;
-    QTimer m_spectrumDecayTimer;
+    QTimer m_positionTimer{this};
+    QTimer m_spectrumDecayTimer{this};
 
     // The tap's own: used on the audio thread alone.
     SpectrumAnalyzer m_analyzer{bandCount, SpectrumAnalyzer::fftSize};
