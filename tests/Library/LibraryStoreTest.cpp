@@ -4,6 +4,7 @@
 #include "Storage/JsonFields.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -483,6 +484,22 @@ TEST_F(LibraryStoreTest, SetArtworkWritesTheBytesUnderTheUpperCaseIdentifier)
     const QByteArray jpeg = QByteArray::fromHex("ffd8ffe0") + QByteArray(50, 'j');
     m_store.setArtwork(jpeg, track.id);
     EXPECT_EQ(contents(coversFolder().appending(name)), jpeg) << "a new cover replaces the old file";
+}
+
+TEST_F(LibraryStoreTest, CoverFilesOnTheRealFileSystemLeaveNoTemporaryBehind)
+{
+    const Track track = makeTrack(u"晴天"_qs);
+    startWith({track});
+    LibraryStore store(folder());
+    store.load();
+    const QByteArray cover(300'000, 'c');
+
+    store.setArtwork(cover, track.id);
+    store.setArtwork(cover + "more", track.id);
+
+    EXPECT_EQ(contents(coverFile(track.id)), cover + "more");
+    EXPECT_EQ(QDir(coversFolder().displayPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{coverFile(track.id).fileNameText()});
 }
 
 TEST_F(LibraryStoreTest, SetArtworkWithoutBytesRemovesTheCover)
