@@ -5,6 +5,7 @@
 #include <QProcess>
 
 #include <csignal>
+#include <linux/close_range.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -74,6 +75,9 @@ ChildProcess::Result ChildProcess::run(std::stop_token stop) const
         // Its own process group, so a kill also reaches what the child starts.
         ::setpgid(0, 0);
         ::setpriority(PRIO_PROCESS, 0, childNiceness);
+        // Nothing this program has open (sockets, the audio device, a pipe that a parent waits on)
+        // leaks into the child; Qt's own pipes are close-on-exec already.
+        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
     });
 
     Result result;

@@ -11,8 +11,9 @@
 
 // Runs an external program to its end on the calling thread, the way every FFmpeg child runs:
 // arguments as a list (never a shell), standard input from the null device, one output channel
-// kept with a bound and the other discarded, lowered priority, a time limit, and never outliving
-// this program (it is killed when this process dies, even by a signal).
+// kept with a bound and the other discarded, no other inherited file descriptors, lowered
+// priority, a time limit, and never outliving this program (it is killed when this process dies,
+// even by a signal).
 class ChildProcess
 {
 public:

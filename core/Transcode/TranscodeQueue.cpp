@@ -141,23 +141,26 @@ QFuture<TranscodeResult> TranscodeQueue::ensureCached(const Track &track)
 {
     if (const std::optional<FileLocation> cached = cachedURL(track))
         return QtFuture::makeReadyFuture(TranscodeResult(*cached));
+    {
+        QMutexLocker locker(&m_lock);
+        if (!m_ffmpeg)
+            return QtFuture::makeReadyFuture(TranscodeResult(std::unexpected(TranscodeError::ffmpegMissing())));
+    }
     const QString key = cacheKey(track);
     QPromise<TranscodeResult> waiter;
     QFuture<TranscodeResult> future = waiter.future();
     waiter.start();
     {
         QMutexLocker locker(&m_lock);
-        if (!m_ffmpeg)
-            return QtFuture::makeReadyFuture(TranscodeResult(std::unexpected(TranscodeError::ffmpegMissing())));
-        if (const std::shared_ptr<Job> existing = m_jobs.value(key)) {
-            existing->waiters.push_back(std::move(waiter));
-            promoteLocked(key, *existing);
+        std::shared_ptr<Job> job = m_jobs.value(key);
+        if (job) {
+            promoteLocked(key, *job);
         } else {
-            auto job = std::make_shared<Job>(Job{track, {}, true});
-            job->waiters.push_back(std::move(waiter));
+            job = std::make_shared<Job>(Job{track, {}, true});
             m_jobs.insert(key, job);
             m_priorityKeys.append(key);
         }
+        job->waiters.push_back(std::move(waiter));
     }
     startNextIfIdle();
     return future;

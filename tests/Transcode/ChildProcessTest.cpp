@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -50,6 +52,20 @@ TEST_F(ChildProcessTest, StandardInputIsTheNullDevice)
 
     EXPECT_EQ(result.outcome, ChildProcess::Outcome::Exited);
     EXPECT_EQ(result.output, "done\n");
+}
+
+TEST_F(ChildProcessTest, InheritsNoOtherFileDescriptors)
+{
+    const int inheritable = ::open("/dev/null", O_RDONLY); // deliberately without O_CLOEXEC
+    ASSERT_GE(inheritable, 3);
+    ChildProcess child(script("ls /proc/$$/fd >&2\n"), {});
+
+    const ChildProcess::Result result = child.run();
+    ::close(inheritable);
+
+    const QStringList open = QString::fromUtf8(result.output).split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(open.contains(QStringLiteral("2")));
+    EXPECT_FALSE(open.contains(QString::number(inheritable))) << open.join(u' ').toStdString();
 }
 
 TEST_F(ChildProcessTest, KeepsOnlyTheChosenChannelAndItsLatestBytes)
@@ -130,27 +146,32 @@ TEST_F(ChildProcessTest, StopRequestKillsTheChild)
 }
 
 // The program dying (here a death-test child that ends abruptly) takes its children with it.
-// The death test runs the test again in a new process, so the pid file's path travels in the
-// environment.
-TEST_F(ChildProcessTest, ChildDiesWithTheProgram)
+// The death test runs this test again in a new process: the parent's folder travels there in the
+// environment, and the child makes no folder of its own (it could not remove it).
+TEST(ChildProcessDeathTest, ChildDiesWithTheProgram)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    static constexpr char pidFileVariable[] = "QUILLMERE_TEST_CHILD_PID_FILE";
-    if (!qEnvironmentVariableIsSet(pidFileVariable))
-        qputenv(pidFileVariable, QFile::encodeName(file(QStringLiteral("pid"))));
-    const QString pidFile = qEnvironmentVariable(pidFileVariable);
+    static constexpr char folderVariable[] = "QUILLMERE_TEST_CHILD_FOLDER";
+    std::optional<QTemporaryDir> folder;
+    if (!qEnvironmentVariableIsSet(folderVariable)) {
+        folder.emplace();
+        qputenv(folderVariable, QFile::encodeName(folder->path()));
+    }
+    const QString pidFile = qEnvironmentVariable(folderVariable) + QStringLiteral("/pid");
 
     EXPECT_EXIT(
         {
-            const FileLocation program = script(QStringLiteral("echo $$ > '%1'\nexec sleep 30\n").arg(pidFile).toUtf8());
+            const FileLocation program = FakeProgram::write(
+                qEnvironmentVariable(folderVariable), QStringLiteral("child"),
+                QStringLiteral("echo $$ > '%1'\nexec sleep 30\n").arg(pidFile).toUtf8());
             std::thread([program] { ChildProcess(program, {}).run(); }).detach();
             FakeProgram::waitUntil([&] { return !FakeProgram::readLines(pidFile).isEmpty(); });
             std::_Exit(0);
         },
         ::testing::ExitedWithCode(0), "");
 
+    qunsetenv(folderVariable);
     const QStringList lines = FakeProgram::readLines(pidFile);
-    qunsetenv(pidFileVariable);
     ASSERT_FALSE(lines.isEmpty());
     const qint64 pid = lines.first().toLongLong();
     EXPECT_TRUE(FakeProgram::waitUntil([&] { return !FakeProgram::isAlive(pid); }, 3000));

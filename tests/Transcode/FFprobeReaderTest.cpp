@@ -1,11 +1,10 @@
-#include "AudioFixture.h"
 #include "FakeProgram.h"
+#include "ToneFile.h"
 #include "Transcode/FFmpegLocator.h"
 #include "Transcode/FFprobeReader.h"
 
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -111,18 +110,14 @@ class FFprobeReaderRealTest : public ::testing::TestWithParam<QByteArray>
 
 TEST_P(FFprobeReaderRealTest, ReadsTheDurationOfRealAudio)
 {
-    const auto ffmpeg = FFmpegLocator::find(std::nullopt, QProcessEnvironment::systemEnvironment());
-    if (!ffmpeg || !AudioFixture::ffmpegAvailable())
+    const auto ffmpeg = ToneFile::systemFFmpeg();
+    if (!ffmpeg)
         GTEST_SKIP() << "ffmpeg is not installed";
     QTemporaryDir folder;
-    const QString made = AudioFixture::makeTone(folder.path(), QStringLiteral("tone.") + QString::fromLatin1(GetParam().mid(GetParam().lastIndexOf('.') + 1)), 2.0);
-    ASSERT_FALSE(made.isEmpty());
-    const FileLocation file = FileLocation::fromLocalFile(folder.path()).appending(GetParam());
-    ASSERT_EQ(::rename(QFile::encodeName(made).constData(), file.cPath()), 0);
-    // QTemporaryDir cannot remove a name that is not UTF-8.
-    const auto removeFile = qScopeGuard([&] { ::unlink(file.cPath()); });
+    const ToneFile tone(folder.path(), GetParam());
+    ASSERT_TRUE(tone.isValid());
 
-    const auto seconds = FFprobeReader::duration(file, *ffmpeg, QProcessEnvironment::systemEnvironment());
+    const auto seconds = FFprobeReader::duration(tone.location(), *ffmpeg, QProcessEnvironment::systemEnvironment());
 
     ASSERT_TRUE(seconds.has_value());
     EXPECT_NEAR(*seconds, 2.0, 0.05);

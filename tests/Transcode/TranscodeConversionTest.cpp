@@ -1,19 +1,15 @@
-#include "AudioFixture.h"
 #include "Playback/AudioDecoder.h"
+#include "ToneFile.h"
 #include "Storage/FileTime.h"
-#include "Transcode/FFmpegLocator.h"
 #include "Transcode/TranscodeCache.h"
 #include "Transcode/TranscodeQueue.h"
 
 #include <QDir>
-#include <QFile>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <vector>
 
@@ -87,21 +83,15 @@ class TranscodeConversionTest : public ::testing::TestWithParam<QByteArray>
 
 TEST_P(TranscodeConversionTest, RealFFmpegMakesAPlayableAlacCopy)
 {
-    const auto ffmpeg = FFmpegLocator::find(std::nullopt, QProcessEnvironment::systemEnvironment());
-    if (!ffmpeg || !AudioFixture::ffmpegAvailable())
+    const auto ffmpeg = ToneFile::systemFFmpeg();
+    if (!ffmpeg)
         GTEST_SKIP() << "ffmpeg is not installed";
     QTemporaryDir folder;
-    const QByteArray name = GetParam();
-    const QString made = AudioFixture::makeTone(
-        folder.path(), QStringLiteral("tone.") + QString::fromLatin1(name.mid(name.lastIndexOf('.') + 1)), 2.0, 440);
-    ASSERT_FALSE(made.isEmpty());
-    const FileLocation source = FileLocation::fromLocalFile(folder.path()).appending(name);
-    ASSERT_EQ(::rename(QFile::encodeName(made).constData(), source.cPath()), 0);
-    // QTemporaryDir cannot remove a name that is not UTF-8.
-    const auto removeSource = qScopeGuard([&] { ::unlink(source.cPath()); });
+    const ToneFile tone(folder.path(), GetParam(), 440);
+    ASSERT_TRUE(tone.isValid());
     const FileLocation cacheRoot = FileLocation::fromLocalFile(folder.path() + QStringLiteral("/transcode"));
     TranscodeQueue queue(cacheRoot, ffmpeg);
-    const Track track = trackFor(source);
+    const Track track = trackFor(tone.location());
 
     QFuture<TranscodeResult> future = queue.ensureCached(track);
     future.waitForFinished();

@@ -57,6 +57,14 @@ protected:
     // Later jobs queue up behind a held first one; release lets the fake ffmpeg go on.
     void hold() const { write(toolFile(QStringLiteral("hold")), {}); }
     void release() const { QFile::remove(toolFile(QStringLiteral("hold"))); }
+    // Holds the fake ffmpeg and starts a background job "running.ogg" that waits for release().
+    bool startHeldJob(TranscodeQueue &queue) const
+    {
+        hold();
+        const qsizetype before = order().size();
+        queue.enqueue(track("running.ogg"), false);
+        return waitForConversions(int(before) + 1);
+    }
     bool waitForConversions(int count) const
     {
         return FakeProgram::waitUntil([&] { return order().size() >= count; });
@@ -122,9 +130,7 @@ TEST_F(TranscodeQueueTest, CachedCopyIsReturnedWithoutRunningFFmpeg)
 TEST_F(TranscodeQueueTest, PriorityLaneRunsBeforeBackgroundLane)
 {
     auto queue = makeQueue();
-    hold();
-    queue->enqueue(track("running.ogg"), false);
-    ASSERT_TRUE(waitForConversions(1));
+    ASSERT_TRUE(startHeldJob(*queue));
     queue->enqueue(track("a.ogg"), false);
     queue->enqueue(track("b.ogg"), false);
     QFuture<TranscodeResult> priority = queue->ensureCached(track("c.ogg"));
@@ -152,9 +158,7 @@ class TranscodeQueuePromotionTest : public TranscodeQueueTest, public ::testing:
 TEST_P(TranscodeQueuePromotionTest, SecondRequestForAWaitingJob)
 {
     auto queue = makeQueue();
-    hold();
-    queue->enqueue(track("running.ogg"), false);
-    ASSERT_TRUE(waitForConversions(1));
+    ASSERT_TRUE(startHeldJob(*queue));
     queue->enqueue(track("a.ogg"), false);
     queue->enqueue(track("b.ogg"), false);
     queue->ensureCached(track("p.ogg"));
@@ -182,9 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(TranscodeQueueTest, CallersOfOneJobShareOneConversionAndAreAnsweredInOrder)
 {
     auto queue = makeQueue();
-    hold();
-    QFuture<TranscodeResult> running = queue->ensureCached(track("running.ogg"));
-    ASSERT_TRUE(waitForConversions(1));
+    ASSERT_TRUE(startHeldJob(*queue));
     const Track source = track("a.ogg");
     Track sameFile = source;
     sameFile.id = QUuid::createUuid();
@@ -207,7 +209,7 @@ TEST_F(TranscodeQueueTest, CallersOfOneJobShareOneConversionAndAreAnsweredInOrde
     EXPECT_EQ(answered, (QList<int>{0, 1, 2}));
     for (QFuture<TranscodeResult> &future : futures)
         EXPECT_EQ(resultOf(future), TranscodeResult(TranscodeCache::cacheURL(source, cacheRoot())));
-    EXPECT_EQ(resultOf(joinedRunning), resultOf(running));
+    EXPECT_EQ(resultOf(joinedRunning), TranscodeResult(TranscodeCache::cacheURL(track("running.ogg"), cacheRoot())));
     EXPECT_EQ(order(), (QStringList{QStringLiteral("running.ogg"), QStringLiteral("a.ogg")}));
 }
 
@@ -307,9 +309,7 @@ TEST_F(TranscodeQueueTest, ClearingIsRefusedWhileBusyAndEmptiesTheCacheWhenIdle)
 {
     auto queue = makeQueue();
     resultOf(queue->ensureCached(track("done.ogg")));
-    hold();
-    queue->enqueue(track("running.ogg"), false);
-    ASSERT_TRUE(waitForConversions(2));
+    ASSERT_TRUE(startHeldJob(*queue));
     queue->enqueue(track("waiting.ogg"), false);
 
     const std::expected<void, TranscodeError> refused = queue->clearCache();
@@ -357,9 +357,7 @@ TEST_F(TranscodeQueueTest, WithoutFFmpegRequestsFailOrAreDropped)
 TEST_F(TranscodeQueueTest, QueuedJobSeesFFmpegRemovedBeforeItRuns)
 {
     auto queue = makeQueue();
-    hold();
-    queue->enqueue(track("running.ogg"), false);
-    ASSERT_TRUE(waitForConversions(1));
+    ASSERT_TRUE(startHeldJob(*queue));
     QFuture<TranscodeResult> waiting = queue->ensureCached(track("a.ogg"));
     queue->updateFFmpeg(std::nullopt);
     release();
