@@ -1,6 +1,8 @@
+#include "AudioFixture.h"
 #include "FakeCoverReader.h"
 #include "FaultInjectingFileOperations.h"
 #include "Library/LibraryStore.h"
+#include "Library/TagLibMetadataReader.h"
 #include "Storage/JsonFields.h"
 
 #include <QCoreApplication>
@@ -575,6 +577,35 @@ TEST_F(LibraryStoreTest, ArtworkDataGivesOneCoverPerStandardisedPathOnTheGuiThre
     EXPECT_EQ(covers, (QHash<QByteArray, QByteArray>{{"/music/晴天.flac", "cover"}}));
     EXPECT_TRUE(onGuiThread);
     EXPECT_TRUE(m_files.written.isEmpty()) << "reading covers writes nothing";
+}
+
+TEST_F(LibraryStoreTest, ArtworkDataReadsTheCoversEmbeddedInRealFiles)
+{
+    // A 1x1 PNG, embedded as it is.
+    const QByteArray png = QByteArray::fromHex(
+        "89504e470d0a1a0a0000000d49484452000000010000000108060000001f15c4890000000d49444154789c63f8cfc0f01f"
+        "00050001ff89993d1d0000000049454e44ae426082");
+    const QString coverPath = m_dir.filePath(u"cover.png"_qs);
+    put(FileLocation::fromLocalFile(coverPath), png);
+    const QStringList withCover{u"-i"_qs, coverPath, u"-map"_qs, u"0"_qs, u"-map"_qs, u"1"_qs, u"-c:v"_qs, u"copy"_qs};
+    QList<Track> tracks;
+    for (const auto &[name, extra] : QList<std::pair<QString, QStringList>>{
+             {u"封面.flac"_qs, withCover + QStringList{u"-disposition:v"_qs, u"attached_pic"_qs}},
+             {u"封面.mp3"_qs, withCover + QStringList{u"-id3v2_version"_qs, u"3"_qs}},
+             {u"无封面.wav"_qs, {}}}) {
+        Track track = makeTrack(name);
+        track.url = FileLocation::fromLocalFile(AudioFixture::makeTone(m_dir.path(), name, 1.0, 440, extra));
+        tracks.append(track);
+    }
+    QHash<QByteArray, QByteArray> covers;
+
+    ASSERT_TRUE(waitFor(m_store.artworkData(tracks, std::make_shared<TagLibMetadataReader>(),
+                                            [&](const FileLocation &file, const QByteArray &cover) {
+                                                covers.insert(file.path(), cover);
+                                            })));
+
+    const QHash<QByteArray, QByteArray> expected{{tracks[0].url.path(), png}, {tracks[1].url.path(), png}};
+    EXPECT_EQ(covers, expected);
 }
 
 TEST_F(LibraryStoreTest, ArtworkDataIsCancelledWithTheStore)

@@ -14,11 +14,11 @@ QString makeTone(const QString &folder, const QString &fileName, double seconds,
     QStringList arguments{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
                           QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
                           QStringLiteral("-i"),
-                          QStringLiteral("sine=frequency=%1:duration=%2:sample_rate=44100").arg(frequency).arg(seconds),
-                          QStringLiteral("-fflags"), QStringLiteral("+bitexact"),
-                          QStringLiteral("-map_metadata"), QStringLiteral("-1")};
+                          QStringLiteral("sine=frequency=%1:duration=%2:sample_rate=44100").arg(frequency).arg(seconds)};
+    // `extra` may add inputs (a cover image); the output options go after them.
     arguments += extra;
-    arguments << path;
+    arguments << QStringLiteral("-fflags") << QStringLiteral("+bitexact") << QStringLiteral("-map_metadata")
+              << QStringLiteral("-1") << path;
     QProcess ffmpeg;
     ffmpeg.setStandardInputFile(QProcess::nullDevice());
     ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
