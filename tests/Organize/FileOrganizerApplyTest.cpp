@@ -250,11 +250,12 @@ TEST_P(OrganizeMoveTest, FailureAtTheFirstItemLeavesNoEntry)
 {
     ASSERT_TRUE(m_undo.record({OrganizePlanItem{m_base.appending(QByteArray("x")), m_base.appending(QByteArray("y")), false}}, true));
     const QList<OrganizeUndoEntry> before = m_undo.entries();
-    m_files.failOnce(GetParam() ? Operation::Copy : Operation::MoveNoReplace, EIO);
+    m_files.failOnce(GetParam() ? Operation::Copy : Operation::MoveNoReplace, EIO, m_items[0].destination.fileName());
 
     const auto applied = m_organizer.apply(m_items, false);
 
     ASSERT_FALSE(applied);
+    EXPECT_EQ(applied.error().kind(), OrganizeError::Kind::ApplyFailed);
     EXPECT_TRUE(applied.error().items().isEmpty());
     EXPECT_EQ(m_undo.entries(), before);
 }
