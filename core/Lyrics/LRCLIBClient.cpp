@@ -120,6 +120,13 @@ Result interpretAnswer(int status, const QByteArray &body, const QByteArray &con
     return withLines(LRCParser::parse(text));
 }
 
+// Qt's errors for an answer whose HTTP status is 4xx or 5xx.
+bool reportsStatusOnly(QNetworkReply::NetworkError error)
+{
+    return (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError)
+        || (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+}
+
 // Sends the request on the session's thread and fulfils the exchange when the answer is in.
 void send(QNetworkAccessManager &session, const QNetworkRequest &request, LRCLIBClient::Limits limits,
           const Exchange &exchange)
@@ -138,8 +145,7 @@ void send(QNetworkAccessManager &session, const QNetworkRequest &request, LRCLIB
     };
 
     auto *watcher = new QFutureWatcher<Result>(reply);
-    QObject::connect(watcher, &QFutureWatcherBase::canceled, reply,
-                     [abortWith] { abortWith(LyricsFetchError::cancelled()); });
+    QObject::connect(watcher, &QFutureWatcherBase::canceled, reply, &QNetworkReply::abort);
     watcher->setFuture(exchange->future());
     QTimer::singleShot(limits.total, reply, [abortWith] { abortWith(LyricsFetchError::timedOut()); });
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [abortWith, limits](qint64 received, qint64 total) {
@@ -149,20 +155,24 @@ void send(QNetworkAccessManager &session, const QNetworkRequest &request, LRCLIB
 
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply, abortReason, exchange, limits] {
         reply->deleteLater();
+        if (exchange->isCanceled()) // the caller has gone; nobody reads a result
+            return exchange->finish();
         const auto fail = [&exchange](LyricsFetchError error) {
             exchange->addResult(Result(std::unexpected(error)));
             exchange->finish();
         };
         if (*abortReason)
             return fail(**abortReason);
+        // A body cut short must never be read as lyrics: only errors that merely report the
+        // HTTP status let the answer through.
+        const QNetworkReply::NetworkError error = reply->error();
+        if (error == QNetworkReply::OperationCanceledError) // the idle time-out
+            return fail(LyricsFetchError::timedOut());
+        if (error != QNetworkReply::NoError && !reportsStatusOnly(error))
+            return fail(LyricsFetchError::transport(reply->errorString()));
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (!status.isValid()) {
-            if (reply->error() == QNetworkReply::OperationCanceledError) // the idle time-out
-                return fail(LyricsFetchError::timedOut());
-            if (reply->error() != QNetworkReply::NoError)
-                return fail(LyricsFetchError::transport(reply->errorString()));
+        if (!status.isValid())
             return fail(LyricsFetchError::badStatus(-1));
-        }
         const QByteArray body = reply->readAll();
         if (body.size() > limits.maximumBodySize)
             return fail(LyricsFetchError::tooLarge());

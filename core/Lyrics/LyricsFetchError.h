@@ -7,11 +7,11 @@ struct LyricsFetchError
 {
     enum class Kind {
         BadStatus,  // the answer's HTTP status is outside 200 to 299 and not 404 (-1: not HTTP)
-        InvalidURL, // no request address can be built from the endpoint and the track
+        InvalidURL, // no request address can be built from the endpoint and the track (also for
+                    // a duration that is not finite, negative or longer than a week)
         Transport,  // the connection failed
         TimedOut,   // the server went quiet, or the whole request took too long
         TooLarge,   // the answer is larger than any lyrics can be
-        Cancelled,  // the caller abandoned the request
     };
 
     Kind kind = Kind::Transport;
@@ -23,7 +23,6 @@ struct LyricsFetchError
     static LyricsFetchError transport(const QString &detail) { return {Kind::Transport, 0, detail}; }
     static LyricsFetchError timedOut() { return {Kind::TimedOut, 0, {}}; }
     static LyricsFetchError tooLarge() { return {Kind::TooLarge, 0, {}}; }
-    static LyricsFetchError cancelled() { return {Kind::Cancelled, 0, {}}; }
 
     friend bool operator==(const LyricsFetchError &, const LyricsFetchError &) = default;
 };

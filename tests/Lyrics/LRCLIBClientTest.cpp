@@ -185,6 +185,22 @@ TEST_F(LRCLIBClientTest, SilentServerHitsTheIdleTimeout)
     EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits), Result(std::unexpected(LyricsFetchError::timedOut())));
 }
 
+TEST_F(LRCLIBClientTest, BodyCutShortByAHangUpIsNoAnswer)
+{
+    m_server.sendPartially(R"({"syncedLyrics":"[00:01.00]a\n[00:02.00]b)", true);
+    const Result result = fetchFrom(m_server.url());
+    ASSERT_FALSE(result.has_value());
+    EXPECT_EQ(result.error().kind, LyricsFetchError::Kind::Transport);
+}
+
+TEST_F(LRCLIBClientTest, BodyCutShortBySilenceIsNoAnswer)
+{
+    m_server.sendPartially(R"({"syncedLyrics":"[00:01.00]a\n[00:02.00]b)", false);
+    LRCLIBClient::Limits limits;
+    limits.idle = std::chrono::milliseconds(300);
+    EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits), Result(std::unexpected(LyricsFetchError::timedOut())));
+}
+
 TEST_F(LRCLIBClientTest, OversizedAnswerIsRefused)
 {
     m_server.answer(200, QByteArray(64 * 1024, 'a'), plainText);

@@ -50,6 +50,13 @@ void LocalHttpServer::stayQuiet()
     m_mode = Mode::Quiet;
 }
 
+void LocalHttpServer::sendPartially(const QByteArray &body, bool hangUp)
+{
+    m_mode = Mode::Partial;
+    m_body = body;
+    m_hangUp = hangUp;
+}
+
 void LocalHttpServer::serve(QTcpSocket *socket)
 {
     QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {
@@ -81,6 +88,12 @@ void LocalHttpServer::respond(QTcpSocket *socket)
         timer->start(20);
         return;
     }
+    case Mode::Partial:
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
+                      + QByteArray::number(m_body.size() + 100) + "\r\n\r\n" + m_body);
+        if (m_hangUp)
+            socket->disconnectFromHost();
+        return;
     case Mode::Answer:
         QByteArray response = "HTTP/1.1 " + QByteArray::number(m_status) + ' ' + reasonPhrase(m_status) + "\r\n";
         if (!m_contentType.isEmpty())

@@ -20,6 +20,8 @@ public:
     void trickle();
     // Reads the request and never answers.
     void stayQuiet();
+    // Announces a longer body than it sends, then hangs up or goes quiet.
+    void sendPartially(const QByteArray &body, bool hangUp);
 
     // The raw request heads (request line and headers), in arrival order.
     const QList<QByteArray> &requests() const { return m_requests; }
@@ -27,7 +29,7 @@ public:
     int closedConnections() const { return m_closed; }
 
 private:
-    enum class Mode { Answer, Trickle, Quiet };
+    enum class Mode { Answer, Trickle, Quiet, Partial };
 
     void serve(class QTcpSocket *socket);
     void respond(QTcpSocket *socket);
@@ -38,5 +40,6 @@ private:
     QByteArray m_body;
     QByteArray m_contentType;
     QList<QByteArray> m_requests;
+    bool m_hangUp = false;
     int m_closed = 0;
 };
