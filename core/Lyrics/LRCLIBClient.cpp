@@ -45,8 +45,10 @@ std::optional<QUrl> requestURL(const QUrl &endpoint, const QString &title, const
 // The body as one JSON value of any kind (a bare string or number too), or none.
 std::optional<QJsonValue> jsonValue(const QByteArray &body)
 {
+    // Some servers put a UTF-8 byte-order mark before their JSON.
+    const QByteArray json = body.startsWith("\xEF\xBB\xBF") ? body.sliced(3) : body;
     QJsonParseError error;
-    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + body + ']', &error);
+    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + json + ']', &error);
     if (error.error != QJsonParseError::NoError || wrapped.array().size() != 1)
         return std::nullopt;
     return wrapped.array().first();

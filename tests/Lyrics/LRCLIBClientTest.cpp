@@ -157,6 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
                    lyrics({{0, u"a"_qs}, {0, u"b"_qs}}, false)},
         AnswerCase{"PlainWithTagsLosesItsTimes", 200, R"({"plainLyrics":"[00:05.00]b\n[00:01.00]a"})", json,
                    lyrics({{0, u"a"_qs}, {0, u"b"_qs}}, false)},
+        AnswerCase{"JsonAfterByteOrderMark", 200, "\xEF\xBB\xBF{\"plainLyrics\":\"a\"}", json,
+                   lyrics({{0, u"a"_qs}}, false)},
         AnswerCase{"MemberOfAnotherType", 200, R"({"syncedLyrics":5,"plainLyrics":"text"})", json, none},
         AnswerCase{"Array", 200, R"([{"syncedLyrics":"[00:01.00]a"}])", json, none},
         AnswerCase{"BareJsonString", 200, R"("[00:01.00]a")", json, none},
