@@ -2,22 +2,29 @@
 
 namespace OrganizeURLMapping {
 
+namespace {
+
+using Field = FileLocation OrganizePlanItem::*;
+
+QHash<FileLocation, FileLocation> mapping(const QList<OrganizePlanItem> &items, Field from, Field to)
+{
+    QHash<FileLocation, FileLocation> result;
+    result.reserve(items.size());
+    for (const OrganizePlanItem &item : items)
+        result.insert((item.*from).standardized(), (item.*to).standardized());
+    return result;
+}
+
+} // namespace
+
 QHash<FileLocation, FileLocation> apply(const QList<OrganizePlanItem> &items)
 {
-    QHash<FileLocation, FileLocation> mapping;
-    mapping.reserve(items.size());
-    for (const OrganizePlanItem &item : items)
-        mapping.insert(item.source.standardized(), item.destination.standardized());
-    return mapping;
+    return mapping(items, &OrganizePlanItem::source, &OrganizePlanItem::destination);
 }
 
 QHash<FileLocation, FileLocation> undo(const QList<OrganizePlanItem> &items)
 {
-    QHash<FileLocation, FileLocation> mapping;
-    mapping.reserve(items.size());
-    for (const OrganizePlanItem &item : items)
-        mapping.insert(item.destination.standardized(), item.source.standardized());
-    return mapping;
+    return mapping(items, &OrganizePlanItem::destination, &OrganizePlanItem::source);
 }
 
 } // namespace OrganizeURLMapping
