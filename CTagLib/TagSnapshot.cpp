@@ -4,6 +4,7 @@
 
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
+#include <taglib/asftag.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
@@ -126,6 +127,23 @@ TagLib::String albumArtist(TagLib::Tag *tag)
     return {};
 }
 
+// Tag::properties() is not virtual in TagLib 1: the classes that keep numbers as text are asked
+// directly, so that "3/12" or "2003-05-01" reach the reader as written.
+TagLib::PropertyMap propertiesOf(const TagLib::Tag &tag)
+{
+    if (const auto *id3 = dynamic_cast<const TagLib::ID3v2::Tag *>(&tag))
+        return id3->properties();
+    if (const auto *xiph = dynamic_cast<const TagLib::Ogg::XiphComment *>(&tag))
+        return xiph->properties();
+    if (const auto *mp4 = dynamic_cast<const TagLib::MP4::Tag *>(&tag))
+        return mp4->properties();
+    if (const auto *ape = dynamic_cast<const TagLib::APE::Tag *>(&tag))
+        return ape->properties();
+    if (const auto *asf = dynamic_cast<const TagLib::ASF::Tag *>(&tag))
+        return asf->properties();
+    return tag.properties();
+}
+
 std::string firstProperty(const TagLib::PropertyMap &properties, const char *key)
 {
     const auto found = properties.find(key);
@@ -145,7 +163,7 @@ TagSnapshot snapshot(TagLib::File &file)
         result.year = tag->year();
         result.trackNumber = tag->track();
         result.albumArtist = utf8(albumArtist(tag));
-        const TagLib::PropertyMap properties = tag->properties();
+        const TagLib::PropertyMap properties = propertiesOf(*tag);
         result.yearText = firstProperty(properties, "DATE");
         result.trackNumberText = firstProperty(properties, "TRACKNUMBER");
     }

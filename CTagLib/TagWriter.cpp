@@ -166,6 +166,15 @@ void addCover(TagLib::File &file, TagLib::Tag &tag, const char *mime, const TagL
     }
 }
 
+// A FLAC metadata block states its length in 24 bits; TagLib would write a larger picture with a
+// truncated length and leave a file whose tags no longer read.
+bool fitsFlacPictureBlock(const TagLib::File &file, const std::string &image, std::string_view mime)
+{
+    constexpr size_t blockLimit = 0xFFFFFF;
+    constexpr size_t fixedFields = 32; // type, text lengths, size, depth, colours, data length
+    return !dynamic_cast<const TagLib::FLAC::File *>(&file) || fixedFields + mime.size() + image.size() <= blockLimit;
+}
+
 Failure writeCover(TagLib::File &file, TagLib::Tag &tag, const std::string &base64)
 {
     if (base64.empty()) {
@@ -175,7 +184,10 @@ Failure writeCover(TagLib::File &file, TagLib::Tag &tag, const std::string &base
     const std::optional<std::string> image = Base64::decode(base64);
     if (!image || image->empty())
         return "封面数据无效";
-    addCover(file, tag, mimeType(*image), TagLib::ByteVector(image->data(), static_cast<unsigned>(image->size())));
+    const char *mime = mimeType(*image);
+    if (!fitsFlacPictureBlock(file, *image, mime))
+        return "封面数据无效";
+    addCover(file, tag, mime, TagLib::ByteVector(image->data(), static_cast<unsigned>(image->size())));
     return std::nullopt;
 }
 

@@ -183,6 +183,19 @@ TEST_F(TagBridgeFormat, flacCoverIsOnePictureOfTypeFrontCoverAndClearingRemovesA
     EXPECT_TRUE(file.xiphComment()->pictureList().isEmpty());
 }
 
+TEST_F(TagBridgeFormat, flacCoverBeyondTheMetadataBlockLimitIsRefused)
+{
+    const QString path = make("large.flac");
+    const QByteArray before = fileBytes(path);
+    const QByteArray image = pngImage() + QByteArray(0x1000000, 'x');
+    EXPECT_EQ(writeTags(path, QJsonObject{{"title", "x"}, {"artworkBase64", base64(image)}}), QStringLiteral("封面数据无效"));
+    EXPECT_EQ(fileBytes(path), before);
+
+    const QString mp3 = make("large.mp3");
+    ASSERT_EQ(writeTags(mp3, QJsonObject{{"artworkBase64", base64(image)}}), QString());
+    EXPECT_EQ(read(mp3, "artworkBase64"), base64(image));
+}
+
 TEST_F(TagBridgeFormat, mp4ConsidersOnlyTheFirstCoverEntry)
 {
     const QString path = make("covers.m4a");

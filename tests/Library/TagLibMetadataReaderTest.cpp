@@ -1,0 +1,245 @@
+#include "AudioFixture.h"
+
+#include "CTagLib/taglib_bridge.h"
+#include "Library/TagLibMetadataReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtConcurrent>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+FileLocation location(const QString &path)
+{
+    return FileLocation::fromPath(QFile::encodeName(path));
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Puts a cover into a file through the tag bridge, for formats whose muxer takes none.
+void addCoverWithBridge(const QString &path, const QByteArray &cover)
+{
+    const QByteArray json = QJsonDocument(QJsonObject{{"artworkBase64", QString::fromLatin1(cover.toBase64())}})
+                                .toJson(QJsonDocument::Compact);
+    ASSERT_EQ(quillmere_write_tags(QFile::encodeName(path).constData(), json.constData(), nullptr), 0);
+}
+
+struct Format
+{
+    const char *name;
+    const char *fileName;
+    QStringList ffmpegArguments;
+    bool muxerTakesCover;
+    bool hasAlbumArtist;
+};
+
+void PrintTo(const Format &format, std::ostream *stream)
+{
+    *stream << format.name;
+}
+
+const QStringList chineseTags{"-metadata", "title= 晴天 ", "-metadata", "artist=周杰伦", "-metadata", "album=叶惠美",
+                              "-metadata", "album_artist=周杰伦", "-metadata", "date=2003-05-01",
+                              "-metadata", "track=3/12", "-metadata", "genre=流行"};
+
+class TagLibMetadataReaderFormats : public ::testing::TestWithParam<Format>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        coverPath = folder.filePath("cover.png");
+        QProcess ffmpeg;
+        ffmpeg.start("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "color=red:s=16x16", "-frames:v", "1", coverPath});
+        ASSERT_TRUE(ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0);
+        QFile coverFile(coverPath);
+        ASSERT_TRUE(coverFile.open(QIODevice::ReadOnly));
+        cover = coverFile.readAll();
+    }
+
+    QTemporaryDir folder;
+    QString coverPath;
+    QByteArray cover;
+};
+
+TEST_P(TagLibMetadataReaderFormats, readsChineseTagsNumbersCoverAndDuration)
+{
+    const Format &format = GetParam();
+    QStringList arguments;
+    if (format.muxerTakesCover)
+        arguments << "-i" << coverPath << "-map" << "0:a" << "-map" << "1:v" << "-c:v" << "copy"
+                  << "-disposition:v" << "attached_pic";
+    arguments << chineseTags << format.ffmpegArguments;
+    const QString path = AudioFixture::makeTone(folder.path(), format.fileName, 1.0, 440, arguments);
+    ASSERT_FALSE(path.isEmpty());
+    if (!format.muxerTakesCover)
+        addCoverWithBridge(path, cover);
+
+    const std::optional<AudioMetadata> metadata = TagLibMetadataReader().read(location(path));
+    ASSERT_TRUE(metadata.has_value());
+    EXPECT_EQ(metadata->title, QStringLiteral("晴天"));
+    EXPECT_EQ(metadata->artist, QStringLiteral("周杰伦"));
+    EXPECT_EQ(metadata->album, QStringLiteral("叶惠美"));
+    EXPECT_EQ(metadata->albumArtist, format.hasAlbumArtist ? std::optional(QStringLiteral("周杰伦")) : std::nullopt);
+    EXPECT_EQ(metadata->year, 2003);
+    EXPECT_EQ(metadata->trackNumber, 3);
+    EXPECT_EQ(metadata->genre, QStringLiteral("流行"));
+    EXPECT_NEAR(metadata->duration, 1.0, 0.1);
+    EXPECT_EQ(metadata->artworkData, cover);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, TagLibMetadataReaderFormats,
+    ::testing::Values(Format{"mp3_id3v24", "tone.mp3", {"-id3v2_version", "4"}, true, true},
+                      Format{"mp3_id3v23", "tone.mp3", {"-id3v2_version", "3"}, true, true},
+                      Format{"m4a_aac", "tone.m4a", {}, true, true},
+                      Format{"m4a_alac", "tone.m4a", {"-c:a", "alac"}, true, true},
+                      Format{"flac", "tone.flac", {}, true, true},
+                      Format{"wav", "tone.wav", {}, false, false},
+                      Format{"aiff", "tone.aiff", {"-write_id3v2", "1"}, true, true}),
+    [](const ::testing::TestParamInfo<Format> &info) { return std::string(info.param.name); });
+
+class TagLibMetadataReaderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
+
+    std::optional<AudioMetadata> read(const QString &path) const { return TagLibMetadataReader().read(location(path)); }
+
+    QString tone(const QString &fileName, const QStringList &arguments = {})
+    {
+        const QString path = AudioFixture::makeTone(folder.path(), fileName, 1.0, 440, arguments);
+        EXPECT_FALSE(path.isEmpty());
+        return path;
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(TagLibMetadataReaderTest, untaggedFileGivesOnlyTheDuration)
+{
+    const std::optional<AudioMetadata> metadata = read(tone("plain.flac"));
+    ASSERT_TRUE(metadata.has_value());
+    EXPECT_FALSE(metadata->title || metadata->artist || metadata->album || metadata->albumArtist || metadata->year
+                 || metadata->trackNumber || metadata->genre || metadata->artworkData);
+    EXPECT_NEAR(metadata->duration, 1.0, 0.05);
+}
+
+TEST_F(TagLibMetadataReaderTest, numbersFollowTheRules)
+{
+    const struct
+    {
+        const char *track;
+        const char *date;
+        std::optional<qint64> trackNumber;
+        std::optional<qint64> year;
+    } cases[] = {
+        {"07", "1999", 7, 1999},
+        {"12345678901234567890", "99", std::nullopt, std::nullopt},
+        {"0", "0000-01-01", 0, std::nullopt},
+    };
+    for (const auto &numbers : cases) {
+        const QString path = tone(QStringLiteral("n%1.flac").arg(numbers.track),
+                                  {"-metadata", QStringLiteral("track=%1").arg(numbers.track), "-metadata",
+                                   QStringLiteral("date=%1").arg(numbers.date)});
+        const std::optional<AudioMetadata> metadata = read(path);
+        ASSERT_TRUE(metadata.has_value()) << numbers.track;
+        EXPECT_EQ(metadata->trackNumber, numbers.trackNumber) << numbers.track;
+        EXPECT_EQ(metadata->year, numbers.year) << numbers.date;
+    }
+}
+
+TEST_F(TagLibMetadataReaderTest, blankTagsCountAsAbsent)
+{
+    const std::optional<AudioMetadata> metadata = read(tone("blank.mp3", {"-metadata", "title=  ", "-metadata", "artist=\t"}));
+    ASSERT_TRUE(metadata.has_value());
+    EXPECT_EQ(metadata->title, std::nullopt);
+    EXPECT_EQ(metadata->artist, std::nullopt);
+}
+
+TEST_F(TagLibMetadataReaderTest, whatIsNoAudioGivesNothing)
+{
+    const QString junk = folder.filePath("junk.mp3");
+    QByteArray bytes;
+    for (int index = 0; index < 64 * 1024; ++index)
+        bytes += char(index * 7919 % 251);
+    writeFile(junk, bytes);
+    EXPECT_FALSE(read(junk).has_value());
+
+    writeFile(folder.filePath("empty.mp3"), {});
+    EXPECT_FALSE(read(folder.filePath("empty.mp3")).has_value());
+    writeFile(folder.filePath("text.wav"), "RIFF but not really a wave file");
+    EXPECT_FALSE(read(folder.filePath("text.wav")).has_value());
+    EXPECT_FALSE(read(folder.filePath("missing.mp3")).has_value());
+    ASSERT_TRUE(QDir(folder.path()).mkdir("folder.mp3"));
+    EXPECT_FALSE(read(folder.filePath("folder.mp3")).has_value());
+}
+
+TEST_F(TagLibMetadataReaderTest, fifoGivesNothingWithoutBlocking)
+{
+    const QString fifo = folder.filePath("pipe.mp3");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(read(fifo).has_value());
+}
+
+TEST_F(TagLibMetadataReaderTest, validWavWithoutSamplesGivesARecordOfLengthZero)
+{
+    const QString path = tone("silence.wav", {"-t", "0", "-metadata", "title=空"});
+    const std::optional<AudioMetadata> metadata = read(path);
+    ASSERT_TRUE(metadata.has_value());
+    EXPECT_EQ(metadata->duration, 0.0);
+    EXPECT_EQ(metadata->title, QStringLiteral("空"));
+}
+
+TEST_F(TagLibMetadataReaderTest, formatIsJudgedByContentNotByName)
+{
+    const QString flac = tone("real.flac", {"-metadata", "title=FLAC"});
+    ASSERT_TRUE(QFile::rename(flac, folder.filePath("named.mp3")));
+    const std::optional<AudioMetadata> metadata = read(folder.filePath("named.mp3"));
+    ASSERT_TRUE(metadata.has_value());
+    EXPECT_EQ(metadata->title, QStringLiteral("FLAC"));
+    EXPECT_NEAR(metadata->duration, 1.0, 0.05);
+}
+
+TEST_F(TagLibMetadataReaderTest, oversizedCoverIsDroppedAndTheRestKept)
+{
+    const QString path = tone("big.mp3", {"-metadata", "title=Big"});
+    addCoverWithBridge(path, QByteArray("\x89PNG\r\n\x1a\n", 8)
+                                 + QByteArray(TagLibMetadataReader::maximumArtworkSize, 'x'));
+    const std::optional<AudioMetadata> metadata = read(path);
+    ASSERT_TRUE(metadata.has_value());
+    EXPECT_EQ(metadata->artworkData, std::nullopt);
+    EXPECT_EQ(metadata->title, QStringLiteral("Big"));
+}
+
+TEST_F(TagLibMetadataReaderTest, concurrentReadsGiveTheSameRecords)
+{
+    QList<FileLocation> files;
+    for (const char *name : {"a.mp3", "b.m4a", "c.flac", "d.wav", "e.ogg"})
+        files += location(tone(name, {"-metadata", QStringLiteral("title=%1").arg(name)}));
+    QList<FileLocation> many;
+    for (int round = 0; round < 40; ++round)
+        many += files;
+    const TagLibMetadataReader reader;
+    const QList<std::optional<AudioMetadata>> results = QtConcurrent::blockingMapped(
+        many, [&reader](const FileLocation &file) { return reader.read(file); });
+    for (qsizetype index = 0; index < many.size(); ++index) {
+        ASSERT_TRUE(results[index].has_value());
+        EXPECT_EQ(results[index]->title, QString::fromUtf8(many[index].fileName()));
+    }
+}
+
+} // namespace
