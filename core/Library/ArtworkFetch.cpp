@@ -1,6 +1,7 @@
 #include "ArtworkFetch.h"
 
 #include <QFutureWatcher>
+#include <QPointer>
 #include <QSet>
 #include <QtConcurrent>
 
@@ -51,8 +52,12 @@ void ArtworkFetch::readFinished(const FileLocation &key, QFutureWatcher<std::opt
     watcher->deleteLater();
     // Taking the result out of the future frees the cover as soon as it has been handed over.
     if (read.resultCount() > 0) {
-        if (const std::optional<QByteArray> cover = read.takeResult())
+        if (const std::optional<QByteArray> cover = read.takeResult()) {
+            const QPointer<ArtworkFetch> alive(this);
             m_take(key, *cover);
+            if (!alive) // the receiver went away, and this fetch with it
+                return;
+        }
     }
     startReads();
 }
