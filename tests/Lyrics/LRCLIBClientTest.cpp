@@ -14,6 +14,7 @@
 namespace {
 
 using Result = LyricsFetching::Result;
+using namespace std::chrono_literals;
 
 std::optional<QString> text(const char *value)
 {
@@ -65,6 +66,9 @@ protected:
     {
         return await(LRCLIBClient(endpoint, &m_session, limits).fetch(title, artist, duration));
     }
+
+    // A request to the local server with tighter limits.
+    Result fetchWith(LRCLIBClient::Limits limits) { return fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits); }
 
     QByteArray requestLine() const
     {
@@ -173,18 +177,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(LRCLIBClientTest, TricklingServerHitsTheDeadlineAndIsHungUpOn)
 {
     m_server.trickle();
-    LRCLIBClient::Limits limits;
-    limits.total = std::chrono::milliseconds(300);
-    EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits), Result(std::unexpected(LyricsFetchError::timedOut())));
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits{.total = 300ms}), Result(std::unexpected(LyricsFetchError::timedOut())));
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_server.closedConnections() == 1; }, 5000));
 }
 
 TEST_F(LRCLIBClientTest, SilentServerHitsTheIdleTimeout)
 {
     m_server.stayQuiet();
-    LRCLIBClient::Limits limits;
-    limits.idle = std::chrono::milliseconds(300);
-    EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits), Result(std::unexpected(LyricsFetchError::timedOut())));
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits{.idle = 300ms}), Result(std::unexpected(LyricsFetchError::timedOut())));
 }
 
 TEST_F(LRCLIBClientTest, BodyCutShortByAHangUpIsNoAnswer)
@@ -198,17 +198,13 @@ TEST_F(LRCLIBClientTest, BodyCutShortByAHangUpIsNoAnswer)
 TEST_F(LRCLIBClientTest, BodyCutShortBySilenceIsNoAnswer)
 {
     m_server.sendPartially(R"({"syncedLyrics":"[00:01.00]a\n[00:02.00]b)", false);
-    LRCLIBClient::Limits limits;
-    limits.idle = std::chrono::milliseconds(300);
-    EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits), Result(std::unexpected(LyricsFetchError::timedOut())));
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits{.idle = 300ms}), Result(std::unexpected(LyricsFetchError::timedOut())));
 }
 
 TEST_F(LRCLIBClientTest, OversizedAnswerIsRefused)
 {
     m_server.answer(200, QByteArray(64 * 1024, 'a'), plainText);
-    LRCLIBClient::Limits limits;
-    limits.maximumBodySize = 1024;
-    EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits), Result(std::unexpected(LyricsFetchError::tooLarge())));
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits{.maximumBodySize = 1024}), Result(std::unexpected(LyricsFetchError::tooLarge())));
 }
 
 TEST_F(LRCLIBClientTest, ClosedPortIsATransportFailure)
