@@ -16,10 +16,13 @@ bool isUsableDuration(double seconds)
     return std::isfinite(seconds) && seconds >= 0;
 }
 
-// The field's repaired text, or the field itself.
-QString repairedText(const QString &text)
+// Replaces garbled Chinese by its repair; tells whether it did (a repair always differs).
+bool repairInPlace(QString &text)
 {
-    return MojibakeRepair::repaired(text).value_or(text);
+    std::optional<QString> repaired = MojibakeRepair::repaired(text);
+    if (repaired)
+        text = std::move(*repaired);
+    return repaired.has_value();
 }
 
 } // namespace
@@ -84,18 +87,11 @@ void LibraryStore::normalizeIndexMojibake()
 {
     bool changed = false;
     for (Track &track : m_index.tracks) {
-        QString title = repairedText(track.title);
-        QString artist = repairedText(track.artist);
-        QString album = repairedText(track.album);
-        std::optional<QString> albumArtist = track.albumArtist.transform(repairedText);
-        if (title == track.title && artist == track.artist && album == track.album
-            && albumArtist == track.albumArtist)
-            continue;
-        track.title = std::move(title);
-        track.artist = std::move(artist);
-        track.album = std::move(album);
-        track.albumArtist = std::move(albumArtist);
-        changed = true;
+        changed |= repairInPlace(track.title);
+        changed |= repairInPlace(track.artist);
+        changed |= repairInPlace(track.album);
+        if (track.albumArtist)
+            changed |= repairInPlace(*track.albumArtist);
     }
     if (changed)
         saveIndex();
