@@ -1,0 +1,183 @@
+#include "TrackQuery.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace {
+
+// Non-finite numbers order as 0, so that the ordering stays strict and weak.
+double orderable(double value)
+{
+    return std::isfinite(value) ? value : 0.0;
+}
+
+// What a key compares, most significant first; the direction applies to all three.
+struct SortKey
+{
+    double primary;
+    qint64 secondary;
+    int tertiary;
+
+    friend auto operator<=>(const SortKey &, const SortKey &) = default;
+};
+
+struct SortItem
+{
+    SortKey key;
+    int titleRank;
+    qsizetype row;
+};
+
+} // namespace
+
+TrackQuery::TrackQuery(const QLocale &locale) : m_texts(locale)
+{
+}
+
+QList<qsizetype> TrackQuery::filter(const QList<Track> &tracks, const QString &query)
+{
+    prepare(tracks);
+    return matchingRows(query);
+}
+
+QList<qsizetype> TrackQuery::apply(const QList<Track> &tracks, const QString &query, TrackSort sort, bool ascending)
+{
+    prepare(tracks);
+    const QList<qsizetype> rows = matchingRows(query);
+    const QList<int> &ranks = m_texts.ranks();
+
+    std::vector<SortItem> items;
+    items.reserve(size_t(rows.size()));
+    for (qsizetype row : rows) {
+        const Track &track = m_tracks.at(row);
+        const std::array<int, 3> &ids = m_rows.at(row).textIDs;
+        const int title = ranks.at(ids[Title]);
+        SortKey key{};
+        switch (sort) {
+        case TrackSort::Title:
+            key = {double(title), 0, 0};
+            break;
+        case TrackSort::Artist:
+            key = {double(ranks.at(ids[Artist])), title, 0};
+            break;
+        case TrackSort::Album:
+            key = {double(ranks.at(ids[Album])), track.trackNumber.value_or(0), title};
+            break;
+        case TrackSort::Duration:
+            key = {orderable(track.duration), 0, 0};
+            break;
+        case TrackSort::DateAdded:
+            key = {orderable(track.modifiedAt), 0, 0};
+            break;
+        }
+        items.push_back(SortItem{key, title, row});
+    }
+    std::ranges::stable_sort(items, [ascending](const SortItem &a, const SortItem &b) {
+        if (a.key != b.key)
+            return ascending ? a.key < b.key : b.key < a.key;
+        return a.titleRank < b.titleRank;
+    });
+
+    QList<qsizetype> sorted;
+    sorted.reserve(rows.size());
+    for (const SortItem &item : items)
+        sorted.append(item.row);
+    return sorted;
+}
+
+QList<Track> TrackQuery::tracksAt(const QList<Track> &tracks, const QList<qsizetype> &rows)
+{
+    QList<Track> picked;
+    picked.reserve(rows.size());
+    for (qsizetype row : rows)
+        picked.append(tracks.at(row));
+    return picked;
+}
+
+// An unchanged list (the same buffer, which the copy held here keeps from being reused) is ready.
+void TrackQuery::prepare(const QList<Track> &tracks)
+{
+    if (tracks.constData() == m_tracks.constData() && tracks.size() == m_tracks.size())
+        return;
+    m_largestList = std::max(m_largestList, tracks.size());
+    dropStaleKeys();
+
+    m_tracks = tracks;
+    m_searchText.clear();
+    m_rows.clear();
+    m_rows.reserve(tracks.size());
+    m_keys.reserve(tracks.size());
+    for (const Track &track : tracks) {
+        const TrackKeys &keys = keysFor(track);
+        Row row{{}, keys.textIDs};
+        for (int text : {Title, Artist, Album}) {
+            m_searchText += m_texts.folded(keys.textIDs[text]);
+            row.fieldEnds[text] = m_searchText.size();
+        }
+        m_searchText += keys.foldedFileName;
+        row.fieldEnds[3] = m_searchText.size();
+        m_rows.append(row);
+    }
+}
+
+const TrackQuery::TrackKeys &TrackQuery::keysFor(const Track &track)
+{
+    const auto existing = m_keys.find(track.id);
+    if (existing != m_keys.end() && existing->madeFrom(track))
+        return *existing;
+    TrackKeys keys{track.title,
+                   track.artist,
+                   track.album,
+                   track.url.path(),
+                   TextKeyTable::fold(track.url.fileNameText()),
+                   {m_texts.intern(track.title), m_texts.intern(track.artist), m_texts.intern(track.album)}};
+    return *m_keys.emplace(track.id, std::move(keys));
+}
+
+QList<qsizetype> TrackQuery::matchingRows(const QString &query) const
+{
+    const QString needle = TextKeyTable::fold(query.trimmed());
+    QList<qsizetype> rows;
+    if (needle.isEmpty()) {
+        rows.resize(m_rows.size());
+        std::iota(rows.begin(), rows.end(), 0);
+        return rows;
+    }
+    // One pass over the text of all rows; a hit counts only when it lies inside one field.
+    const QStringView text(m_searchText);
+    qsizetype row = 0;
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype hit = text.indexOf(needle, from);
+        if (hit < 0)
+            break;
+        while (m_rows.at(row).fieldEnds[3] <= hit)
+            ++row;
+        const std::array<qsizetype, 4> &fieldEnds = m_rows.at(row).fieldEnds;
+        const qsizetype fieldEnd = *std::ranges::upper_bound(fieldEnds, hit);
+        if (hit + needle.size() <= fieldEnd) {
+            rows.append(row);
+            from = fieldEnds[3];
+            ++row;
+        } else {
+            from = hit + 1;
+        }
+    }
+    return rows;
+}
+
+// Keys of tracks that left the library are dropped once they outnumber the largest list seen;
+// the text table goes with them, since the keys refer into it.
+void TrackQuery::dropStaleKeys()
+{
+    if (m_keys.size() <= 2 * m_largestList + 1024 && m_texts.size() <= 4 * m_largestList + 4096)
+        return;
+    m_keys.clear();
+    m_texts.clear();
+}
+
+bool TrackQuery::TrackKeys::madeFrom(const Track &track) const
+{
+    return title == track.title && artist == track.artist && album == track.album && path == track.url.path();
+}
