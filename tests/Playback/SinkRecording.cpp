@@ -37,7 +37,6 @@ void SinkRecording::collect()
 
 double SinkRecording::seconds()
 {
-    m_recorder.waitForReadyRead(50);
     collect();
     return double(m_bytes.size() / sizeof(float)) / sampleRate;
 }
