@@ -17,7 +17,8 @@ QString makeLrc(int lineCount)
         text += tag;
         if (i % 7 == 0)
             text += tag;
-        text += i % 2 ? QStringLiteral("故事的小黄花 从出生那年就飘着\r\n") : QStringLiteral("Blue river light in the night\n");
+        text += i % 2 ? QStringLiteral("故事的小黄花 从出生那年就飘着\r\n")
+                      : QStringLiteral("Blue river light in the night\n");
     }
     return text;
 }

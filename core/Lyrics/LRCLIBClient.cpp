@@ -25,7 +25,8 @@ const QByteArray userAgent = QByteArrayLiteral("Quillmere/0.1");
 
 // The address of one request: the endpoint's own query as written, then the three keys with
 // every byte outside the unreserved set percent-encoded ("+" would read as a space).
-std::optional<QUrl> requestURL(const QUrl &endpoint, const QString &title, const QString &artist, double duration)
+std::optional<QUrl> requestURL(
+    const QUrl &endpoint, const QString &title, const QString &artist, double duration)
 {
     const std::optional<qint64> seconds = LyricsDuration::roundedSeconds(duration);
     if (!seconds || !endpoint.isValid())
@@ -33,8 +34,8 @@ std::optional<QUrl> requestURL(const QUrl &endpoint, const QString &title, const
     QByteArray query = endpoint.query(QUrl::FullyEncoded).toLatin1();
     if (!query.isEmpty())
         query += '&';
-    query += "track_name=" + QUrl::toPercentEncoding(title) + "&artist_name=" + QUrl::toPercentEncoding(artist)
-        + "&duration=" + QByteArray::number(*seconds);
+    query += "track_name=" + QUrl::toPercentEncoding(title)
+        + "&artist_name=" + QUrl::toPercentEncoding(artist) + "&duration=" + QByteArray::number(*seconds);
     QUrl url = endpoint;
     url.setQuery(QString::fromLatin1(query), QUrl::StrictMode);
     if (!url.isValid())
@@ -131,7 +132,7 @@ bool reportsStatusOnly(QNetworkReply::NetworkError error)
 
 // Sends the request on the session's thread and fulfils the exchange when the answer is in.
 void send(QNetworkAccessManager &session, const QNetworkRequest &request, LRCLIBClient::Limits limits,
-          const Exchange &exchange)
+    const Exchange &exchange)
 {
     if (exchange->isCanceled()) {
         exchange->finish();
@@ -150,10 +151,11 @@ void send(QNetworkAccessManager &session, const QNetworkRequest &request, LRCLIB
     QObject::connect(watcher, &QFutureWatcherBase::canceled, reply, &QNetworkReply::abort);
     watcher->setFuture(exchange->future());
     QTimer::singleShot(limits.total, reply, [abortWith] { abortWith(LyricsFetchError::timedOut()); });
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [abortWith, limits](qint64 received, qint64 total) {
-        if (received > limits.maximumBodySize || total > limits.maximumBodySize)
-            abortWith(LyricsFetchError::tooLarge());
-    });
+    QObject::connect(
+        reply, &QNetworkReply::downloadProgress, reply, [abortWith, limits](qint64 received, qint64 total) {
+            if (received > limits.maximumBodySize || total > limits.maximumBodySize)
+                abortWith(LyricsFetchError::tooLarge());
+        });
 
     QObject::connect(reply, &QNetworkReply::finished, reply, [reply, abortReason, exchange, limits] {
         reply->deleteLater();
@@ -224,18 +226,22 @@ LRCLIBClient::LRCLIBClient(const std::optional<QUrl> &endpoint, QNetworkAccessMa
 }
 
 LRCLIBClient::LRCLIBClient(const std::optional<QUrl> &endpoint, QNetworkAccessManager *session, Limits limits)
-    : m_endpoint(endpoint.value_or(defaultEndpoint())), m_session(session), m_limits(limits)
+    : m_endpoint(endpoint.value_or(defaultEndpoint()))
+    , m_session(session)
+    , m_limits(limits)
 {
 }
 
-QFuture<LyricsFetching::Result> LRCLIBClient::fetch(const QString &title, const QString &artist, double duration) const
+QFuture<LyricsFetching::Result> LRCLIBClient::fetch(
+    const QString &title, const QString &artist, double duration) const
 {
     const std::optional<QUrl> url = requestURL(m_endpoint, title, artist, duration);
     if (!url)
         return QtFuture::makeReadyFuture(Result(std::unexpected(LyricsFetchError::invalidURL())));
     QNetworkAccessManager *session = m_session.data();
     if (!session)
-        return QtFuture::makeReadyFuture(Result(std::unexpected(LyricsFetchError::transport(QStringLiteral("no network session")))));
+        return QtFuture::makeReadyFuture(
+            Result(std::unexpected(LyricsFetchError::transport(QStringLiteral("no network session")))));
 
     QNetworkRequest request(*url);
     request.setTransferTimeout(int(m_limits.idle.count()));
@@ -245,8 +251,7 @@ QFuture<LyricsFetching::Result> LRCLIBClient::fetch(const QString &title, const 
     exchange->start();
     QFuture<Result> future = exchange->future();
     // A session that is gone before the call runs drops the exchange, which cancels the future.
-    QMetaObject::invokeMethod(session, [session, request, limits = m_limits, exchange] {
-        send(*session, request, limits, exchange);
-    });
+    QMetaObject::invokeMethod(session,
+        [session, request, limits = m_limits, exchange] { send(*session, request, limits, exchange); });
     return future;
 }

@@ -17,8 +17,8 @@ class LRCLIBClient final : public LyricsFetching
 public:
     struct Limits
     {
-        std::chrono::milliseconds idle{10000};  // the server sends nothing for this long
-        std::chrono::milliseconds total{30000}; // the whole request, however slowly data trickles in
+        std::chrono::milliseconds idle { 10000 }; // the server sends nothing for this long
+        std::chrono::milliseconds total { 30000 }; // the whole request, however slowly data trickles in
         qint64 maximumBodySize = 8 * 1024 * 1024;
     };
 

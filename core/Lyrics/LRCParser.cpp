@@ -11,13 +11,12 @@ namespace {
 struct Patterns
 {
     // `\d` takes every Unicode digit, so full-width tags match; they then fail to convert.
-    QRegularExpression timestamp{QStringLiteral(R"(\[(\d{1,3}):(\d{1,2})(?:[.:](\d{1,3}))?\])"),
-                                 QRegularExpression::UseUnicodePropertiesOption};
-    QRegularExpression offset{QStringLiteral(R"(\[offset:\s*([+-]?\d+)\s*\])"),
-                              QRegularExpression::UseUnicodePropertiesOption
-                                  | QRegularExpression::CaseInsensitiveOption};
-    QRegularExpression metadata{QStringLiteral(R"(^\[[A-Za-z]+:.*\]$)"),
-                                QRegularExpression::UseUnicodePropertiesOption};
+    QRegularExpression timestamp { QStringLiteral(R"(\[(\d{1,3}):(\d{1,2})(?:[.:](\d{1,3}))?\])"),
+        QRegularExpression::UseUnicodePropertiesOption };
+    QRegularExpression offset { QStringLiteral(R"(\[offset:\s*([+-]?\d+)\s*\])"),
+        QRegularExpression::UseUnicodePropertiesOption | QRegularExpression::CaseInsensitiveOption };
+    QRegularExpression metadata { QStringLiteral(R"(^\[[A-Za-z]+:.*\]$)"),
+        QRegularExpression::UseUnicodePropertiesOption };
 
     Patterns()
     {
@@ -51,8 +50,7 @@ QStringView trimmed(QStringView text)
 }
 
 // Calls `visit` with every line; CR LF, CR and LF all end a line.
-template <typename Visit>
-void forEachLine(QStringView text, Visit visit)
+template <typename Visit> void forEachLine(QStringView text, Visit visit)
 {
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -140,7 +138,7 @@ Lyrics parse(QStringView text)
                 return;
             const QStringView words = trimmed(line);
             if (!words.isEmpty() && !isMetadata(words))
-                plain.append(LyricLine{0, words.toString()});
+                plain.append(LyricLine { 0, words.toString() });
             return;
         }
         QList<QRegularExpressionMatch> matches;
@@ -149,18 +147,18 @@ Lyrics parse(QStringView text)
         const QString words = trimmed(line.sliced(matches.last().capturedEnd())).toString();
         for (const QRegularExpressionMatch &match : matches) {
             if (const std::optional<double> time = tagTime(match))
-                timed.append(LyricLine{*time, words});
+                timed.append(LyricLine { *time, words });
         }
     });
 
     if (timed.isEmpty())
-        return Lyrics{plain, false};
+        return Lyrics { plain, false };
     // A positive offset shows every line sooner; the last offset tag of the text counts.
     for (LyricLine &line : timed)
         line.time -= offset;
-    std::stable_sort(timed.begin(), timed.end(),
-                     [](const LyricLine &a, const LyricLine &b) { return a.time < b.time; });
-    return Lyrics{timed, true};
+    std::stable_sort(
+        timed.begin(), timed.end(), [](const LyricLine &a, const LyricLine &b) { return a.time < b.time; });
+    return Lyrics { timed, true };
 }
 
 Lyrics parsePlainText(QStringView text)
@@ -174,9 +172,9 @@ Lyrics parsePlainText(QStringView text)
         words.remove(patterns().offset);
         const QStringView kept = trimmed(words);
         if (!kept.isEmpty())
-            lines.append(LyricLine{0, kept.toString()});
+            lines.append(LyricLine { 0, kept.toString() });
     });
-    return Lyrics{lines, false};
+    return Lyrics { lines, false };
 }
 
 } // namespace LRCParser

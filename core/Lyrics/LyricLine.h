@@ -6,7 +6,7 @@
 struct LyricLine
 {
     double time = 0; // seconds from the start of the track; 0 in unsynchronised lyrics
-    QString text;    // without time tags; may be empty in synchronised lyrics
+    QString text; // without time tags; may be empty in synchronised lyrics
 
     friend bool operator==(const LyricLine &, const LyricLine &) = default;
 };

@@ -9,7 +9,7 @@ std::optional<qsizetype> Lyrics::index(double seconds) const
         return std::nullopt;
     // Runs on every position update: binary search over the sorted times.
     const auto after = std::upper_bound(lines.cbegin(), lines.cend(), seconds,
-                                        [](double time, const LyricLine &line) { return time < line.time; });
+        [](double time, const LyricLine &line) { return time < line.time; });
     if (after == lines.cbegin())
         return std::nullopt;
     return qsizetype(after - lines.cbegin()) - 1;

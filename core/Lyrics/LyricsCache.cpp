@@ -21,9 +21,11 @@ std::expected<QByteArray, QString> encode(const Lyrics &lyrics)
     for (const LyricLine &line : lyrics.lines) {
         if (!std::isfinite(line.time))
             return std::unexpected(QStringLiteral("a line time is not a finite number"));
-        lines.append(QJsonObject{{QLatin1String("time"), line.time}, {QLatin1String("text"), line.text}});
+        lines.append(
+            QJsonObject { { QLatin1String("time"), line.time }, { QLatin1String("text"), line.text } });
     }
-    const QJsonObject object{{QLatin1String("isSynced"), lyrics.isSynced}, {QLatin1String("lines"), lines}};
+    const QJsonObject object { { QLatin1String("isSynced"), lyrics.isSynced },
+        { QLatin1String("lines"), lines } };
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -62,7 +64,8 @@ QString keyPart(const QString &text)
 } // namespace
 
 LyricsCache::LyricsCache(FileLocation directory, FileOperations &files)
-    : m_directory(std::move(directory)), m_files(&files)
+    : m_directory(std::move(directory))
+    , m_files(&files)
 {
 }
 
@@ -74,13 +77,13 @@ std::optional<Lyrics> LyricsCache::load(const QString &title, const QString &art
     return read(*file);
 }
 
-std::expected<void, FileError> LyricsCache::save(const Lyrics &lyrics, const QString &title,
-                                                 const QString &artist, double duration) const
+std::expected<void, FileError> LyricsCache::save(
+    const Lyrics &lyrics, const QString &title, const QString &artist, double duration) const
 {
     const std::optional<FileLocation> file = entryURL(title, artist, duration);
     if (!file)
-        return std::unexpected(FileError::withDetail(QStringLiteral("save lyrics"), m_directory,
-                                                     QStringLiteral("the duration names no cache entry")));
+        return std::unexpected(FileError::withDetail(
+            QStringLiteral("save lyrics"), m_directory, QStringLiteral("the duration names no cache entry")));
     return write(lyrics, *file);
 }
 
@@ -104,10 +107,12 @@ std::expected<void, FileError> LyricsCache::removeOverride(const QUuid &trackID)
 
 FileLocation LyricsCache::overrideURL(const QUuid &trackID) const
 {
-    return m_directory.appending(QStringLiteral("override-") + Json::uuidText(trackID) + QStringLiteral(".json"));
+    return m_directory.appending(
+        QStringLiteral("override-") + Json::uuidText(trackID) + QStringLiteral(".json"));
 }
 
-std::optional<FileLocation> LyricsCache::entryURL(const QString &title, const QString &artist, double duration) const
+std::optional<FileLocation> LyricsCache::entryURL(
+    const QString &title, const QString &artist, double duration) const
 {
     const std::optional<qint64> seconds = LyricsDuration::roundedSeconds(duration);
     if (!seconds)

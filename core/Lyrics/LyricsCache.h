@@ -25,8 +25,8 @@ public:
     std::optional<Lyrics> load(const QString &title, const QString &artist, double duration) const;
     // Replaces the entry; fails when the duration names no entry, when a line time is not finite,
     // or when the folder or the file cannot be written (the old file then stays).
-    std::expected<void, FileError> save(const Lyrics &lyrics, const QString &title, const QString &artist,
-                                        double duration) const;
+    std::expected<void, FileError> save(
+        const Lyrics &lyrics, const QString &title, const QString &artist, double duration) const;
 
     std::optional<Lyrics> loadOverride(const QUuid &trackID) const;
     std::expected<void, FileError> saveOverride(const Lyrics &lyrics, const QUuid &trackID) const;

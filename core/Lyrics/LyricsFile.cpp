@@ -29,7 +29,8 @@ std::optional<QByteArray> read(FileOperations &files, const FileLocation &file)
 
 std::optional<QString> decodeText(const QByteArray &bytes)
 {
-    if (auto text = decodeStrictly(bytes, QStringDecoder(QStringConverter::Utf8, QStringDecoder::Flag::Stateless)))
+    if (auto text
+        = decodeStrictly(bytes, QStringDecoder(QStringConverter::Utf8, QStringDecoder::Flag::Stateless)))
         return text;
     if (const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(bytes);
         marked && *marked != QStringConverter::Utf8) {

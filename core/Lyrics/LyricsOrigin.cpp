@@ -4,8 +4,9 @@
 
 namespace {
 
-constexpr std::array names{std::pair{LyricsOrigin::Override, u"override"}, std::pair{LyricsOrigin::Sidecar, u"sidecar"},
-                           std::pair{LyricsOrigin::Online, u"online"}, std::pair{LyricsOrigin::None, u"none"}};
+constexpr std::array names { std::pair { LyricsOrigin::Override, u"override" },
+    std::pair { LyricsOrigin::Sidecar, u"sidecar" }, std::pair { LyricsOrigin::Online, u"online" },
+    std::pair { LyricsOrigin::None, u"none" } };
 
 } // namespace
 

@@ -51,11 +51,11 @@ private:
 };
 
 Outcome withLines(const std::optional<Lyrics> &lyrics, LyricsOrigin origin,
-                  std::optional<FileLocation> source = std::nullopt)
+    std::optional<FileLocation> source = std::nullopt)
 {
     if (!lyrics || lyrics->lines.isEmpty())
         return std::nullopt;
-    return ResolvedLyrics{*lyrics, origin, std::move(source)};
+    return ResolvedLyrics { *lyrics, origin, std::move(source) };
 }
 
 // The override, the sidecar and the cache, in that order.
@@ -86,7 +86,8 @@ Outcome rememberFetched(const LyricsCache &cache, const Track &track, const Lyri
 } // namespace
 
 LyricsService::LyricsService(LyricsCache cache, std::shared_ptr<const LyricsFetching> client)
-    : m_cache(std::move(cache)), m_client(std::move(client))
+    : m_cache(std::move(cache))
+    , m_client(std::move(client))
 {
 }
 
@@ -97,11 +98,10 @@ QFuture<std::optional<ResolvedLyrics>> LyricsService::resolve(const Track &track
 
     // The watcher lives on the calling thread and passes a cancellation on to the request.
     auto *watcher = new QFutureWatcher<Outcome>();
-    QObject::connect(watcher, &QFutureWatcherBase::canceled, watcher,
-                     [weak = std::weak_ptr(resolution)] {
-                         if (const auto resolution = weak.lock())
-                             resolution->cancelRequest();
-                     });
+    QObject::connect(watcher, &QFutureWatcherBase::canceled, watcher, [weak = std::weak_ptr(resolution)] {
+        if (const auto resolution = weak.lock())
+            resolution->cancelRequest();
+    });
     QObject::connect(watcher, &QFutureWatcherBase::finished, watcher, &QObject::deleteLater);
     watcher->setFuture(future);
 
@@ -115,9 +115,9 @@ QFuture<std::optional<ResolvedLyrics>> LyricsService::resolve(const Track &track
         resolution->setRequest(request);
         request
             .then(QThreadPool::globalInstance(),
-                  [resolution, track, cache](const LyricsFetching::Result &result) {
-                      resolution->finish(rememberFetched(cache, track, result));
-                  })
+                [resolution, track, cache](const LyricsFetching::Result &result) {
+                    resolution->finish(rememberFetched(cache, track, result));
+                })
             .onCanceled([resolution] { resolution->finish(std::nullopt); });
     });
     return future;

@@ -37,7 +37,8 @@ public:
 
     // The file as text: UTF-8, else the encoding a BOM names, else GB 18030; none when it cannot
     // be read or decoded cleanly, or is larger than any lyrics file.
-    static std::optional<QString> readText(const FileLocation &file, FileOperations &files = FileOperations::system());
+    static std::optional<QString> readText(
+        const FileLocation &file, FileOperations &files = FileOperations::system());
 
 private:
     LyricsCache m_cache;

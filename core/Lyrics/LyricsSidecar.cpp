@@ -13,8 +13,8 @@ namespace {
 struct Candidate
 {
     FileLocation location;
-    QString name;          // decoded file name, extension included
-    QByteArray sortKey;    // UTF-8 of the composed name: byte order is code-point order
+    QString name; // decoded file name, extension included
+    QByteArray sortKey; // UTF-8 of the composed name: byte order is code-point order
 };
 
 // File names are bytes; most are UTF-8, older Chinese ones GB 18030. Latin-1 keeps any other
@@ -79,7 +79,8 @@ std::optional<QList<Candidate>> listCandidates(const FileLocation &folder, FileO
         if (!status || !status->isRegularFile)
             continue;
         const QString decoded = decodeName(name);
-        candidates.append(Candidate{location, decoded, decoded.normalized(QString::NormalizationForm_C).toUtf8()});
+        candidates.append(
+            Candidate { location, decoded, decoded.normalized(QString::NormalizationForm_C).toUtf8() });
     }
     ::closedir(directory);
     return candidates;
@@ -100,7 +101,7 @@ std::optional<FileLocation> find(const Track &track, FileOperations &files)
     const QString trackStripped = strippedKey(trackName);
 
     std::stable_sort(candidates->begin(), candidates->end(),
-                     [](const Candidate &a, const Candidate &b) { return a.sortKey < b.sortKey; });
+        [](const Candidate &a, const Candidate &b) { return a.sortKey < b.sortKey; });
     const Candidate *best = nullptr;
     int bestScore = 0;
     for (const Candidate &candidate : *candidates) {

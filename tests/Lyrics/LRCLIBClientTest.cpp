@@ -43,14 +43,13 @@ TEST_P(EndpointTest, AcceptsOnlyWebAddressesWithAHost)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, EndpointTest,
-    ::testing::Values(EndpointCase{nullptr, nullptr}, EndpointCase{" \n\t ", nullptr},
-                      EndpointCase{"lrclib.example/api/get", nullptr}, EndpointCase{"ftp://host/api/get", nullptr},
-                      EndpointCase{"http:///api/get", nullptr}, EndpointCase{"http://", nullptr},
-                      EndpointCase{"HTTPS://lyrics.example/api/get", "https://lyrics.example/api/get"},
-                      EndpointCase{"  http://127.0.0.1:8080/x?key=1 \n", "http://127.0.0.1:8080/x?key=1"},
-                      EndpointCase{"https://lyrics.example", "https://lyrics.example"}));
+INSTANTIATE_TEST_SUITE_P(Texts, EndpointTest,
+    ::testing::Values(EndpointCase { nullptr, nullptr }, EndpointCase { " \n\t ", nullptr },
+        EndpointCase { "lrclib.example/api/get", nullptr }, EndpointCase { "ftp://host/api/get", nullptr },
+        EndpointCase { "http:///api/get", nullptr }, EndpointCase { "http://", nullptr },
+        EndpointCase { "HTTPS://lyrics.example/api/get", "https://lyrics.example/api/get" },
+        EndpointCase { "  http://127.0.0.1:8080/x?key=1 \n", "http://127.0.0.1:8080/x?key=1" },
+        EndpointCase { "https://lyrics.example", "https://lyrics.example" }));
 
 TEST(LRCLIBClientEndpoint, DefaultIsThePublicService)
 {
@@ -61,14 +60,17 @@ TEST(LRCLIBClientEndpoint, DefaultIsThePublicService)
 class LRCLIBClientTest : public ::testing::Test
 {
 protected:
-    Result fetchFrom(const QUrl &endpoint, const QString &title = u"Song"_qs, const QString &artist = u"Artist"_qs,
-                     double duration = 200, LRCLIBClient::Limits limits = {})
+    Result fetchFrom(const QUrl &endpoint, const QString &title = u"Song"_qs,
+        const QString &artist = u"Artist"_qs, double duration = 200, LRCLIBClient::Limits limits = {})
     {
         return await(LRCLIBClient(endpoint, &m_session, limits).fetch(title, artist, duration));
     }
 
     // A request to the local server with tighter limits.
-    Result fetchWith(LRCLIBClient::Limits limits) { return fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits); }
+    Result fetchWith(LRCLIBClient::Limits limits)
+    {
+        return fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits);
+    }
 
     QByteArray requestLine() const
     {
@@ -84,8 +86,9 @@ TEST_F(LRCLIBClientTest, SendsTheQueryPercentEncodedWithTheAgentHeader)
 {
     m_server.answer(404, {});
     EXPECT_EQ(fetchFrom(m_server.url(), u"C++ & Me?"_qs, u"周杰伦/A+B"_qs, 212.5), Result(std::nullopt));
-    EXPECT_EQ(requestLine(), "GET /api/get?track_name=C%2B%2B%20%26%20Me%3F"
-                             "&artist_name=%E5%91%A8%E6%9D%B0%E4%BC%A6%2FA%2BB&duration=213 HTTP/1.1");
+    EXPECT_EQ(requestLine(),
+        "GET /api/get?track_name=C%2B%2B%20%26%20Me%3F"
+        "&artist_name=%E5%91%A8%E6%9D%B0%E4%BC%A6%2FA%2BB&duration=213 HTTP/1.1");
     const QList<QByteArray> head = m_server.requests().value(0).trimmed().split('\n');
     QList<QByteArray> headerNames;
     for (const QByteArray &line : head.mid(1))
@@ -93,7 +96,8 @@ TEST_F(LRCLIBClientTest, SendsTheQueryPercentEncodedWithTheAgentHeader)
     EXPECT_TRUE(head.contains("User-Agent: Quillmere/0.1\r"));
     // Only the agent is ours; the rest is what every HTTP/1.1 request carries.
     std::sort(headerNames.begin(), headerNames.end());
-    EXPECT_EQ(headerNames, (QList<QByteArray>{"accept-encoding", "accept-language", "connection", "host", "user-agent"}));
+    EXPECT_EQ(headerNames,
+        (QList<QByteArray> { "accept-encoding", "accept-language", "connection", "host", "user-agent" }));
 }
 
 TEST_F(LRCLIBClientTest, EndpointQueryStaysInFront)
@@ -113,7 +117,7 @@ TEST_F(LRCLIBClientTest, EndpointWithoutPathIsUsedAsItIs)
 TEST_F(LRCLIBClientTest, DurationThatDescribesNoTrackSendsNothing)
 {
     EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, std::numeric_limits<double>::quiet_NaN()),
-              Result(std::unexpected(LyricsFetchError::invalidURL())));
+        Result(std::unexpected(LyricsFetchError::invalidURL())));
     EXPECT_TRUE(m_server.requests().isEmpty());
 }
 
@@ -130,7 +134,7 @@ const Result none = std::nullopt;
 
 Result lyrics(QList<LyricLine> lines, bool synced)
 {
-    return Lyrics{std::move(lines), synced};
+    return Lyrics { std::move(lines), synced };
 }
 
 class AnswerTest : public LRCLIBClientTest, public ::testing::WithParamInterface<AnswerCase>
@@ -146,45 +150,50 @@ TEST_P(AnswerTest, GivesWhatTheAnswerHolds)
 const QByteArray json = "application/json";
 const QByteArray plainText = "text/plain; charset=utf-8";
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, AnswerTest,
-    ::testing::Values(
-        AnswerCase{"NotFound", 404, R"({"message":"not found"})", json, none},
-        AnswerCase{"ServerError", 500, "oops", plainText, std::unexpected(LyricsFetchError::badStatus(500))},
-        AnswerCase{"NoContent", 204, {}, {}, none},
-        AnswerCase{"NullMembers", 200, R"({"syncedLyrics":null,"plainLyrics":null})", json, none},
-        AnswerCase{"Synced", 200, R"({"syncedLyrics":"[00:02.00]b\n[00:01.00]a","plainLyrics":"a\nb"})", json,
-                   lyrics({{1, u"a"_qs}, {2, u"b"_qs}}, true)},
-        AnswerCase{"SyncedOnlyMetadata", 200, R"({"syncedLyrics":"[ti:x]","plainLyrics":"text"})", json, none},
-        AnswerCase{"SyncedWithoutTags", 200, R"({"syncedLyrics":"no tags"})", json, lyrics({{0, u"no tags"_qs}}, false)},
-        AnswerCase{"BlankSyncedFallsToPlain", 200, R"({"syncedLyrics":"  ","plainLyrics":" a\n b "})", json,
-                   lyrics({{0, u"a"_qs}, {0, u"b"_qs}}, false)},
-        AnswerCase{"PlainWithTagsLosesItsTimes", 200, R"({"plainLyrics":"[00:05.00]b\n[00:01.00]a"})", json,
-                   lyrics({{0, u"a"_qs}, {0, u"b"_qs}}, false)},
-        AnswerCase{"JsonAfterByteOrderMark", 200, "\xEF\xBB\xBF{\"plainLyrics\":\"a\"}", json,
-                   lyrics({{0, u"a"_qs}}, false)},
-        AnswerCase{"MemberOfAnotherType", 200, R"({"syncedLyrics":5,"plainLyrics":"text"})", json, none},
-        AnswerCase{"Array", 200, R"([{"syncedLyrics":"[00:01.00]a"}])", json, none},
-        AnswerCase{"BareJsonString", 200, R"("[00:01.00]a")", json, none},
-        AnswerCase{"LrcText", 200, "[00:01.00]a\n[00:02.00]b", plainText,
-                   lyrics({{1, u"a"_qs}, {2, u"b"_qs}}, true)},
-        AnswerCase{"PlainText", 200, "hello\nworld", plainText, lyrics({{0, u"hello"_qs}, {0, u"world"_qs}}, false)},
-        AnswerCase{"HtmlPage", 200, "<!DOCTYPE html><html><body>Sign in</body></html>", "text/html", none},
-        AnswerCase{"HtmlPageAsText", 200, "\n<html><body>Proxy error</body></html>", plainText, none},
-        AnswerCase{"NotUtf8", 200, QStringEncoder("GB18030").encode(u"[00:01.00]晴天"_qs), plainText, none}),
+INSTANTIATE_TEST_SUITE_P(Answers, AnswerTest,
+    ::testing::Values(AnswerCase { "NotFound", 404, R"({"message":"not found"})", json, none },
+        AnswerCase {
+            "ServerError", 500, "oops", plainText, std::unexpected(LyricsFetchError::badStatus(500)) },
+        AnswerCase { "NoContent", 204, {}, {}, none },
+        AnswerCase { "NullMembers", 200, R"({"syncedLyrics":null,"plainLyrics":null})", json, none },
+        AnswerCase { "Synced", 200, R"({"syncedLyrics":"[00:02.00]b\n[00:01.00]a","plainLyrics":"a\nb"})",
+            json, lyrics({ { 1, u"a"_qs }, { 2, u"b"_qs } }, true) },
+        AnswerCase {
+            "SyncedOnlyMetadata", 200, R"({"syncedLyrics":"[ti:x]","plainLyrics":"text"})", json, none },
+        AnswerCase { "SyncedWithoutTags", 200, R"({"syncedLyrics":"no tags"})", json,
+            lyrics({ { 0, u"no tags"_qs } }, false) },
+        AnswerCase { "BlankSyncedFallsToPlain", 200, R"({"syncedLyrics":"  ","plainLyrics":" a\n b "})", json,
+            lyrics({ { 0, u"a"_qs }, { 0, u"b"_qs } }, false) },
+        AnswerCase { "PlainWithTagsLosesItsTimes", 200, R"({"plainLyrics":"[00:05.00]b\n[00:01.00]a"})", json,
+            lyrics({ { 0, u"a"_qs }, { 0, u"b"_qs } }, false) },
+        AnswerCase { "JsonAfterByteOrderMark", 200, "\xEF\xBB\xBF{\"plainLyrics\":\"a\"}", json,
+            lyrics({ { 0, u"a"_qs } }, false) },
+        AnswerCase { "MemberOfAnotherType", 200, R"({"syncedLyrics":5,"plainLyrics":"text"})", json, none },
+        AnswerCase { "Array", 200, R"([{"syncedLyrics":"[00:01.00]a"}])", json, none },
+        AnswerCase { "BareJsonString", 200, R"("[00:01.00]a")", json, none },
+        AnswerCase { "LrcText", 200, "[00:01.00]a\n[00:02.00]b", plainText,
+            lyrics({ { 1, u"a"_qs }, { 2, u"b"_qs } }, true) },
+        AnswerCase { "PlainText", 200, "hello\nworld", plainText,
+            lyrics({ { 0, u"hello"_qs }, { 0, u"world"_qs } }, false) },
+        AnswerCase { "HtmlPage", 200, "<!DOCTYPE html><html><body>Sign in</body></html>", "text/html", none },
+        AnswerCase { "HtmlPageAsText", 200, "\n<html><body>Proxy error</body></html>", plainText, none },
+        AnswerCase {
+            "NotUtf8", 200, QStringEncoder("GB18030").encode(u"[00:01.00]晴天"_qs), plainText, none }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(LRCLIBClientTest, TricklingServerHitsTheDeadlineAndIsHungUpOn)
 {
     m_server.trickle();
-    EXPECT_EQ(fetchWith(LRCLIBClient::Limits{.total = 300ms}), Result(std::unexpected(LyricsFetchError::timedOut())));
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .total = 300ms }),
+        Result(std::unexpected(LyricsFetchError::timedOut())));
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_server.closedConnections() == 1; }, 5000));
 }
 
 TEST_F(LRCLIBClientTest, SilentServerHitsTheIdleTimeout)
 {
     m_server.stayQuiet();
-    EXPECT_EQ(fetchWith(LRCLIBClient::Limits{.idle = 300ms}), Result(std::unexpected(LyricsFetchError::timedOut())));
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .idle = 300ms }),
+        Result(std::unexpected(LyricsFetchError::timedOut())));
 }
 
 TEST_F(LRCLIBClientTest, BodyCutShortByAHangUpIsNoAnswer)
@@ -198,13 +207,15 @@ TEST_F(LRCLIBClientTest, BodyCutShortByAHangUpIsNoAnswer)
 TEST_F(LRCLIBClientTest, BodyCutShortBySilenceIsNoAnswer)
 {
     m_server.sendPartially(R"({"syncedLyrics":"[00:01.00]a\n[00:02.00]b)", false);
-    EXPECT_EQ(fetchWith(LRCLIBClient::Limits{.idle = 300ms}), Result(std::unexpected(LyricsFetchError::timedOut())));
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .idle = 300ms }),
+        Result(std::unexpected(LyricsFetchError::timedOut())));
 }
 
 TEST_F(LRCLIBClientTest, OversizedAnswerIsRefused)
 {
     m_server.answer(200, QByteArray(64 * 1024, 'a'), plainText);
-    EXPECT_EQ(fetchWith(LRCLIBClient::Limits{.maximumBodySize = 1024}), Result(std::unexpected(LyricsFetchError::tooLarge())));
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .maximumBodySize = 1024 }),
+        Result(std::unexpected(LyricsFetchError::tooLarge())));
 }
 
 TEST_F(LRCLIBClientTest, ClosedPortIsATransportFailure)
@@ -242,7 +253,7 @@ TEST_F(LRCLIBClientTest, FetchMayStartOnAWorkerThread)
         started = true;
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 5000));
-    EXPECT_EQ(await(future), lyrics({{0, u"hi"_qs}}, false));
+    EXPECT_EQ(await(future), lyrics({ { 0, u"hi"_qs } }, false));
 }
 
 } // namespace

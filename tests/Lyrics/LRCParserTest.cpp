@@ -15,14 +15,14 @@ struct ParseCase
 
 Lyrics synced(QList<LyricLine> lines)
 {
-    return Lyrics{std::move(lines), true};
+    return Lyrics { std::move(lines), true };
 }
 
 Lyrics plain(const QStringList &texts)
 {
     Lyrics lyrics;
     for (const QString &text : texts)
-        lyrics.lines.append(LyricLine{0, text});
+        lyrics.lines.append(LyricLine { 0, text });
     return lyrics;
 }
 
@@ -41,38 +41,47 @@ TEST_P(ParseTest, GivesTheLinesAListenerExpects)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ParseTest,
-    ::testing::Values(
-        ParseCase{"Empty", u"", Lyrics{}},
-        ParseCase{"CentisecondTag", u"[00:12.34]Hello", synced({{12.34, u"Hello"_qs}})},
-        ParseCase{"ColonBeforeFraction", u"[01:02:5]x", synced({{62.5, u"x"_qs}})},
-        ParseCase{"ShortMinutes", u"[1:02]x", synced({{62, u"x"_qs}})},
-        ParseCase{"FractionDigitsCount", u"[00:01.5]a\n[00:02.50]b\n[00:03.500]c\n[00:04.05]d",
-                  synced({{1.5, u"a"_qs}, {2.5, u"b"_qs}, {3.5, u"c"_qs}, {4.05, u"d"_qs}})},
-        ParseCase{"NoRangeCheck", u"[00:75]a\n[999:00]b", synced({{75, u"a"_qs}, {59940, u"b"_qs}})},
-        ParseCase{"SeveralTagsOnOneLine", u"[00:05.00][00:01.00] Hi", synced({{1, u"Hi"_qs}, {5, u"Hi"_qs}})},
-        ParseCase{"WordsFollowTheLastTag", u"A [00:01.00] B [00:02.00] C", synced({{1, u"C"_qs}, {2, u"C"_qs}})},
-        ParseCase{"TagAlone", u"[00:10.00]", synced({{10, QString()}})},
+INSTANTIATE_TEST_SUITE_P(Texts, ParseTest,
+    ::testing::Values(ParseCase { "Empty", u"", Lyrics {} },
+        ParseCase { "CentisecondTag", u"[00:12.34]Hello", synced({ { 12.34, u"Hello"_qs } }) },
+        ParseCase { "ColonBeforeFraction", u"[01:02:5]x", synced({ { 62.5, u"x"_qs } }) },
+        ParseCase { "ShortMinutes", u"[1:02]x", synced({ { 62, u"x"_qs } }) },
+        ParseCase { "FractionDigitsCount", u"[00:01.5]a\n[00:02.50]b\n[00:03.500]c\n[00:04.05]d",
+            synced({ { 1.5, u"a"_qs }, { 2.5, u"b"_qs }, { 3.5, u"c"_qs }, { 4.05, u"d"_qs } }) },
+        ParseCase { "NoRangeCheck", u"[00:75]a\n[999:00]b", synced({ { 75, u"a"_qs }, { 59940, u"b"_qs } }) },
+        ParseCase { "SeveralTagsOnOneLine", u"[00:05.00][00:01.00] Hi",
+            synced({ { 1, u"Hi"_qs }, { 5, u"Hi"_qs } }) },
+        ParseCase { "WordsFollowTheLastTag", u"A [00:01.00] B [00:02.00] C",
+            synced({ { 1, u"C"_qs }, { 2, u"C"_qs } }) },
+        ParseCase { "TagAlone", u"[00:10.00]", synced({ { 10, QString() } }) },
         // A positive offset shows the lines sooner, a negative one later.
-        ParseCase{"PositiveOffset", u"[offset:+500]\n[00:01.00]a\n[00:03.00]b", synced({{0.5, u"a"_qs}, {2.5, u"b"_qs}})},
-        ParseCase{"NegativeOffset", u"[OFFSET: -250 ]\n[00:01.00]a", synced({{1.25, u"a"_qs}})},
-        ParseCase{"LastOffsetCountsEverywhere", u"[offset:100]\n[00:01.00]a\n[00:02.00]b\n[offset:1000]",
-                  synced({{0, u"a"_qs}, {1, u"b"_qs}})},
-        ParseCase{"OffsetMayMakeTimesNegative", u"[offset:2000]\n[00:01.00]a", synced({{-1, u"a"_qs}})},
-        ParseCase{"OffsetLineGivesNoLine", u"[00:01.00]a\n[00:03.00]Hi [offset:100]", synced({{0.9, u"a"_qs}})},
-        ParseCase{"UntimedLinesLeftOut", u"Song Title\n\nBy Someone\n[00:01.00]a\nCredits", synced({{1, u"a"_qs}})},
-        ParseCase{"PlainTextWithoutMetadata", u"[ar:Someone]\n[ti:Title]\n\n  Hello\u3000\n\tWorld",
-                  plain({u"Hello"_qs, u"World"_qs})},
-        ParseCase{"EqualTimesKeepTextOrder", u"[00:01.00]b\n[00:01.00]a", synced({{1, u"b"_qs}, {1, u"a"_qs}})},
-        ParseCase{"SortedByTime", u"[00:09.00]c\n[00:01.00]a\n[00:05.00]b",
-                  synced({{1, u"a"_qs}, {5, u"b"_qs}, {9, u"c"_qs}})},
-        ParseCase{"LineFeeds", u"[00:01.00]a\n[00:02.00]b\n\nplain", synced({{1, u"a"_qs}, {2, u"b"_qs}})},
-        ParseCase{"CarriageReturns", u"[00:01.00]a\r[00:02.00]b\r\rplain", synced({{1, u"a"_qs}, {2, u"b"_qs}})},
-        ParseCase{"CrLf", u"[00:01.00]a\r\n[00:02.00]b\r\n\r\nplain", synced({{1, u"a"_qs}, {2, u"b"_qs}})},
+        ParseCase { "PositiveOffset", u"[offset:+500]\n[00:01.00]a\n[00:03.00]b",
+            synced({ { 0.5, u"a"_qs }, { 2.5, u"b"_qs } }) },
+        ParseCase { "NegativeOffset", u"[OFFSET: -250 ]\n[00:01.00]a", synced({ { 1.25, u"a"_qs } }) },
+        ParseCase { "LastOffsetCountsEverywhere", u"[offset:100]\n[00:01.00]a\n[00:02.00]b\n[offset:1000]",
+            synced({ { 0, u"a"_qs }, { 1, u"b"_qs } }) },
+        ParseCase {
+            "OffsetMayMakeTimesNegative", u"[offset:2000]\n[00:01.00]a", synced({ { -1, u"a"_qs } }) },
+        ParseCase { "OffsetLineGivesNoLine", u"[00:01.00]a\n[00:03.00]Hi [offset:100]",
+            synced({ { 0.9, u"a"_qs } }) },
+        ParseCase { "UntimedLinesLeftOut", u"Song Title\n\nBy Someone\n[00:01.00]a\nCredits",
+            synced({ { 1, u"a"_qs } }) },
+        ParseCase { "PlainTextWithoutMetadata", u"[ar:Someone]\n[ti:Title]\n\n  Hello\u3000\n\tWorld",
+            plain({ u"Hello"_qs, u"World"_qs }) },
+        ParseCase { "EqualTimesKeepTextOrder", u"[00:01.00]b\n[00:01.00]a",
+            synced({ { 1, u"b"_qs }, { 1, u"a"_qs } }) },
+        ParseCase { "SortedByTime", u"[00:09.00]c\n[00:01.00]a\n[00:05.00]b",
+            synced({ { 1, u"a"_qs }, { 5, u"b"_qs }, { 9, u"c"_qs } }) },
+        ParseCase {
+            "LineFeeds", u"[00:01.00]a\n[00:02.00]b\n\nplain", synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
+        ParseCase { "CarriageReturns", u"[00:01.00]a\r[00:02.00]b\r\rplain",
+            synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
+        ParseCase {
+            "CrLf", u"[00:01.00]a\r\n[00:02.00]b\r\n\r\nplain", synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
         // Full-width digits match the pattern but give no time; such a line is not plain either.
-        ParseCase{"FullWidthTagBesideARealOne", u"[００:０１.００]lost\n[00:02.00]kept", synced({{2, u"kept"_qs}})},
-        ParseCase{"OnlyFullWidthTags", u"[００:０１]lost\nplain", plain({u"plain"_qs})}),
+        ParseCase { "FullWidthTagBesideARealOne", u"[００:０１.００]lost\n[00:02.00]kept",
+            synced({ { 2, u"kept"_qs } }) },
+        ParseCase { "OnlyFullWidthTags", u"[００:０１]lost\nplain", plain({ u"plain"_qs }) }),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct PlainCase
@@ -92,11 +101,11 @@ TEST_P(PlainTextTest, DropsEveryTag)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, PlainTextTest,
-                         ::testing::Values(PlainCase{"Empty", u"", {}},
-                                           PlainCase{"TagsRemoved", u"[00:01.00]Hello [offset:100]", {u"Hello"_qs}},
-                                           PlainCase{"MetadataLine", u"[ti:Song]", {}},
-                                           PlainCase{"TextOrder", u"b\r\n\r\na", {u"b"_qs, u"a"_qs}}),
-                         [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(PlainCase { "Empty", u"", {} },
+        PlainCase { "TagsRemoved", u"[00:01.00]Hello [offset:100]", { u"Hello"_qs } },
+        PlainCase { "MetadataLine", u"[ti:Song]", {} },
+        PlainCase { "TextOrder", u"b\r\n\r\na", { u"b"_qs, u"a"_qs } }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(LRCParser, VeryLongLineIsParsed)
 {
@@ -108,7 +117,7 @@ TEST(LRCParser, VeryLongLineIsParsed)
 
 TEST(LyricsIndex, FindsTheLineSoundingAtATime)
 {
-    const Lyrics lyrics = synced({{0, u"a"_qs}, {5, u"b"_qs}, {10, u"c"_qs}});
+    const Lyrics lyrics = synced({ { 0, u"a"_qs }, { 5, u"b"_qs }, { 10, u"c"_qs } });
     EXPECT_EQ(lyrics.index(-1), std::nullopt);
     EXPECT_EQ(lyrics.index(0), 0);
     EXPECT_EQ(lyrics.index(4.99), 0);
@@ -119,12 +128,12 @@ TEST(LyricsIndex, FindsTheLineSoundingAtATime)
 
 TEST(LyricsIndex, EqualTimesGiveTheLastOfThem)
 {
-    EXPECT_EQ(synced({{5, u"a"_qs}, {5, u"b"_qs}, {7, u"c"_qs}}).index(5), 1);
+    EXPECT_EQ(synced({ { 5, u"a"_qs }, { 5, u"b"_qs }, { 7, u"c"_qs } }).index(5), 1);
 }
 
 TEST(LyricsIndex, UnsyncedOrEmptyLyricsHaveNoCurrentLine)
 {
-    EXPECT_EQ(plain({u"a"_qs}).index(3), std::nullopt);
+    EXPECT_EQ(plain({ u"a"_qs }).index(3), std::nullopt);
     EXPECT_EQ(synced({}).index(3), std::nullopt);
 }
 

@@ -8,11 +8,16 @@ namespace {
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 204:
+        return "No Content";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
     }
 }
 
@@ -90,12 +95,13 @@ void LocalHttpServer::respond(QTcpSocket *socket)
     }
     case Mode::Partial:
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
-                      + QByteArray::number(m_body.size() + 100) + "\r\n\r\n" + m_body);
+            + QByteArray::number(m_body.size() + 100) + "\r\n\r\n" + m_body);
         if (m_hangUp)
             socket->disconnectFromHost();
         return;
     case Mode::Answer:
-        QByteArray response = "HTTP/1.1 " + QByteArray::number(m_status) + ' ' + reasonPhrase(m_status) + "\r\n";
+        QByteArray response
+            = "HTTP/1.1 " + QByteArray::number(m_status) + ' ' + reasonPhrase(m_status) + "\r\n";
         if (!m_contentType.isEmpty())
             response += "Content-Type: " + m_contentType + "\r\n";
         response += "Content-Length: " + QByteArray::number(m_body.size()) + "\r\nConnection: close\r\n\r\n";

@@ -17,14 +17,20 @@
 
 namespace {
 
-const Lyrics synced{{{1.5, u"一"_qs}, {3, u"two"_qs}}, true};
+const Lyrics synced { { { 1.5, u"一"_qs }, { 3, u"two"_qs } }, true };
 
 class LyricsCacheTest : public ::testing::Test
 {
 protected:
-    FileLocation folder() const { return FileLocation::fromLocalFile(m_root.path()).appending(QStringLiteral("lyrics")); }
+    FileLocation folder() const
+    {
+        return FileLocation::fromLocalFile(m_root.path()).appending(QStringLiteral("lyrics"));
+    }
     QString filePath(const QString &name) const { return m_root.filePath(QStringLiteral("lyrics/") + name); }
-    QStringList fileNames() const { return QDir(m_root.filePath(QStringLiteral("lyrics"))).entryList(QDir::Files); }
+    QStringList fileNames() const
+    {
+        return QDir(m_root.filePath(QStringLiteral("lyrics"))).entryList(QDir::Files);
+    }
 
     void writeFile(const QString &name, const QByteArray &bytes)
     {
@@ -41,20 +47,20 @@ protected:
     }
 
     QTemporaryDir m_root;
-    LyricsCache m_cache{folder()};
+    LyricsCache m_cache { folder() };
 };
 
 TEST_F(LyricsCacheTest, SpellingVariantsShareOneEntry)
 {
     ASSERT_TRUE(m_cache.save(synced, u"Song"_qs, u"ABC"_qs, 200.4));
     EXPECT_EQ(m_cache.load(u" song\n"_qs, u"abc"_qs, 199.5), synced);
-    EXPECT_EQ(fileNames(), QStringList{entryName(u"song\u001Fabc\u001F200"_qs)});
+    EXPECT_EQ(fileNames(), QStringList { entryName(u"song\u001Fabc\u001F200"_qs) });
 }
 
 TEST_F(LyricsCacheTest, KeyIsTrimmedLowerCasedAndRounded)
 {
     ASSERT_TRUE(m_cache.save(synced, u"  Hello "_qs, u"ADELE"_qs, 295.4));
-    EXPECT_EQ(fileNames(), QStringList{entryName(u"hello\u001Fadele\u001F295"_qs)});
+    EXPECT_EQ(fileNames(), QStringList { entryName(u"hello\u001Fadele\u001F295"_qs) });
     ASSERT_TRUE(m_cache.save(synced, u"x"_qs, QString(), 200.5));
     EXPECT_TRUE(fileNames().contains(entryName(u"x\u001F\u001F201"_qs)));
 }
@@ -68,13 +74,13 @@ TEST_F(LyricsCacheTest, DifferentDurationsAreDifferentEntries)
 TEST_F(LyricsCacheTest, EmptyTitleAndArtistAreAnEntryLikeAnyOther)
 {
     ASSERT_TRUE(m_cache.save(synced, QString(), QString(), 0));
-    EXPECT_EQ(fileNames(), QStringList{entryName(u"\u001F\u001F0"_qs)});
+    EXPECT_EQ(fileNames(), QStringList { entryName(u"\u001F\u001F0"_qs) });
     EXPECT_EQ(m_cache.load(QString(), QString(), 0), synced);
 }
 
 TEST_F(LyricsCacheTest, SecondSaveReplacesTheEntry)
 {
-    const Lyrics other{{{0, u"plain"_qs}}, false};
+    const Lyrics other { { { 0, u"plain"_qs } }, false };
     ASSERT_TRUE(m_cache.save(synced, u"Song"_qs, u"A"_qs, 100));
     ASSERT_TRUE(m_cache.save(other, u"Song"_qs, u"A"_qs, 100));
     EXPECT_EQ(m_cache.load(u"Song"_qs, u"A"_qs, 100), other);
@@ -83,8 +89,8 @@ TEST_F(LyricsCacheTest, SecondSaveReplacesTheEntry)
 
 TEST_F(LyricsCacheTest, DurationThatDescribesNoTrackIsAMissAndNeverSaved)
 {
-    const double durations[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-                                -std::numeric_limits<double>::infinity(), 1e300, -5};
+    const double durations[] = { std::numeric_limits<double>::quiet_NaN(),
+        std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), 1e300, -5 };
     for (const double duration : durations) {
         EXPECT_FALSE(m_cache.save(synced, u"Song"_qs, u"A"_qs, duration)) << duration;
         EXPECT_EQ(m_cache.load(u"Song"_qs, u"A"_qs, duration), std::nullopt) << duration;
@@ -94,7 +100,7 @@ TEST_F(LyricsCacheTest, DurationThatDescribesNoTrackIsAMissAndNeverSaved)
 
 TEST_F(LyricsCacheTest, StoredFormIsCompactJsonThatLoadsBackInOrder)
 {
-    const Lyrics unordered{{{9, u"late"_qs}, {1, u"early"_qs}}, true};
+    const Lyrics unordered { { { 9, u"late"_qs }, { 1, u"early"_qs } }, true };
     const QUuid id = QUuid::createUuid();
     ASSERT_TRUE(m_cache.saveOverride(unordered, id));
     QFile file(filePath(u"override-"_qs + id.toString(QUuid::WithoutBraces).toUpper() + u".json"_qs));
@@ -122,21 +128,20 @@ TEST_P(StoredFormTest, ReadsOnlyCompleteRecords)
     EXPECT_EQ(m_cache.loadOverride(id).has_value(), GetParam().loads) << GetParam().json;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, StoredFormTest,
-    ::testing::Values(StoredCase{R"({"isSynced":false,"lines":[]})", true},
-                      StoredCase{R"({"isSynced":true,"lines":[{"time":1,"text":"a"}],"extra":1})", true},
-                      StoredCase{R"({"lines":[]})", false}, StoredCase{R"({"isSynced":1,"lines":[]})", false},
-                      StoredCase{R"({"isSynced":true,"lines":[{"time":1}]})", false},
-                      StoredCase{R"({"isSynced":true,"lines":[{"time":"1","text":"a"}]})", false},
-                      StoredCase{R"([1,2])", false}, StoredCase{"not json", false}, StoredCase{"", false}));
+INSTANTIATE_TEST_SUITE_P(Files, StoredFormTest,
+    ::testing::Values(StoredCase { R"({"isSynced":false,"lines":[]})", true },
+        StoredCase { R"({"isSynced":true,"lines":[{"time":1,"text":"a"}],"extra":1})", true },
+        StoredCase { R"({"lines":[]})", false }, StoredCase { R"({"isSynced":1,"lines":[]})", false },
+        StoredCase { R"({"isSynced":true,"lines":[{"time":1}]})", false },
+        StoredCase { R"({"isSynced":true,"lines":[{"time":"1","text":"a"}]})", false },
+        StoredCase { R"([1,2])", false }, StoredCase { "not json", false }, StoredCase { "", false }));
 
 TEST_F(LyricsCacheTest, EmptyLinesLoadAsLyricsWithoutLines)
 {
     const QUuid id = QUuid::createUuid();
     writeFile(u"override-"_qs + id.toString(QUuid::WithoutBraces).toUpper() + u".json"_qs,
-              R"({"isSynced":false,"lines":[]})");
-    EXPECT_EQ(m_cache.loadOverride(id), (Lyrics{{}, false}));
+        R"({"isSynced":false,"lines":[]})");
+    EXPECT_EQ(m_cache.loadOverride(id), (Lyrics { {}, false }));
 }
 
 TEST_F(LyricsCacheTest, OversizedFileIsUnreadable)
@@ -144,7 +149,7 @@ TEST_F(LyricsCacheTest, OversizedFileIsUnreadable)
     const QUuid id = QUuid::createUuid();
     const QByteArray padding(9 * 1024 * 1024, ' ');
     writeFile(u"override-"_qs + id.toString(QUuid::WithoutBraces).toUpper() + u".json"_qs,
-              R"({"isSynced":false,"lines":[]})" + padding);
+        R"({"isSynced":false,"lines":[]})" + padding);
     EXPECT_EQ(m_cache.loadOverride(id), std::nullopt);
 }
 
@@ -162,7 +167,8 @@ TEST_F(LyricsCacheTest, OverrideIsWrittenReadAndRemoved)
     const QUuid id = QUuid::createUuid();
     EXPECT_EQ(m_cache.loadOverride(id), std::nullopt);
     ASSERT_TRUE(m_cache.saveOverride(synced, id)); // creates the missing folder
-    EXPECT_EQ(fileNames(), QStringList{u"override-"_qs + id.toString(QUuid::WithoutBraces).toUpper() + u".json"_qs});
+    EXPECT_EQ(fileNames(),
+        QStringList { u"override-"_qs + id.toString(QUuid::WithoutBraces).toUpper() + u".json"_qs });
     EXPECT_EQ(m_cache.loadOverride(id), synced);
     EXPECT_EQ(m_cache.loadOverride(QUuid::createUuid()), std::nullopt);
     ASSERT_TRUE(m_cache.removeOverride(id));
@@ -192,7 +198,7 @@ TEST_F(LyricsCacheTest, NonFiniteLineTimeFailsAndKeepsTheOldFile)
 {
     const QUuid id = QUuid::createUuid();
     ASSERT_TRUE(m_cache.saveOverride(synced, id));
-    const Lyrics broken{{{std::numeric_limits<double>::infinity(), u"x"_qs}}, true};
+    const Lyrics broken { { { std::numeric_limits<double>::infinity(), u"x"_qs } }, true };
     EXPECT_FALSE(m_cache.saveOverride(broken, id));
     EXPECT_EQ(m_cache.loadOverride(id), synced);
 }
@@ -203,7 +209,7 @@ TEST_F(LyricsCacheTest, FailedWriteKeepsTheOldFile)
     const LyricsCache cache(folder(), files);
     ASSERT_TRUE(cache.save(synced, u"Song"_qs, u"A"_qs, 100));
     files.failOnce(FileOperations::Operation::WriteAtomically, ENOSPC);
-    const auto saved = cache.save(Lyrics{{{0, u"new"_qs}}, false}, u"Song"_qs, u"A"_qs, 100);
+    const auto saved = cache.save(Lyrics { { { 0, u"new"_qs } }, false }, u"Song"_qs, u"A"_qs, 100);
     ASSERT_FALSE(saved);
     EXPECT_EQ(saved.error().code, ENOSPC);
     EXPECT_EQ(cache.load(u"Song"_qs, u"A"_qs, 100), synced);

@@ -21,11 +21,14 @@ using Result = LyricsFetching::Result;
 class CountingFetcher final : public LyricsFetching
 {
 public:
-    explicit CountingFetcher(Result result) : m_result(std::move(result)) {}
+    explicit CountingFetcher(Result result)
+        : m_result(std::move(result))
+    {
+    }
 
     QFuture<Result> fetch(const QString &title, const QString &artist, double duration) const override
     {
-        lastRequest = {title, artist, QString::number(duration)};
+        lastRequest = { title, artist, QString::number(duration) };
         QFuture<Result> future = QtFuture::makeReadyFuture(m_result);
         if (holdOpen) {
             pending = std::make_shared<QPromise<Result>>();
@@ -45,9 +48,9 @@ private:
     Result m_result;
 };
 
-const Lyrics fetched{{{1, u"from the web"_qs}}, true};
-const Lyrics cached{{{2, u"from the cache"_qs}}, true};
-const Lyrics overridden{{{0, u"by hand"_qs}}, false};
+const Lyrics fetched { { { 1, u"from the web"_qs } }, true };
+const Lyrics cached { { { 2, u"from the cache"_qs } }, true };
+const Lyrics overridden { { { 0, u"by hand"_qs } }, false };
 
 class LyricsServiceTest : public ::testing::Test
 {
@@ -61,7 +64,10 @@ protected:
         m_track.duration = 180.2;
     }
 
-    FileLocation location(const QByteArray &name) const { return FileLocation::fromLocalFile(m_root.path()).appending(name); }
+    FileLocation location(const QByteArray &name) const
+    {
+        return FileLocation::fromLocalFile(m_root.path()).appending(name);
+    }
 
     void writeFile(const QByteArray &name, const QByteArray &bytes) const
     {
@@ -73,9 +79,9 @@ protected:
     std::optional<ResolvedLyrics> resolve() { return await(m_service.resolve(m_track)); }
 
     QTemporaryDir m_root;
-    LyricsCache m_cache{location("lyrics")};
+    LyricsCache m_cache { location("lyrics") };
     std::shared_ptr<CountingFetcher> m_fetcher = std::make_shared<CountingFetcher>(Result(fetched));
-    LyricsService m_service{m_cache, m_fetcher};
+    LyricsService m_service { m_cache, m_fetcher };
     Track m_track;
 };
 
@@ -84,22 +90,26 @@ TEST_F(LyricsServiceTest, OverrideComesFirst)
     ASSERT_TRUE(m_cache.saveOverride(overridden, m_track.id));
     writeFile("Song.lrc", "[00:01.00]sidecar");
     ASSERT_TRUE(m_cache.save(cached, m_track.title, m_track.artist, m_track.duration));
-    EXPECT_EQ(resolve(), (ResolvedLyrics{overridden, LyricsOrigin::Override, std::nullopt}));
+    EXPECT_EQ(resolve(), (ResolvedLyrics { overridden, LyricsOrigin::Override, std::nullopt }));
     EXPECT_EQ(m_fetcher->calls, 0);
 }
 
 TEST_F(LyricsServiceTest, EmptyOverrideFallsThroughToTheSidecar)
 {
-    ASSERT_TRUE(m_cache.saveOverride(Lyrics{}, m_track.id));
+    ASSERT_TRUE(m_cache.saveOverride(Lyrics {}, m_track.id));
     writeFile("song.lrc", "[00:01.00]sidecar");
     ASSERT_TRUE(m_cache.save(cached, m_track.title, m_track.artist, m_track.duration));
-    EXPECT_EQ(resolve(), (ResolvedLyrics{Lyrics{{{1, u"sidecar"_qs}}, true}, LyricsOrigin::Sidecar, location("song.lrc")}));
+    EXPECT_EQ(resolve(),
+        (ResolvedLyrics {
+            Lyrics { { { 1, u"sidecar"_qs } }, true }, LyricsOrigin::Sidecar, location("song.lrc") }));
 }
 
 TEST_F(LyricsServiceTest, SidecarWithoutTimeTagsCounts)
 {
     writeFile("Song.lrc", "just words\n");
-    EXPECT_EQ(resolve(), (ResolvedLyrics{Lyrics{{{0, u"just words"_qs}}, false}, LyricsOrigin::Sidecar, location("Song.lrc")}));
+    EXPECT_EQ(resolve(),
+        (ResolvedLyrics {
+            Lyrics { { { 0, u"just words"_qs } }, false }, LyricsOrigin::Sidecar, location("Song.lrc") }));
 }
 
 TEST_F(LyricsServiceTest, Gb18030SidecarIsRead)
@@ -107,7 +117,7 @@ TEST_F(LyricsServiceTest, Gb18030SidecarIsRead)
     writeFile("Song.lrc", QStringEncoder("GB18030").encode(u"[00:01.00]故事的小黄花"_qs));
     const std::optional<ResolvedLyrics> resolved = resolve();
     ASSERT_TRUE(resolved);
-    EXPECT_EQ(resolved->lyrics, (Lyrics{{{1, u"故事的小黄花"_qs}}, true}));
+    EXPECT_EQ(resolved->lyrics, (Lyrics { { { 1, u"故事的小黄花"_qs } }, true }));
 }
 
 TEST_F(LyricsServiceTest, UnreadableSidecarFallsToTheCacheWithoutTryingAnother)
@@ -115,14 +125,14 @@ TEST_F(LyricsServiceTest, UnreadableSidecarFallsToTheCacheWithoutTryingAnother)
     writeFile("Song.lrc", "[00:01.00]\xFF\xFF\x80");
     writeFile("Song (Live).lrc", "[00:01.00]other sidecar");
     ASSERT_TRUE(m_cache.save(cached, m_track.title, m_track.artist, m_track.duration));
-    EXPECT_EQ(resolve(), (ResolvedLyrics{cached, LyricsOrigin::Online, std::nullopt}));
+    EXPECT_EQ(resolve(), (ResolvedLyrics { cached, LyricsOrigin::Online, std::nullopt }));
 }
 
 TEST_F(LyricsServiceTest, SidecarWithoutLinesFallsToTheCache)
 {
     writeFile("Song.lrc", "[ti:Song]\n[ar:Artist]\n");
     ASSERT_TRUE(m_cache.save(cached, u" song "_qs, u"ARTIST"_qs, 180));
-    EXPECT_EQ(resolve(), (ResolvedLyrics{cached, LyricsOrigin::Online, std::nullopt}));
+    EXPECT_EQ(resolve(), (ResolvedLyrics { cached, LyricsOrigin::Online, std::nullopt }));
     EXPECT_EQ(m_fetcher->calls, 0);
 }
 
@@ -139,29 +149,30 @@ TEST_F(LyricsServiceTest, BlankTitleIsNeverFetchedButStillGetsItsOverride)
     EXPECT_EQ(resolve(), std::nullopt);
     EXPECT_EQ(m_fetcher->calls, 0);
     ASSERT_TRUE(m_cache.saveOverride(overridden, m_track.id));
-    EXPECT_EQ(resolve(), (ResolvedLyrics{overridden, LyricsOrigin::Override, std::nullopt}));
+    EXPECT_EQ(resolve(), (ResolvedLyrics { overridden, LyricsOrigin::Override, std::nullopt }));
 }
 
 TEST_F(LyricsServiceTest, FetchedLyricsAreCachedAndThenAnsweredFromTheCache)
 {
     m_track.title = u" Song "_qs;
-    EXPECT_EQ(resolve(), (ResolvedLyrics{fetched, LyricsOrigin::Online, std::nullopt}));
-    EXPECT_EQ(m_fetcher->lastRequest, (QStringList{u" Song "_qs, u"Artist"_qs, u"180.2"_qs}));
+    EXPECT_EQ(resolve(), (ResolvedLyrics { fetched, LyricsOrigin::Online, std::nullopt }));
+    EXPECT_EQ(m_fetcher->lastRequest, (QStringList { u" Song "_qs, u"Artist"_qs, u"180.2"_qs }));
     EXPECT_EQ(m_cache.load(u"song"_qs, u"artist"_qs, 180), fetched);
-    EXPECT_EQ(resolve(), (ResolvedLyrics{fetched, LyricsOrigin::Online, std::nullopt}));
+    EXPECT_EQ(resolve(), (ResolvedLyrics { fetched, LyricsOrigin::Online, std::nullopt }));
     EXPECT_EQ(m_fetcher->calls, 1);
 }
 
 TEST_F(LyricsServiceTest, FailedFetchLeavesTheCacheUntouched)
 {
-    m_service.setClient(std::make_shared<CountingFetcher>(Result(std::unexpected(LyricsFetchError::badStatus(500)))));
+    m_service.setClient(
+        std::make_shared<CountingFetcher>(Result(std::unexpected(LyricsFetchError::badStatus(500)))));
     EXPECT_EQ(resolve(), std::nullopt);
     EXPECT_FALSE(QDir(QFile::decodeName(location("lyrics").path())).exists());
 }
 
 TEST_F(LyricsServiceTest, FetchWithoutLinesIsNoneAndNotCached)
 {
-    m_service.setClient(std::make_shared<CountingFetcher>(Result(Lyrics{{}, true})));
+    m_service.setClient(std::make_shared<CountingFetcher>(Result(Lyrics { {}, true })));
     EXPECT_EQ(resolve(), std::nullopt);
     EXPECT_EQ(m_cache.load(m_track.title, m_track.artist, m_track.duration), std::nullopt);
 }
@@ -188,7 +199,7 @@ TEST_F(LyricsServiceTest, ReplacedClientServesOnlyLaterResolutions)
     m_service.setClient(replacement);
     m_fetcher->pending->addResult(Result(fetched));
     m_fetcher->pending->finish();
-    EXPECT_EQ(await(first), (ResolvedLyrics{fetched, LyricsOrigin::Online, std::nullopt}));
+    EXPECT_EQ(await(first), (ResolvedLyrics { fetched, LyricsOrigin::Online, std::nullopt }));
     EXPECT_EQ(replacement->calls, 0);
 }
 
@@ -209,14 +220,13 @@ TEST_P(ReadTextTest, DecodesCleanlyOrNotAtAll)
     EXPECT_EQ(LyricsService::readText(location("file.lrc")), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, ReadTextTest,
-    ::testing::Values(TextCase{"Utf8", "晴天", u"晴天"_qs},
-                      TextCase{"Utf8WithBom", "\xEF\xBB\xBF晴天", u"晴天"_qs},
-                      TextCase{"Utf16WithBom", QByteArray("\xFF\xFEn\0a", 6), u"na"_qs},
-                      TextCase{"Gb18030", QStringEncoder("GB18030").encode(u"晴天"_qs), u"晴天"_qs},
-                      TextCase{"Neither", "\xFF\xFF\x80", std::nullopt},
-                      TextCase{"Oversized", QByteArray(8 * 1024 * 1024 + 1, 'a'), std::nullopt}),
+INSTANTIATE_TEST_SUITE_P(Encodings, ReadTextTest,
+    ::testing::Values(TextCase { "Utf8", "晴天", u"晴天"_qs },
+        TextCase { "Utf8WithBom", "\xEF\xBB\xBF晴天", u"晴天"_qs },
+        TextCase { "Utf16WithBom", QByteArray("\xFF\xFEn\0a", 6), u"na"_qs },
+        TextCase { "Gb18030", QStringEncoder("GB18030").encode(u"晴天"_qs), u"晴天"_qs },
+        TextCase { "Neither", "\xFF\xFF\x80", std::nullopt },
+        TextCase { "Oversized", QByteArray(8 * 1024 * 1024 + 1, 'a'), std::nullopt }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(LyricsServiceTest, ReadTextOfAFifoDoesNotBlock)

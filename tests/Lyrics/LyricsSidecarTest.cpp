@@ -65,28 +65,25 @@ TEST_P(SidecarMatchTest, ChoosesTheFileAListenerExpects)
         EXPECT_EQ(found, std::nullopt);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, SidecarMatchTest,
-    ::testing::Values(
-        MatchCase{"Song.mp3", {"song.LRC", "Song.lrc"}, "Song.lrc"},
-        MatchCase{"Song (Live).flac", {"Song.lrc"}, "Song.lrc"},
-        MatchCase{"Song.flac", {"Song [Live].lrc"}, "Song [Live].lrc"},
-        MatchCase{"Song.flac", {"Song (Live】.lrc"}, "Song (Live】.lrc"},
-        MatchCase{"A.mp3", {"A (1).lrc", "A.lrc"}, "A.lrc"},
-        MatchCase{"A.mp3", {"A [y].lrc", "A (x).lrc"}, "A (x).lrc"},
-        MatchCase{"[01].mp3", {"01.lrc"}, nullptr},
-        MatchCase{"[01].mp3", {"[01].lrc"}, "[01].lrc"},
-        MatchCase{"My Song.mp3", {"mysong.lrc"}, "mysong.lrc"},
-        MatchCase{"My Song.mp3", {"MY  SONG.lrc"}, "MY  SONG.lrc"},
-        MatchCase{"My Song.mp3", {"My-Song.lrc"}, nullptr},
-        MatchCase{"Café.mp3", {"Cafe.lrc"}, nullptr},
-        MatchCase{"Café.mp3", {"CAFÉ.lrc"}, "CAFÉ.lrc"},
-        MatchCase{"Café.mp3", {"Cafe\xCC\x81.lrc"}, "Cafe\xCC\x81.lrc"}, // decomposed é
-        MatchCase{"song.mp3", {"ＳＯＮＧ.lrc"}, "ＳＯＮＧ.lrc"},       // full-width letters
-        MatchCase{"晴天.mp3", {"晴天　.lrc"}, "晴天　.lrc"},           // ideographic space
-        MatchCase{"晴天（现场）.mp3", {"晴天.lrc"}, "晴天.lrc"},
-        MatchCase{"Song.mp3", {"Other.lrc", "Song.txt"}, nullptr},
-        MatchCase{"Song.mp3", {".Song.lrc"}, nullptr}));
+INSTANTIATE_TEST_SUITE_P(Names, SidecarMatchTest,
+    ::testing::Values(MatchCase { "Song.mp3", { "song.LRC", "Song.lrc" }, "Song.lrc" },
+        MatchCase { "Song (Live).flac", { "Song.lrc" }, "Song.lrc" },
+        MatchCase { "Song.flac", { "Song [Live].lrc" }, "Song [Live].lrc" },
+        MatchCase { "Song.flac", { "Song (Live】.lrc" }, "Song (Live】.lrc" },
+        MatchCase { "A.mp3", { "A (1).lrc", "A.lrc" }, "A.lrc" },
+        MatchCase { "A.mp3", { "A [y].lrc", "A (x).lrc" }, "A (x).lrc" },
+        MatchCase { "[01].mp3", { "01.lrc" }, nullptr }, MatchCase { "[01].mp3", { "[01].lrc" }, "[01].lrc" },
+        MatchCase { "My Song.mp3", { "mysong.lrc" }, "mysong.lrc" },
+        MatchCase { "My Song.mp3", { "MY  SONG.lrc" }, "MY  SONG.lrc" },
+        MatchCase { "My Song.mp3", { "My-Song.lrc" }, nullptr },
+        MatchCase { "Café.mp3", { "Cafe.lrc" }, nullptr },
+        MatchCase { "Café.mp3", { "CAFÉ.lrc" }, "CAFÉ.lrc" },
+        MatchCase { "Café.mp3", { "Cafe\xCC\x81.lrc" }, "Cafe\xCC\x81.lrc" }, // decomposed é
+        MatchCase { "song.mp3", { "ＳＯＮＧ.lrc" }, "ＳＯＮＧ.lrc" }, // full-width letters
+        MatchCase { "晴天.mp3", { "晴天　.lrc" }, "晴天　.lrc" }, // ideographic space
+        MatchCase { "晴天（现场）.mp3", { "晴天.lrc" }, "晴天.lrc" },
+        MatchCase { "Song.mp3", { "Other.lrc", "Song.txt" }, nullptr },
+        MatchCase { "Song.mp3", { ".Song.lrc" }, nullptr }));
 
 TEST_F(LyricsSidecarTest, SubFoldersAreNotSearched)
 {

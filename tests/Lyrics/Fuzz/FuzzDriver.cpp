@@ -21,8 +21,8 @@ void run(const QByteArray &input)
 
 QByteArray mutate(QByteArray input, QRandomGenerator &random)
 {
-    static const QByteArray pieces[] = {"[", "]", ":", ".", "\r", "\n", "\r\n", "[00:01.00]", "[offset:",
-                                        "-", "+", "999", "\xEF\xBC\x91", "\xE3\x80\x80", "[ti:", "\t"};
+    static const QByteArray pieces[] = { "[", "]", ":", ".", "\r", "\n", "\r\n", "[00:01.00]",
+        "[offset:", "-", "+", "999", "\xEF\xBC\x91", "\xE3\x80\x80", "[ti:", "\t" };
     const int edits = 1 + random.bounded(8);
     for (int i = 0; i < edits; ++i) {
         const qsizetype at = input.isEmpty() ? 0 : random.bounded(input.size() + 1);
@@ -54,7 +54,8 @@ int main(int argc, char **argv)
         if (argument.startsWith('-'))
             continue;
         const QFileInfo info(QFile::decodeName(argument));
-        const QFileInfoList files = info.isDir() ? QDir(info.filePath()).entryInfoList(QDir::Files) : QFileInfoList{info};
+        const QFileInfoList files
+            = info.isDir() ? QDir(info.filePath()).entryInfoList(QDir::Files) : QFileInfoList { info };
         for (const QFileInfo &file : files) {
             QFile seed(file.filePath());
             if (seed.open(QIODevice::ReadOnly))
