@@ -53,7 +53,8 @@ std::vector<float> SinkRecording::samples()
 {
     collect();
     std::vector<float> samples(m_bytes.size() / sizeof(float));
-    std::memcpy(samples.data(), m_bytes.constData(), samples.size() * sizeof(float));
+    if (!samples.empty())
+        std::memcpy(samples.data(), m_bytes.constData(), samples.size() * sizeof(float));
     return samples;
 }
 
