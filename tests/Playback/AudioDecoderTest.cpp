@@ -1,5 +1,6 @@
 #include "Playback/AudioDecoder.h"
 
+#include "AudioFormats.h"
 #include "Support/AudioFixture.h"
 
 #include <QFile>
@@ -11,18 +12,6 @@
 #include <vector>
 
 namespace {
-
-struct FormatCase
-{
-    const char *fileName;
-    QStringList extra;
-    bool lossless;
-};
-
-void PrintTo(const FormatCase &format, std::ostream *stream)
-{
-    *stream << format.fileName;
-}
 
 std::vector<float> readAll(AudioDecoder &decoder)
 {
@@ -41,12 +30,12 @@ double peak(const std::vector<float> &samples)
     return result;
 }
 
-class AudioDecoderFormatTest : public ::testing::TestWithParam<FormatCase>
+class AudioDecoderFormatTest : public ::testing::TestWithParam<AudioFormatCase>
 {
 protected:
     std::unique_ptr<AudioDecoder> openTone(double seconds, int frequency = 1000, QStringList extra = {})
     {
-        const FormatCase &format = GetParam();
+        const AudioFormatCase &format = GetParam();
         extra += format.extra;
         const QString path = AudioFixture::makeTone(folder.path(), QString::fromUtf8(format.fileName), seconds,
                                                     frequency, extra);
@@ -94,12 +83,7 @@ TEST_P(AudioDecoderFormatTest, SeekPastTheEndReadsNothing)
     EXPECT_EQ(decoder->read(block, 32), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, AudioDecoderFormatTest,
-    ::testing::Values(FormatCase{"tone.mp3", {}, false}, FormatCase{"tone.m4a", {}, false},
-                      FormatCase{"alac.m4a", {"-c:a", "alac"}, true}, FormatCase{"tone.flac", {}, true},
-                      FormatCase{"tone.wav", {}, true}, FormatCase{"tone.aiff", {}, true}),
-    [](const auto &info) { return QString::fromUtf8(info.param.fileName).replace('.', '_').toStdString(); });
+INSTANTIATE_TEST_SUITE_P(Formats, AudioDecoderFormatTest, nativeAudioFormats(), audioFormatName);
 
 TEST(AudioDecoderTest, MonoPlaysAtFullLevelOnBothChannels)
 {

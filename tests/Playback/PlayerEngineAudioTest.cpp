@@ -2,6 +2,7 @@
 // monitor.
 #include "Playback/PlayerEngine.h"
 
+#include "AudioFormats.h"
 #include "SinkRecording.h"
 #include "Support/AudioFixture.h"
 
@@ -78,18 +79,7 @@ protected:
     int finishCount = 0;
 };
 
-struct FormatCase
-{
-    const char *fileName;
-    QStringList extra;
-};
-
-void PrintTo(const FormatCase &format, std::ostream *stream)
-{
-    *stream << format.fileName;
-}
-
-class PlayerEngineFormatTest : public PlayerEngineAudioTest, public ::testing::WithParamInterface<FormatCase>
+class PlayerEngineFormatTest : public PlayerEngineAudioTest, public ::testing::WithParamInterface<AudioFormatCase>
 {
 };
 
@@ -129,13 +119,7 @@ TEST_P(PlayerEngineFormatTest, PlaysTheWholeToneAtItsPitchThenFinishes)
     EXPECT_NEAR(ToneAnalysis::pitch(samples, middle, middle + 0.2), 1000, 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, PlayerEngineFormatTest,
-                         ::testing::Values(FormatCase{"tone.mp3", {}}, FormatCase{"tone.m4a", {}},
-                                           FormatCase{"alac.m4a", {"-c:a", "alac"}}, FormatCase{"tone.flac", {}},
-                                           FormatCase{"tone.wav", {}}, FormatCase{"tone.aiff", {}}),
-                         [](const auto &info) {
-                             return QString::fromUtf8(info.param.fileName).replace('.', '_').toStdString();
-                         });
+INSTANTIATE_TEST_SUITE_P(Formats, PlayerEngineFormatTest, nativeAudioFormats(), audioFormatName);
 
 TEST_F(PlayerEngineAudioTest, PauseSilencesTheSinkAndHoldsThePosition)
 {
