@@ -3,11 +3,10 @@
 #include <QImage>
 #include <QRectF>
 #include <QSizeF>
+#include <QSvgRenderer>
 
 #include <memory>
 #include <optional>
-
-class QSvgRenderer;
 
 // The bundled note image "NoteGlyph". It is a resource that may be missing; every user of it
 // has a fallback to the music note symbol drawn in code.

@@ -2,6 +2,7 @@
 
 #include <QCache>
 #include <QHash>
+#include <QPainter>
 
 #include <cmath>
 #include <vector>
@@ -29,7 +30,7 @@ size_t qHash(const GlowKey &key, size_t seed)
 // exp(-x) I0(x) keeps the terms finite for wide glows.
 std::vector<float> radialProfile(qreal radius, qreal deviation, int samples, qreal step)
 {
-    constexpr int rings = 256;
+    constexpr int rings = 64;
     const qreal variance = deviation * deviation;
     const qreal ringWidth = radius / rings;
     std::vector<float> profile(static_cast<size_t>(samples));
@@ -47,28 +48,44 @@ std::vector<float> radialProfile(qreal radius, qreal deviation, int samples, qre
     return profile;
 }
 
-QImage render(qreal diameter, qreal blurRadius, const QColor &color)
+// How much of the glow covers each pixel; the costly part, shared by every colour.
+QImage coverage(qreal diameter, qreal blurRadius)
 {
     const qreal extent = SoftGlow::extent(diameter, blurRadius);
     const int side = std::max(1, int(std::ceil(2 * extent * resolution)));
-    const qreal step = 1.0 / resolution;
     const qreal centre = side / 2.0;
     const int samples = int(std::ceil(centre * std::sqrt(2.0))) + 2;
-    const std::vector<float> profile = radialProfile(diameter / 2, std::max(blurRadius, 1e-3), samples, step);
+    const std::vector<float> profile =
+        radialProfile(diameter / 2, std::max(blurRadius, 1e-3), samples, 1.0 / resolution);
 
-    const QColor rgb = color.toRgb();
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    QImage mask(side, side, QImage::Format_Alpha8);
     for (int y = 0; y < side; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        uchar *line = mask.scanLine(y);
         for (int x = 0; x < side; ++x) {
             const qreal distance = std::hypot(x + 0.5 - centre, y + 0.5 - centre);
             const int index = std::min(int(distance), samples - 2);
             const qreal fraction = std::min(1.0, distance - index);
-            const qreal coverage = profile[size_t(index)] * (1 - fraction) + profile[size_t(index) + 1] * fraction;
-            const int alpha = qRound(rgb.alphaF() * coverage * 255);
-            line[x] = qPremultiply(qRgba(rgb.red(), rgb.green(), rgb.blue(), alpha));
+            const qreal value = profile[size_t(index)] * (1 - fraction) + profile[size_t(index) + 1] * fraction;
+            line[x] = uchar(qRound(value * 255));
         }
     }
+    return mask;
+}
+
+QImage render(qreal diameter, qreal blurRadius, const QColor &color)
+{
+    static QCache<GlowKey, QImage> masks(4);
+    const GlowKey key{diameter, blurRadius, 0};
+    if (!masks.contains(key))
+        masks.insert(key, new QImage(coverage(diameter, blurRadius)));
+    const QImage &mask = *masks.object(key);
+
+    QImage image(mask.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(color);
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    painter.drawImage(0, 0, mask);
+    painter.end();
     image.setDevicePixelRatio(resolution);
     return image;
 }
