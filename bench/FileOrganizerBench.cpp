@@ -19,7 +19,7 @@ void planLibrary(benchmark::State &state)
     const FileOrganizer organizer(undo);
     for (auto _ : state) {
         benchmark::DoNotOptimize(organizer.plan(tracks, QStringLiteral("{artist}/{album}/{track} {title}"),
-                                                FileLocation::fromLocalFile(root.filePath(QStringLiteral("out")))));
+            FileLocation::fromLocalFile(root.filePath(QStringLiteral("out")))));
     }
     state.SetItemsProcessed(state.iterations() * tracks.size());
 }
@@ -38,11 +38,15 @@ void planOneName(benchmark::State &state)
     const FileOrganizer organizer(undo);
     for (auto _ : state) {
         benchmark::DoNotOptimize(organizer.plan(tracks, QStringLiteral("{artist}/{title}"),
-                                                FileLocation::fromLocalFile(root.filePath(QStringLiteral("out")))));
+            FileLocation::fromLocalFile(root.filePath(QStringLiteral("out")))));
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(planOneName)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(planOneName)
+    ->RangeMultiplier(4)
+    ->Range(1 << 10, 1 << 16)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -31,10 +31,14 @@ FileLocation numbered(const FileLocation &destination, int number)
 
 } // namespace
 
-FileOrganizer::FileOrganizer(OrganizeUndoStore &undo, FileOperations &files) : m_undo(undo), m_files(files) {}
+FileOrganizer::FileOrganizer(OrganizeUndoStore &undo, FileOperations &files)
+    : m_undo(undo)
+    , m_files(files)
+{
+}
 
-QList<OrganizePlanItem> FileOrganizer::plan(const QList<Track> &tracks, const QString &templateText,
-                                            const FileLocation &root) const
+QList<OrganizePlanItem> FileOrganizer::plan(
+    const QList<Track> &tracks, const QString &templateText, const FileLocation &root) const
 {
     QList<OrganizePlanItem> items;
     QSet<QString> planned;
@@ -56,7 +60,7 @@ QList<OrganizePlanItem> FileOrganizer::plan(const QList<Track> &tracks, const QS
             candidateKey = plannedKey(candidate);
         }
         planned.insert(candidateKey);
-        items.append({track.url, candidate, candidate.path() != destination.path()});
+        items.append({ track.url, candidate, candidate.path() != destination.path() });
     }
     return items;
 }
@@ -72,8 +76,8 @@ std::expected<void, OrganizeError> FileOrganizer::preflight(const QList<Organize
     return {};
 }
 
-std::expected<void, OrganizeError> FileOrganizer::apply(const QList<OrganizePlanItem> &items, bool copy,
-                                                        const Progress &progress)
+std::expected<void, OrganizeError> FileOrganizer::apply(
+    const QList<OrganizePlanItem> &items, bool copy, const Progress &progress)
 {
     if (items.isEmpty())
         return {};
@@ -112,8 +116,8 @@ std::expected<void, OrganizeError> FileOrganizer::applyItem(const OrganizePlanIt
     return std::unexpected(OrganizeError::file(transferred.error()));
 }
 
-bool FileOrganizer::crossesVolumes(const FileLocation &source, const FileLocation &destination,
-                                   FileOperations &files)
+bool FileOrganizer::crossesVolumes(
+    const FileLocation &source, const FileLocation &destination, FileOperations &files)
 {
     const std::optional<dev_t> sourceVolume = volumeIdentifier(source, files);
     const std::optional<dev_t> destinationVolume = volumeIdentifier(destination, files);

@@ -31,17 +31,18 @@ public:
 
     // One item per track that is not already in place, in the tracks' order. A destination taken
     // by a file or by an earlier item is numbered: "Song (2).flac", "Song (3).flac", ...
-    QList<OrganizePlanItem> plan(const QList<Track> &tracks, const QString &templateText,
-                                 const FileLocation &root) const;
+    QList<OrganizePlanItem> plan(
+        const QList<Track> &tracks, const QString &templateText, const FileLocation &root) const;
     // Checks every item, records the plan, then copies or moves item by item. The first failing
     // item stops the run with ApplyFailed; the journal then holds only the items applied.
-    std::expected<void, OrganizeError> apply(const QList<OrganizePlanItem> &items, bool copy,
-                                             const Progress &progress = {});
+    std::expected<void, OrganizeError> apply(
+        const QList<OrganizePlanItem> &items, bool copy, const Progress &progress = {});
     OrganizeUndoStore::UndoResult undoLast() { return m_undo.undoLast(); }
 
     // True when the two lie on different file systems, or when either cannot be examined. A
     // location that does not exist yet counts as the file system of its nearest existing folder.
-    static bool crossesVolumes(const FileLocation &source, const FileLocation &destination, FileOperations &files);
+    static bool crossesVolumes(
+        const FileLocation &source, const FileLocation &destination, FileOperations &files);
 
 private:
     std::expected<void, OrganizeError> preflight(const QList<OrganizePlanItem> &items) const;

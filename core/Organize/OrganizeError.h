@@ -16,12 +16,12 @@ class OrganizeError
 {
 public:
     enum class Kind {
-        SourceMissing,     // nothing at the source (location: the source)
+        SourceMissing, // nothing at the source (location: the source)
         DestinationExists, // something at the destination (location: the destination)
-        RestoreConflict,   // something at the original place while undoing (location: the source)
-        ApplyFailed,       // an item failed; `items` were applied before it
-        UndoFailed,        // an item failed; `items` were restored before it
-        File,              // a file operation failed
+        RestoreConflict, // something at the original place while undoing (location: the source)
+        ApplyFailed, // an item failed; `items` were applied before it
+        UndoFailed, // an item failed; `items` were restored before it
+        File, // a file operation failed
     };
 
     static OrganizeError sourceMissing(const FileLocation &source);
@@ -44,7 +44,10 @@ public:
     QString text() const;
 
 private:
-    explicit OrganizeError(Kind kind) : m_kind(kind) {}
+    explicit OrganizeError(Kind kind)
+        : m_kind(kind)
+    {
+    }
 
     Kind m_kind;
     FileLocation m_location;

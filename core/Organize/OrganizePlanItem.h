@@ -10,7 +10,7 @@
 // One planned file operation: where a track's file is and where it is to go.
 struct OrganizePlanItem
 {
-    FileLocation source;      // as the track holds it
+    FileLocation source; // as the track holds it
     FileLocation destination; // standardised
     bool conflictResolved = false; // the rendered name was taken and got a number
 

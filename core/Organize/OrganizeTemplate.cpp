@@ -68,7 +68,13 @@ QString substitute(QString text, const PlaceholderValues &values)
 bool isForbidden(QChar c)
 {
     switch (c.unicode()) {
-    case u'\\': case u'*': case u'?': case u'"': case u'<': case u'>': case u'|':
+    case u'\\':
+    case u'*':
+    case u'?':
+    case u'"':
+    case u'<':
+    case u'>':
+    case u'|':
         return true;
     default:
         return c.unicode() < 0x20 || c.unicode() == 0x7F;

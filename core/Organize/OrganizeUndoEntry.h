@@ -11,8 +11,8 @@
 struct OrganizeUndoEntry
 {
     QList<OrganizePlanItem> items; // in plan order
-    bool copy = false;             // copied rather than moved
-    double date = 0;               // seconds since 2001-01-01 UTC
+    bool copy = false; // copied rather than moved
+    double date = 0; // seconds since 2001-01-01 UTC
 
     friend bool operator==(const OrganizeUndoEntry &, const OrganizeUndoEntry &) = default;
 

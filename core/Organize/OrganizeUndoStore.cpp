@@ -10,7 +10,9 @@
 #include <cerrno>
 
 OrganizeUndoStore::OrganizeUndoStore(const FileLocation &directory, int limit, FileOperations &files)
-    : m_directory(directory), m_limit(std::max(limit, 1)), m_files(files)
+    : m_directory(directory)
+    , m_limit(std::max(limit, 1))
+    , m_files(files)
 {
     // A folder that cannot be made shows up as the load's or the next save's own error.
     (void)m_files.createDirectories(m_directory);
@@ -55,7 +57,7 @@ std::expected<void, OrganizeError> OrganizeUndoStore::record(const QList<Organiz
     if (items.isEmpty())
         return {};
     QList<OrganizeUndoEntry> updated = m_entries;
-    updated.append(OrganizeUndoEntry{items, copy, FileTime::nowReferenceSeconds()});
+    updated.append(OrganizeUndoEntry { items, copy, FileTime::nowReferenceSeconds() });
     if (updated.size() > m_limit)
         updated.remove(0, updated.size() - m_limit);
     return save(updated);

@@ -24,7 +24,8 @@ public:
 
     // Creates the folder and loads the journal; never fails (a damaged journal starts empty and
     // says so in loadNotice). A limit below 1 counts as 1.
-    OrganizeUndoStore(const FileLocation &directory, int limit, FileOperations &files = FileOperations::system());
+    OrganizeUndoStore(
+        const FileLocation &directory, int limit, FileOperations &files = FileOperations::system());
 
     const QList<OrganizeUndoEntry> &entries() const { return m_entries; }
     const std::optional<QString> &loadNotice() const { return m_loadNotice; }

@@ -48,8 +48,8 @@ protected:
     std::unique_ptr<QTemporaryDir> m_other;
     FileLocation m_out;
     FaultInjectingFileOperations m_files;
-    OrganizeUndoStore m_undo{m_base.appending(QByteArray("undo")), 50, m_files};
-    FileOrganizer m_organizer{m_undo, m_files};
+    OrganizeUndoStore m_undo { m_base.appending(QByteArray("undo")), 50, m_files };
+    FileOrganizer m_organizer { m_undo, m_files };
     QList<Track> m_tracks;
     QList<OrganizePlanItem> m_items;
 };
@@ -80,22 +80,26 @@ TEST_P(OrganizeRunTest, CarriesEveryFileOverKeepingModeAndTimeAndRecordsTheRun)
 {
     const FileLocation first = m_items[0].source;
     ASSERT_EQ(::chmod(first.cPath(), 0640), 0);
-    const struct timespec past[2] = {{1'000'000'000, 0}, {1'000'000'000, 123'456'789}};
+    const struct timespec past[2] = { { 1'000'000'000, 0 }, { 1'000'000'000, 123'456'789 } };
     ASSERT_EQ(::utimensat(AT_FDCWD, first.cPath(), past, 0), 0);
     QList<std::pair<int, int>> progress;
 
-    ASSERT_TRUE(m_organizer.apply(m_items, copy(), [&](int done, int total) { progress.append({done, total}); }));
+    ASSERT_TRUE(m_organizer.apply(m_items, copy(), [&](int done, int total) {
+        progress.append({ done, total });
+    }));
 
     for (qsizetype i = 0; i < 3; ++i) {
         EXPECT_TRUE(atDestination(i));
         EXPECT_EQ(atSource(i), copy());
     }
-    struct stat moved {};
+    struct stat moved
+    {
+    };
     ASSERT_EQ(::stat(m_items[0].destination.cPath(), &moved), 0);
     EXPECT_EQ(moved.st_mode & 07777, 0640u);
     EXPECT_EQ(moved.st_mtim.tv_sec, past[1].tv_sec);
     EXPECT_EQ(moved.st_mtim.tv_nsec, past[1].tv_nsec);
-    EXPECT_EQ(progress, (QList<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+    EXPECT_EQ(progress, (QList<std::pair<int, int>> { { 1, 3 }, { 2, 3 }, { 3, 3 } }));
     ASSERT_EQ(m_undo.entries().size(), 1);
     EXPECT_EQ(m_undo.entries()[0].items, m_items);
     EXPECT_EQ(m_undo.entries()[0].copy, copy());
@@ -108,7 +112,7 @@ TEST_P(OrganizeRunTest, UndoRestoresTheOriginalState)
     const auto undone = m_organizer.undoLast();
 
     ASSERT_TRUE(undone && *undone);
-    EXPECT_EQ(**undone, (QList<OrganizePlanItem>{m_items[2], m_items[1], m_items[0]}));
+    EXPECT_EQ(**undone, (QList<OrganizePlanItem> { m_items[2], m_items[1], m_items[0] }));
     for (qsizetype i = 0; i < 3; ++i) {
         EXPECT_TRUE(atSource(i));
         EXPECT_FALSE(m_files.exists(m_items[i].destination));
@@ -127,7 +131,7 @@ TEST_P(OrganizeRunTest, FileAppearingAtTheDestinationAfterTheCheckIsNeverOverwri
 
     ASSERT_FALSE(applied);
     EXPECT_EQ(applied.error().kind(), OrganizeError::Kind::ApplyFailed);
-    EXPECT_EQ(applied.error().items(), QList<OrganizePlanItem>{m_items[0]});
+    EXPECT_EQ(applied.error().items(), QList<OrganizePlanItem> { m_items[0] });
     EXPECT_EQ(applied.error().underlying()->kind(), OrganizeError::Kind::DestinationExists);
     EXPECT_EQ(contentOf(m_items[1].destination), "intruder");
     EXPECT_TRUE(atSource(1));
@@ -135,7 +139,7 @@ TEST_P(OrganizeRunTest, FileAppearingAtTheDestinationAfterTheCheckIsNeverOverwri
 
     // The journal holds only what was applied, so undo leaves the intruder alone.
     ASSERT_EQ(m_undo.entries().size(), 1);
-    EXPECT_EQ(m_undo.entries()[0].items, QList<OrganizePlanItem>{m_items[0]});
+    EXPECT_EQ(m_undo.entries()[0].items, QList<OrganizePlanItem> { m_items[0] });
     ASSERT_TRUE(m_organizer.undoLast());
     EXPECT_TRUE(atSource(0));
     EXPECT_EQ(contentOf(m_items[1].destination), "intruder");
@@ -149,7 +153,7 @@ TEST_P(OrganizeRunTest, FailureAtTheSecondItemStopsTheRunAndNarrowsTheJournal)
     const auto applied = m_organizer.apply(m_items, copy(), [&](int, int) { ++progressCalls; });
 
     ASSERT_FALSE(applied);
-    EXPECT_EQ(applied.error().items(), QList<OrganizePlanItem>{m_items[0]});
+    EXPECT_EQ(applied.error().items(), QList<OrganizePlanItem> { m_items[0] });
     EXPECT_EQ(applied.error().underlying()->fileError().code, EIO);
     EXPECT_TRUE(applied.error().text().startsWith(QStringLiteral("整理失败：")));
     EXPECT_EQ(progressCalls, 1);
@@ -158,11 +162,11 @@ TEST_P(OrganizeRunTest, FailureAtTheSecondItemStopsTheRunAndNarrowsTheJournal)
     EXPECT_TRUE(atSource(2));
     EXPECT_FALSE(m_files.exists(m_items[1].destination));
     ASSERT_EQ(m_undo.entries().size(), 1);
-    EXPECT_EQ(m_undo.entries()[0].items, QList<OrganizePlanItem>{m_items[0]});
+    EXPECT_EQ(m_undo.entries()[0].items, QList<OrganizePlanItem> { m_items[0] });
 
     const auto undone = m_organizer.undoLast();
     ASSERT_TRUE(undone && *undone);
-    EXPECT_EQ(**undone, QList<OrganizePlanItem>{m_items[0]});
+    EXPECT_EQ(**undone, QList<OrganizePlanItem> { m_items[0] });
     for (qsizetype i = 0; i < 3; ++i)
         EXPECT_TRUE(atSource(i));
 }
@@ -182,12 +186,12 @@ TEST_P(OrganizeRunTest, JournalThatCannotBeSavedTouchesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, OrganizeRunTest,
-                         testing::Values(RunMode{false, false}, RunMode{false, true}, RunMode{true, false},
-                                         RunMode{true, true}),
-                         [](const testing::TestParamInfo<RunMode> &info) {
-                             return std::string(info.param.otherFileSystem ? "OtherFileSystem" : "SameFileSystem")
-                                 + (info.param.copy ? "Copy" : "Move");
-                         });
+    testing::Values(
+        RunMode { false, false }, RunMode { false, true }, RunMode { true, false }, RunMode { true, true }),
+    [](const testing::TestParamInfo<RunMode> &info) {
+        return std::string(info.param.otherFileSystem ? "OtherFileSystem" : "SameFileSystem")
+            + (info.param.copy ? "Copy" : "Move");
+    });
 
 class OrganizeMoveTest : public OrganizeRunFixture, public testing::TestWithParam<bool>
 {
@@ -208,7 +212,7 @@ TEST_P(OrganizeMoveTest, UndoBlockedByAnOccupiedSourceResumesOnceCleared)
 
     ASSERT_FALSE(blocked);
     EXPECT_EQ(blocked.error().kind(), OrganizeError::Kind::UndoFailed);
-    EXPECT_EQ(blocked.error().items(), QList<OrganizePlanItem>{m_items[2]});
+    EXPECT_EQ(blocked.error().items(), QList<OrganizePlanItem> { m_items[2] });
     EXPECT_EQ(blocked.error().underlying()->kind(), OrganizeError::Kind::RestoreConflict);
     EXPECT_EQ(blocked.error().underlying()->location(), m_items[1].source.standardized());
     EXPECT_TRUE(atSource(2));
@@ -220,7 +224,7 @@ TEST_P(OrganizeMoveTest, UndoBlockedByAnOccupiedSourceResumesOnceCleared)
     const auto resumed = m_organizer.undoLast();
 
     ASSERT_TRUE(resumed && *resumed);
-    EXPECT_EQ(**resumed, (QList<OrganizePlanItem>{m_items[1], m_items[0]}));
+    EXPECT_EQ(**resumed, (QList<OrganizePlanItem> { m_items[1], m_items[0] }));
     for (qsizetype i = 0; i < 3; ++i)
         EXPECT_TRUE(atSource(i));
     EXPECT_TRUE(m_undo.entries().isEmpty());
@@ -241,16 +245,19 @@ TEST_P(OrganizeMoveTest, FailedJournalRewriteKeepsTheFullEntryAndUndoSkipsTheRes
 
     const auto undone = m_organizer.undoLast();
     ASSERT_TRUE(undone && *undone);
-    EXPECT_EQ(**undone, QList<OrganizePlanItem>{m_items[0]});
+    EXPECT_EQ(**undone, QList<OrganizePlanItem> { m_items[0] });
     for (qsizetype i = 0; i < 3; ++i)
         EXPECT_TRUE(atSource(i));
 }
 
 TEST_P(OrganizeMoveTest, FailureAtTheFirstItemLeavesNoEntry)
 {
-    ASSERT_TRUE(m_undo.record({OrganizePlanItem{m_base.appending(QByteArray("x")), m_base.appending(QByteArray("y")), false}}, true));
+    ASSERT_TRUE(m_undo.record(
+        { OrganizePlanItem { m_base.appending(QByteArray("x")), m_base.appending(QByteArray("y")), false } },
+        true));
     const QList<OrganizeUndoEntry> before = m_undo.entries();
-    m_files.failOnce(GetParam() ? Operation::Copy : Operation::MoveNoReplace, EIO, m_items[0].destination.fileName());
+    m_files.failOnce(
+        GetParam() ? Operation::Copy : Operation::MoveNoReplace, EIO, m_items[0].destination.fileName());
 
     const auto applied = m_organizer.apply(m_items, false);
 
@@ -281,9 +288,10 @@ TEST_P(OrganizeMoveTest, PreflightRefusesBeforeRecordingOrTouching)
     EXPECT_EQ(m_files.calls(Operation::WriteAtomically), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Placements, OrganizeMoveTest, testing::Bool(), [](const testing::TestParamInfo<bool> &info) {
-    return std::string(info.param ? "OtherFileSystem" : "SameFileSystem");
-});
+INSTANTIATE_TEST_SUITE_P(
+    Placements, OrganizeMoveTest, testing::Bool(), [](const testing::TestParamInfo<bool> &info) {
+        return std::string(info.param ? "OtherFileSystem" : "SameFileSystem");
+    });
 
 class OrganizeAcrossFileSystemsTest : public OrganizeRunFixture, public testing::Test
 {
@@ -302,7 +310,7 @@ TEST_F(OrganizeAcrossFileSystemsTest, SourceThatCannotBeRemovedTakesItsCopyBack)
     const auto applied = m_organizer.apply(m_items, false);
 
     ASSERT_FALSE(applied);
-    EXPECT_EQ(applied.error().items(), QList<OrganizePlanItem>{m_items[0]});
+    EXPECT_EQ(applied.error().items(), QList<OrganizePlanItem> { m_items[0] });
     EXPECT_EQ(applied.error().underlying()->fileError().code, EBUSY);
     EXPECT_TRUE(atSource(1));
     EXPECT_FALSE(m_files.exists(m_items[1].destination));
@@ -319,12 +327,14 @@ TEST_F(OrganizeAcrossFileSystemsTest, RenameErrorOtherThanCrossDeviceMakesNoCopy
     const FileLocation destination = locationOf(same).appending(QByteArray("moved.flac"));
     m_files.failOnce(Operation::MoveNoReplace, EACCES);
 
-    const auto applied = m_organizer.apply({OrganizePlanItem{m_items[0].source, destination, false}}, false);
+    const auto applied
+        = m_organizer.apply({ OrganizePlanItem { m_items[0].source, destination, false } }, false);
 
     ASSERT_FALSE(applied);
     EXPECT_EQ(applied.error().underlying()->fileError().code, EACCES);
     EXPECT_TRUE(atSource(0));
-    EXPECT_TRUE(QDir(same.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_TRUE(
+        QDir(same.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
 }
 
 TEST_F(OrganizeAcrossFileSystemsTest, UndoOfACopyKeepsCopiesWhoseOriginalIsGone)
@@ -335,7 +345,7 @@ TEST_F(OrganizeAcrossFileSystemsTest, UndoOfACopyKeepsCopiesWhoseOriginalIsGone)
     const auto undone = m_organizer.undoLast();
 
     ASSERT_TRUE(undone && *undone);
-    EXPECT_EQ(**undone, (QList<OrganizePlanItem>{m_items[2], m_items[0]}));
+    EXPECT_EQ(**undone, (QList<OrganizePlanItem> { m_items[2], m_items[0] }));
     EXPECT_TRUE(atDestination(1));
     EXPECT_FALSE(m_files.exists(m_items[0].destination));
     EXPECT_TRUE(atSource(0));

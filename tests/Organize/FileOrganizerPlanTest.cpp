@@ -35,8 +35,8 @@ protected:
 
     QTemporaryDir m_temporary;
     FileLocation m_root = locationOf(m_temporary);
-    OrganizeUndoStore m_undo{m_root.appending(QByteArray("undo")), 50};
-    FileOrganizer m_organizer{m_undo};
+    OrganizeUndoStore m_undo { m_root.appending(QByteArray("undo")), 50 };
+    FileOrganizer m_organizer { m_undo };
 };
 
 TEST_F(FileOrganizerPlanTest, EmptyTrackListPlansNothing)
@@ -49,7 +49,7 @@ TEST_F(FileOrganizerPlanTest, TrackAlreadyInPlaceYieldsNoItemAndTakesNoName)
     const Track placed = existingTrack("out/Artist/Song.flac", "Song");
     const Track other = existingTrack("in/other.flac", "Song");
 
-    const QList<OrganizePlanItem> items = plan({placed, other});
+    const QList<OrganizePlanItem> items = plan({ placed, other });
 
     ASSERT_EQ(items.size(), 1);
     // The file in place still exists, so the other track is numbered by the file system check.
@@ -58,8 +58,8 @@ TEST_F(FileOrganizerPlanTest, TrackAlreadyInPlaceYieldsNoItemAndTakesNoName)
 
 TEST_F(FileOrganizerPlanTest, SameDestinationIsNumberedInPlanOrder)
 {
-    const QList<OrganizePlanItem> items = plan(
-        {existingTrack("in/a.flac", "Song"), existingTrack("in/b.flac", "Song"), existingTrack("in/c.flac", "Song")});
+    const QList<OrganizePlanItem> items = plan({ existingTrack("in/a.flac", "Song"),
+        existingTrack("in/b.flac", "Song"), existingTrack("in/c.flac", "Song") });
 
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(destinationBelowOut(items[0]), "Artist/Song.flac");
@@ -74,8 +74,8 @@ TEST_F(FileOrganizerPlanTest, ExistingFilesAndPlannedNamesAreBothSkipped)
 {
     writeFile(at("out/Artist/Song.flac"), "old");
     writeFile(at("out/Artist/Song (3).flac"), "old");
-    const QList<OrganizePlanItem> items = plan(
-        {existingTrack("in/a.flac", "Song"), existingTrack("in/b.flac", "Song"), existingTrack("in/c.flac", "Song")});
+    const QList<OrganizePlanItem> items = plan({ existingTrack("in/a.flac", "Song"),
+        existingTrack("in/b.flac", "Song"), existingTrack("in/c.flac", "Song") });
 
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(destinationBelowOut(items[0]), "Artist/Song (2).flac");
@@ -85,7 +85,8 @@ TEST_F(FileOrganizerPlanTest, ExistingFilesAndPlannedNamesAreBothSkipped)
 
 TEST_F(FileOrganizerPlanTest, NameWithoutExtensionGetsTheNumberAtTheEnd)
 {
-    const QList<OrganizePlanItem> items = plan({existingTrack("in/a", "Song"), existingTrack("in/b", "Song")});
+    const QList<OrganizePlanItem> items
+        = plan({ existingTrack("in/a", "Song"), existingTrack("in/b", "Song") });
 
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(destinationBelowOut(items[1]), "Artist/Song (2)");
@@ -95,9 +96,9 @@ TEST_F(FileOrganizerPlanTest, LetterCaseMakesDifferentNamesButUnicodeFormsDoNot)
 {
     const QString composed = QStringLiteral("Caf\u00e9");
     const QString decomposed = QStringLiteral("Cafe\u0301");
-    const QList<OrganizePlanItem> items = plan({existingTrack("in/a.flac", "song"), existingTrack("in/b.flac", "Song"),
-                                                existingTrack("in/c.flac", composed),
-                                                existingTrack("in/d.flac", decomposed)});
+    const QList<OrganizePlanItem> items
+        = plan({ existingTrack("in/a.flac", "song"), existingTrack("in/b.flac", "Song"),
+            existingTrack("in/c.flac", composed), existingTrack("in/d.flac", decomposed) });
 
     ASSERT_EQ(items.size(), 4);
     EXPECT_FALSE(items[1].conflictResolved);
@@ -112,7 +113,7 @@ TEST_F(FileOrganizerPlanTest, FileOfAnotherItemCountsAsTaken)
     const Track a = existingTrack("in/a.flac", "B");
     const Track b = existingTrack("out/Artist/B.flac", "Elsewhere");
 
-    const QList<OrganizePlanItem> items = plan({a, b});
+    const QList<OrganizePlanItem> items = plan({ a, b });
 
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(destinationBelowOut(items[0]), "Artist/B (2).flac");
@@ -122,8 +123,8 @@ TEST_F(FileOrganizerPlanTest, FileOfAnotherItemCountsAsTaken)
 TEST_F(FileOrganizerPlanTest, NumberedLongNameStaysWithinTheLimit)
 {
     const QString title(84, QChar(u'歌')); // 252 bytes: with ".flac" the number must take room
-    const QList<OrganizePlanItem> items =
-        plan({existingTrack("in/a.flac", title), existingTrack("in/b.flac", title)});
+    const QList<OrganizePlanItem> items
+        = plan({ existingTrack("in/a.flac", title), existingTrack("in/b.flac", title) });
 
     ASSERT_EQ(items.size(), 2);
     EXPECT_LE(items[0].destination.fileName().size(), 255);
@@ -136,7 +137,7 @@ TEST_F(FileOrganizerPlanTest, ItemKeepsTheTracksOwnLocation)
     Track track = existingTrack("in/a.flac", "Song");
     track.url = at("in/./sub/../a.flac");
 
-    const QList<OrganizePlanItem> items = plan({track});
+    const QList<OrganizePlanItem> items = plan({ track });
 
     ASSERT_EQ(items.size(), 1);
     EXPECT_EQ(items[0].source, track.url);
@@ -151,10 +152,11 @@ TEST(FileOrganizerVolumes, NearestExistingFolderDecides)
     const FileLocation folder = locationOf(here);
     FileOperations &files = FileOperations::system();
 
-    EXPECT_FALSE(FileOrganizer::crossesVolumes(folder, folder.appending(QByteArray("not/yet/made.flac")), files));
+    EXPECT_FALSE(
+        FileOrganizer::crossesVolumes(folder, folder.appending(QByteArray("not/yet/made.flac")), files));
     if (auto other = folderOnOtherFileSystem(folder)) {
-        EXPECT_TRUE(
-            FileOrganizer::crossesVolumes(folder, locationOf(*other).appending(QByteArray("new/x.flac")), files));
+        EXPECT_TRUE(FileOrganizer::crossesVolumes(
+            folder, locationOf(*other).appending(QByteArray("new/x.flac")), files));
     }
 }
 
@@ -166,7 +168,8 @@ TEST(FileOrganizerVolumes, UnexaminableLocationCrosses)
     for (int i = 0; i < 64; ++i)
         files.failOnce(FileOperations::Operation::Status, EIO, folder.path());
 
-    EXPECT_TRUE(FileOrganizer::crossesVolumes(folder.appending(QByteArray("a.flac")), FileLocation::fromPath("/"), files));
+    EXPECT_TRUE(FileOrganizer::crossesVolumes(
+        folder.appending(QByteArray("a.flac")), FileLocation::fromPath("/"), files));
     EXPECT_TRUE(FileOrganizer::crossesVolumes(FileLocation(), folder, FileOperations::system()));
 }
 

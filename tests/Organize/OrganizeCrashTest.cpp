@@ -27,7 +27,8 @@ const QString layout = QStringLiteral("{artist}/{title}");
 QByteArray contentOf(int index)
 {
     // Sizes vary up to 192 KiB, so that a kill can land inside a copy.
-    return "file " + QByteArray::number(index) + '\n' + QByteArray((index % 7) * 32 * 1024, char('a' + index % 26));
+    return "file " + QByteArray::number(index) + '\n'
+        + QByteArray((index % 7) * 32 * 1024, char('a' + index % 26));
 }
 
 QByteArray nameOf(int index)
@@ -39,7 +40,7 @@ QByteArray nameOf(int index)
 Track trackOf(const FileLocation &in, int index)
 {
     return trackFor(in.appending(nameOf(index)), QStringLiteral("歌手 %1").arg(index % 10),
-                    QStringLiteral("Song %1").arg(index / 20));
+        QStringLiteral("Song %1").arg(index / 20));
 }
 
 void printLine(const QByteArray &line)
@@ -62,8 +63,8 @@ TEST(OrganizeCrashChild, RunsTheOrganisation)
     const QList<OrganizePlanItem> items = organizer.plan(tracks, layout, FileLocation::fromPath(settings[1]));
 
     printLine("0");
-    const auto applied = organizer.apply(items, settings[3] == "copy",
-                                         [](int done, int) { printLine(QByteArray::number(done)); });
+    const auto applied = organizer.apply(
+        items, settings[3] == "copy", [](int done, int) { printLine(QByteArray::number(done)); });
     ASSERT_TRUE(applied) << applied.error().text().toStdString();
 }
 
@@ -106,11 +107,11 @@ protected:
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QString::fromLatin1(childVariable),
-                           QFile::decodeName(m_in.path() + '|' + m_out.path() + '|' + m_undo.path() + '|'
-                                             + (scenario().copy ? "copy" : "move")));
+            QFile::decodeName(m_in.path() + '|' + m_out.path() + '|' + m_undo.path() + '|'
+                + (scenario().copy ? "copy" : "move")));
         child.setProcessEnvironment(environment);
         child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=OrganizeCrashChild.RunsTheOrganisation")});
+            { QStringLiteral("--gtest_filter=OrganizeCrashChild.RunsTheOrganisation") });
         ASSERT_TRUE(child.waitForStarted());
         for (;;) {
             while (!child.canReadLine() && child.state() == QProcess::Running)
@@ -132,7 +133,7 @@ protected:
     QList<int> census()
     {
         QList<int> counts(fileCount, 0);
-        for (const FileLocation &root : {m_in, m_out}) {
+        for (const FileLocation &root : { m_in, m_out }) {
             QDirIterator files(root.displayPath(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
             while (files.hasNext()) {
                 const QString path = files.next();
@@ -201,16 +202,16 @@ TEST_P(OrganizeCrashTest, KilledRunLosesNothingAndUndoes)
 }
 
 const Scenario scenarios[] = {
-    {"Move", false, false},
-    {"Copy", true, false},
-    {"MoveAcrossFileSystems", false, true},
-    {"CopyAcrossFileSystems", true, true},
+    { "Move", false, false },
+    { "Copy", true, false },
+    { "MoveAcrossFileSystems", false, true },
+    { "CopyAcrossFileSystems", true, true },
 };
 
-INSTANTIATE_TEST_SUITE_P(Runs, OrganizeCrashTest, testing::Combine(testing::ValuesIn(scenarios), testing::Range(0, rounds)),
-                         [](const testing::TestParamInfo<std::tuple<Scenario, int>> &info) {
-                             return std::string(std::get<0>(info.param).name) + "_"
-                                 + std::to_string(std::get<1>(info.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(Runs, OrganizeCrashTest,
+    testing::Combine(testing::ValuesIn(scenarios), testing::Range(0, rounds)),
+    [](const testing::TestParamInfo<std::tuple<Scenario, int>> &info) {
+        return std::string(std::get<0>(info.param).name) + "_" + std::to_string(std::get<1>(info.param));
+    });
 
 } // namespace

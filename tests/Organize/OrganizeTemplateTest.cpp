@@ -26,15 +26,17 @@ Track song(const QByteArray &path = "/in/Song.flac")
     return track;
 }
 
-template <typename Change>
-Track songWith(Change change, const QByteArray &path = "/in/Song.flac")
+template <typename Change> Track songWith(Change change, const QByteArray &path = "/in/Song.flac")
 {
     Track track = song(path);
     change(track);
     return track;
 }
 
-void PrintTo(const RenderCase &value, std::ostream *out) { *out << value.name; }
+void PrintTo(const RenderCase &value, std::ostream *out)
+{
+    *out << value.name;
+}
 
 class RenderTest : public testing::TestWithParam<RenderCase>
 {
@@ -48,52 +50,53 @@ TEST_P(RenderTest, RendersTheDestination)
 
 const QString albumLayout = QStringLiteral("{artist}/{album}/{track} {title}");
 
-INSTANTIATE_TEST_SUITE_P(
-    Examples, RenderTest,
+INSTANTIATE_TEST_SUITE_P(Examples, RenderTest,
     testing::Values(
-        RenderCase{"NoTrackNumberTrimsTheSpace", albumLayout, song(), "Artist/Album/Title.flac"},
-        RenderCase{"TrackNumberInPlainDecimal", albumLayout, songWith([](Track &t) { t.trackNumber = 3; }),
-                   "Artist/Album/3 Title.flac"},
-        RenderCase{"ExtensionAppended", QStringLiteral("{artist} - {title}"), song(), "Artist - Title.flac"},
-        RenderCase{"ExtensionInAFolderIsNotAppended", QStringLiteral("{ext}/{title}"), song(), "flac/Title"},
-        RenderCase{"ExtensionCaseKept", QStringLiteral("{title}"), song("/in/a.FLAC"), "Title.FLAC"},
-        RenderCase{"NoExtensionLeavesNoTrailingDot", QStringLiteral("{artist}/{title}"), song("/in/Song"),
-                   "Artist/Title"},
-        RenderCase{"DotsOnlyAlbumDropsTheLevel", QStringLiteral("{artist}/{album}/{title}"),
-                   songWith([](Track &t) { t.album = QStringLiteral(". . ."); }), "Artist/Title.flac"},
-        RenderCase{"WhitespaceAlbumIsUnknown", QStringLiteral("{artist}/{album}/{title}"),
-                   songWith([](Track &t) { t.album = QStringLiteral(" \n"); }), "Artist/未知专辑/Title.flac"},
-        RenderCase{"EmptyArtistIsUnknown", QStringLiteral("{artist}/{title}"),
-                   songWith([](Track &t) { t.artist.clear(); }), "未知歌手/Title.flac"},
-        RenderCase{"SlashInValueIsNoFolder", QStringLiteral("{artist}/{title}"),
-                   songWith([](Track &t) { t.artist = QStringLiteral("AC/DC"); }), "AC、DC/Title.flac"},
-        RenderCase{"ColonAndQuestionMark", QStringLiteral("{title}"),
-                   songWith([](Track &t) { t.title = QStringLiteral("Why: Me?"); }), "Why- Me-.flac"},
-        RenderCase{"EmptyTitleTakesTheFileName", QStringLiteral("{title}"),
-                   songWith([](Track &t) { t.title.clear(); }, "/in/07 Song.flac"), "07 Song.flac"},
-        RenderCase{"NoTitleAtAll", QStringLiteral("{title}"), songWith([](Track &t) { t.title.clear(); }, "/in/ .flac"),
-                   "未知歌曲.flac"},
-        RenderCase{"MiswrittenPlaceholderStaysLiteral", QStringLiteral("{title}.{Ext}"), song(),
-                   "Title.{Ext}.flac"},
-        RenderCase{"LaterPlaceholderInAValueIsReplaced", QStringLiteral("{title}"),
-                   songWith([](Track &t) { t.title = QStringLiteral("{year}"), t.year = 1999; }), "1999.flac"},
-        RenderCase{"EarlierPlaceholderInAValueStays", QStringLiteral("{album}"),
-                   songWith([](Track &t) { t.album = QStringLiteral("{artist}"); }), "{artist}.flac"},
-        RenderCase{"AlbumArtistFallsBackToArtist", QStringLiteral("{albumArtist}/{title}"),
-                   songWith([](Track &t) { t.albumArtist = QStringLiteral("  "); }), "Artist/Title.flac"},
-        RenderCase{"AlbumArtistWhenGiven", QStringLiteral("{albumArtist}/{title}"),
-                   songWith([](Track &t) { t.albumArtist = QStringLiteral("Various"); }), "Various/Title.flac"},
-        RenderCase{"EmptyPiecesContributeNothing", QStringLiteral("/{artist}//{title}"), song(),
-                   "Artist/Title.flac"},
+        RenderCase { "NoTrackNumberTrimsTheSpace", albumLayout, song(), "Artist/Album/Title.flac" },
+        RenderCase { "TrackNumberInPlainDecimal", albumLayout, songWith([](Track &t) { t.trackNumber = 3; }),
+            "Artist/Album/3 Title.flac" },
+        RenderCase {
+            "ExtensionAppended", QStringLiteral("{artist} - {title}"), song(), "Artist - Title.flac" },
+        RenderCase {
+            "ExtensionInAFolderIsNotAppended", QStringLiteral("{ext}/{title}"), song(), "flac/Title" },
+        RenderCase { "ExtensionCaseKept", QStringLiteral("{title}"), song("/in/a.FLAC"), "Title.FLAC" },
+        RenderCase { "NoExtensionLeavesNoTrailingDot", QStringLiteral("{artist}/{title}"), song("/in/Song"),
+            "Artist/Title" },
+        RenderCase { "DotsOnlyAlbumDropsTheLevel", QStringLiteral("{artist}/{album}/{title}"),
+            songWith([](Track &t) { t.album = QStringLiteral(". . ."); }), "Artist/Title.flac" },
+        RenderCase { "WhitespaceAlbumIsUnknown", QStringLiteral("{artist}/{album}/{title}"),
+            songWith([](Track &t) { t.album = QStringLiteral(" \n"); }), "Artist/未知专辑/Title.flac" },
+        RenderCase { "EmptyArtistIsUnknown", QStringLiteral("{artist}/{title}"),
+            songWith([](Track &t) { t.artist.clear(); }), "未知歌手/Title.flac" },
+        RenderCase { "SlashInValueIsNoFolder", QStringLiteral("{artist}/{title}"),
+            songWith([](Track &t) { t.artist = QStringLiteral("AC/DC"); }), "AC、DC/Title.flac" },
+        RenderCase { "ColonAndQuestionMark", QStringLiteral("{title}"),
+            songWith([](Track &t) { t.title = QStringLiteral("Why: Me?"); }), "Why- Me-.flac" },
+        RenderCase { "EmptyTitleTakesTheFileName", QStringLiteral("{title}"),
+            songWith([](Track &t) { t.title.clear(); }, "/in/07 Song.flac"), "07 Song.flac" },
+        RenderCase { "NoTitleAtAll", QStringLiteral("{title}"),
+            songWith([](Track &t) { t.title.clear(); }, "/in/ .flac"), "未知歌曲.flac" },
+        RenderCase { "MiswrittenPlaceholderStaysLiteral", QStringLiteral("{title}.{Ext}"), song(),
+            "Title.{Ext}.flac" },
+        RenderCase { "LaterPlaceholderInAValueIsReplaced", QStringLiteral("{title}"),
+            songWith([](Track &t) { t.title = QStringLiteral("{year}"), t.year = 1999; }), "1999.flac" },
+        RenderCase { "EarlierPlaceholderInAValueStays", QStringLiteral("{album}"),
+            songWith([](Track &t) { t.album = QStringLiteral("{artist}"); }), "{artist}.flac" },
+        RenderCase { "AlbumArtistFallsBackToArtist", QStringLiteral("{albumArtist}/{title}"),
+            songWith([](Track &t) { t.albumArtist = QStringLiteral("  "); }), "Artist/Title.flac" },
+        RenderCase { "AlbumArtistWhenGiven", QStringLiteral("{albumArtist}/{title}"),
+            songWith([](Track &t) { t.albumArtist = QStringLiteral("Various"); }), "Various/Title.flac" },
+        RenderCase { "EmptyPiecesContributeNothing", QStringLiteral("/{artist}//{title}"), song(),
+            "Artist/Title.flac" },
         // A name starting with "." would be hidden and skipped by the library scan.
-        RenderCase{"LeadingDotOfAFolderDropped", QStringLiteral("{artist}/{title}"),
-                   songWith([](Track &t) { t.artist = QStringLiteral(".38 Special"); }), "38 Special/Title.flac"},
-        RenderCase{"LeadingDotOfAFileDropped", QStringLiteral("{title}"),
-                   songWith([](Track &t) { t.title = QStringLiteral("..Hidden"); }), "Hidden.flac"},
-        RenderCase{"EmptyTemplateNamesTheFile", QString(), song(), "未命名.flac"},
-        RenderCase{"EmptyTemplateWithoutExtension", QString(), song("/in/Song"), "未命名"},
-        RenderCase{"DotsOnlyTitleNamesTheFile", QStringLiteral("{artist}/{title}"),
-                   songWith([](Track &t) { t.title = QStringLiteral("..."); }), "Artist/未命名.flac"}),
+        RenderCase { "LeadingDotOfAFolderDropped", QStringLiteral("{artist}/{title}"),
+            songWith([](Track &t) { t.artist = QStringLiteral(".38 Special"); }), "38 Special/Title.flac" },
+        RenderCase { "LeadingDotOfAFileDropped", QStringLiteral("{title}"),
+            songWith([](Track &t) { t.title = QStringLiteral("..Hidden"); }), "Hidden.flac" },
+        RenderCase { "EmptyTemplateNamesTheFile", QString(), song(), "未命名.flac" },
+        RenderCase { "EmptyTemplateWithoutExtension", QString(), song("/in/Song"), "未命名" },
+        RenderCase { "DotsOnlyTitleNamesTheFile", QStringLiteral("{artist}/{title}"),
+            songWith([](Track &t) { t.title = QStringLiteral("..."); }), "Artist/未命名.flac" }),
     [](const testing::TestParamInfo<RenderCase> &info) { return std::string(info.param.name); });
 
 struct SanitizeCase
@@ -111,19 +114,18 @@ TEST_P(SanitizeTest, MakesTheComponentSafe)
     EXPECT_EQ(OrganizeTemplate::sanitize(GetParam().input), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, SanitizeTest,
-    testing::Values(SanitizeCase{QStringLiteral("a/b:c"), QStringLiteral("a、b-c")},
-                    SanitizeCase{QStringLiteral("\\*?\"<>|"), QStringLiteral("-------")},
-                    SanitizeCase{QStringLiteral("a\r\nb\x7f"), QStringLiteral("a--b-")},
-                    SanitizeCase{QString(QStringLiteral("a")) + QChar(0) + u'b', QStringLiteral("a-b")},
-                    SanitizeCase{QStringLiteral("  x y  "), QStringLiteral("x y")},
-                    SanitizeCase{QStringLiteral("x. . "), QStringLiteral("x")},
-                    // Only "." and " " are stripped after the one trim.
-                    SanitizeCase{QStringLiteral("x\u3000."), QStringLiteral("x\u3000")},
-                    SanitizeCase{QStringLiteral(".."), QString()},
-                    SanitizeCase{QStringLiteral(". .hidden"), QStringLiteral("hidden")},
-                    SanitizeCase{QStringLiteral("\u3000"), QString()}));
+INSTANTIATE_TEST_SUITE_P(Rules, SanitizeTest,
+    testing::Values(SanitizeCase { QStringLiteral("a/b:c"), QStringLiteral("a、b-c") },
+        SanitizeCase { QStringLiteral("\\*?\"<>|"), QStringLiteral("-------") },
+        SanitizeCase { QStringLiteral("a\r\nb\x7f"), QStringLiteral("a--b-") },
+        SanitizeCase { QString(QStringLiteral("a")) + QChar(0) + u'b', QStringLiteral("a-b") },
+        SanitizeCase { QStringLiteral("  x y  "), QStringLiteral("x y") },
+        SanitizeCase { QStringLiteral("x. . "), QStringLiteral("x") },
+        // Only "." and " " are stripped after the one trim.
+        SanitizeCase { QStringLiteral("x\u3000."), QStringLiteral("x\u3000") },
+        SanitizeCase { QStringLiteral(".."), QString() },
+        SanitizeCase { QStringLiteral(". .hidden"), QStringLiteral("hidden") },
+        SanitizeCase { QStringLiteral("\u3000"), QString() }));
 
 bool isValidUtf8(const QByteArray &bytes)
 {
@@ -144,7 +146,8 @@ TEST(OrganizeTemplateNameLength, LongFileNameKeepsTheExtensionWithinTheLimit)
 
 TEST(OrganizeTemplateNameLength, LongFolderIsCutAtACharacterBoundary)
 {
-    const Track track = songWith([](Track &t) { t.artist = QStringLiteral("x") + QString(100, QChar(u'歌')); });
+    const Track track
+        = songWith([](Track &t) { t.artist = QStringLiteral("x") + QString(100, QChar(u'歌')); });
     const FileLocation rendered = OrganizeTemplate::render(QStringLiteral("{artist}/{title}"), track, root);
     const QByteArray folder = rendered.deletingLastPathComponent().fileName();
     EXPECT_EQ(folder.size(), 1 + 84 * 3);

@@ -27,7 +27,7 @@ protected:
     FileLocation journal() const { return m_folder.appending(OrganizeUndoStore::journalFileName); }
     OrganizePlanItem item(const QByteArray &name) const
     {
-        return {at("in/" + name), at("out/" + name), false};
+        return { at("in/" + name), at("out/" + name), false };
     }
     // An organisation whose files now stand at their destinations.
     QList<OrganizePlanItem> placed(const QList<QByteArray> &names)
@@ -50,10 +50,10 @@ TEST_F(OrganizeUndoStoreTest, RecordingBeyondTheLimitDropsTheOldestInMemoryAndOn
 {
     OrganizeUndoStore store(m_folder, 50, m_files);
     for (int i = 0; i < 51; ++i)
-        ASSERT_TRUE(store.record({item(QByteArray::number(i))}, false));
+        ASSERT_TRUE(store.record({ item(QByteArray::number(i)) }, false));
 
     ASSERT_EQ(store.entries().size(), 50);
-    EXPECT_EQ(store.entries().first().items, QList<OrganizePlanItem>{item("1")});
+    EXPECT_EQ(store.entries().first().items, QList<OrganizePlanItem> { item("1") });
     const OrganizeUndoStore reloaded(m_folder, 50, m_files);
     EXPECT_EQ(reloaded.entries(), store.entries());
     EXPECT_FALSE(reloaded.loadNotice());
@@ -62,8 +62,8 @@ TEST_F(OrganizeUndoStoreTest, RecordingBeyondTheLimitDropsTheOldestInMemoryAndOn
 TEST_F(OrganizeUndoStoreTest, LimitBelowOneCountsAsOne)
 {
     OrganizeUndoStore store(m_folder, 0, m_files);
-    ASSERT_TRUE(store.record({item("a")}, false));
-    ASSERT_TRUE(store.record({item("b")}, true));
+    ASSERT_TRUE(store.record({ item("a") }, false));
+    ASSERT_TRUE(store.record({ item("b") }, true));
 
     EXPECT_EQ(store.limit(), 1);
     ASSERT_EQ(store.entries().size(), 1);
@@ -74,7 +74,7 @@ TEST_F(OrganizeUndoStoreTest, LargerJournalLoadsAsItsNewestEntries)
 {
     QList<OrganizeUndoEntry> entries;
     for (int i = 0; i < 80; ++i)
-        entries.append({{item(QByteArray::number(i))}, false, double(i)});
+        entries.append({ { item(QByteArray::number(i)) }, false, double(i) });
     writeFile(journal(), JsonFile::encode(entries));
 
     const OrganizeUndoStore store(m_folder, 50, m_files);
@@ -85,17 +85,17 @@ TEST_F(OrganizeUndoStoreTest, LargerJournalLoadsAsItsNewestEntries)
 TEST_F(OrganizeUndoStoreTest, JournalIsWrittenWithTheStoredKeysAndTypes)
 {
     OrganizeUndoStore store(m_folder, 50, m_files);
-    const OrganizePlanItem chinese{at("in/歌 1.flac"), at("out/歌手/歌 1 (2).flac"), true};
-    ASSERT_TRUE(store.record({chinese}, true));
+    const OrganizePlanItem chinese { at("in/歌 1.flac"), at("out/歌手/歌 1 (2).flac"), true };
+    ASSERT_TRUE(store.record({ chinese }, true));
 
     const auto json = JsonFile::parse(*contentOf(journal()));
     ASSERT_TRUE(json && json->isArray());
     const QJsonObject entry = json->toArray().at(0).toObject();
-    EXPECT_EQ(entry.keys(), (QStringList{"copy", "date", "items"}));
+    EXPECT_EQ(entry.keys(), (QStringList { "copy", "date", "items" }));
     EXPECT_EQ(entry.value("copy"), QJsonValue(true));
     EXPECT_NEAR(entry.value("date").toDouble(), FileTime::nowReferenceSeconds(), 60);
     const QJsonObject object = entry.value("items").toArray().at(0).toObject();
-    EXPECT_EQ(object.keys(), (QStringList{"conflictResolved", "destination", "source"}));
+    EXPECT_EQ(object.keys(), (QStringList { "conflictResolved", "destination", "source" }));
     EXPECT_EQ(object.value("conflictResolved"), QJsonValue(true));
     EXPECT_EQ(object.value("source").toString(), chinese.source.urlText());
     EXPECT_EQ(OrganizeUndoStore(m_folder, 50, m_files).entries()[0].items[0], chinese);
@@ -105,15 +105,15 @@ TEST_F(OrganizeUndoStoreTest, DamagedJournalFallsBackToItsBackupThenStartsEmpty)
 {
     {
         OrganizeUndoStore store(m_folder, 50, m_files);
-        ASSERT_TRUE(store.record({item("a")}, false));
-        ASSERT_TRUE(store.record({item("b")}, false)); // the first version becomes the backup
+        ASSERT_TRUE(store.record({ item("a") }, false));
+        ASSERT_TRUE(store.record({ item("b") }, false)); // the first version becomes the backup
     }
     // An entry without "date" does not decode.
     writeFile(journal(), R"([{"copy": false, "items": []}])");
     const OrganizeUndoStore fromBackup(m_folder, 50, m_files);
     EXPECT_EQ(fromBackup.loadNotice(), QStringLiteral("整理撤销记录已从备份恢复。"));
     ASSERT_EQ(fromBackup.entries().size(), 1);
-    EXPECT_EQ(fromBackup.entries()[0].items, QList<OrganizePlanItem>{item("a")});
+    EXPECT_EQ(fromBackup.entries()[0].items, QList<OrganizePlanItem> { item("a") });
 
     writeFile(JsonFile::backupOf(journal()), "{");
     const OrganizeUndoStore unreadable(m_folder, 50, m_files);
@@ -124,10 +124,10 @@ TEST_F(OrganizeUndoStoreTest, DamagedJournalFallsBackToItsBackupThenStartsEmpty)
 TEST_F(OrganizeUndoStoreTest, FailedRecordLeavesTheEntriesAsTheyWere)
 {
     OrganizeUndoStore store(m_folder, 50, m_files);
-    ASSERT_TRUE(store.record({item("a")}, false));
+    ASSERT_TRUE(store.record({ item("a") }, false));
     m_files.failOnce(Operation::WriteAtomically, ENOSPC);
 
-    const auto recorded = store.record({item("b")}, false);
+    const auto recorded = store.record({ item("b") }, false);
 
     ASSERT_FALSE(recorded);
     EXPECT_EQ(recorded.error().fileError().code, ENOSPC);
@@ -147,7 +147,7 @@ TEST_F(OrganizeUndoStoreTest, UndoWithAnEmptyJournalReturnsNothing)
 TEST_F(OrganizeUndoStoreTest, UndoOfFilesDeletedSinceReturnsAnEmptyListAndDropsTheEntry)
 {
     OrganizeUndoStore store(m_folder, 50, m_files);
-    ASSERT_TRUE(store.record({item("a"), item("b")}, false));
+    ASSERT_TRUE(store.record({ item("a"), item("b") }, false));
 
     const auto undone = store.undoLast();
 
@@ -159,11 +159,11 @@ TEST_F(OrganizeUndoStoreTest, UndoOfFilesDeletedSinceReturnsAnEmptyListAndDropsT
 TEST_F(OrganizeUndoStoreTest, SecondUndoTakesTheNextOlderEntry)
 {
     OrganizeUndoStore store(m_folder, 50, m_files);
-    ASSERT_TRUE(store.record(placed({"older"}), false));
-    ASSERT_TRUE(store.record(placed({"newer"}), false));
+    ASSERT_TRUE(store.record(placed({ "older" }), false));
+    ASSERT_TRUE(store.record(placed({ "newer" }), false));
 
-    ASSERT_EQ(store.undoLast()->value(), QList<OrganizePlanItem>{item("newer")});
-    ASSERT_EQ(store.undoLast()->value(), QList<OrganizePlanItem>{item("older")});
+    ASSERT_EQ(store.undoLast()->value(), QList<OrganizePlanItem> { item("newer") });
+    ASSERT_EQ(store.undoLast()->value(), QList<OrganizePlanItem> { item("older") });
     EXPECT_EQ(contentOf(item("older").source), "older");
     EXPECT_FALSE(store.undoLast()->has_value());
 }
@@ -171,7 +171,7 @@ TEST_F(OrganizeUndoStoreTest, SecondUndoTakesTheNextOlderEntry)
 TEST_F(OrganizeUndoStoreTest, SaveFailureAfterACompleteUndoKeepsTheEntry)
 {
     OrganizeUndoStore store(m_folder, 50, m_files);
-    ASSERT_TRUE(store.record(placed({"a"}), false));
+    ASSERT_TRUE(store.record(placed({ "a" }), false));
     m_files.failOnce(Operation::WriteAtomically, EIO);
 
     const auto undone = store.undoLast();
@@ -186,7 +186,7 @@ TEST_F(OrganizeUndoStoreTest, SaveFailureAfterACompleteUndoKeepsTheEntry)
 TEST_F(OrganizeUndoStoreTest, UndoOfACopyOnlyRemovesFilesThatAreSeparateCopies)
 {
     OrganizeUndoStore store(m_folder, 50, m_files);
-    const QList<OrganizePlanItem> items = placed({"copy", "linked", "folder"});
+    const QList<OrganizePlanItem> items = placed({ "copy", "linked", "folder" });
     writeFile(items[0].source, "original");
     writeFile(items[1].source, "original");
     ASSERT_TRUE(m_files.remove(items[1].destination));
@@ -199,7 +199,7 @@ TEST_F(OrganizeUndoStoreTest, UndoOfACopyOnlyRemovesFilesThatAreSeparateCopies)
     const auto undone = store.undoLast();
 
     ASSERT_TRUE(undone && *undone);
-    EXPECT_EQ(**undone, QList<OrganizePlanItem>{items[0]});
+    EXPECT_EQ(**undone, QList<OrganizePlanItem> { items[0] });
     EXPECT_FALSE(m_files.exists(items[0].destination));
     EXPECT_EQ(contentOf(items[1].destination), "original");
     EXPECT_EQ(contentOf(items[2].destination.appending(QByteArray("inside"))), "user's file");
@@ -210,7 +210,7 @@ TEST_F(OrganizeUndoStoreTest, UndoOfACopyOnlyRemovesFilesThatAreSeparateCopies)
 TEST_F(OrganizeUndoStoreTest, UnexaminableDestinationFailsTheUndoAndKeepsTheEntry)
 {
     OrganizeUndoStore store(m_folder, 50, m_files);
-    ASSERT_TRUE(store.record(placed({"a"}), false));
+    ASSERT_TRUE(store.record(placed({ "a" }), false));
     m_files.failOnce(Operation::Status, EIO, item("a").destination.path());
 
     const auto undone = store.undoLast();
@@ -218,14 +218,14 @@ TEST_F(OrganizeUndoStoreTest, UnexaminableDestinationFailsTheUndoAndKeepsTheEntr
     ASSERT_FALSE(undone);
     EXPECT_EQ(undone.error().kind(), OrganizeError::Kind::UndoFailed);
     EXPECT_EQ(store.entries().size(), 1);
-    EXPECT_EQ(store.undoLast()->value(), QList<OrganizePlanItem>{item("a")});
+    EXPECT_EQ(store.undoLast()->value(), QList<OrganizePlanItem> { item("a") });
 }
 
 TEST_F(OrganizeUndoStoreTest, ClearRemovesTheJournalAndItsBackup)
 {
     OrganizeUndoStore store(m_folder, 50, m_files);
-    ASSERT_TRUE(store.record({item("a")}, false));
-    ASSERT_TRUE(store.record({item("b")}, false));
+    ASSERT_TRUE(store.record({ item("a") }, false));
+    ASSERT_TRUE(store.record({ item("b") }, false));
     m_files.failOnce(Operation::Remove, EIO);
     ASSERT_FALSE(store.clear());
     EXPECT_EQ(store.entries().size(), 2);
