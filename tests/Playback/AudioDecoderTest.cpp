@@ -54,7 +54,8 @@ TEST_P(AudioDecoderFormatTest, LengthIsTheDecodedFrameCount)
     EXPECT_EQ(decoder->sampleRate(), 44100);
     const auto samples = readAll(*decoder);
     EXPECT_EQ(qint64(samples.size() / AudioDecoder::channelCount), decoder->frameCount());
-    EXPECT_NEAR(decoder->frameCount(), 88200, 1200); // encoders may pad to a whole frame
+    // Without a header an MP3 cannot tell its encoder delay and padding: up to two frames more.
+    EXPECT_NEAR(decoder->frameCount(), 88200, 2304);
 }
 
 TEST_P(AudioDecoderFormatTest, SeekLandsOnTheExactFrame)
@@ -84,6 +85,9 @@ TEST_P(AudioDecoderFormatTest, SeekPastTheEndReadsNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, AudioDecoderFormatTest, nativeAudioFormats(), audioFormatName);
+// Without a Xing header the container can only estimate the length from the bitrate.
+INSTANTIATE_TEST_SUITE_P(Mp3WithoutHeader, AudioDecoderFormatTest,
+                         ::testing::Values(AudioFormatCase{"plain.mp3", {"-write_xing", "0"}, false}), audioFormatName);
 
 TEST(AudioDecoderTest, MonoPlaysAtFullLevelOnBothChannels)
 {
