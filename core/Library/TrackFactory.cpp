@@ -1,0 +1,94 @@
+#include "TrackFactory.h"
+
+#include "FilenameParser.h"
+#include "Storage/FileTime.h"
+#include "Tags/MojibakeRepair.h"
+
+namespace {
+
+// What the file name offers: the parser's guesses and the bare stem, the title of last resort.
+struct NameFallback
+{
+    ParsedFilename parsed;
+    QString stem;
+
+    explicit NameFallback(const FileLocation &url)
+    {
+        const QString name = url.fileNameText();
+        parsed = FilenameParser::parse(name);
+        // trimmed() drops exactly white space and line breaks (including next line and the line
+        // and paragraph separators). The stem is used as it is: never repaired.
+        stem = FilenameParser::deletingPathExtension(name).trimmed().toString();
+    }
+};
+
+// The descriptive fields shared by tags freshly read and tags just written.
+struct Description
+{
+    std::optional<QString> title;
+    std::optional<QString> artist;
+    std::optional<QString> album;
+    std::optional<QString> albumArtist;
+    std::optional<qint64> year;
+    std::optional<qint64> trackNumber;
+    std::optional<QString> genre;
+};
+
+void describe(Track &track, const Description &tags)
+{
+    const NameFallback name(track.url);
+    track.title = TrackFactory::clean(tags.title)
+                      .or_else([&] { return TrackFactory::clean(name.parsed.title); })
+                      .value_or(name.stem);
+    track.artist = TrackFactory::clean(tags.artist)
+                       .or_else([&] { return TrackFactory::clean(name.parsed.artist); })
+                       .value_or(QString());
+    track.album = TrackFactory::clean(tags.album).value_or(QString());
+    track.albumArtist = TrackFactory::clean(tags.albumArtist);
+    track.year = tags.year;
+    track.trackNumber = tags.trackNumber ? tags.trackNumber : name.parsed.trackNumber;
+    track.genre = TrackFactory::clean(tags.genre);
+}
+
+} // namespace
+
+namespace TrackFactory {
+
+std::optional<QString> clean(const std::optional<QString> &text)
+{
+    if (!text)
+        return std::nullopt;
+    const QString trimmed = text->trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    return MojibakeRepair::repaired(trimmed).value_or(trimmed);
+}
+
+Track make(const FileLocation &url, const std::optional<AudioMetadata> &metadata, const QUuid &id,
+           FileOperations &files)
+{
+    Track track;
+    track.id = id;
+    track.url = url;
+    const AudioMetadata tags = metadata.value_or(AudioMetadata{});
+    describe(track, Description{tags.title, tags.artist, tags.album, tags.albumArtist, tags.year, tags.trackNumber,
+                                tags.genre});
+    track.duration = tags.duration;
+    if (const auto status = files.status(url)) {
+        track.fileSize = status->size;
+        track.modifiedAt = FileTime::referenceSeconds(status->modified);
+    } else {
+        track.modifiedAt = FileTime::nowReferenceSeconds();
+    }
+    return track;
+}
+
+Track applying(const TagFields &fields, const Track &track)
+{
+    Track applied = track;
+    describe(applied, Description{fields.title, fields.artist, fields.album, fields.albumArtist, fields.year,
+                                  fields.trackNumber, fields.genre});
+    return applied;
+}
+
+} // namespace TrackFactory

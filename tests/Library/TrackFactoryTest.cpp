@@ -1,0 +1,132 @@
+#include "FaultInjectingFileOperations.h"
+#include "Library/TrackFactory.h"
+#include "Storage/FileTime.h"
+
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace {
+
+class TrackFactoryTest : public ::testing::Test
+{
+protected:
+    // A real file of the given size in the temporary folder.
+    FileLocation put(const QString &name, qsizetype size = 1234)
+    {
+        const FileLocation file = FileLocation::fromLocalFile(m_dir.path()).appending(name);
+        EXPECT_TRUE(FileOperations::system().writeAtomically(file, QByteArray(size, 'x')));
+        return file;
+    }
+
+    static QString garbled(const QString &chinese)
+    {
+        QStringEncoder gb18030("GB18030");
+        return QString::fromLatin1(gb18030.encode(chinese));
+    }
+
+    QTemporaryDir m_dir;
+    const QUuid m_id = QUuid::createUuid();
+};
+
+} // namespace
+
+TEST_F(TrackFactoryTest, WithoutTagsTheFileNameAndFileGiveEverything)
+{
+    const FileLocation file = put(u"Artist - Title.mp3"_qs, 4321);
+    const Track track = TrackFactory::make(file, std::nullopt, m_id);
+
+    Track expected;
+    expected.id = m_id;
+    expected.url = file;
+    expected.title = u"Title"_qs;
+    expected.artist = u"Artist"_qs;
+    expected.fileSize = 4321;
+    expected.modifiedAt = FileTime::referenceSeconds(FileOperations::system().status(file)->modified);
+    EXPECT_EQ(track, expected);
+}
+
+TEST_F(TrackFactoryTest, TagsWinAndTheFileNameFillsTheGaps)
+{
+    AudioMetadata metadata;
+    metadata.title = u"  \n"_qs;
+    metadata.trackNumber = 9;
+    metadata.album = u" 叶惠美 "_qs;
+    metadata.year = 2003;
+    metadata.genre = u"\u2029"_qs;
+    metadata.duration = 245.5;
+    const Track tagged = TrackFactory::make(put(u"03 - 周杰伦 - 晴天.flac"_qs), metadata, m_id);
+
+    EXPECT_EQ(tagged.title, u"晴天"_qs);
+    EXPECT_EQ(tagged.artist, u"周杰伦"_qs);
+    EXPECT_EQ(tagged.album, u"叶惠美"_qs);
+    EXPECT_EQ(tagged.trackNumber, 9);
+    EXPECT_EQ(tagged.year, 2003);
+    EXPECT_EQ(tagged.genre, std::nullopt);
+    EXPECT_EQ(tagged.duration, 245.5);
+
+    metadata.trackNumber.reset();
+    metadata.year.reset();
+    const Track untagged = TrackFactory::make(put(u"2001 - Odyssey.mp3"_qs), metadata, m_id);
+    EXPECT_EQ(untagged.trackNumber, std::nullopt);
+    EXPECT_EQ(untagged.year, std::nullopt); // never from the file name
+    EXPECT_EQ(TrackFactory::make(put(u"04. Song.mp3"_qs), metadata, m_id).trackNumber, 4);
+}
+
+TEST_F(TrackFactoryTest, ANameThatGivesNoTitleFallsBackToTheStem)
+{
+    EXPECT_EQ(TrackFactory::make(put(u"01 - .mp3"_qs), std::nullopt, m_id).title, u"01 -"_qs);
+}
+
+TEST_F(TrackFactoryTest, GarbledChineseIsRepairedAfterTrimming)
+{
+    AudioMetadata metadata;
+    metadata.artist = u" "_qs + garbled(u"周杰伦"_qs) + u"\n"_qs;
+    metadata.title = u"晴天"_qs;
+    const Track track = TrackFactory::make(put(u"x.mp3"_qs), metadata, m_id);
+    EXPECT_EQ(track.artist, u"周杰伦"_qs);
+    EXPECT_EQ(TrackFactory::clean(u"\t"_qs), std::nullopt);
+    EXPECT_EQ(TrackFactory::clean(std::nullopt), std::nullopt);
+}
+
+TEST_F(TrackFactoryTest, UnreadableFileFactsGiveSizeZeroAndTheCurrentTime)
+{
+    const FileLocation file = put(u"song.mp3"_qs);
+    FaultInjectingFileOperations files;
+    files.failOnce(FileOperations::Operation::Status, EIO);
+    const double before = FileTime::nowReferenceSeconds();
+    const Track track = TrackFactory::make(file, std::nullopt, m_id, files);
+    EXPECT_EQ(track.fileSize, 0);
+    EXPECT_GE(track.modifiedAt, before);
+    EXPECT_LE(track.modifiedAt, FileTime::nowReferenceSeconds());
+}
+
+TEST_F(TrackFactoryTest, ApplyingRefillsTheDescriptionAndKeepsTheFileFacts)
+{
+    Track track = TrackFactory::make(put(u"07 - Band - Name.mp3"_qs), std::nullopt, m_id);
+    track.title = u"Old"_qs;
+    track.year = 1999;
+    track.genre = u"Rock"_qs;
+    track.duration = 100;
+    track.artworkFileName = u"cover.jpg"_qs;
+    track.isMissing = true;
+
+    TagFields fields;
+    fields.artist = u" New Band "_qs;
+    fields.album = u"Album"_qs;
+    fields.albumArtist = u"  "_qs;
+    const Track applied = TrackFactory::applying(fields, track);
+
+    Track expected = track;
+    expected.title = u"Name"_qs; // from the file name, not the previous title
+    expected.artist = u"New Band"_qs;
+    expected.album = u"Album"_qs;
+    expected.albumArtist = std::nullopt;
+    expected.year = std::nullopt;
+    expected.trackNumber = 7;
+    expected.genre = std::nullopt;
+    EXPECT_EQ(applied, expected);
+}
