@@ -50,6 +50,8 @@ PortalColorScheme::PortalColorScheme(QDBusConnection bus, QObject *parent)
         application->installEventFilter(this);
     if (!m_bus.isConnected())
         return;
+    // The slot is matched by its signature's type names, which must be known by then.
+    qRegisterMetaType<QDBusVariant>();
     m_bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
                   SLOT(settingChanged(QString, QString, QDBusVariant)));
     requestPreference();
