@@ -58,7 +58,8 @@ std::expected<void, QString> SinkFeed::openSink(const QAudioDevice &device, int 
     m_sampleRate = sampleRate;
     m_sinkFrames = 0;
     m_handed.clear();
-    open(QIODevice::ReadOnly);
+    // Unbuffered: every block read is one handed to the sink, which the played-time matching relies on.
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     m_sink->start(this);
     if (const QString failure = describe(m_sink->error()); !failure.isEmpty()) {
         closeSink();
