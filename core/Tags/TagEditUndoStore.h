@@ -1,0 +1,60 @@
+#pragma once
+
+#include "TagEditUndoError.h"
+#include "TagService.h"
+#include "TagUndoEntry.h"
+
+#include "Storage/FileOperations.h"
+
+#include <QList>
+#include <QString>
+
+#include <expected>
+#include <optional>
+
+// The journal of tag edits, "tag-edits.json" in the undo folder, oldest first. The newest edit can
+// be undone, repeatedly, by writing the old tags back. The entries change only after the file work
+// that goes with the change succeeded, so they always match the journal file. Not thread-safe.
+class TagEditUndoStore
+{
+public:
+    static inline const QByteArray journalFileName = "tag-edits.json";
+
+    // Creates the folder and loads the journal; never fails (a damaged journal starts empty and
+    // says so in loadNotice). A limit below 1 counts as 1.
+    TagEditUndoStore(const FileLocation &directory, int limit, FileOperations &files = FileOperations::system());
+
+    const QList<TagUndoEntry> &entries() const { return m_entries; }
+    const std::optional<QString> &loadNotice() const { return m_loadNotice; }
+
+    // Appends the entry, dropping the oldest beyond the limit.
+    std::expected<void, FileError> record(const TagUndoEntry &entry);
+    // Writes the newest entry's old tags back into its file and drops it; nothing when the
+    // journal is empty.
+    std::expected<std::optional<TagUndoEntry>, TagEditUndoError> undoLast();
+    // Removes the journal and its backup.
+    std::expected<void, FileError> clear();
+
+private:
+    struct Journal
+    {
+        QList<TagUndoEntry> entries;
+        std::optional<QString> notice;
+    };
+
+    // The newest `limit` entries; the file is left as it is even when it holds more.
+    static Journal load(const FileLocation &file, int limit, FileOperations &files);
+    // What undoes the entry: the old values, and clearing for each field the edit gave a value
+    // that the file did not have.
+    static TagFields restorePayload(const TagUndoEntry &entry);
+    FileLocation journalFile() const { return m_directory.appending(journalFileName); }
+    // Saves the list; only then does it become the entries.
+    std::expected<void, FileError> save(const QList<TagUndoEntry> &entries);
+
+    FileLocation m_directory;
+    int m_limit;
+    TagService m_service;
+    FileOperations &m_files;
+    QList<TagUndoEntry> m_entries;
+    std::optional<QString> m_loadNotice;
+};
