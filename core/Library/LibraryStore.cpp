@@ -1,11 +1,19 @@
 #include "LibraryStore.h"
 
 #include "Library/ArtworkFetch.h"
+#include "Library/FileFingerprint.h"
+#include "Library/FolderCoverage.h"
+#include "Library/LibraryMerge.h"
+#include "Library/LibraryScanner.h"
 #include "Localization.h"
 #include "Storage/JsonFields.h"
 #include "Tags/MojibakeRepair.h"
 
+#include <QFutureWatcher>
 #include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -275,4 +283,200 @@ QFuture<void> LibraryStore::artworkData(const QList<Track> &tracks, std::shared_
     // Bounded by the cores, so a first import of thousands of large covers never holds them all.
     auto *fetch = new ArtworkFetch(files, std::move(reader), std::move(take), QThread::idealThreadCount(), this);
     return fetch->future();
+}
+
+QFuture<void> LibraryStore::addFolder(const FileLocation &folder, std::shared_ptr<const MetadataReading> reader)
+{
+    const FileLocation standardized = folder.standardized();
+    const bool listed = std::ranges::any_of(m_index.folders, [&](const FileLocation &existing) {
+        return existing.standardized() == standardized;
+    });
+    if (!listed)
+        m_index.folders.append(standardized);
+    // The rescan's save is what stores the new folder entry.
+    return rescan(m_index.folders, false, std::move(reader));
+}
+
+void LibraryStore::removeFolder(const FileLocation &folder)
+{
+    beginOperation();
+    const FileLocation standardized = folder.standardized();
+    m_index.folders.removeIf([&](const FileLocation &existing) { return existing.standardized() == standardized; });
+    m_unreadableURLs.removeIf([&](const FileLocation &url) { return url.isUnder(standardized); });
+    removeTracksWhere([&](const Track &track) { return track.url.isUnder(standardized); });
+}
+
+namespace {
+
+// The location below `newPrefix` that `url` has below `oldPrefix`, when it lies below it.
+std::optional<FileLocation> rebased(const FileLocation &url, const QByteArray &oldPrefix, const QByteArray &newPrefix)
+{
+    const QByteArray path = url.standardized().path();
+    if (!path.startsWith(oldPrefix))
+        return std::nullopt;
+    return FileLocation::fromPath(newPrefix + path.mid(oldPrefix.size()));
+}
+
+bool isValidFolderName(const QString &name)
+{
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(u':')
+        && !name.contains(QChar(0));
+}
+
+} // namespace
+
+std::expected<FileLocation, LibraryStore::RenameFailure> LibraryStore::renameFolder(const FileLocation &folder,
+                                                                                   const QString &newName)
+{
+    const FileLocation source = folder.standardized();
+    const QString name = newName.trimmed();
+    if (!isValidFolderName(name))
+        return std::unexpected(FolderRenameError::invalidName());
+    const FileLocation destination = source.deletingLastPathComponent().appending(name);
+    if (m_files.exists(destination))
+        return std::unexpected(FolderRenameError::destinationExists(name));
+    if (auto moved = m_files.moveNoReplace(source, destination); !moved) {
+        if (moved.error().code == EEXIST)
+            return std::unexpected(FolderRenameError::destinationExists(name));
+        return std::unexpected(moved.error());
+    }
+
+    const QByteArray oldPrefix = source.path() + '/';
+    const QByteArray newPrefix = destination.path() + '/';
+    const LibraryIndex previousIndex = m_index;
+    const QList<FileLocation> previousUnreadable = m_unreadableURLs;
+
+    // Library folders nested inside the renamed one move with it.
+    for (FileLocation &entry : m_index.folders) {
+        if (entry.standardized() == source)
+            entry = destination;
+        else if (const auto moved = rebased(entry, oldPrefix, newPrefix))
+            entry = *moved;
+    }
+    for (Track &track : m_index.tracks) {
+        if (const auto moved = rebased(track.url, oldPrefix, newPrefix))
+            track.url = *moved;
+    }
+    for (FileLocation &url : m_unreadableURLs) {
+        if (const auto moved = rebased(url, oldPrefix, newPrefix))
+            url = *moved;
+    }
+
+    beginOperation();
+    if (auto saved = m_store.saveIndex(m_index); !saved) {
+        m_index = previousIndex;
+        m_unreadableURLs = previousUnreadable;
+        (void)m_files.moveNoReplace(destination, source);
+        recordOutcome(saved);
+        return std::unexpected(saved.error());
+    }
+    recordOutcome({});
+    recordOutcome(m_store.savePlaylists(m_playlists));
+    return destination;
+}
+
+QString LibraryStore::describe(const RenameFailure &failure)
+{
+    if (const auto *refused = std::get_if<FolderRenameError>(&failure))
+        return refused->errorDescription();
+    return std::get<FileError>(failure).text();
+}
+
+bool LibraryStore::ensureFoldersCovering(const QList<FileLocation> &locations)
+{
+    if (locations.isEmpty())
+        return false;
+    QList<FileLocation> folders = m_index.folders;
+    bool changed = false;
+    for (const FileLocation &location : locations) {
+        QList<FileLocation> covered = FolderCoverage::ensureCovered(location, folders);
+        if (covered != folders) {
+            folders = std::move(covered);
+            changed = true;
+        }
+    }
+    if (!changed)
+        return false;
+    beginOperation();
+    m_index.folders = std::move(folders);
+    saveIndex();
+    return true;
+}
+
+QFuture<void> LibraryStore::rescan(std::shared_ptr<const MetadataReading> reader)
+{
+    return rescan(m_index.folders, false, std::move(reader));
+}
+
+QFuture<void> LibraryStore::rescan(const FileLocation &folder, std::shared_ptr<const MetadataReading> reader)
+{
+    const FileLocation standardized = folder.standardized();
+    const bool listed = std::ranges::any_of(m_index.folders, [&](const FileLocation &existing) {
+        return existing.standardized() == standardized;
+    });
+    if (!listed)
+        return QtFuture::makeReadyFuture();
+    return rescan({standardized}, true, std::move(reader));
+}
+
+QFuture<void> LibraryStore::rescan(const QList<FileLocation> &folders, bool scoped,
+                                   std::shared_ptr<const MetadataReading> reader)
+{
+    if (folders.isEmpty()) {
+        if (!scoped)
+            m_unreadableURLs.clear();
+        return QtFuture::makeReadyFuture();
+    }
+    // Files whose size and date still match their stored track need no metadata read.
+    LibraryScanner::KnownFiles known;
+    known.reserve(m_index.tracks.size());
+    for (const Track &track : std::as_const(m_index.tracks))
+        known.insert(LibraryMerge::pathOf(track.url), FileFingerprint::of(track));
+
+    auto done = std::make_shared<QPromise<void>>();
+    done->start();
+    // The merge is planned against the library as the scan started, so that tracks removed or
+    // edited while it runs are reconciled when it applies, not brought back.
+    auto *scanning = new QFutureWatcher<ScanResult>(this);
+    connect(scanning, &QFutureWatcherBase::finished, this,
+            [this, scanning, snapshot = m_index.tracks, folders, scoped, reader, done] {
+        scanning->deleteLater();
+        applyScan(snapshot, scanning->result(), folders, scoped, reader, done);
+    });
+    scanning->setFuture(QtConcurrent::run([folders, reader, known = std::move(known)] {
+        return LibraryScanner::scan(folders, *reader, known);
+    }));
+    return done->future();
+}
+
+void LibraryStore::applyScan(const QList<Track> &snapshot, const ScanResult &scan, const QList<FileLocation> &folders,
+                             bool scoped, std::shared_ptr<const MetadataReading> reader,
+                             std::shared_ptr<QPromise<void>> done)
+{
+    beginOperation();
+    auto plan = std::make_shared<LibraryMerge::Plan>(
+        LibraryMerge::plan(snapshot, scan, folders, scoped, m_unreadableURLs));
+    m_unreadableURLs = plan->unreadableURLs;
+
+    // Covers of new and rewritten files are stored as they arrive, never all held at once.
+    auto pendingByPath = std::make_shared<QHash<QByteArray, qsizetype>>();
+    for (qsizetype i = 0; i < plan->pending.size(); ++i)
+        pendingByPath->insert(LibraryMerge::pathOf(plan->pending.at(i).url), i);
+    QFuture<void> covers = artworkData(plan->pending, std::move(reader),
+                                       [this, plan, pendingByPath](const FileLocation &file, const QByteArray &cover) {
+        const auto position = pendingByPath->constFind(file.path());
+        if (position == pendingByPath->constEnd())
+            return;
+        Track &track = plan->pending[*position];
+        if (const auto name = saveArtwork(cover, track.id))
+            track.artworkFileName = *name;
+    });
+    auto *reading = new QFutureWatcher<void>(this);
+    connect(reading, &QFutureWatcherBase::finished, this, [this, reading, plan, done] {
+        reading->deleteLater();
+        m_index.tracks = LibraryMerge::finish(*plan, m_index.tracks);
+        saveIndex();
+        done->finish();
+    });
+    reading->setFuture(covers);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "Library/FolderRenameError.h"
 #include "Library/IndexStore.h"
 #include "Library/MetadataReading.h"
+#include "Library/ScanResult.h"
 #include "Models/LibraryIndex.h"
 #include "Models/Playlist.h"
 #include "Settings/AppSettings.h"
@@ -14,6 +16,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPromise>
 #include <QSet>
 #include <QString>
 #include <QUuid>
@@ -22,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <variant>
 
 // The one owner of the library in memory: the index, the playlists and the settings, loaded once
 // at start-up and saved on demand, plus one cover image file per track in "covers". Lives on the
@@ -86,7 +90,33 @@ public:
     // was read or absent.
     static std::optional<QString> recoveryNotice(const QList<std::pair<QString, LoadSource>> &sources);
 
+    // Folders. The caller runs at most one import or rescan at a time.
+
+    // Lists the folder (once, standardised) and rescans every library folder.
+    QFuture<void> addFolder(const FileLocation &folder, std::shared_ptr<const MetadataReading> reader);
+    // Forgets the folder and the tracks below it; the audio files stay on disk.
+    void removeFolder(const FileLocation &folder);
+    using RenameFailure = std::variant<FolderRenameError, FileError>;
+    // Renames the folder on disk and re-points everything below it; rolls the rename back when
+    // the library cannot be saved. Gives the folder's new location.
+    std::expected<FileLocation, RenameFailure> renameFolder(const FileLocation &folder, const QString &newName);
+    static QString describe(const RenameFailure &failure);
+    // Adds folders so that every location lies inside one; true when the list changed (and was saved).
+    bool ensureFoldersCovering(const QList<FileLocation> &locations);
+
+    // Brings the tracks in line with the files on disk, keeping the identity of every track whose
+    // file is still there (unchanged, rewritten in place, or moved one to one). The future finishes
+    // on the GUI thread once the merged library is saved.
+    QFuture<void> rescan(std::shared_ptr<const MetadataReading> reader);
+    // The same for one library folder only; nothing at all for a folder that is not in the library.
+    QFuture<void> rescan(const FileLocation &folder, std::shared_ptr<const MetadataReading> reader);
+
 private:
+    QFuture<void> rescan(const QList<FileLocation> &folders, bool scoped, std::shared_ptr<const MetadataReading> reader);
+    // Merges a finished scan: plans against the library as it was when the scan started, stores
+    // the covers of new and rewritten files, then applies the merge to the library as it is now.
+    void applyScan(const QList<Track> &snapshot, const ScanResult &scan, const QList<FileLocation> &folders,
+                   bool scoped, std::shared_ptr<const MetadataReading> reader, std::shared_ptr<QPromise<void>> done);
     // Each public operation starts one; its first failure is the one lastError() reports.
     void beginOperation() { m_operationFailed = false; }
     void recordOutcome(const std::expected<void, FileError> &outcome);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Library/FileFingerprint.h"
+#include "Library/MetadataReading.h"
+#include "Library/ScanResult.h"
+#include "Storage/FileLocation.h"
+
+#include <QHash>
+#include <QList>
+
+// Turns library folders into tracks: walks them, reads the metadata of every native-format file
+// on a bounded pool of threads and makes one track per file. Keeps no state and stores nothing;
+// runs on the calling (worker) thread and blocks until done.
+namespace LibraryScanner {
+
+// Standardised path -> the fingerprint stored for it. A native file found with that same size and
+// modification date is not read again: the merge keeps its stored record anyway.
+using KnownFiles = QHash<QByteArray, FileFingerprint>;
+
+// Every file with a supported extension below the folders, standardised, each once, in the order
+// found. Names starting with "." are neither listed nor entered; links to folders are not followed;
+// names are taken as raw bytes, whatever their encoding.
+QList<FileLocation> collectFiles(const QList<FileLocation> &folders);
+
+// The scan in path order. A native file the reader cannot read is listed as unreadable; fallback
+// formats are never read and always give a track. Covers are not kept.
+ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known = {});
+
+} // namespace LibraryScanner
