@@ -64,7 +64,8 @@ private:
     QHash<QUuid, TrackKeys> m_keys;
     qsizetype m_largestList = 0;
 
-    // The list last prepared, held so that its buffer stays recognisable while it is unchanged.
+    // The list last prepared, held so that its buffer stays recognisable while it is unchanged
+    // (an owner that then edits its list pays one copy of it).
     QList<Track> m_tracks;
     QString m_searchText;
     QList<Row> m_rows;
