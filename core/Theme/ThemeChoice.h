@@ -11,8 +11,7 @@
 #include <optional>
 #include <span>
 
-// What ThemePreset and ThemeMode share: a fixed list of cases, each stored by its raw name and
-// shown by its Chinese display name.
+// One case of a theme choice: its value, the raw name it is stored by and its Chinese display name.
 template <typename Choice>
 struct ThemeChoiceCase
 {
@@ -21,59 +20,56 @@ struct ThemeChoiceCase
     const char *displayKey;
 };
 
-namespace ThemeChoice {
-
+// What ThemePreset and ThemeMode share. A choice lists its cases in a static cases() table, in
+// declaration order; it is stored by raw name and shown by display name.
 template <typename Choice>
-QList<Choice> allCases(std::span<const ThemeChoiceCase<Choice>> cases)
+class ThemeChoice
 {
-    QList<Choice> values;
-    for (const auto &entry : cases)
-        values.append(entry.value);
-    return values;
-}
-
-// Exact, case-sensitive match of the raw name.
-template <typename Choice>
-std::optional<Choice> fromRawValue(std::span<const ThemeChoiceCase<Choice>> cases, QStringView raw)
-{
-    for (const auto &entry : cases) {
-        if (raw == QStringView(entry.rawValue))
-            return entry.value;
+public:
+    // Exact, case-sensitive match of the raw name.
+    static std::optional<Choice> fromRawValue(QStringView raw)
+    {
+        for (const auto &entry : Choice::cases()) {
+            if (raw == QStringView(entry.rawValue))
+                return entry.value;
+        }
+        return std::nullopt;
     }
-    return std::nullopt;
-}
 
-template <typename Choice>
-const ThemeChoiceCase<Choice> &entry(std::span<const ThemeChoiceCase<Choice>> cases, Choice value)
-{
-    for (const auto &entry : cases) {
-        if (entry.value == value)
-            return entry;
+    static QList<Choice> allCases()
+    {
+        QList<Choice> values;
+        for (const auto &entry : Choice::cases())
+            values.append(entry.value);
+        return values;
     }
-    return cases.front();
-}
 
-template <typename Choice>
-QString rawValue(std::span<const ThemeChoiceCase<Choice>> cases, Choice value)
-{
-    return QString::fromUtf16(entry(cases, value).rawValue);
-}
+    QString rawValue() const { return QString::fromUtf16(entry().rawValue); }
+    QString displayName() const { return L(entry().displayKey); }
 
-template <typename Choice>
-QString displayName(std::span<const ThemeChoiceCase<Choice>> cases, Choice value)
-{
-    return L(entry(cases, value).displayKey);
-}
+    QJsonValue toJson() const { return rawValue(); }
 
-template <typename Choice>
-std::expected<Choice, QString> fromJson(std::span<const ThemeChoiceCase<Choice>> cases,
-                                        const QJsonValue &json)
-{
-    if (!json.isString())
-        return std::unexpected(QStringLiteral("expected a string"));
-    if (const auto value = fromRawValue(cases, json.toString()))
-        return *value;
-    return std::unexpected(QStringLiteral("unknown name \"%1\"").arg(json.toString()));
-}
+    // Hashed by raw name; an exact match, so it wins over the conversion to the enumeration.
+    friend size_t qHash(const Choice &choice, size_t seed = 0) { return qHash(choice.rawValue(), seed); }
 
-} // namespace ThemeChoice
+    static std::expected<Choice, QString> fromJson(const QJsonValue &json)
+    {
+        if (!json.isString())
+            return std::unexpected(QStringLiteral("expected a string"));
+        if (const std::optional<Choice> value = fromRawValue(json.toString()))
+            return *value;
+        return std::unexpected(QStringLiteral("unknown name \"%1\"").arg(json.toString()));
+    }
+
+private:
+    const ThemeChoiceCase<Choice> &entry() const
+    {
+        const auto &self = static_cast<const Choice &>(*this);
+        const std::span<const ThemeChoiceCase<Choice>> cases = Choice::cases();
+        for (const auto &entry : cases) {
+            if (entry.value == self)
+                return entry;
+        }
+        return cases.front();
+    }
+};

@@ -1,15 +1,9 @@
 #pragma once
 
-#include <QJsonValue>
-#include <QList>
-#include <QString>
-#include <QStringView>
-
-#include <expected>
-#include <optional>
+#include "ThemeChoice.h"
 
 // Whether the interface is light, dark or follows the system; stored in the settings by its raw name.
-class ThemeMode
+class ThemeMode : public ThemeChoice<ThemeMode>
 {
 public:
     // Declaration order is the order of the settings picker.
@@ -18,17 +12,9 @@ public:
     constexpr ThemeMode(Value value) : m_value(value) {}
     constexpr operator Value() const { return m_value; }
 
-    static std::optional<ThemeMode> fromRawValue(QStringView raw);
-    static QList<ThemeMode> allCases();
-
-    QString rawValue() const;
-    QString displayName() const;
-
-    QJsonValue toJson() const;
-    static std::expected<ThemeMode, QString> fromJson(const QJsonValue &json);
-
 private:
+    friend class ThemeChoice<ThemeMode>;
+    static std::span<const ThemeChoiceCase<ThemeMode>> cases();
+
     Value m_value;
 };
-
-size_t qHash(ThemeMode mode, size_t seed = 0);
