@@ -12,7 +12,8 @@ double orderable(double value)
     return std::isfinite(value) ? value : 0.0;
 }
 
-// What a key compares, most significant first; the direction applies to all three.
+// What a key compares, most significant first; the direction applies to all three. Every number
+// is finite, so any two keys are ordered.
 struct SortKey
 {
     double primary;
@@ -74,8 +75,8 @@ QList<qsizetype> TrackQuery::apply(const QList<Track> &tracks, const QString &qu
         items.push_back(SortItem{key, title, row});
     }
     std::ranges::stable_sort(items, [ascending](const SortItem &a, const SortItem &b) {
-        if (a.key != b.key)
-            return ascending ? a.key < b.key : b.key < a.key;
+        if (const auto order = a.key <=> b.key; order != 0)
+            return ascending ? order < 0 : order > 0;
         return a.titleRank < b.titleRank;
     });
 
