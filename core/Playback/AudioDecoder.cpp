@@ -94,7 +94,7 @@ int AudioDecoder::State::openContainer(const AVCodec **decoder)
     AVFormatContext *opened = nullptr;
     if (const int result = avformat_open_input(&opened, location.cPath(), nullptr, nullptr); result < 0)
         return result;
-    format.reset(opened);
+    std::unique_ptr<AVFormatContext, FormatCloser> container(opened);
     if (const int result = avformat_find_stream_info(opened, nullptr); result < 0)
         return result;
     const int streamIndex = av_find_best_stream(opened, AVMEDIA_TYPE_AUDIO, -1, -1, decoder, 0);
@@ -104,6 +104,7 @@ int AudioDecoder::State::openContainer(const AVCodec **decoder)
         return AVERROR_DECODER_NOT_FOUND;
     for (unsigned i = 0; i < opened->nb_streams; ++i)
         opened->streams[i]->discard = int(i) == streamIndex ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+    format = std::move(container);
     stream = opened->streams[streamIndex];
     return 0;
 }
