@@ -2,6 +2,8 @@
 
 #include "Library/AudioFormatSupport.h"
 #include "Library/TrackFactory.h"
+#include "Storage/FileOperations.h"
+#include "Storage/FileTime.h"
 
 #include <QSet>
 #include <QThreadPool>
@@ -90,8 +92,8 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
     // so the order never depends on which read finishes first.
     struct Outcome
     {
-        bool native = false;
         std::optional<Track> track;
+        bool hasArtwork = false;
     };
     QList<Outcome> outcomes(files.size());
     QList<qsizetype> positions(files.size());
@@ -102,28 +104,37 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
     QtConcurrent::blockingMap(&pool, positions, [&](qsizetype position) {
         const FileLocation &file = files.at(position);
         Outcome &outcome = outcomes[position];
-        outcome.native = AudioFormatSupport::isNative(file);
-        if (!outcome.native) {
+        if (!AudioFormatSupport::isNative(file)) {
             outcome.track = TrackFactory::make(file, std::nullopt, QUuid::createUuid());
             return;
         }
         if (const auto stored = known.constFind(file.path()); stored != known.constEnd()) {
-            Track unread = TrackFactory::make(file, std::nullopt, QUuid::createUuid());
-            if (FileFingerprint::of(unread) == *stored) {
-                outcome.track = std::move(unread);
-                return;
+            // Unchanged since it was stored: the merge keeps the stored record, so the file's
+            // location and fingerprint are all it needs.
+            if (const auto status = FileOperations::system().status(file)) {
+                Track unchanged;
+                unchanged.url = file;
+                unchanged.fileSize = status->size;
+                unchanged.modifiedAt = FileTime::referenceSeconds(status->modified);
+                if (FileFingerprint::of(unchanged) == *stored) {
+                    outcome.track = std::move(unchanged);
+                    return;
+                }
             }
         }
         std::optional<AudioMetadata> metadata = reader.read(file);
         if (!metadata)
             return;
-        metadata->artworkData.reset(); // covers are read again only for new and changed files
+        outcome.hasArtwork = metadata->artworkData.has_value();
+        metadata->artworkData.reset();
         outcome.track = TrackFactory::make(file, metadata, QUuid::createUuid());
     });
 
     ScanResult result;
     result.tracks.reserve(files.size());
     for (qsizetype i = 0; i < files.size(); ++i) {
+        if (outcomes.at(i).hasArtwork)
+            result.artworkPaths.insert(files.at(i).path());
         if (outcomes.at(i).track)
             result.tracks.append(std::move(*outcomes[i].track));
         else

@@ -1,6 +1,7 @@
 #include "LibraryStore.h"
 
 #include "Library/ArtworkFetch.h"
+#include "Library/AudioFormatSupport.h"
 #include "Library/FileFingerprint.h"
 #include "Library/FolderCoverage.h"
 #include "Library/LibraryMerge.h"
@@ -458,11 +459,18 @@ void LibraryStore::applyScan(const QList<Track> &snapshot, const ScanResult &sca
         LibraryMerge::plan(snapshot, scan, folders, scoped, m_unreadableURLs));
     m_unreadableURLs = plan->unreadableURLs;
 
-    // Covers of new and rewritten files are stored as they arrive, never all held at once.
+    // Covers of new and rewritten files are stored as they arrive, never all held at once. Files
+    // the scan read without finding a cover are not read again.
     auto pendingByPath = std::make_shared<QHash<QByteArray, qsizetype>>();
-    for (qsizetype i = 0; i < plan->pending.size(); ++i)
-        pendingByPath->insert(LibraryMerge::pathOf(plan->pending.at(i).url), i);
-    QFuture<void> covers = artworkData(plan->pending, std::move(reader),
+    QList<Track> withCovers;
+    for (qsizetype i = 0; i < plan->pending.size(); ++i) {
+        const Track &track = plan->pending.at(i);
+        const QByteArray path = LibraryMerge::pathOf(track.url);
+        pendingByPath->insert(path, i);
+        if (!AudioFormatSupport::isNative(track.url) || scan.artworkPaths.contains(path))
+            withCovers.append(track);
+    }
+    QFuture<void> covers = artworkData(withCovers, std::move(reader),
                                        [this, plan, pendingByPath](const FileLocation &file, const QByteArray &cover) {
         const auto position = pendingByPath->constFind(file.path());
         if (position == pendingByPath->constEnd())

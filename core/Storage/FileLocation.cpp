@@ -102,9 +102,35 @@ QString FileLocation::displayPath() const
     return QFile::decodeName(m_path);
 }
 
+namespace {
+
+// True when the lexical clean would change nothing: no empty, "." or ".." component and no
+// trailing slash. Most stored paths are clean, and this is much cheaper than splitting them.
+bool isClean(const QByteArray &path)
+{
+    const qsizetype length = path.size();
+    if (length > 1 && path.endsWith('/'))
+        return false;
+    for (qsizetype i = 0; i < length; ++i) {
+        if (path.at(i) != '/' || i + 1 >= length)
+            continue;
+        const char next = path.at(i + 1);
+        if (next == '/')
+            return false;
+        if (next == '.') {
+            const char after = i + 2 < length ? path.at(i + 2) : '/';
+            if (after == '/' || (after == '.' && (i + 3 >= length || path.at(i + 3) == '/')))
+                return false;
+        }
+    }
+    return !path.startsWith('.');
+}
+
+} // namespace
+
 FileLocation FileLocation::standardized() const
 {
-    if (m_path.isEmpty())
+    if (m_path.isEmpty() || isClean(m_path))
         return *this;
     const bool absolute = m_path.startsWith('/');
     QList<QByteArray> parts;

@@ -4,6 +4,7 @@
 #include "Library/FolderCoverage.h"
 #include "Library/LibraryStore.h"
 #include "Library/TagLibMetadataReader.h"
+#include "Storage/JsonFields.h"
 
 #include <QDir>
 #include <QFile>
@@ -219,4 +220,25 @@ TEST(FolderCoverage, RootCoversEverythingAndRepeatedPathsCollapse)
     EXPECT_EQ(FolderCoverage::ensureCovered(FileLocation::fromPath("/Music/A/b"),
                                             {FileLocation::fromPath("/Music/A"), FileLocation::fromPath("/Music/A/")}),
               QList<FileLocation>{FileLocation::fromPath("/Music/A")});
+}
+
+TEST_F(LibraryFoldersTest, CoversAreStoredForNewFilesAndReadAgainOnlyWhereTheScanFoundOne)
+{
+    tone(QStringLiteral("with.flac"));
+    tone(QStringLiteral("without.flac"));
+    auto reader = std::make_shared<FakeCoverReader>(
+        QHash<QByteArray, QByteArray>{{music("with.flac").path(), QByteArray("cover bytes")}});
+    ASSERT_TRUE(waitFor(m_store.addFolder(music(), reader)));
+
+    const Track *with = trackAt("with.flac");
+    ASSERT_TRUE(with->artworkFileName.has_value());
+    EXPECT_EQ(*with->artworkFileName, Json::uuidText(with->id) + QStringLiteral(".jpg"));
+    EXPECT_FALSE(trackAt("without.flac")->artworkFileName.has_value());
+    EXPECT_EQ(reader->readPaths.count(music("with.flac").path()), 2);  // scan, then the cover
+    EXPECT_EQ(reader->readPaths.count(music("without.flac").path()), 1); // scan only
+
+    // An unchanged library reads nothing again.
+    reader->readPaths.clear();
+    ASSERT_TRUE(waitFor(m_store.rescan(reader)));
+    EXPECT_TRUE(reader->readPaths.isEmpty());
 }

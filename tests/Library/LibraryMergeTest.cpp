@@ -26,6 +26,14 @@ Track scanned(const Track &stored, const char *path = nullptr)
     return found;
 }
 
+ScanResult found(QList<Track> tracks, QList<FileLocation> unreadable = {})
+{
+    ScanResult scan;
+    scan.tracks = std::move(tracks);
+    scan.unreadable = std::move(unreadable);
+    return scan;
+}
+
 const QList<FileLocation> musicFolder{FileLocation::fromPath("/m")};
 
 QList<Track> mergeAll(const QList<Track> &library, const ScanResult &scan,
@@ -52,7 +60,7 @@ TEST(LibraryMerge, AnUnchangedFileKeepsItsStoredRecordAndIsUnflagged)
     stored.title = QStringLiteral("edited title");
     stored.artworkFileName = QStringLiteral("cover.jpg");
     stored.isMissing = true;
-    const QList<Track> merged = mergeAll({stored}, {{scanned(stored)}, {}});
+    const QList<Track> merged = mergeAll({stored}, found({scanned(stored)}));
     ASSERT_EQ(merged.size(), 1);
     Track expected = stored;
     expected.isMissing = false;
@@ -66,7 +74,7 @@ TEST(LibraryMerge, ARewrittenFileIsReadAgainButKeepsIdentityAndCover)
     Track rewritten = scanned(stored);
     rewritten.fileSize = 120;
     rewritten.title = QStringLiteral("new");
-    const LibraryMerge::Plan plan = LibraryMerge::plan({stored}, {{rewritten}, {}}, musicFolder, false, {});
+    const LibraryMerge::Plan plan = LibraryMerge::plan({stored}, found({rewritten}), musicFolder, false, {});
     ASSERT_EQ(plan.pending.size(), 1); // its cover is read again
     const QList<Track> merged = LibraryMerge::finish(plan, {stored});
     ASSERT_EQ(merged.size(), 1);
@@ -81,7 +89,7 @@ TEST(LibraryMerge, AFileMovedOneToOneKeepsItsWholeRecord)
     Track stored = track("/m/old/a.mp3");
     stored.title = QStringLiteral("edited");
     const LibraryMerge::Plan plan =
-        LibraryMerge::plan({stored}, {{scanned(stored, "/m/new/a.mp3")}, {}}, musicFolder, false, {});
+        LibraryMerge::plan({stored}, found({scanned(stored, "/m/new/a.mp3")}), musicFolder, false, {});
     EXPECT_TRUE(plan.pending.isEmpty()); // no cover read for a move
     const QList<Track> merged = LibraryMerge::finish(plan, {stored});
     ASSERT_EQ(merged.size(), 1);
@@ -94,7 +102,7 @@ TEST(LibraryMerge, AmbiguousOrChangedMovesAreNewTracksAndTheOldOnesGoMissing)
 {
     const Track stored = track("/m/a.mp3");
     // Two copies of one vanished file.
-    QList<Track> merged = mergeAll({stored}, {{scanned(stored, "/m/b.mp3"), scanned(stored, "/m/c.mp3")}, {}});
+    QList<Track> merged = mergeAll({stored}, found({scanned(stored, "/m/b.mp3"), scanned(stored, "/m/c.mp3")}));
     ASSERT_EQ(merged.size(), 3);
     EXPECT_TRUE(byPath(merged, "/m/a.mp3")->isMissing);
     EXPECT_NE(byPath(merged, "/m/b.mp3")->id, stored.id);
@@ -102,7 +110,7 @@ TEST(LibraryMerge, AmbiguousOrChangedMovesAreNewTracksAndTheOldOnesGoMissing)
 
     // One new file matching two vanished tracks.
     const Track twin = track("/m/a2.mp3");
-    merged = mergeAll({stored, twin}, {{scanned(stored, "/m/b.mp3")}, {}});
+    merged = mergeAll({stored, twin}, found({scanned(stored, "/m/b.mp3")}));
     EXPECT_TRUE(byPath(merged, "/m/a.mp3")->isMissing);
     EXPECT_TRUE(byPath(merged, "/m/a2.mp3")->isMissing);
     EXPECT_FALSE(byPath(merged, "/m/b.mp3")->isMissing);
@@ -110,7 +118,7 @@ TEST(LibraryMerge, AmbiguousOrChangedMovesAreNewTracksAndTheOldOnesGoMissing)
     // Moved and changed at once.
     Track changed = scanned(stored, "/m/moved.mp3");
     changed.modifiedAt += 1;
-    merged = mergeAll({stored}, {{changed}, {}});
+    merged = mergeAll({stored}, found({changed}));
     EXPECT_TRUE(byPath(merged, "/m/a.mp3")->isMissing);
     EXPECT_NE(byPath(merged, "/m/moved.mp3")->id, stored.id);
 }
@@ -120,7 +128,7 @@ TEST(LibraryMerge, OrderIsUnchangedThenNewThenNotFound)
     const Track gone = track("/m/gone.mp3", 1);
     const Track kept = track("/m/kept.mp3", 2);
     const Track fresh = track("/m/fresh.mp3", 3);
-    const QList<Track> merged = mergeAll({gone, kept}, {{fresh, scanned(kept)}, {}});
+    const QList<Track> merged = mergeAll({gone, kept}, found({fresh, scanned(kept)}));
     ASSERT_EQ(merged.size(), 3);
     EXPECT_EQ(merged.at(0).id, kept.id);
     EXPECT_EQ(merged.at(1).id, fresh.id);
@@ -133,7 +141,7 @@ TEST(LibraryMerge, UnreadableFilesKeepTheirTracksAsTheyWere)
     Track stored = track("/m/broken.mp3");
     stored.title = QStringLiteral("kept");
     const LibraryMerge::Plan plan =
-        LibraryMerge::plan({stored}, {{}, {FileLocation::fromPath("/m/broken.mp3")}}, musicFolder, false, {});
+        LibraryMerge::plan({stored}, found({}, {FileLocation::fromPath("/m/broken.mp3")}), musicFolder, false, {});
     EXPECT_EQ(plan.unreadableURLs, QList<FileLocation>{FileLocation::fromPath("/m/broken.mp3")});
     EXPECT_EQ(LibraryMerge::finish(plan, {stored}), QList<Track>{stored});
 }
@@ -145,7 +153,7 @@ TEST(LibraryMerge, AScopedRescanLeavesOtherFoldersAlone)
     const FileLocation otherUnreadable = FileLocation::fromPath("/other/bad.mp3");
     const FileLocation hereUnreadable = FileLocation::fromPath("/m/bad.mp3");
     // The file of `elsewhere` now appears in the scanned folder: a new track; the old one is untouched.
-    const LibraryMerge::Plan plan = LibraryMerge::plan({elsewhere, here}, {{scanned(elsewhere, "/m/x.mp3")}, {}},
+    const LibraryMerge::Plan plan = LibraryMerge::plan({elsewhere, here}, found({scanned(elsewhere, "/m/x.mp3")}),
                                                        musicFolder, true, {otherUnreadable, hereUnreadable});
     EXPECT_EQ(plan.unreadableURLs, QList<FileLocation>{otherUnreadable});
     const QList<Track> merged = LibraryMerge::finish(plan, {elsewhere, here});
@@ -156,7 +164,7 @@ TEST(LibraryMerge, AScopedRescanLeavesOtherFoldersAlone)
 
 TEST(LibraryMerge, AFullRescanFlagsEveryTrackNotFoundEvenOutsideTheFolders)
 {
-    const QList<Track> merged = mergeAll({track("/elsewhere/a.mp3")}, {{}, {}});
+    const QList<Track> merged = mergeAll({track("/elsewhere/a.mp3")}, found({}));
     ASSERT_EQ(merged.size(), 1);
     EXPECT_TRUE(merged.first().isMissing);
 }
@@ -165,11 +173,11 @@ TEST(LibraryMerge, TwoRecordsOfOnePathCollapseWhenTheFileIsFound)
 {
     const Track earlier = track("/m/a.mp3");
     const Track later = track("/m/./a.mp3");
-    QList<Track> merged = mergeAll({earlier, later}, {{scanned(earlier)}, {}});
+    QList<Track> merged = mergeAll({earlier, later}, found({scanned(earlier)}));
     ASSERT_EQ(merged.size(), 1);
     EXPECT_EQ(merged.first().id, later.id);
 
-    merged = mergeAll({earlier, later}, {{}, {}});
+    merged = mergeAll({earlier, later}, found({}));
     ASSERT_EQ(merged.size(), 2);
     EXPECT_TRUE(merged.at(0).isMissing && merged.at(1).isMissing);
 }
@@ -183,7 +191,7 @@ TEST(LibraryMerge, ChangesMadeWhileTheCoversWereReadAreKept)
     const Track removedMeanwhile = track("/m/c.mp3");
     const QList<Track> before{unchanged, rewrittenStored, removedMeanwhile};
     const LibraryMerge::Plan plan = LibraryMerge::plan(
-        before, {{scanned(unchanged), rewritten, scanned(removedMeanwhile)}, {}}, musicFolder, false, {});
+        before, found({scanned(unchanged), rewritten, scanned(removedMeanwhile)}), musicFolder, false, {});
 
     // Meanwhile the user edits the first track and removes the other two.
     Track edited = unchanged;

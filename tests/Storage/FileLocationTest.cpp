@@ -36,6 +36,9 @@ TEST(FileLocation, StandardizesLexicallyWithoutResolvingLinks)
     EXPECT_EQ(clean("/a/b/../c"), QByteArray("/a/c"));
     EXPECT_EQ(clean("/../../x"), QByteArray("/x"));
     EXPECT_EQ(clean("/"), QByteArray("/"));
+    EXPECT_EQ(clean("/a/b/.."), QByteArray("/a"));
+    EXPECT_EQ(clean("/a/."), QByteArray("/a"));
+    EXPECT_EQ(clean("/a/..b/.c/c."), QByteArray("/a/..b/.c/c.")); // dots inside names stay
 }
 
 TEST(FileLocation, LiesUnderAFolderOnlyPastASlash)
