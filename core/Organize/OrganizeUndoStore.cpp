@@ -3,52 +3,22 @@
 #include "OrganizeFileOps.h"
 
 #include "Localization.h"
-#include "Storage/BackupJSON.h"
 #include "Storage/FileTime.h"
 
 #include <algorithm>
 #include <cerrno>
 
 OrganizeUndoStore::OrganizeUndoStore(const FileLocation &directory, int limit, FileOperations &files)
-    : m_directory(directory)
-    , m_limit(std::max(limit, 1))
+    : m_journal(directory.appending(journalFileName), limit,
+                {L("整理撤销记录已从备份恢复。"), L("整理撤销记录已损坏，无法读取。")}, files)
     , m_files(files)
 {
-    // A folder that cannot be made shows up as the load's or the next save's own error.
-    (void)m_files.createDirectories(m_directory);
-    Journal journal = load(journalFile(), m_limit, m_files);
-    m_entries = std::move(journal.entries);
-    m_loadNotice = std::move(journal.notice);
-}
-
-OrganizeUndoStore::Journal OrganizeUndoStore::load(const FileLocation &file, int limit, FileOperations &files)
-{
-    Loaded<QList<OrganizeUndoEntry>> loaded = BackupJSON::load<QList<OrganizeUndoEntry>>(file, files);
-    Journal journal;
-    switch (loaded.source) {
-    case LoadSource::Primary:
-    case LoadSource::Absent:
-        break;
-    case LoadSource::Backup:
-        journal.notice = L("整理撤销记录已从备份恢复。");
-        break;
-    case LoadSource::Unreadable:
-        journal.notice = L("整理撤销记录已损坏，无法读取。");
-        break;
-    }
-    if (loaded.value) {
-        journal.entries = std::move(*loaded.value);
-        if (journal.entries.size() > limit)
-            journal.entries.remove(0, journal.entries.size() - limit);
-    }
-    return journal;
 }
 
 std::expected<void, OrganizeError> OrganizeUndoStore::save(const QList<OrganizeUndoEntry> &entries)
 {
-    if (auto saved = BackupJSON::save(entries, journalFile(), m_files); !saved)
+    if (auto saved = m_journal.save(entries); !saved)
         return std::unexpected(OrganizeError::file(saved.error()));
-    m_entries = entries;
     return {};
 }
 
@@ -56,18 +26,16 @@ std::expected<void, OrganizeError> OrganizeUndoStore::record(const QList<Organiz
 {
     if (items.isEmpty())
         return {};
-    QList<OrganizeUndoEntry> updated = m_entries;
-    updated.append(OrganizeUndoEntry { items, copy, FileTime::nowReferenceSeconds() });
-    if (updated.size() > m_limit)
-        updated.remove(0, updated.size() - m_limit);
-    return save(updated);
+    if (auto saved = m_journal.append(OrganizeUndoEntry { items, copy, FileTime::nowReferenceSeconds() }); !saved)
+        return std::unexpected(OrganizeError::file(saved.error()));
+    return {};
 }
 
 std::expected<void, OrganizeError> OrganizeUndoStore::keepOnlyApplied(const QList<OrganizePlanItem> &applied)
 {
-    if (m_entries.isEmpty())
+    if (m_journal.entries().isEmpty())
         return {};
-    QList<OrganizeUndoEntry> updated = m_entries;
+    QList<OrganizeUndoEntry> updated = m_journal.entries();
     if (applied.isEmpty())
         updated.removeLast();
     else
@@ -77,9 +45,9 @@ std::expected<void, OrganizeError> OrganizeUndoStore::keepOnlyApplied(const QLis
 
 OrganizeUndoStore::UndoResult OrganizeUndoStore::undoLast()
 {
-    if (m_entries.isEmpty())
+    if (m_journal.entries().isEmpty())
         return std::nullopt;
-    const OrganizeUndoEntry entry = m_entries.last();
+    const OrganizeUndoEntry entry = m_journal.entries().last();
     QList<OrganizePlanItem> restored;
     for (auto item = entry.items.crbegin(); item != entry.items.crend(); ++item) {
         const std::expected<bool, OrganizeError> reverted = undoItem(*item, entry.copy);
@@ -88,10 +56,8 @@ OrganizeUndoStore::UndoResult OrganizeUndoStore::undoLast()
         if (*reverted)
             restored.append(*item);
     }
-    QList<OrganizeUndoEntry> remaining = m_entries;
-    remaining.removeLast();
-    if (auto saved = save(remaining); !saved)
-        return std::unexpected(saved.error());
+    if (auto saved = m_journal.removeLast(); !saved)
+        return std::unexpected(OrganizeError::file(saved.error()));
     return restored;
 }
 
@@ -137,8 +103,7 @@ std::expected<bool, OrganizeError> OrganizeUndoStore::undoItem(const OrganizePla
 
 std::expected<void, OrganizeError> OrganizeUndoStore::clear()
 {
-    if (auto removed = BackupJSON::remove(journalFile(), m_files); !removed)
+    if (auto removed = m_journal.clear(); !removed)
         return std::unexpected(OrganizeError::file(removed.error()));
-    m_entries.clear();
     return {};
 }

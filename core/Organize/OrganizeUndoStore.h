@@ -4,6 +4,7 @@
 #include "OrganizeUndoEntry.h"
 
 #include "Storage/FileOperations.h"
+#include "Storage/UndoJournal.h"
 
 #include <QList>
 #include <QString>
@@ -27,10 +28,10 @@ public:
     OrganizeUndoStore(
         const FileLocation &directory, int limit, FileOperations &files = FileOperations::system());
 
-    const QList<OrganizeUndoEntry> &entries() const { return m_entries; }
-    const std::optional<QString> &loadNotice() const { return m_loadNotice; }
-    const FileLocation &directory() const { return m_directory; }
-    int limit() const { return m_limit; }
+    const QList<OrganizeUndoEntry> &entries() const { return m_journal.entries(); }
+    const std::optional<QString> &loadNotice() const { return m_journal.loadNotice(); }
+    FileLocation directory() const { return m_journal.file().deletingLastPathComponent(); }
+    int limit() const { return m_journal.limit(); }
 
     // Appends an entry (nothing for no items), dropping the oldest beyond the limit. On a failed
     // save the entries stay as they were.
@@ -45,22 +46,11 @@ public:
     std::expected<void, OrganizeError> clear();
 
 private:
-    struct Journal
-    {
-        QList<OrganizeUndoEntry> entries;
-        std::optional<QString> notice;
-    };
-
-    static Journal load(const FileLocation &file, int limit, FileOperations &files);
-    FileLocation journalFile() const { return m_directory.appending(journalFileName); }
     // Saves the list; only then does it become the entries.
     std::expected<void, OrganizeError> save(const QList<OrganizeUndoEntry> &entries);
     // True when the item was reverted, false when there was nothing to revert.
     std::expected<bool, OrganizeError> undoItem(const OrganizePlanItem &item, bool copy);
 
-    FileLocation m_directory;
-    int m_limit;
+    UndoJournal<OrganizeUndoEntry> m_journal;
     FileOperations &m_files;
-    QList<OrganizeUndoEntry> m_entries;
-    std::optional<QString> m_loadNotice;
 };

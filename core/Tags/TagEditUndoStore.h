@@ -5,6 +5,7 @@
 #include "TagUndoEntry.h"
 
 #include "Storage/FileOperations.h"
+#include "Storage/UndoJournal.h"
 
 #include <QList>
 #include <QString>
@@ -24,8 +25,8 @@ public:
     // says so in loadNotice). A limit below 1 counts as 1.
     TagEditUndoStore(const FileLocation &directory, int limit, FileOperations &files = FileOperations::system());
 
-    const QList<TagUndoEntry> &entries() const { return m_entries; }
-    const std::optional<QString> &loadNotice() const { return m_loadNotice; }
+    const QList<TagUndoEntry> &entries() const { return m_journal.entries(); }
+    const std::optional<QString> &loadNotice() const { return m_journal.loadNotice(); }
 
     // Appends the entry, dropping the oldest beyond the limit.
     std::expected<void, FileError> record(const TagUndoEntry &entry);
@@ -36,25 +37,10 @@ public:
     std::expected<void, FileError> clear();
 
 private:
-    struct Journal
-    {
-        QList<TagUndoEntry> entries;
-        std::optional<QString> notice;
-    };
-
-    // The newest `limit` entries; the file is left as it is even when it holds more.
-    static Journal load(const FileLocation &file, int limit, FileOperations &files);
     // What undoes the entry: the old values, and clearing for each field the edit gave a value
     // that the file did not have.
     static TagFields restorePayload(const TagUndoEntry &entry);
-    FileLocation journalFile() const { return m_directory.appending(journalFileName); }
-    // Saves the list; only then does it become the entries.
-    std::expected<void, FileError> save(const QList<TagUndoEntry> &entries);
 
-    FileLocation m_directory;
-    int m_limit;
+    UndoJournal<TagUndoEntry> m_journal;
     TagService m_service;
-    FileOperations &m_files;
-    QList<TagUndoEntry> m_entries;
-    std::optional<QString> m_loadNotice;
 };
