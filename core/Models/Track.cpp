@@ -13,25 +13,6 @@ size_t hashOptional(size_t seed, const std::optional<T> &value)
     return value ? qHashMulti(seed, *value) : seed;
 }
 
-template <typename T>
-void writeOptional(JsonWriter &writer, QLatin1StringView key, const std::optional<T> &value)
-{
-    if (value) {
-        writer.key(key);
-        writer.value(*value);
-    }
-}
-
-// Reads an optional field: null leaves it absent, a wrong type fails the reader.
-template <typename T, typename Read>
-void readOptional(JsonReader &reader, std::optional<T> &field, Read read)
-{
-    if (reader.skipNull())
-        field.reset();
-    else
-        field = read();
-}
-
 } // namespace
 
 void Track::write(JsonWriter &writer) const
@@ -40,15 +21,15 @@ void Track::write(JsonWriter &writer) const
     writer.beginObject();
     writer.key(QLatin1String("album"));
     writer.value(album);
-    writeOptional(writer, QLatin1String("albumArtist"), albumArtist);
+    writer.optionalField(QLatin1String("albumArtist"), albumArtist);
     writer.key(QLatin1String("artist"));
     writer.value(artist);
-    writeOptional(writer, QLatin1String("artworkFileName"), artworkFileName);
+    writer.optionalField(QLatin1String("artworkFileName"), artworkFileName);
     writer.key(QLatin1String("duration"));
     writer.value(duration); // a non-finite duration is written as 0, so one bad value never blocks a save
     writer.key(QLatin1String("fileSize"));
     writer.value(fileSize);
-    writeOptional(writer, QLatin1String("genre"), genre);
+    writer.optionalField(QLatin1String("genre"), genre);
     writer.key(QLatin1String("id"));
     writer.value(QByteArrayView(Json::uuidBytes(id)));
     writer.key(QLatin1String("isMissing"));
@@ -57,10 +38,10 @@ void Track::write(JsonWriter &writer) const
     writer.value(modifiedAt);
     writer.key(QLatin1String("title"));
     writer.value(title);
-    writeOptional(writer, QLatin1String("trackNumber"), trackNumber);
+    writer.optionalField(QLatin1String("trackNumber"), trackNumber);
     writer.key(QLatin1String("url"));
     writer.value(QByteArrayView(url.urlBytes()));
-    writeOptional(writer, QLatin1String("year"), year);
+    writer.optionalField(QLatin1String("year"), year);
     writer.endObject();
 }
 
@@ -84,12 +65,12 @@ std::expected<Track, QString> Track::read(JsonReader &reader)
             track.album = text();
             seen |= Album;
         } else if (key == "albumArtist") {
-            readOptional(reader, track.albumArtist, [&] { return reader.readString(); });
+            reader.readOptional(track.albumArtist, [&] { return reader.readString(); });
         } else if (key == "artist") {
             track.artist = text();
             seen |= Artist;
         } else if (key == "artworkFileName") {
-            readOptional(reader, track.artworkFileName, [&] { return reader.readString(); });
+            reader.readOptional(track.artworkFileName, [&] { return reader.readString(); });
         } else if (key == "duration") {
             track.duration = reader.readNumber().value_or(0);
             seen |= Duration;
@@ -97,7 +78,7 @@ std::expected<Track, QString> Track::read(JsonReader &reader)
             track.fileSize = integer().value_or(0);
             seen |= FileSize;
         } else if (key == "genre") {
-            readOptional(reader, track.genre, [&] { return reader.readString(); });
+            reader.readOptional(track.genre, [&] { return reader.readString(); });
         } else if (key == "id") {
             const auto utf8 = reader.readUtf8();
             const auto uuid = utf8 ? Json::parseUuid(QLatin1StringView(*utf8)) : std::nullopt;
@@ -115,7 +96,7 @@ std::expected<Track, QString> Track::read(JsonReader &reader)
             track.title = text();
             seen |= Title;
         } else if (key == "trackNumber") {
-            readOptional(reader, track.trackNumber, integer);
+            reader.readOptional(track.trackNumber, integer);
         } else if (key == "url") {
             const auto utf8 = reader.readUtf8();
             const auto location = utf8 ? FileLocation::fromUrlText(QByteArrayView(*utf8)) : std::nullopt;
@@ -124,7 +105,7 @@ std::expected<Track, QString> Track::read(JsonReader &reader)
             track.url = location.value_or(FileLocation());
             seen |= Url;
         } else if (key == "year") {
-            readOptional(reader, track.year, integer);
+            reader.readOptional(track.year, integer);
         } else {
             reader.skipValue();
         }

@@ -41,6 +41,16 @@ public:
     std::optional<bool> readBool();
     bool skipValue();
 
+    // An optional field's value: null makes it absent, anything else goes through `read`.
+    template <typename T, typename Read>
+    void readOptional(std::optional<T> &field, Read read)
+    {
+        if (skipNull())
+            field.reset();
+        else
+            field = read();
+    }
+
     // True when only whitespace remains.
     bool atEnd();
 

@@ -5,6 +5,8 @@
 #include <QLatin1StringView>
 #include <QString>
 
+#include <optional>
+
 // Writes pretty-printed JSON straight into a buffer, for the records that are stored by the
 // hundred thousand (the library's tracks); building QJsonObjects for them is several times slower.
 // Callers write the keys of each object in sorted order, as every stored file has them.
@@ -25,6 +27,16 @@ public:
     void value(double number);
     void value(qint64 number);
     void value(bool flag);
+
+    // The key and the value, or nothing at all for an absent value (never null).
+    template <typename T>
+    void optionalField(QLatin1StringView name, const std::optional<T> &field)
+    {
+        if (field) {
+            key(name);
+            value(*field);
+        }
+    }
 
     // The document written so far; complete once every object and array is closed.
     QByteArray take();

@@ -1,39 +1,17 @@
 #include "TagFields.h"
 
-namespace {
-
-template <typename T>
-void writeOptional(JsonWriter &writer, QLatin1StringView key, const std::optional<T> &value)
-{
-    if (value) {
-        writer.key(key);
-        writer.value(*value);
-    }
-}
-
-template <typename T, typename Read>
-void readOptional(JsonReader &reader, std::optional<T> &field, Read read)
-{
-    if (reader.skipNull())
-        field.reset();
-    else
-        field = read();
-}
-
-} // namespace
-
 void TagFields::write(JsonWriter &writer) const
 {
     // Keys in sorted order.
     writer.beginObject();
-    writeOptional(writer, QLatin1String("album"), album);
-    writeOptional(writer, QLatin1String("albumArtist"), albumArtist);
-    writeOptional(writer, QLatin1String("artist"), artist);
-    writeOptional(writer, QLatin1String("artworkBase64"), artworkBase64);
-    writeOptional(writer, QLatin1String("genre"), genre);
-    writeOptional(writer, QLatin1String("title"), title);
-    writeOptional(writer, QLatin1String("trackNumber"), trackNumber);
-    writeOptional(writer, QLatin1String("year"), year);
+    writer.optionalField(QLatin1String("album"), album);
+    writer.optionalField(QLatin1String("albumArtist"), albumArtist);
+    writer.optionalField(QLatin1String("artist"), artist);
+    writer.optionalField(QLatin1String("artworkBase64"), artworkBase64);
+    writer.optionalField(QLatin1String("genre"), genre);
+    writer.optionalField(QLatin1String("title"), title);
+    writer.optionalField(QLatin1String("trackNumber"), trackNumber);
+    writer.optionalField(QLatin1String("year"), year);
     writer.endObject();
 }
 
@@ -48,21 +26,21 @@ std::expected<TagFields, QString> TagFields::read(JsonReader &reader)
     QByteArrayView key;
     while (reader.nextKey(key)) {
         if (key == "title")
-            readOptional(reader, fields.title, text);
+            reader.readOptional(fields.title, text);
         else if (key == "artist")
-            readOptional(reader, fields.artist, text);
+            reader.readOptional(fields.artist, text);
         else if (key == "album")
-            readOptional(reader, fields.album, text);
+            reader.readOptional(fields.album, text);
         else if (key == "albumArtist")
-            readOptional(reader, fields.albumArtist, text);
+            reader.readOptional(fields.albumArtist, text);
         else if (key == "year")
-            readOptional(reader, fields.year, integer);
+            reader.readOptional(fields.year, integer);
         else if (key == "trackNumber")
-            readOptional(reader, fields.trackNumber, integer);
+            reader.readOptional(fields.trackNumber, integer);
         else if (key == "genre")
-            readOptional(reader, fields.genre, text);
+            reader.readOptional(fields.genre, text);
         else if (key == "artworkBase64")
-            readOptional(reader, fields.artworkBase64, text);
+            reader.readOptional(fields.artworkBase64, text);
         else
             reader.skipValue();
     }
