@@ -75,7 +75,7 @@ QImage coverage(qreal diameter, qreal blurRadius)
 QImage render(qreal diameter, qreal blurRadius, const QColor &color)
 {
     static QCache<GlowKey, QImage> masks(4);
-    const GlowKey key{diameter, blurRadius, 0};
+    const GlowKey key{diameter, blurRadius, 0}; // the colour plays no part in the coverage
     if (!masks.contains(key))
         masks.insert(key, new QImage(coverage(diameter, blurRadius)));
     const QImage &mask = *masks.object(key);
