@@ -28,7 +28,8 @@ void drawGlow(QPainter &painter, const QRectF &area, qreal diameter, QPointF off
 // A pool of light fading from `color` at a point given in unit coordinates of `area`.
 void drawPool(QPainter &painter, const QRectF &area, QPointF unitCentre, qreal radius, const QColor &color)
 {
-    const QPointF centre(area.left() + unitCentre.x() * area.width(), area.top() + unitCentre.y() * area.height());
+    const QPointF centre(
+        area.left() + unitCentre.x() * area.width(), area.top() + unitCentre.y() * area.height());
     QRadialGradient gradient(centre, radius);
     gradient.setColorAt(0, color);
     gradient.setColorAt(1, Qt::transparent);
@@ -59,8 +60,8 @@ void AppBackground::paintEvent(QPaintEvent *)
     base.setColorAt(1, palette.backgroundBottom);
     painter.fillRect(area, base);
 
-    drawGlow(painter, area, 420, {-250, -210}, withOpacity(palette.accent, dark ? 0.22 : 0.16));
-    drawGlow(painter, area, 380, {280, 170}, withOpacity(palette.accentSecondary, dark ? 0.18 : 0.12));
-    drawPool(painter, area, {0.12, 0.05}, 480, withOpacity(palette.accent, dark ? 0.26 : 0.16));
-    drawPool(painter, area, {0.88, 0.22}, 420, withOpacity(palette.accentSecondary, dark ? 0.18 : 0.12));
+    drawGlow(painter, area, 420, { -250, -210 }, withOpacity(palette.accent, dark ? 0.22 : 0.16));
+    drawGlow(painter, area, 380, { 280, 170 }, withOpacity(palette.accentSecondary, dark ? 0.18 : 0.12));
+    drawPool(painter, area, { 0.12, 0.05 }, 480, withOpacity(palette.accent, dark ? 0.26 : 0.16));
+    drawPool(painter, area, { 0.88, 0.22 }, 420, withOpacity(palette.accentSecondary, dark ? 0.18 : 0.12));
 }

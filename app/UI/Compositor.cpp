@@ -26,8 +26,8 @@ bool x11CompositorRunning()
         connection, xcb_intern_atom(connection, 0, std::strlen(selection), selection), nullptr);
     if (!atom)
         return false;
-    xcb_get_selection_owner_reply_t *owner =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+    xcb_get_selection_owner_reply_t *owner
+        = xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
     const bool running = owner && owner->owner != XCB_NONE;
     std::free(owner);
     std::free(atom);

@@ -9,7 +9,7 @@ namespace {
 QImage transparentImage(QSizeF logicalSize, qreal devicePixelRatio)
 {
     QImage image((logicalSize * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
-                 QImage::Format_ARGB32_Premultiplied);
+        QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     return image;

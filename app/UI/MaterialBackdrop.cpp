@@ -19,15 +19,15 @@ MaterialLook look(MaterialBackdrop::Material material)
 {
     switch (material) {
     case MaterialBackdrop::Material::ultraThin:
-        return {0xF5F5F7, 0x1C1C1E, 0.35};
+        return { 0xF5F5F7, 0x1C1C1E, 0.35 };
     case MaterialBackdrop::Material::popover:
-        return {0xF6F6F6, 0x2A2A2C, 0.85};
+        return { 0xF6F6F6, 0x2A2A2C, 0.85 };
     case MaterialBackdrop::Material::hudWindow:
-        return {0xE8E8EA, 0x1C1C1E, 0.80};
+        return { 0xE8E8EA, 0x1C1C1E, 0.80 };
     case MaterialBackdrop::Material::underWindowBackground:
-        return {0xECECEC, 0x1E1E1E, 0.80};
+        return { 0xECECEC, 0x1E1E1E, 0.80 };
     }
-    return {0xECECEC, 0x1E1E1E, 0.80};
+    return { 0xECECEC, 0x1E1E1E, 0.80 };
 }
 
 } // namespace
@@ -60,8 +60,8 @@ QColor MaterialBackdrop::tint(Material material, bool isDark, bool translucent)
     return color;
 }
 
-void MaterialBackdrop::paintMaterial(QPainter &painter, const QPainterPath &shape, Material material,
-                                     const QWidget *widget)
+void MaterialBackdrop::paintMaterial(
+    QPainter &painter, const QPainterPath &shape, Material material, const QWidget *widget)
 {
     const bool dark = ThemeEnvironment::theme(widget).tokens.isDark;
     painter.fillPath(shape, tint(material, dark, Compositor::canShowThrough(widget)));

@@ -25,8 +25,8 @@ public:
     // The colour a material is drawn with.
     static QColor tint(Material material, bool isDark, bool translucent);
     // Fills `shape` with the material as `widget` would show it.
-    static void paintMaterial(QPainter &painter, const QPainterPath &shape, Material material,
-                              const QWidget *widget);
+    static void paintMaterial(
+        QPainter &painter, const QPainterPath &shape, Material material, const QWidget *widget);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

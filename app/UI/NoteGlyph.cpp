@@ -35,7 +35,7 @@ std::optional<QImage> templateImage(qreal size, qreal devicePixelRatio)
     if (!glyph)
         return std::nullopt;
     QImage image((QSizeF(size, size) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
-                 QImage::Format_ARGB32_Premultiplied);
+        QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     QPainter painter(&image);

@@ -14,7 +14,7 @@ namespace {
 QImage fittedGlyph(QSvgRenderer &glyph, qreal size, qreal devicePixelRatio)
 {
     QImage image((QSizeF(size, size) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
-                 QImage::Format_ARGB32_Premultiplied);
+        QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     const QSizeF fitted = glyph.viewBoxF().size().scaled(QSizeF(size, size), Qt::KeepAspectRatio);

@@ -53,7 +53,7 @@ PortalColorScheme::PortalColorScheme(QDBusConnection bus, QObject *parent)
     // The slot is matched by its signature's type names, which must be known by then.
     qRegisterMetaType<QDBusVariant>();
     m_bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
-                  SLOT(settingChanged(QString, QString, QDBusVariant)));
+        SLOT(settingChanged(QString, QString, QDBusVariant)));
     requestPreference();
 }
 
@@ -82,8 +82,8 @@ void PortalColorScheme::settingChanged(const QString &group, const QString &key,
 void PortalColorScheme::requestPreference()
 {
     // Asynchronous: a slow or absent portal must not hold up the first window.
-    QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface,
-                                                       QStringLiteral("Read"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        portalService, portalPath, settingsInterface, QStringLiteral("Read"));
     call << appearanceGroup << colorSchemeKey;
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {

@@ -15,8 +15,8 @@ class PortalColorScheme : public SystemColorScheme
     Q_OBJECT
 
 public:
-    explicit PortalColorScheme(QDBusConnection bus = QDBusConnection::sessionBus(),
-                               QObject *parent = nullptr);
+    explicit PortalColorScheme(
+        QDBusConnection bus = QDBusConnection::sessionBus(), QObject *parent = nullptr);
 
     bool isDark() const override;
 

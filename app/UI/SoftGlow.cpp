@@ -55,8 +55,8 @@ QImage coverage(qreal diameter, qreal blurRadius)
     const int side = std::max(1, int(std::ceil(2 * extent * resolution)));
     const qreal centre = side / 2.0;
     const int samples = int(std::ceil(centre * std::sqrt(2.0))) + 2;
-    const std::vector<float> profile =
-        radialProfile(diameter / 2, std::max(blurRadius, 1e-3), samples, 1.0 / resolution);
+    const std::vector<float> profile
+        = radialProfile(diameter / 2, std::max(blurRadius, 1e-3), samples, 1.0 / resolution);
 
     QImage mask(side, side, QImage::Format_Alpha8);
     for (int y = 0; y < side; ++y) {
@@ -65,7 +65,8 @@ QImage coverage(qreal diameter, qreal blurRadius)
             const qreal distance = std::hypot(x + 0.5 - centre, y + 0.5 - centre);
             const int index = std::min(int(distance), samples - 2);
             const qreal fraction = std::min(1.0, distance - index);
-            const qreal value = profile[size_t(index)] * (1 - fraction) + profile[size_t(index) + 1] * fraction;
+            const qreal value
+                = profile[size_t(index)] * (1 - fraction) + profile[size_t(index) + 1] * fraction;
             line[x] = uchar(qRound(value * 255));
         }
     }
@@ -75,7 +76,7 @@ QImage coverage(qreal diameter, qreal blurRadius)
 QImage render(qreal diameter, qreal blurRadius, const QColor &color)
 {
     static QCache<GlowKey, QImage> masks(4);
-    const GlowKey key{diameter, blurRadius, 0}; // the colour plays no part in the coverage
+    const GlowKey key { diameter, blurRadius, 0 }; // the colour plays no part in the coverage
     if (!masks.contains(key))
         masks.insert(key, new QImage(coverage(diameter, blurRadius)));
     const QImage &mask = *masks.object(key);
@@ -103,7 +104,7 @@ QImage image(qreal diameter, qreal blurRadius, const QColor &color)
 {
     // A few palettes' worth: every window of one palette shares its glows.
     static QCache<GlowKey, QImage> cache(16);
-    const GlowKey key{diameter, blurRadius, color.rgba()};
+    const GlowKey key { diameter, blurRadius, color.rgba() };
     if (const QImage *cached = cache.object(key))
         return *cached;
     QImage glow = render(diameter, blurRadius, color);

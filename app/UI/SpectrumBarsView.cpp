@@ -50,8 +50,8 @@ void SpectrumBarsView::setBands(const QList<float> &bands)
     update();
 }
 
-QRectF SpectrumBarsView::barRect(qsizetype index, qsizetype count, float value, QSizeF size, qreal gap,
-                                 qreal minBarHeight)
+QRectF SpectrumBarsView::barRect(
+    qsizetype index, qsizetype count, float value, QSizeF size, qreal gap, qreal minBarHeight)
 {
     const qreal width = std::max(1.0, (size.width() - qreal(count - 1) * gap) / qreal(count));
     // NaN reads as silence rather than slipping through the clamp.
@@ -72,8 +72,8 @@ void SpectrumBarsView::paintEvent(QPaintEvent *)
     for (qsizetype i = 0; i < m_bands.size(); ++i) {
         const QRectF bar = barRect(i, m_bands.size(), m_bands.at(i), size, m_gap, m_minBarHeight);
         // Narrow or low bars get fully rounded ends instead of overlapping corners.
-        bars.addRoundedRect(bar, std::min(bar.width() / 2, m_cornerRadius),
-                            std::min(bar.height() / 2, m_cornerRadius));
+        bars.addRoundedRect(
+            bar, std::min(bar.width() / 2, m_cornerRadius), std::min(bar.height() / 2, m_cornerRadius));
     }
 
     QLinearGradient gradient(0, size.height(), 0, 0);

@@ -35,8 +35,7 @@ public:
     // Follows a source's published spectrum: any QObject with spectrum() and a spectrumChanged
     // signal (the player engine). Attaching the source already followed keeps the subscription;
     // another source replaces it and shows that source's current spectrum at once.
-    template <typename Source>
-    void attach(Source *source)
+    template <typename Source> void attach(Source *source)
     {
         if (!source || m_source == source)
             return;
@@ -51,8 +50,8 @@ public:
     }
 
     // The geometry of bar `index` of `count` in a view of `size` (y grows downwards).
-    static QRectF barRect(qsizetype index, qsizetype count, float value, QSizeF size, qreal gap,
-                          qreal minBarHeight);
+    static QRectF barRect(
+        qsizetype index, qsizetype count, float value, QSizeF size, qreal gap, qreal minBarHeight);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -79,7 +79,7 @@ QString ThemeEnvironment::hexString(const QColor &color)
     if (!color.isValid())
         return QStringLiteral("#FFFFFF");
     const QColor rgb = color.toRgb();
-    return ThemeRGB{rgb.redF(), rgb.greenF(), rgb.blueF()}.hexString();
+    return ThemeRGB { rgb.redF(), rgb.greenF(), rgb.blueF() }.hexString();
 }
 
 void ThemeEnvironment::refresh()

@@ -20,8 +20,8 @@ QString textColor(QStringView accentHex)
     const std::optional<ThemeRGB> rgb = ThemeRGB::fromHex(accentHex);
     if (!rgb)
         return QStringLiteral("#FFFFFF");
-    const double luminance =
-        0.2126 * linear(rgb->red) + 0.7152 * linear(rgb->green) + 0.0722 * linear(rgb->blue);
+    const double luminance
+        = 0.2126 * linear(rgb->red) + 0.7152 * linear(rgb->green) + 0.0722 * linear(rgb->blue);
     const double againstBlack = (luminance + 0.05) / 0.05;
     const double againstWhite = 1.05 / (luminance + 0.05);
     return againstWhite <= againstBlack ? QStringLiteral("#000000") : QStringLiteral("#FFFFFF");

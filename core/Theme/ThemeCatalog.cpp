@@ -30,7 +30,7 @@ namespace ThemeCatalog {
 
 ThemeTokens tokens(ThemePreset preset, bool isDark, const std::optional<QString> &customAccentHex)
 {
-    ThemeTokens tokens{presetAccent(preset, isDark), isDark};
+    ThemeTokens tokens { presetAccent(preset, isDark), isDark };
     if (customAccentHex) {
         const QString trimmed = customAccentHex->trimmed();
         if (ThemeRGB::fromHex(trimmed))

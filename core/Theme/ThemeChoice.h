@@ -12,8 +12,7 @@
 #include <span>
 
 // One case of a theme choice: its value, the raw name it is stored by and its Chinese display name.
-template <typename Choice>
-struct ThemeChoiceCase
+template <typename Choice> struct ThemeChoiceCase
 {
     Choice value;
     const char16_t *rawValue;
@@ -22,8 +21,7 @@ struct ThemeChoiceCase
 
 // What ThemePreset and ThemeMode share. A choice lists its cases in a static cases() table, in
 // declaration order; it is stored by raw name and shown by display name.
-template <typename Choice>
-class ThemeChoice
+template <typename Choice> class ThemeChoice
 {
 public:
     // Exact, case-sensitive match of the raw name.

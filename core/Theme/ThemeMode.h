@@ -9,7 +9,10 @@ public:
     // Declaration order is the order of the settings picker.
     enum Value : quint8 { system, light, dark };
 
-    constexpr ThemeMode(Value value) : m_value(value) {}
+    constexpr ThemeMode(Value value)
+        : m_value(value)
+    {
+    }
     constexpr operator Value() const { return m_value; }
 
 private:

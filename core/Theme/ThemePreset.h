@@ -9,7 +9,10 @@ public:
     // Declaration order is the order of the swatches in the settings.
     enum Value : quint8 { celadon, deepBlue, morning, inkAmber, berry, seaSalt };
 
-    constexpr ThemePreset(Value value) : m_value(value) {}
+    constexpr ThemePreset(Value value)
+        : m_value(value)
+    {
+    }
     constexpr operator Value() const { return m_value; }
 
 private:

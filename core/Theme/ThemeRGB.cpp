@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-const ThemeRGB ThemeRGB::white{1, 1, 1};
-const ThemeRGB ThemeRGB::black{0, 0, 0};
+const ThemeRGB ThemeRGB::white { 1, 1, 1 };
+const ThemeRGB ThemeRGB::black { 0, 0, 0 };
 
 namespace {
 
@@ -63,8 +63,8 @@ std::optional<ThemeRGB> ThemeRGB::fromHex(QStringView text)
     const std::optional<quint32> value = parseHex(text);
     if (!value)
         return std::nullopt;
-    return ThemeRGB{((*value >> 16) & 0xFF) / 255.0, ((*value >> 8) & 0xFF) / 255.0,
-                    (*value & 0xFF) / 255.0};
+    return ThemeRGB { ((*value >> 16) & 0xFF) / 255.0, ((*value >> 8) & 0xFF) / 255.0,
+        (*value & 0xFF) / 255.0 };
 }
 
 QString ThemeRGB::hexString() const
@@ -75,6 +75,6 @@ QString ThemeRGB::hexString() const
 ThemeRGB ThemeRGB::blended(const ThemeRGB &other, double amount) const
 {
     const double t = std::clamp(amount, 0.0, 1.0);
-    return ThemeRGB{red + (other.red - red) * t, green + (other.green - green) * t,
-                    blue + (other.blue - blue) * t};
+    return ThemeRGB { red + (other.red - red) * t, green + (other.green - green) * t,
+        blue + (other.blue - blue) * t };
 }

@@ -27,12 +27,12 @@ struct PresetRow
 };
 
 const PresetRow presetRows[] = {
-    {ThemePreset::celadon, "celadon", "青瓷", "#2F7D6A", "#4FB89A", "#FFFFFF", "#000000"},
-    {ThemePreset::deepBlue, "deepBlue", "深空蓝", "#3E6FE0", "#7AA2FF", "#FFFFFF", "#000000"},
-    {ThemePreset::morning, "morning", "晨光橙", "#C2703D", "#C2703D", "#000000", "#000000"},
-    {ThemePreset::inkAmber, "inkAmber", "墨黑琥珀", "#F5B942", "#F5B942", "#000000", "#000000"},
-    {ThemePreset::berry, "berry", "莓紫", "#B48CF2", "#B48CF2", "#000000", "#000000"},
-    {ThemePreset::seaSalt, "seaSalt", "海盐", "#3E8FB0", "#3E8FB0", "#000000", "#000000"},
+    { ThemePreset::celadon, "celadon", "青瓷", "#2F7D6A", "#4FB89A", "#FFFFFF", "#000000" },
+    { ThemePreset::deepBlue, "deepBlue", "深空蓝", "#3E6FE0", "#7AA2FF", "#FFFFFF", "#000000" },
+    { ThemePreset::morning, "morning", "晨光橙", "#C2703D", "#C2703D", "#000000", "#000000" },
+    { ThemePreset::inkAmber, "inkAmber", "墨黑琥珀", "#F5B942", "#F5B942", "#000000", "#000000" },
+    { ThemePreset::berry, "berry", "莓紫", "#B48CF2", "#B48CF2", "#000000", "#000000" },
+    { ThemePreset::seaSalt, "seaSalt", "海盐", "#3E8FB0", "#3E8FB0", "#000000", "#000000" },
 };
 
 class PresetTable : public ::testing::TestWithParam<PresetRow>
@@ -46,8 +46,8 @@ TEST_P(PresetTable, GivesTheAccentOfEachModeAndAReadableTextColour)
     const PresetRow &row = GetParam();
     const ThemeTokens light = ThemeCatalog::tokens(row.preset, false, std::nullopt);
     const ThemeTokens dark = ThemeCatalog::tokens(row.preset, true, std::nullopt);
-    EXPECT_EQ(light, (ThemeTokens{QString::fromLatin1(row.lightAccent), false}));
-    EXPECT_EQ(dark, (ThemeTokens{QString::fromLatin1(row.darkAccent), true}));
+    EXPECT_EQ(light, (ThemeTokens { QString::fromLatin1(row.lightAccent), false }));
+    EXPECT_EQ(dark, (ThemeTokens { QString::fromLatin1(row.darkAccent), true }));
     EXPECT_EQ(light.accentTextHex(), QLatin1String(row.lightText));
     EXPECT_EQ(dark.accentTextHex(), QLatin1String(row.darkText));
 }
@@ -69,8 +69,8 @@ TEST(ThemeChoices, ListTheirCasesInDeclarationOrder)
     for (const PresetRow &row : presetRows)
         presets.append(row.preset);
     EXPECT_EQ(ThemePreset::allCases(), presets);
-    EXPECT_EQ(ThemeMode::allCases(),
-              (QList<ThemeMode>{ThemeMode::system, ThemeMode::light, ThemeMode::dark}));
+    EXPECT_EQ(
+        ThemeMode::allCases(), (QList<ThemeMode> { ThemeMode::system, ThemeMode::light, ThemeMode::dark }));
     EXPECT_EQ(ThemeMode(ThemeMode::system).displayName(), QStringLiteral("跟随系统"));
     EXPECT_EQ(ThemeMode(ThemeMode::light).displayName(), QStringLiteral("浅色"));
     EXPECT_EQ(ThemeMode(ThemeMode::dark).displayName(), QStringLiteral("深色"));
@@ -98,7 +98,7 @@ TEST(ThemeChoices, HashByRawName)
 
 TEST(ThemeResolver, SystemModeFollowsTheSystemOthersAreFixed)
 {
-    for (bool system : {false, true}) {
+    for (bool system : { false, true }) {
         EXPECT_EQ(ThemeResolver::isDark(ThemeMode::system, system), system);
         EXPECT_FALSE(ThemeResolver::isDark(ThemeMode::light, system));
         EXPECT_TRUE(ThemeResolver::isDark(ThemeMode::dark, system));
@@ -112,22 +112,22 @@ TEST(CustomAccent, ValidTextIsKeptTrimmedAsWritten)
         const char *custom;
         const char *accent;
     } rows[] = {
-        {"  #a1b2c3\n", "#a1b2c3"},
-        {"a1b2c3", "a1b2c3"},
-        {"\t#FF8000 ", "#FF8000"},
+        { "  #a1b2c3\n", "#a1b2c3" },
+        { "a1b2c3", "a1b2c3" },
+        { "\t#FF8000 ", "#FF8000" },
     };
     for (const auto &row : rows) {
-        const ThemeTokens tokens =
-            ThemeCatalog::tokens(ThemePreset::seaSalt, false, QString::fromLatin1(row.custom));
+        const ThemeTokens tokens
+            = ThemeCatalog::tokens(ThemePreset::seaSalt, false, QString::fromLatin1(row.custom));
         EXPECT_EQ(tokens.accentHex, QLatin1String(row.accent)) << row.custom;
     }
 }
 
 TEST(CustomAccent, InvalidTextKeepsThePresetAccent)
 {
-    for (const char *custom : {"", "   ", "#12", "#GGGGGG", "red", "##a1b2c3", "0xa1b2c3"}) {
-        const ThemeTokens tokens =
-            ThemeCatalog::tokens(ThemePreset::celadon, true, QString::fromLatin1(custom));
+    for (const char *custom : { "", "   ", "#12", "#GGGGGG", "red", "##a1b2c3", "0xa1b2c3" }) {
+        const ThemeTokens tokens
+            = ThemeCatalog::tokens(ThemePreset::celadon, true, QString::fromLatin1(custom));
         EXPECT_EQ(tokens.accentHex, QStringLiteral("#4FB89A")) << custom;
         EXPECT_TRUE(tokens.isDark);
     }
@@ -135,37 +135,35 @@ TEST(CustomAccent, InvalidTextKeepsThePresetAccent)
 
 TEST(ThemeRGBHex, ParsesSixDigitsWithOneOptionalHash)
 {
-    EXPECT_EQ(ThemeRGB::fromHex(u" #ff8000 "), (ThemeRGB{1.0, 128 / 255.0, 0.0}));
+    EXPECT_EQ(ThemeRGB::fromHex(u" #ff8000 "), (ThemeRGB { 1.0, 128 / 255.0, 0.0 }));
     EXPECT_EQ(ThemeRGB::fromHex(u"000000"), ThemeRGB::black);
     EXPECT_EQ(ThemeRGB::fromHex(u"#FFFFFF"), ThemeRGB::white);
     // The sign handling of a standard unsigned parser: "+" and five digits, "-" and zero.
-    EXPECT_EQ(ThemeRGB::fromHex(u"+12345"), (ThemeRGB{0x01 / 255.0, 0x23 / 255.0, 0x45 / 255.0}));
+    EXPECT_EQ(ThemeRGB::fromHex(u"+12345"), (ThemeRGB { 0x01 / 255.0, 0x23 / 255.0, 0x45 / 255.0 }));
     EXPECT_EQ(ThemeRGB::fromHex(u"#-00000"), ThemeRGB::black);
 }
 
 TEST(ThemeRGBHex, RejectsEverythingElse)
 {
-    for (const char16_t *text : {u"##a1b2c3", u"#FFF", u"#1234567", u"0xa1b2", u"0x12345678",
-                                 u"# 12345", u"12 345", u"-12345", u"+-1234", u"", u"#",
-                                 u"１２３４５６", u"#12345g"}) {
+    for (const char16_t *text : { u"##a1b2c3", u"#FFF", u"#1234567", u"0xa1b2", u"0x12345678", u"# 12345",
+             u"12 345", u"-12345", u"+-1234", u"", u"#", u"１２３４５６", u"#12345g" }) {
         EXPECT_FALSE(ThemeRGB::fromHex(text)) << QString::fromUtf16(text).toStdString();
     }
 }
 
 TEST(ThemeRGBHex, WritesClampedRoundedUpperCaseDigits)
 {
-    EXPECT_EQ((ThemeRGB{1.2, -0.1, 0.5}).hexString(), QStringLiteral("#FF0080"));
-    EXPECT_EQ((ThemeRGB{0x3E / 255.0, 0x6F / 255.0, 0xE0 / 255.0}).hexString(),
-              QStringLiteral("#3E6FE0"));
+    EXPECT_EQ((ThemeRGB { 1.2, -0.1, 0.5 }).hexString(), QStringLiteral("#FF0080"));
+    EXPECT_EQ((ThemeRGB { 0x3E / 255.0, 0x6F / 255.0, 0xE0 / 255.0 }).hexString(), QStringLiteral("#3E6FE0"));
     // A component that is not a number must not reach the integer conversion.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_EQ((ThemeRGB{nan, 1, nan}).hexString(), QStringLiteral("#00FF00"));
+    EXPECT_EQ((ThemeRGB { nan, 1, nan }).hexString(), QStringLiteral("#00FF00"));
 }
 
 TEST(ThemeRGBHex, BlendsWithAClampedAmount)
 {
-    const ThemeRGB grey{0.5, 0.5, 0.5};
-    EXPECT_EQ(ThemeRGB::black.blended(ThemeRGB::white, 0.25), (ThemeRGB{0.25, 0.25, 0.25}));
+    const ThemeRGB grey { 0.5, 0.5, 0.5 };
+    EXPECT_EQ(ThemeRGB::black.blended(ThemeRGB::white, 0.25), (ThemeRGB { 0.25, 0.25, 0.25 }));
     EXPECT_EQ(grey.blended(ThemeRGB::white, 2.0), ThemeRGB::white);
     EXPECT_EQ(grey.blended(ThemeRGB::white, -1.0), grey);
 }

@@ -62,12 +62,12 @@ TEST(SoftGlow, IsMadeOnceAndReused)
 
 TEST(AppBackground, IsOpaqueAndFollowsTheDarkAndLightBackgrounds)
 {
-    for (const bool dark : {false, true}) {
+    for (const bool dark : { false, true }) {
         AppBackground background;
         background.resize(900, 600);
         ThemeEnvironment::setTheme(&background, palette(ThemePreset::celadon, dark));
         const QImage image = rendered(background);
-        for (const QPoint point : {QPoint(0, 0), QPoint(450, 300), QPoint(899, 599), QPoint(0, 599)})
+        for (const QPoint point : { QPoint(0, 0), QPoint(450, 300), QPoint(899, 599), QPoint(0, 599) })
             EXPECT_EQ(qAlpha(image.pixel(point)), 255);
         const int lightness = QColor(image.pixel(880, 590)).lightness();
         if (dark)
@@ -149,26 +149,29 @@ TEST(GlassPanel, IsOpaqueInATranslucentWindowWithoutACompositor)
 
 TEST(MaterialBackdrop, TintIsTranslucentOnlyWhereTheDesktopCanShow)
 {
-    MaterialBackdrop inWindow(MaterialBackdrop::Material::hudWindow, MaterialBackdrop::BlendingMode::withinWindow);
+    MaterialBackdrop inWindow(
+        MaterialBackdrop::Material::hudWindow, MaterialBackdrop::BlendingMode::withinWindow);
     inWindow.resize(50, 50);
     ThemeEnvironment::setTheme(&inWindow, palette(ThemePreset::seaSalt, true));
     const QRgb translucent = rendered(inWindow).pixel(25, 25);
     EXPECT_LT(qAlpha(translucent), 255);
     EXPECT_GT(qAlpha(translucent), 0);
 
-    MaterialBackdrop floating(MaterialBackdrop::Material::hudWindow, MaterialBackdrop::BlendingMode::behindWindow);
+    MaterialBackdrop floating(
+        MaterialBackdrop::Material::hudWindow, MaterialBackdrop::BlendingMode::behindWindow);
     floating.setAttribute(Qt::WA_TranslucentBackground);
     floating.resize(50, 50);
     ThemeEnvironment::setTheme(&floating, palette(ThemePreset::seaSalt, true));
     const QRgb opaque = rendered(floating).pixel(25, 25);
     EXPECT_EQ(qAlpha(opaque), 255);
     EXPECT_EQ(QColor(opaque).rgb(),
-              MaterialBackdrop::tint(MaterialBackdrop::Material::hudWindow, true, false).rgb());
+        MaterialBackdrop::tint(MaterialBackdrop::Material::hudWindow, true, false).rgb());
 }
 
 TEST(MaterialBackdrop, FollowsThePalettesAppearanceAndItsMaterial)
 {
-    MaterialBackdrop backdrop(MaterialBackdrop::Material::popover, MaterialBackdrop::BlendingMode::behindWindow);
+    MaterialBackdrop backdrop(
+        MaterialBackdrop::Material::popover, MaterialBackdrop::BlendingMode::behindWindow);
     backdrop.setAttribute(Qt::WA_TranslucentBackground);
     backdrop.resize(20, 20);
     ThemeEnvironment::setTheme(&backdrop, palette(ThemePreset::morning, false));
@@ -182,5 +185,5 @@ TEST(MaterialBackdrop, FollowsThePalettesAppearanceAndItsMaterial)
     backdrop.setBlendingMode(MaterialBackdrop::BlendingMode::withinWindow);
     EXPECT_EQ(backdrop.material(), MaterialBackdrop::Material::underWindowBackground);
     EXPECT_EQ(QColor(rendered(backdrop).pixel(10, 10)).rgb(),
-              MaterialBackdrop::tint(MaterialBackdrop::Material::underWindowBackground, true, false).rgb());
+        MaterialBackdrop::tint(MaterialBackdrop::Material::underWindowBackground, true, false).rgb());
 }

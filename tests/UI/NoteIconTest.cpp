@@ -1,6 +1,6 @@
+#include "UI/NoteIcon.h"
 #include "UI/Icons.h"
 #include "UI/NoteGlyph.h"
-#include "UI/NoteIcon.h"
 
 #include <QImage>
 
@@ -72,9 +72,8 @@ TEST(NoteGlyph, TemplateRectFillsTheHeightAndCentresTheWidth)
         qreal size;
         QRectF rect;
     } rows[] = {
-        {{20, 30}, 16, {8.0 / 3.0, 0, 32.0 / 3.0, 16}},
-        {{40, 20}, 16, {-8, 0, 32, 16}},
-        {{5, 0}, 16, {-32, 0, 80, 16}}, // height 0 counts as 1
+        { { 20, 30 }, 16, { 8.0 / 3.0, 0, 32.0 / 3.0, 16 } }, { { 40, 20 }, 16, { -8, 0, 32, 16 } },
+        { { 5, 0 }, 16, { -32, 0, 80, 16 } }, // height 0 counts as 1
     };
     for (const auto &row : rows) {
         const QRectF rect = NoteGlyph::templateRect(row.source, row.size);

@@ -38,7 +38,8 @@ public slots:
     QDBusVariant Read(const QString &group, const QString &key)
     {
         if (group != QLatin1String("org.freedesktop.appearance") || key != QLatin1String("color-scheme")) {
-            sendErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotFound"), QStringLiteral("no such key"));
+            sendErrorReply(
+                QStringLiteral("org.freedesktop.portal.Error.NotFound"), QStringLiteral("no such key"));
             return {};
         }
         return QDBusVariant(QVariant::fromValue(QDBusVariant(m_colorScheme)));
@@ -85,8 +86,8 @@ public:
                        .toUtf8());
         file.close();
         m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                        QStringLiteral("--print-address")});
+            { QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                QStringLiteral("--print-address") });
         while (m_address.isEmpty() && m_daemon.waitForReadyRead(5000)) {
             if (m_daemon.canReadLine())
                 m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
@@ -132,8 +133,8 @@ protected:
     {
         QDBusConnection portalBus = m_bus.connect(QStringLiteral("portal"));
         m_portal = std::make_unique<FakeSettingsPortal>(value);
-        EXPECT_TRUE(portalBus.registerObject(portalPath, m_portal.get(),
-                                             QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
+        EXPECT_TRUE(portalBus.registerObject(
+            portalPath, m_portal.get(), QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
         EXPECT_TRUE(portalBus.registerService(portalService));
         return *m_portal;
     }

@@ -85,7 +85,7 @@ int filledHeight(const QImage &image, int x)
 
 TEST(SpectrumBarsView, LaysOutBarsOfEqualWidthSeparatedByTheGap)
 {
-    auto view = redBars({238, 20}, QList<float>(24, 1.0f));
+    auto view = redBars({ 238, 20 }, QList<float>(24, 1.0f));
     const QImage image = rendered(*view);
     for (int i = 0; i < 24; ++i) {
         for (int x = 10 * i; x < 10 * i + 8; ++x)
@@ -99,9 +99,9 @@ TEST(SpectrumBarsView, LaysOutBarsOfEqualWidthSeparatedByTheGap)
 
 TEST(SpectrumBarsView, BarsAreAtLeastOnePixelWideEvenWhenTheyOverflow)
 {
-    EXPECT_EQ(SpectrumBarsView::barRect(5, 24, 0.5f, {10, 20}, 2, 1), QRectF(15, 10, 1, 10));
+    EXPECT_EQ(SpectrumBarsView::barRect(5, 24, 0.5f, { 10, 20 }, 2, 1), QRectF(15, 10, 1, 10));
 
-    auto view = redBars({10, 20}, QList<float>(24, 1.0f));
+    auto view = redBars({ 10, 20 }, QList<float>(24, 1.0f));
     const QImage image = rendered(*view);
     for (int x = 0; x < 10; ++x)
         EXPECT_EQ(image.pixel(x, 10) == red, x % 3 == 0) << "x " << x;
@@ -109,18 +109,18 @@ TEST(SpectrumBarsView, BarsAreAtLeastOnePixelWideEvenWhenTheyOverflow)
 
 TEST(SpectrumBarsView, HeightFollowsTheClampedLevelWithAMinimum)
 {
-    auto view = redBars({238, 40}, {0.0f, 1.7f, -0.3f, 0.5f, 0.25f});
+    auto view = redBars({ 238, 40 }, { 0.0f, 1.7f, -0.3f, 0.5f, 0.25f });
     view->setMinBarHeight(2);
     view->resize(5 * 10 - 2, 40);
     const QImage image = rendered(*view);
-    const int heights[] = {2, 40, 2, 20, 10};
+    const int heights[] = { 2, 40, 2, 20, 10 };
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(filledHeight(image, 10 * i + 4), heights[i]) << "bar " << i;
 }
 
 TEST(SpectrumBarsView, SilenceStillShowsARowOfMinimumBars)
 {
-    auto view = redBars({238, 30}, QList<float>(24, 0.0f));
+    auto view = redBars({ 238, 30 }, QList<float>(24, 0.0f));
     view->setMinBarHeight(2);
     const QImage image = rendered(*view);
     for (int i = 0; i < 24; ++i)
@@ -129,7 +129,7 @@ TEST(SpectrumBarsView, SilenceStillShowsARowOfMinimumBars)
 
 TEST(SpectrumBarsView, GradientRunsOverTheWholeHeightNotEachBar)
 {
-    auto view = redBars({48, 100}, {1.0f, 0.1f});
+    auto view = redBars({ 48, 100 }, { 1.0f, 0.1f });
     view->setBottomColor(QColor(0, 0, 255));
     view->setTopColor(QColor(255, 0, 0));
     view->resize(48, 100);
@@ -145,7 +145,7 @@ TEST(SpectrumBarsView, RoundsLowNarrowBarsIntoCapsules)
 {
     // A 4 x 3 bar under a corner radius of 6 gets radii of 2 and 1.5: its corners are cut
     // while its middle column is solid from top to bottom.
-    auto view = redBars({4, 30}, {0.1f});
+    auto view = redBars({ 4, 30 }, { 0.1f });
     view->setCornerRadius(6);
     const QImage image = rendered(*view);
     EXPECT_LT(qAlpha(image.pixel(0, 27)), 200);
@@ -157,7 +157,7 @@ TEST(SpectrumBarsView, RoundsLowNarrowBarsIntoCapsules)
 
 TEST(SpectrumBarsView, DrawsNothingWithoutBands)
 {
-    auto view = redBars({238, 30}, {});
+    auto view = redBars({ 238, 30 }, {});
     view->setMinBarHeight(5);
     const QImage image = rendered(*view);
     for (int y = 0; y < image.height(); ++y) {
@@ -201,7 +201,7 @@ TEST(SpectrumBarsView, RepaintsOnlyWhenTheValuesChange)
 
 TEST(SpectrumBarsView, ZeroSizedViewDrawsNothingAndRecoversWhenSized)
 {
-    for (const QSize size : {QSize(0, 30), QSize(238, 0)}) {
+    for (const QSize size : { QSize(0, 30), QSize(238, 0) }) {
         auto view = redBars(size, QList<float>(24, 1.0f));
         view->show();
         view->repaint();

@@ -1,6 +1,6 @@
+#include "UI/ThemePalette.h"
 #include "UI/SystemColorScheme.h"
 #include "UI/ThemeEnvironment.h"
-#include "UI/ThemePalette.h"
 
 #include "Theme/ThemeCatalog.h"
 
@@ -88,8 +88,8 @@ TEST(ThemePalette, LightAccentIsLightenedInDarkPalettes)
 TEST(ThemePalette, CustomAccentChangesOnlyTheAccentColours)
 {
     const ThemePalette preset = ThemeEnvironment::windowPalette(themeSettings("seaSalt", "light"), false);
-    const ThemePalette custom =
-        ThemeEnvironment::windowPalette(themeSettings("seaSalt", "light", QStringLiteral(" #FF0000 ")), false);
+    const ThemePalette custom = ThemeEnvironment::windowPalette(
+        themeSettings("seaSalt", "light", QStringLiteral(" #FF0000 ")), false);
     EXPECT_EQ(custom.accent, QColor(Qt::red));
     EXPECT_EQ(custom.onAccent, QColor(Qt::black));
     EXPECT_EQ(custom.accentSecondary, preset.accentSecondary);
@@ -117,7 +117,7 @@ TEST(ThemePalette, GradientsRunFromTheAccent)
 
 TEST(ThemePalette, UnparsableAccentTextFallsBackToSoftBlue)
 {
-    const ThemePalette palette(ThemePreset::morning, ThemeTokens{QStringLiteral("#GGGGGG"), false});
+    const ThemePalette palette(ThemePreset::morning, ThemeTokens { QStringLiteral("#GGGGGG"), false });
     expectComponents(palette.accent, 0.48, 0.64, 1.0);
     EXPECT_EQ(palette.onAccent, QColor(Qt::white));
 }
@@ -180,14 +180,14 @@ TEST(ThemeEnvironment, FixedModesIgnoreTheSystem)
 {
     FakeColorScheme scheme;
     ThemeEnvironment environment(scheme);
-    for (const char *mode : {"light", "dark"}) {
+    for (const char *mode : { "light", "dark" }) {
         environment.setSettings(themeSettings("morning", mode));
         QWidget root;
         environment.addRoot(&root);
         const ThemePalette before = ThemeEnvironment::theme(&root);
         int changes = 0;
-        const auto connection =
-            QObject::connect(&environment, &ThemeEnvironment::paletteChanged, [&] { ++changes; });
+        const auto connection
+            = QObject::connect(&environment, &ThemeEnvironment::paletteChanged, [&] { ++changes; });
         scheme.setDark(!scheme.isDark());
         EXPECT_EQ(changes, 0) << mode;
         EXPECT_EQ(ThemeEnvironment::theme(&root), before) << mode;
