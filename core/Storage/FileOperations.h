@@ -47,6 +47,13 @@ public:
     // Copies a regular file; fails with EEXIST rather than overwrite. The copy appears under its
     // name only when complete and keeps the source's mode and modification time.
     virtual std::expected<void, FileError> copyFile(const FileLocation &from, const FileLocation &to) = 0;
+    // Keeps the file's current content under a second name without copying it: a hard link where
+    // the file system has them, else a copy. Never overwrites. Only for files that are always
+    // replaced by a rename and never written in place, so the two names part at the next save.
+    virtual std::expected<void, FileError> linkOrCopy(const FileLocation &from, const FileLocation &to)
+    {
+        return copyFile(from, to);
+    }
     // Renames `from` over `to` in one step, replacing what was there.
     virtual std::expected<void, FileError> replace(const FileLocation &from, const FileLocation &to) = 0;
     // Renames without ever replacing an existing `to` (EEXIST); EXDEV across file systems.

@@ -83,26 +83,14 @@ struct JsonCodec<QList<T>>
     static void write(const QList<T> &values, JsonWriter &writer)
         requires streamed
     {
-        writer.beginArray();
-        for (const T &value : values)
-            JsonCodec<T>::write(value, writer);
-        writer.endArray();
+        writer.writeArray(values.size(), [&values](qsizetype i, JsonWriter &part) {
+            JsonCodec<T>::write(values.at(i), part);
+        });
     }
 
     static std::expected<QList<T>, QString> read(JsonReader &reader)
         requires streamed
     {
-        QList<T> values;
-        if (!reader.beginArray())
-            return std::unexpected(reader.error());
-        while (reader.nextElement()) {
-            auto value = JsonCodec<T>::read(reader);
-            if (!value)
-                return std::unexpected(QStringLiteral("element %1: %2").arg(values.size()).arg(value.error()));
-            values.append(std::move(*value));
-        }
-        if (!reader.ok())
-            return std::unexpected(reader.error());
-        return values;
+        return reader.readArray<T>([](JsonReader &element) { return JsonCodec<T>::read(element); });
     }
 };

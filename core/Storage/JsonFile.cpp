@@ -41,7 +41,7 @@ std::expected<void, FileError> preserveCurrent(FileOperations &files, const File
     if (knownDecodable || (current && decodes(*current))) {
         if (files.exists(backup))
             (void)files.remove(backup);
-        return files.copyFile(file, backup);
+        return files.linkOrCopy(file, backup);
     }
     const auto backupBytes = files.readAll(backup);
     if (backupBytes && decodes(*backupBytes))

@@ -1,5 +1,7 @@
 #include "JsonReader.h"
 
+#include <QtConcurrent/QtConcurrentMap>
+
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -402,6 +404,70 @@ bool JsonReader::skipValue()
             break;
         }
     }
+}
+
+std::optional<QList<QByteArrayView>> JsonReader::elementTexts()
+{
+    if (!beginArray())
+        return std::nullopt;
+    QList<QByteArrayView> texts;
+    skipWhitespace();
+    if (m_position < m_end && *m_position == ']') {
+        ++m_position;
+        m_firstInContainer = false;
+        return texts;
+    }
+    int depth = 0;
+    const char *start = m_position;
+    while (m_position < m_end) {
+        const char c = *m_position;
+        if (c == '"') {
+            // Skip the string, escapes included.
+            ++m_position;
+            while (m_position < m_end && *m_position != '"')
+                m_position += (*m_position == '\\' && m_end - m_position > 1) ? 2 : 1;
+            if (m_position >= m_end)
+                break;
+        } else if (c == '{' || c == '[') {
+            if (++depth > maximumDepth) {
+                fail(QStringLiteral("nested too deeply"));
+                return std::nullopt;
+            }
+        } else if (c == '}' || c == ']') {
+            if (depth == 0) {
+                if (c != ']')
+                    break;
+                texts.append(QByteArrayView(start, m_position - start));
+                ++m_position;
+                m_firstInContainer = false;
+                return texts;
+            }
+            --depth;
+        } else if (c == ',' && depth == 0) {
+            texts.append(QByteArrayView(start, m_position - start));
+            start = m_position + 1;
+        }
+        ++m_position;
+    }
+    fail(QStringLiteral("unterminated array"));
+    return std::nullopt;
+}
+
+void JsonReader::forEachInParallel(qsizetype count, const std::function<void(qsizetype)> &work)
+{
+    constexpr qsizetype chunkSize = 2048;
+    if (count <= chunkSize) {
+        for (qsizetype i = 0; i < count; ++i)
+            work(i);
+        return;
+    }
+    QList<qsizetype> starts;
+    for (qsizetype start = 0; start < count; start += chunkSize)
+        starts.append(start);
+    QtConcurrent::blockingMap(starts, [&](qsizetype start) {
+        for (qsizetype i = start; i < std::min(start + chunkSize, count); ++i)
+            work(i);
+    });
 }
 
 bool JsonReader::atEnd()

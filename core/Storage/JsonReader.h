@@ -4,7 +4,12 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <QList>
+
+#include <expected>
+#include <functional>
 #include <optional>
+#include <vector>
 
 // A strict pull parser over UTF-8 JSON, for the records that are loaded by the hundred thousand.
 // Every read either succeeds or records the first error and fails from then on; callers check
@@ -41,6 +46,38 @@ public:
     std::optional<bool> readBool();
     bool skipValue();
 
+    // An array whose elements are each read by `read` (a reader -> std::expected<T, QString>) on a
+    // reader of their own: large arrays are split at element boundaries and read on all cores.
+    template <typename T, typename Read>
+    std::expected<QList<T>, QString> readArray(Read read)
+    {
+        const std::optional<QList<QByteArrayView>> texts = elementTexts();
+        if (!texts)
+            return std::unexpected(m_error);
+        std::vector<std::optional<T>> values(texts->size());
+        QList<QString> errors(texts->size());
+        forEachInParallel(texts->size(), [&](qsizetype i) {
+            JsonReader element(texts->at(i));
+            std::expected<T, QString> value = read(element);
+            if (value && !element.atEnd())
+                value = std::unexpected(QStringLiteral("trailing characters"));
+            if (value)
+                values[size_t(i)] = std::move(*value);
+            else
+                errors[i] = value.error();
+        });
+        QList<T> result;
+        result.reserve(texts->size());
+        for (qsizetype i = 0; i < texts->size(); ++i) {
+            if (!values[size_t(i)]) {
+                fail(QStringLiteral("element %1: %2").arg(i).arg(errors.at(i)));
+                return std::unexpected(m_error);
+            }
+            result.append(std::move(*values[size_t(i)]));
+        }
+        return result;
+    }
+
     // An optional field's value: null makes it absent, anything else goes through `read`.
     template <typename T, typename Read>
     void readOptional(std::optional<T> &field, Read read)
@@ -55,6 +92,11 @@ public:
     bool atEnd();
 
 private:
+    // Consumes an array and gives the text of each element, checking only its structure.
+    std::optional<QList<QByteArrayView>> elementTexts();
+    // Calls `work` for every index below `count`, on all cores when there are many.
+    static void forEachInParallel(qsizetype count, const std::function<void(qsizetype)> &work);
+
     void skipWhitespace();
     bool expect(char c);
     std::optional<QByteArrayView> numberText();

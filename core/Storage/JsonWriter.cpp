@@ -1,12 +1,43 @@
 #include "JsonWriter.h"
 
 #include <QLocale>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <cmath>
 
 JsonWriter::JsonWriter()
 {
     m_out.reserve(1 << 16);
+}
+
+JsonWriter::JsonWriter(int depth, bool continuing) : m_depth(depth), m_first(!continuing)
+{
+    m_out.reserve(1 << 20);
+}
+
+void JsonWriter::writeArray(qsizetype count, const std::function<void(qsizetype, JsonWriter &)> &writeElement)
+{
+    constexpr qsizetype chunkSize = 4096;
+    beginArray();
+    if (count <= chunkSize) {
+        for (qsizetype i = 0; i < count; ++i)
+            writeElement(i, *this);
+    } else {
+        QList<qsizetype> starts;
+        for (qsizetype start = 0; start < count; start += chunkSize)
+            starts.append(start);
+        const int depth = m_depth;
+        const QList<QByteArray> chunks = QtConcurrent::blockingMapped(starts, [&](qsizetype start) {
+            JsonWriter part(depth, start > 0);
+            for (qsizetype i = start; i < std::min(start + chunkSize, count); ++i)
+                writeElement(i, part);
+            return std::move(part.m_out);
+        });
+        for (const QByteArray &chunk : chunks)
+            m_out.append(chunk);
+        m_first = false;
+    }
+    endArray();
 }
 
 void JsonWriter::newline()

@@ -5,6 +5,7 @@
 #include <QLatin1StringView>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Writes pretty-printed JSON straight into a buffer, for the records that are stored by the
@@ -28,6 +29,10 @@ public:
     void value(qint64 number);
     void value(bool flag);
 
+    // An array of `count` elements, each written by `writeElement` (which must not touch shared
+    // state): large arrays are written in chunks on all cores and joined in order.
+    void writeArray(qsizetype count, const std::function<void(qsizetype, JsonWriter &)> &writeElement);
+
     // The key and the value, or nothing at all for an absent value (never null).
     template <typename T>
     void optionalField(QLatin1StringView name, const std::optional<T> &field)
@@ -42,6 +47,9 @@ public:
     QByteArray take();
 
 private:
+    // A writer for part of an array at `depth`, after `continuing` earlier elements or none.
+    JsonWriter(int depth, bool continuing);
+
     void beforeValue();
     void newline();
     void writeEscaped(QByteArrayView utf8);

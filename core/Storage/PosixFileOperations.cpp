@@ -239,6 +239,17 @@ std::expected<void, FileError> PosixFileOperations::copyFile(const FileLocation 
     return {};
 }
 
+std::expected<void, FileError> PosixFileOperations::linkOrCopy(const FileLocation &from, const FileLocation &to)
+{
+    if (::link(from.cPath(), to.cPath()) == 0) {
+        syncFolder(to.deletingLastPathComponent());
+        return {};
+    }
+    if (errno == EEXIST || errno == ENOENT)
+        return failure("link", to, errno);
+    return copyFile(from, to); // no hard links here
+}
+
 std::expected<void, FileError> PosixFileOperations::replace(const FileLocation &from, const FileLocation &to)
 {
     if (::rename(from.cPath(), to.cPath()) != 0)

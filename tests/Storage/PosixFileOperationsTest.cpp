@@ -101,3 +101,13 @@ TEST_F(PosixFileOperationsTest, RemoveTakesFilesAndWholeFolders)
     EXPECT_FALSE(m_files.exists(at("d")));
     EXPECT_EQ(m_files.remove(at("d")).error().code, ENOENT);
 }
+
+TEST_F(PosixFileOperationsTest, ALinkedBackupKeepsTheOldContentWhenTheFileIsReplaced)
+{
+    write(at("data.json"), "old");
+    ASSERT_TRUE(m_files.linkOrCopy(at("data.json"), at("data.json.bak")));
+    EXPECT_EQ(m_files.linkOrCopy(at("data.json"), at("data.json.bak")).error().code, EEXIST);
+    write(at("data.json"), "new"); // written atomically: a new file under the name
+    EXPECT_EQ(read(at("data.json.bak")), QByteArray("old"));
+    EXPECT_EQ(read(at("data.json")), QByteArray("new"));
+}

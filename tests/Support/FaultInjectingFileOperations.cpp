@@ -58,6 +58,14 @@ std::expected<void, FileError> FaultInjectingFileOperations::copyFile(const File
     return m_real.copyFile(from, to);
 }
 
+std::expected<void, FileError> FaultInjectingFileOperations::linkOrCopy(const FileLocation &from,
+                                                                        const FileLocation &to)
+{
+    if (auto fault = intercept(Operation::Copy, to))
+        return std::unexpected(*fault);
+    return m_real.linkOrCopy(from, to);
+}
+
 std::expected<void, FileError> FaultInjectingFileOperations::replace(const FileLocation &from, const FileLocation &to)
 {
     if (auto fault = intercept(Operation::Replace, to))

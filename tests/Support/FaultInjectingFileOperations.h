@@ -20,6 +20,8 @@ public:
     std::expected<QByteArray, FileError> readAll(const FileLocation &file, qint64 limit) override;
     std::expected<void, FileError> writeAtomically(const FileLocation &file, const QByteArray &bytes) override;
     std::expected<void, FileError> copyFile(const FileLocation &from, const FileLocation &to) override;
+    // Fails as a Copy.
+    std::expected<void, FileError> linkOrCopy(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> replace(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> moveNoReplace(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> remove(const FileLocation &location) override;
