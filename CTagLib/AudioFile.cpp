@@ -17,6 +17,10 @@
 #include <taglib/wavfile.h>
 #include <taglib/wavpackfile.h>
 
+#include <cctype>
+#include <string>
+#include <string_view>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,6 +46,7 @@ TagLib::File *makeFileWithFrameFactory(IOStream *stream)
 
 struct Format
 {
+    const char *extensions; // the usual ones, each between spaces
     bool (*isSupported)(IOStream *);
     TagLib::File *(*make)(IOStream *);
 };
@@ -49,21 +54,46 @@ struct Format
 // Containers with a fixed signature come first; MPEG, recognised by frame headers that can
 // appear by chance in other data, comes last.
 const Format formats[] = {
-    {TagLib::RIFF::WAV::File::isSupported, makeFile<TagLib::RIFF::WAV::File>},
-    {TagLib::RIFF::AIFF::File::isSupported, makeFile<TagLib::RIFF::AIFF::File>},
-    {TagLib::FLAC::File::isSupported, makeFileWithFrameFactory<TagLib::FLAC::File>},
-    {TagLib::Ogg::FLAC::File::isSupported, makeFile<TagLib::Ogg::FLAC::File>},
-    {TagLib::Ogg::Vorbis::File::isSupported, makeFile<TagLib::Ogg::Vorbis::File>},
-    {TagLib::Ogg::Opus::File::isSupported, makeFile<TagLib::Ogg::Opus::File>},
-    {TagLib::Ogg::Speex::File::isSupported, makeFile<TagLib::Ogg::Speex::File>},
-    {TagLib::MP4::File::isSupported, makeFile<TagLib::MP4::File>},
-    {TagLib::ASF::File::isSupported, makeFile<TagLib::ASF::File>},
-    {TagLib::APE::File::isSupported, makeFile<TagLib::APE::File>},
-    {TagLib::WavPack::File::isSupported, makeFile<TagLib::WavPack::File>},
-    {TagLib::TrueAudio::File::isSupported, makeFileWithFrameFactory<TagLib::TrueAudio::File>},
-    {TagLib::MPC::File::isSupported, makeFile<TagLib::MPC::File>},
-    {TagLib::MPEG::File::isSupported, makeFileWithFrameFactory<TagLib::MPEG::File>},
+    {" wav ", TagLib::RIFF::WAV::File::isSupported, makeFile<TagLib::RIFF::WAV::File>},
+    {" aif aiff aifc ", TagLib::RIFF::AIFF::File::isSupported, makeFile<TagLib::RIFF::AIFF::File>},
+    {" flac ", TagLib::FLAC::File::isSupported, makeFileWithFrameFactory<TagLib::FLAC::File>},
+    {" oga ", TagLib::Ogg::FLAC::File::isSupported, makeFile<TagLib::Ogg::FLAC::File>},
+    {" ogg oga ", TagLib::Ogg::Vorbis::File::isSupported, makeFile<TagLib::Ogg::Vorbis::File>},
+    {" opus ", TagLib::Ogg::Opus::File::isSupported, makeFile<TagLib::Ogg::Opus::File>},
+    {" spx ", TagLib::Ogg::Speex::File::isSupported, makeFile<TagLib::Ogg::Speex::File>},
+    {" m4a m4r m4b m4p mp4 alac ", TagLib::MP4::File::isSupported, makeFile<TagLib::MP4::File>},
+    {" wma asf ", TagLib::ASF::File::isSupported, makeFile<TagLib::ASF::File>},
+    {" ape ", TagLib::APE::File::isSupported, makeFile<TagLib::APE::File>},
+    {" wv ", TagLib::WavPack::File::isSupported, makeFile<TagLib::WavPack::File>},
+    {" tta ", TagLib::TrueAudio::File::isSupported, makeFileWithFrameFactory<TagLib::TrueAudio::File>},
+    {" mpc ", TagLib::MPC::File::isSupported, makeFile<TagLib::MPC::File>},
+    {" mp3 mp2 ", TagLib::MPEG::File::isSupported, makeFileWithFrameFactory<TagLib::MPEG::File>},
 };
+
+// The format the name suggests, checked first since it is nearly always right; every check
+// costs reads and seeks.
+const Format *suggestedFormat(std::string_view name)
+{
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos)
+        return nullptr;
+    std::string extension = ' ' + std::string(name.substr(dot + 1)) + ' ';
+    for (char &character : extension)
+        character = char(std::tolower(static_cast<unsigned char>(character)));
+    for (const Format &format : formats)
+        if (std::string_view(format.extensions).find(extension) != std::string_view::npos)
+            return &format;
+    return nullptr;
+}
+
+TagLib::File *openAs(const Format &format, IOStream *stream)
+{
+    stream->seek(0);
+    if (!format.isSupported(stream))
+        return nullptr;
+    std::unique_ptr<TagLib::File> file(format.make(stream));
+    return file->isValid() ? file.release() : nullptr;
+}
 
 } // namespace
 
@@ -85,7 +115,7 @@ std::unique_ptr<AudioFile> AudioFile::openForReading(const char *path)
         ::close(descriptor);
         return nullptr;
     }
-    return open(descriptor, true);
+    return open(descriptor, true, path);
 }
 
 std::unique_ptr<AudioFile> AudioFile::openForWriting(int descriptor)
@@ -93,10 +123,10 @@ std::unique_ptr<AudioFile> AudioFile::openForWriting(int descriptor)
     const int duplicate = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
     if (duplicate < 0)
         return nullptr;
-    return open(duplicate, false);
+    return open(duplicate, false, {});
 }
 
-std::unique_ptr<AudioFile> AudioFile::open(int ownedDescriptor, bool readOnly)
+std::unique_ptr<AudioFile> AudioFile::open(int ownedDescriptor, bool readOnly, std::string_view name)
 {
     // The stream adopts the descriptor and closes it, unless it could not open it at all.
     auto stream = std::make_unique<TagLib::FileStream>(ownedDescriptor, readOnly);
@@ -106,13 +136,13 @@ std::unique_ptr<AudioFile> AudioFile::open(int ownedDescriptor, bool readOnly)
     }
     if (!readOnly && stream->readOnly())
         return nullptr;
+    const Format *suggested = suggestedFormat(name);
+    std::unique_ptr<TagLib::File> file(suggested ? openAs(*suggested, stream.get()) : nullptr);
     for (const Format &format : formats) {
-        stream->seek(0);
-        if (!format.isSupported(stream.get()))
-            continue;
-        std::unique_ptr<TagLib::File> file(format.make(stream.get()));
-        if (file->isValid())
-            return std::unique_ptr<AudioFile>(new AudioFile(std::move(stream), std::move(file)));
+        if (file)
+            break;
+        if (&format != suggested)
+            file.reset(openAs(format, stream.get()));
     }
-    return nullptr;
+    return file ? std::unique_ptr<AudioFile>(new AudioFile(std::move(stream), std::move(file))) : nullptr;
 }

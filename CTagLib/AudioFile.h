@@ -1,15 +1,17 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 namespace TagLib {
 class File;
 class IOStream;
 } // namespace TagLib
 
-// A TagLib file whose format is judged by its content, never by its name: a FLAC file named
-// ".mp3" opens as FLAC, and the writer's ".tmp" copies open like any other file. The file reads
-// through a descriptor that this object owns, so the checks made on it hold for what TagLib reads.
+// A TagLib file whose format is judged by its content; the name only picks the format checked
+// first. A FLAC file named ".mp3" opens as FLAC, and the writer's ".tmp" copies open like any
+// other file. The file reads through a descriptor that this object owns, so the checks made on
+// it hold for what TagLib reads.
 class AudioFile
 {
 public:
@@ -28,7 +30,8 @@ public:
 
 private:
     AudioFile(std::unique_ptr<TagLib::IOStream> stream, std::unique_ptr<TagLib::File> file);
-    static std::unique_ptr<AudioFile> open(int ownedDescriptor, bool readOnly);
+    // `name` suggests the format to check first; its extension decides nothing.
+    static std::unique_ptr<AudioFile> open(int ownedDescriptor, bool readOnly, std::string_view name);
 
     std::unique_ptr<TagLib::IOStream> m_stream;
     std::unique_ptr<TagLib::File> m_file; // declared after the stream: closed before it
