@@ -23,7 +23,6 @@ public:
 
     // Open for reading and writing; stays with this object.
     int descriptor() const { return m_descriptor; }
-    const std::string &path() const { return m_path; }
 
     // Flushes the copy to disk, renames it over the real file and then flushes the folder, so
     // that a power cut leaves either the old or the new file, never an empty one.
