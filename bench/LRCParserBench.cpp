@@ -57,5 +57,3 @@ void BM_IndexAt(benchmark::State &state)
 BENCHMARK(BM_IndexAt);
 
 } // namespace
-
-BENCHMARK_MAIN();

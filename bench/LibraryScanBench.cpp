@@ -3,7 +3,6 @@
 #include "Library/LibraryStore.h"
 #include "Library/TagLibMetadataReader.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -100,12 +99,3 @@ void mergeUnchanged(benchmark::State &state)
 BENCHMARK(firstImport)->Arg(10'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(rescanUnchanged)->Arg(10'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(mergeUnchanged)->Arg(100'000)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

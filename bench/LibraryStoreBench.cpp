@@ -1,7 +1,6 @@
 #include "BenchData.h"
 #include "Library/LibraryStore.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QFutureWatcher>
@@ -120,12 +119,3 @@ BENCHMARK(loadWithGarbledTitles)
     ->Args({100'000, 0})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(coverFetchPeakMemory)->Arg(200)->Arg(2'000)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -110,5 +110,3 @@ void formatsAndThreads(benchmark::internal::Benchmark *benchmark)
 
 BENCHMARK(BM_MetadataRead)->Apply(formatsAndThreads)->Threads(1)->UseRealTime();
 BENCHMARK(BM_MetadataRead)->Apply(formatsAndThreads)->Threads(QThread::idealThreadCount())->UseRealTime();
-
-BENCHMARK_MAIN();

@@ -86,4 +86,3 @@ void BM_Garbled(benchmark::State &state)
 BENCHMARK(BM_CleanChinese)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CleanAscii)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Garbled)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();

@@ -161,12 +161,3 @@ void timeToFirstSample(benchmark::State &state)
 BENCHMARK(timeToFirstSample)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

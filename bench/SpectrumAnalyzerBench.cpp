@@ -54,5 +54,3 @@ void processBlock(benchmark::State &state)
 BENCHMARK(processBlock)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

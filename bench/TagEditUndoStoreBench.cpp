@@ -2,7 +2,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -55,12 +54,3 @@ void recordOnFullJournal(benchmark::State &state)
 BENCHMARK(recordOnFullJournal)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

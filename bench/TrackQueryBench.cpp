@@ -91,5 +91,3 @@ void filterAndSort(benchmark::State &state)
 BENCHMARK(filterAndSort)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK_MAIN();
