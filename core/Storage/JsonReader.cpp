@@ -108,14 +108,14 @@ bool JsonReader::beginObject()
     return true;
 }
 
-bool JsonReader::nextKey(QByteArrayView &key)
+bool JsonReader::nextMember(char close)
 {
     skipWhitespace();
     if (!ok() || m_position >= m_end) {
-        fail(QStringLiteral("unterminated object"));
+        fail(close == '}' ? QStringLiteral("unterminated object") : QStringLiteral("unterminated array"));
         return false;
     }
-    if (*m_position == '}') {
+    if (*m_position == close) {
         ++m_position;
         m_firstInContainer = false;
         return false;
@@ -123,6 +123,13 @@ bool JsonReader::nextKey(QByteArrayView &key)
     if (!m_firstInContainer && !expect(','))
         return false;
     m_firstInContainer = false;
+    return true;
+}
+
+bool JsonReader::nextKey(QByteArrayView &key)
+{
+    if (!nextMember('}'))
+        return false;
     skipWhitespace();
     const auto name = readRaw(m_keyScratch);
     if (!name || !expect(':'))
@@ -144,20 +151,7 @@ bool JsonReader::beginArray()
 
 bool JsonReader::nextElement()
 {
-    skipWhitespace();
-    if (!ok() || m_position >= m_end) {
-        fail(QStringLiteral("unterminated array"));
-        return false;
-    }
-    if (*m_position == ']') {
-        ++m_position;
-        m_firstInContainer = false;
-        return false;
-    }
-    if (!m_firstInContainer && !expect(','))
-        return false;
-    m_firstInContainer = false;
-    return true;
+    return nextMember(']');
 }
 
 std::optional<QByteArrayView> JsonReader::readRaw(QByteArray &scratch)

@@ -97,6 +97,8 @@ private:
     // Calls `work` for every index below `count`, on all cores when there are many.
     static void forEachInParallel(qsizetype count, const std::function<void(qsizetype)> &work);
 
+    // Moves past the comma before the next member of the open container; false at `close`.
+    bool nextMember(char close);
     void skipWhitespace();
     bool expect(char c);
     std::optional<QByteArrayView> numberText();
