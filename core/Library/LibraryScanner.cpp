@@ -31,8 +31,8 @@ QByteArray sortKey(const QByteArray &path)
 
 bool isHiddenName(const fs::path &path)
 {
-    const std::string &name = path.filename().native();
-    return !name.empty() && name.front() == '.';
+    const fs::path name = path.filename();
+    return !name.empty() && name.native().front() == '.';
 }
 
 } // namespace

@@ -19,6 +19,7 @@ class JsonReader
 public:
     enum class Type { Null, Bool, Number, String, Array, Object, Invalid };
 
+    // Reads the bytes in place: they must outlive the reader.
     explicit JsonReader(QByteArrayView json);
 
     bool ok() const { return m_error.isEmpty(); }

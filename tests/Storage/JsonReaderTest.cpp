@@ -42,7 +42,8 @@ TEST(JsonReader, NumbersAreStrictAndIntegersIntegral)
 
 TEST(JsonReader, SkipsUnknownValuesAndRefusesHostileNesting)
 {
-    JsonReader reader(QByteArray(R"({"skip": {"a": [1, "]}", {"b": null}], "c": true}, "keep": "yes"})"));
+    const QByteArray json(R"({"skip": {"a": [1, "]}", {"b": null}], "c": true}, "keep": "yes"})");
+    JsonReader reader(json);
     ASSERT_TRUE(reader.beginObject());
     QByteArrayView key;
     QString kept;
