@@ -22,19 +22,8 @@ struct NameFallback
     }
 };
 
-// The descriptive fields shared by tags freshly read and tags just written.
-struct Description
-{
-    std::optional<QString> title;
-    std::optional<QString> artist;
-    std::optional<QString> album;
-    std::optional<QString> albumArtist;
-    std::optional<qint64> year;
-    std::optional<qint64> trackNumber;
-    std::optional<QString> genre;
-};
-
-void describe(Track &track, const Description &tags)
+// Fills the descriptive fields from tags freshly read or just written; the cover is not used.
+void describe(Track &track, const TagFields &tags)
 {
     const NameFallback name(track.url);
     track.title = TrackFactory::clean(tags.title)
@@ -71,8 +60,8 @@ Track make(const FileLocation &url, const std::optional<AudioMetadata> &metadata
     track.id = id;
     track.url = url;
     const AudioMetadata tags = metadata.value_or(AudioMetadata{});
-    describe(track, Description{tags.title, tags.artist, tags.album, tags.albumArtist, tags.year, tags.trackNumber,
-                                tags.genre});
+    describe(track, TagFields{tags.title, tags.artist, tags.album, tags.albumArtist, tags.year, tags.trackNumber,
+                              tags.genre, std::nullopt});
     track.duration = tags.duration;
     if (const auto status = files.status(url)) {
         track.fileSize = status->size;
@@ -86,8 +75,7 @@ Track make(const FileLocation &url, const std::optional<AudioMetadata> &metadata
 Track applying(const TagFields &fields, const Track &track)
 {
     Track applied = track;
-    describe(applied, Description{fields.title, fields.artist, fields.album, fields.albumArtist, fields.year,
-                                  fields.trackNumber, fields.genre});
+    describe(applied, fields);
     return applied;
 }
 

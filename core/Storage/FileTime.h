@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDateTime>
+#include <QtGlobal>
 
 #include <ctime>
 
@@ -11,8 +11,6 @@ inline constexpr qint64 referenceEpochOffset = 978307200; // 2001-01-01 in Unix 
 
 // The one conversion from a file's modification time, so the same file always gives the same value.
 double referenceSeconds(const struct timespec &time);
-double referenceSeconds(const QDateTime &time);
 double nowReferenceSeconds();
-QDateTime toDateTime(double referenceSeconds);
 
 } // namespace FileTime

@@ -9,14 +9,10 @@ namespace JsonFile {
 
 QByteArray serialize(const QJsonValue &value)
 {
-    // QJsonObject keeps its keys sorted, so the output is key-sorted as it stands.
-    if (value.isArray())
-        return QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented);
-    if (value.isObject())
-        return QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented);
-    // A bare scalar: wrap it, then unwrap the text.
-    QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return wrapped.mid(1, wrapped.size() - 2);
+    // QJsonObject keeps its keys sorted, so the output is key-sorted as it stands. Records are
+    // objects or arrays of them.
+    const QJsonDocument document = value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
+    return document.toJson(QJsonDocument::Indented);
 }
 
 std::expected<QJsonValue, QString> parse(const QByteArray &bytes)
