@@ -18,4 +18,10 @@ QImage tinted(const QImage &templateImage, const QColor &color);
 // thicker stem.
 QImage musicNote(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
 
+// The search field's magnifying glass, the settings gear and the drop overlay's folder with a
+// plus badge, each for a square of `pointSize` logical pixels; lighter weights draw thinner lines.
+QImage magnifyingGlass(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage gear(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage folderBadgePlus(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+
 } // namespace Icons
