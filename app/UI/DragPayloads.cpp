@@ -23,8 +23,10 @@ std::optional<QString> textValue(const QMimeData &data)
         if (!decoder.hasError())
             return text;
     }
-    if (data.hasText())
-        return data.text();
+    // Not QMimeData::text(): it would decode the failed UTF-8 data again, with replacements.
+    const QString plainType = QStringLiteral("text/plain");
+    if (data.hasFormat(plainType))
+        return QString::fromUtf8(data.data(plainType));
     return std::nullopt;
 }
 
