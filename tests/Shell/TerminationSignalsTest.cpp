@@ -14,8 +14,8 @@ class TerminationSignalsTest : public ::testing::TestWithParam<int>
 
 TEST_P(TerminationSignalsTest, ArrivesInTheEventLoopNotInTheHandler)
 {
-    TerminationSignals signals;
-    QSignalSpy spy(&signals, &TerminationSignals::terminationRequested);
+    TerminationSignals watcher;
+    QSignalSpy spy(&watcher, &TerminationSignals::terminationRequested);
     ASSERT_EQ(::raise(GetParam()), 0);
     // Nothing is emitted from inside the handler itself.
     EXPECT_EQ(spy.count(), 0);
