@@ -1,0 +1,69 @@
+#include "Launcher.h"
+
+#include "AppDelegate.h"
+#include "AppInfo.h"
+#include "SingleInstance.h"
+#include "TerminationSignals.h"
+#include "UI/AppModel.h"
+#include "UI/PortalColorScheme.h"
+#include "UI/ThemeEnvironment.h"
+#include "Views/MainWindow.h"
+
+#include <QApplication>
+#include <QSessionManager>
+
+namespace {
+
+// The floating panels place themselves, which Wayland does not allow; XWayland does.
+void preferXcbUnderWayland()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+} // namespace
+
+namespace Launcher {
+
+int run(int argc, char **argv, const Options &options)
+{
+    preferXcbUnderWayland();
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(AppInfo::organizationName);
+    QApplication::setApplicationName(AppInfo::displayName);
+    QApplication::setApplicationDisplayName(AppInfo::displayName);
+    QApplication::setDesktopFileName(AppInfo::bundleIdentifier);
+    // The delegate decides whether the last close quits, from the settings at that moment.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Installed first: a signal that comes during start-up waits in the pipe for the event loop.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &application, &QApplication::quit);
+
+    SingleInstance instance;
+    if (instance.claim() == SingleInstance::Claim::AlreadyRunning)
+        return 0;
+
+    PortalColorScheme colorScheme;
+    ThemeEnvironment theme(colorScheme);
+    AppDelegate delegate(AppModel::production(), theme);
+
+    QObject::connect(&instance, &SingleInstance::showRequested, &delegate, &AppDelegate::showMainWindow);
+    QObject::connect(&application, &QApplication::aboutToQuit, &delegate, &AppDelegate::willTerminate);
+    // The session is ending: save now, the session manager may end the process without a quit.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &delegate,
+        [&delegate](QSessionManager &) { delegate.willTerminate(); }, Qt::DirectConnection);
+    QObject::connect(&application, &QGuiApplication::lastWindowClosed, &delegate, [&delegate] {
+        if (delegate.quitsAfterLastWindowClosed())
+            QApplication::quit();
+    });
+
+    MainWindow *window = delegate.openMainWindow();
+    if (options.onFirstPaint)
+        QObject::connect(window, &MainWindow::firstPainted, window, [window, &options] { options.onFirstPaint(*window); });
+    window->show();
+    delegate.didFinishLaunching();
+    return application.exec();
+}
+
+} // namespace Launcher

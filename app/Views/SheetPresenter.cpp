@@ -1,0 +1,51 @@
+#include "SheetPresenter.h"
+
+#include "UI/AppModel.h"
+
+#include <QDialog>
+
+SheetPresenter::SheetPresenter(AppModel &model, QWidget *window) : QObject(window), m_model(model), m_window(window)
+{
+    connect(&m_model, &AppModel::isSettingsPresentedChanged, this, &SheetPresenter::syncSettings);
+    connect(&m_model, &AppModel::tagEditorRequestChanged, this, &SheetPresenter::syncTagEditor);
+    connect(&m_model, &AppModel::organizerRequestChanged, this, &SheetPresenter::syncOrganizer);
+}
+
+QDialog *SheetPresenter::openSheet(const QString &name, std::function<void()> onDismiss)
+{
+    auto *sheet = new QDialog(m_window);
+    sheet->setObjectName(name);
+    sheet->setWindowModality(Qt::WindowModal);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->resize(520, 360);
+    connect(sheet, &QDialog::finished, this, [onDismiss = std::move(onDismiss)] { onDismiss(); });
+    sheet->open();
+    return sheet;
+}
+
+void SheetPresenter::syncSettings()
+{
+    const bool wanted = m_model.isSettingsPresented();
+    if (wanted && !m_settings)
+        m_settings = openSheet(QStringLiteral("settingsSheet"), [this] { m_model.setIsSettingsPresented(false); });
+    else if (!wanted && m_settings)
+        m_settings->close();
+}
+
+void SheetPresenter::syncTagEditor()
+{
+    const bool wanted = m_model.tagEditorRequest().has_value();
+    if (wanted && !m_tagEditor)
+        m_tagEditor = openSheet(QStringLiteral("tagEditorSheet"), [this] { m_model.setTagEditorRequest(std::nullopt); });
+    else if (!wanted && m_tagEditor)
+        m_tagEditor->close();
+}
+
+void SheetPresenter::syncOrganizer()
+{
+    const bool wanted = m_model.organizerRequest().has_value();
+    if (wanted && !m_organizer)
+        m_organizer = openSheet(QStringLiteral("organizerSheet"), [this] { m_model.setOrganizerRequest(std::nullopt); });
+    else if (!wanted && m_organizer)
+        m_organizer->close();
+}

@@ -1,0 +1,6 @@
+#include "Shell/Launcher.h"
+
+int main(int argc, char **argv)
+{
+    return Launcher::run(argc, argv);
+}

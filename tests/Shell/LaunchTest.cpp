@@ -1,0 +1,164 @@
+#include "ChildProcesses.h"
+#include "GuiSupport/Screenshots.h"
+#include "GuiSupport/SeededDataFolder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSet>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString busName = QStringLiteral("com.local.quillmere");
+
+// The real program on a seeded home and a bus of its own.
+class LaunchTest : public ::testing::Test
+{
+protected:
+    QStringList environment(const QString &display = {}) const
+    {
+        QStringList environment = home.environment();
+        environment.removeIf([](const QString &entry) {
+            return entry.startsWith(QLatin1String("DBUS_SESSION_BUS_ADDRESS=")) || entry.startsWith(QLatin1String("DISPLAY="))
+                   || entry.startsWith(QLatin1String("QT_QPA_PLATFORM="));
+        });
+        environment << QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + bus.address();
+        if (display.isEmpty())
+            environment << QStringLiteral("QT_QPA_PLATFORM=offscreen");
+        else
+            environment << QStringLiteral("QT_QPA_PLATFORM=xcb") << QStringLiteral("DISPLAY=") + display;
+        return environment;
+    }
+
+    void start(QProcess &process, const QStringList &environment)
+    {
+        process.setEnvironment(environment);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(QUILLMERE_EXECUTABLE), {});
+        ASSERT_TRUE(process.waitForStarted(5000));
+    }
+
+    // The window id of the visible main window, once it is mapped.
+    QString waitForWindow(const QStringList &environment)
+    {
+        return runTool(QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                QStringLiteral("^Quillmere$")},
+            environment, 20000)
+            .section(QLatin1Char('\n'), 0, 0);
+    }
+
+    QString focusedWindow(const QStringList &environment)
+    {
+        return runTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}, environment);
+    }
+
+    static void stop(QProcess &process)
+    {
+        process.terminate();
+        process.waitForFinished(15000);
+    }
+
+    SeededDataFolder home;
+    PrivateSessionBus bus;
+};
+
+TEST_F(LaunchTest, SigtermSavesThePlaybackStateAndQuits)
+{
+    ASSERT_TRUE(home.isValid() && bus.isRunning());
+    QProcess app;
+    start(app, environment());
+    ASSERT_TRUE(bus.waitForName(busName, 20000));
+
+    app.terminate();
+    ASSERT_TRUE(app.waitForFinished(15000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.exitCode(), 0);
+
+    const QJsonObject settings = QJsonDocument::fromJson(home.readDataFile(QStringLiteral("settings.json"))).object();
+    EXPECT_DOUBLE_EQ(settings.value(QLatin1String("lastPosition")).toDouble(), 42.5);
+    EXPECT_EQ(settings.value(QLatin1String("lastTrackID")).toString(), QStringLiteral("6F1C3B8A-1D2E-4C4B-9A51-0F2B7E8C1A01"));
+    // The seed has four keys; a file written by the save holds every one.
+    EXPECT_TRUE(settings.contains(QLatin1String("keepRunningOnClose")));
+}
+
+TEST_F(LaunchTest, SecondLaunchExitsAndTheFirstShowsItsWindow)
+{
+    VirtualDisplay display;
+    ASSERT_TRUE(home.isValid() && bus.isRunning() && display.isRunning());
+    const QStringList env = environment(display.name());
+    QProcess first;
+    start(first, env);
+    const QString window = waitForWindow(env);
+    ASSERT_FALSE(window.isEmpty());
+
+    // Another client takes the focus away.
+    QProcess other;
+    other.setEnvironment(env);
+    other.start(QStringLiteral("display"), {QStringLiteral("-title"), QStringLiteral("other"), QStringLiteral("-size"),
+                                                QStringLiteral("64x64"), QStringLiteral("xc:gray")});
+    const QString otherWindow = runTool(QStringLiteral("xdotool"),
+        {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+            QStringLiteral("^other$")},
+        env, 20000);
+    ASSERT_FALSE(otherWindow.isEmpty());
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), otherWindow}, env);
+    ASSERT_NE(focusedWindow(env), window);
+
+    QProcess second;
+    QElapsedTimer timer;
+    timer.start();
+    start(second, env);
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_LT(timer.elapsed(), 5000);
+
+    QString focused;
+    for (int attempt = 0; attempt < 50 && focused != window; ++attempt) {
+        QThread::msleep(100);
+        focused = focusedWindow(env);
+    }
+    EXPECT_EQ(focused, window);
+
+    other.kill();
+    other.waitForFinished(5000);
+    stop(first);
+    EXPECT_EQ(first.exitCode(), 0);
+}
+
+TEST_F(LaunchTest, RealWindowPaintsUnderAnXServer)
+{
+    VirtualDisplay display;
+    ASSERT_TRUE(home.isValid() && bus.isRunning() && display.isRunning());
+    const QStringList env = environment(display.name());
+    QProcess app;
+    start(app, env);
+    const QString window = waitForWindow(env);
+    ASSERT_FALSE(window.isEmpty());
+    QThread::msleep(1000);
+
+    QDir().mkpath(Screenshots::folder());
+    const QString path = Screenshots::folder() + QStringLiteral("/xvfb-main-window.png");
+    int exitCode = -1;
+    runTool(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path}, env, 20000, &exitCode);
+    ASSERT_EQ(exitCode, 0);
+    stop(app);
+
+    // Not blank: the window's gradient, bar and text give many colours.
+    const QImage shot(path);
+    ASSERT_FALSE(shot.isNull());
+    QSet<QRgb> colours;
+    for (int y = 0; y < shot.height(); y += 3) {
+        for (int x = 0; x < shot.width(); x += 3)
+            colours.insert(shot.pixel(x, y));
+    }
+    EXPECT_GT(colours.size(), 100);
+}
+
+} // namespace
