@@ -123,6 +123,12 @@ void LibraryStore::saveSettings()
     recordOutcome(m_store.saveSettings(m_settings));
 }
 
+void LibraryStore::recordSettingsSave(const std::expected<void, FileError> &outcome)
+{
+    beginOperation();
+    recordOutcome(outcome);
+}
+
 QList<Track> LibraryStore::missingTracks() const
 {
     QList<Track> missing;

@@ -59,6 +59,9 @@ public:
 
     void savePlaylists();
     void saveSettings();
+    // The outcome of a settings write made elsewhere (off the GUI thread), kept as this store's
+    // own save would keep it.
+    void recordSettingsSave(const std::expected<void, FileError> &outcome);
 
     QList<Track> missingTracks() const;
     // The track's cover file, when it has one and the file is there. Never reads the image.

@@ -1,0 +1,365 @@
+#pragma once
+
+#include "AppModelEnvironment.h"
+#include "LibraryBrowser.h"
+#include "LibrarySelection.h"
+#include "LyricsOverlayPanel.h"
+#include "MiniPlayerPanel.h"
+#include "OrganizerRequest.h"
+#include "PlaybackStateSaver.h"
+#include "SettingsWriter.h"
+#include "SidebarCounts.h"
+#include "TagEditorRequest.h"
+#include "VisibleTrackList.h"
+
+#include "Library/LibraryStore.h"
+#include "Library/TrackSort.h"
+#include "Lyrics/LyricsCache.h"
+#include "Lyrics/LyricsDisplayState.h"
+#include "Models/Track.h"
+#include "Organize/FileOrganizer.h"
+#include "Organize/OrganizeUndoStore.h"
+#include "Playback/PlaybackQueue.h"
+#include "Playlists/PlaylistStore.h"
+#include "Tags/TagEditUndoStore.h"
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <memory>
+#include <optional>
+
+// The one observable object of the application: it owns every service for the life of the
+// process, publishes all interface state that more than one view needs, and carries out every
+// user action. Lives on the GUI thread; views read its properties, follow their signals and call
+// its commands, and never call a service for an action themselves.
+//
+// Publishing: each property's signal carries the new value and fires only when the value
+// changed, except `currentTrack` and `selection`, which fire on every assignment (followers rely
+// on hearing a re-assignment of the same track or selection). `changed()` is the general
+// announcement after commands that change what is derived from the stores (playlists, counts).
+class AppModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(PlaybackQueue queue READ queue NOTIFY queueChanged)
+    Q_PROPERTY(std::optional<Track> currentTrack READ currentTrack NOTIFY currentTrackChanged)
+    Q_PROPERTY(double restoredPosition READ restoredPosition NOTIFY restoredPositionChanged)
+    Q_PROPERTY(QList<Track> tracks READ tracks NOTIFY tracksChanged)
+    Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY isPlayingChanged)
+    Q_PROPERTY(bool isScanning READ isScanning NOTIFY isScanningChanged)
+    Q_PROPERTY(LibrarySelection selection READ selection NOTIFY selectionChanged)
+    Q_PROPERTY(QSet<QUuid> selectedTrackIDs READ selectedTrackIDs NOTIFY selectedTrackIDsChanged)
+    Q_PROPERTY(std::optional<TagEditorRequest> tagEditorRequest READ tagEditorRequest WRITE setTagEditorRequest
+                   NOTIFY tagEditorRequestChanged)
+    Q_PROPERTY(int tagUndoCount READ tagUndoCount NOTIFY tagUndoCountChanged)
+    Q_PROPERTY(std::optional<OrganizerRequest> organizerRequest READ organizerRequest WRITE setOrganizerRequest
+                   NOTIFY organizerRequestChanged)
+    Q_PROPERTY(int organizeUndoCount READ organizeUndoCount NOTIFY organizeUndoCountChanged)
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
+    Q_PROPERTY(TrackSort sort READ sort NOTIFY sortChanged)
+    Q_PROPERTY(bool sortAscending READ sortAscending NOTIFY sortAscendingChanged)
+    Q_PROPERTY(bool playlistSorting READ playlistSorting NOTIFY playlistSortingChanged)
+    Q_PROPERTY(std::optional<QString> statusMessage READ statusMessage NOTIFY statusMessageChanged)
+    Q_PROPERTY(std::optional<QString> fileWorkProgress READ fileWorkProgress NOTIFY fileWorkProgressChanged)
+    Q_PROPERTY(bool showsFFmpegInstallPrompt READ showsFFmpegInstallPrompt NOTIFY showsFFmpegInstallPromptChanged)
+    Q_PROPERTY(qint64 transcodeCacheBytes READ transcodeCacheBytes NOTIFY transcodeCacheBytesChanged)
+    Q_PROPERTY(bool isSettingsPresented READ isSettingsPresented WRITE setSettingsPresented
+                   NOTIFY isSettingsPresentedChanged)
+    Q_PROPERTY(bool showsLyricsPage READ showsLyricsPage NOTIFY showsLyricsPageChanged)
+    Q_PROPERTY(std::optional<QUuid> listScrollTarget READ listScrollTarget WRITE setListScrollTarget
+                   NOTIFY listScrollTargetChanged)
+    Q_PROPERTY(bool isLyricsVisible READ isLyricsVisible NOTIFY isLyricsVisibleChanged)
+    Q_PROPERTY(bool isLyricsLocked READ isLyricsLocked NOTIFY isLyricsLockedChanged)
+    Q_PROPERTY(LyricsDisplayState lyricsState READ lyricsState NOTIFY lyricsStateChanged)
+    Q_PROPERTY(std::optional<qsizetype> currentLyricLineIndex READ currentLyricLineIndex
+                   NOTIFY currentLyricLineIndexChanged)
+    Q_PROPERTY(bool isMiniPlayerVisible READ isMiniPlayerVisible WRITE setMiniPlayerVisible
+                   NOTIFY isMiniPlayerVisibleChanged)
+    Q_PROPERTY(QUuid searchFocusRequest READ searchFocusRequest WRITE setSearchFocusRequest
+                   NOTIFY searchFocusRequestChanged)
+    Q_PROPERTY(QUuid endSearchFocusRequest READ endSearchFocusRequest WRITE setEndSearchFocusRequest
+                   NOTIFY endSearchFocusRequestChanged)
+    Q_PROPERTY(bool isSearchFocused READ isSearchFocused WRITE setSearchFocused NOTIFY isSearchFocusedChanged)
+    Q_PROPERTY(double volume READ volume WRITE setVolume NOTIFY volumeChanged)
+
+public:
+    // The data folder "Quillmere" in the user's data location (created 0700), with the real
+    // services and the windows' prompts and shell.
+    static std::unique_ptr<AppModel> production(std::shared_ptr<Prompts> prompts,
+                                                std::shared_ptr<ApplicationShell> shell);
+    static FileLocation productionDirectory();
+
+    // Builds every service over the data folder and restores the last playback state without
+    // loading the engine. Never fails: the stores' troubles show in the status line.
+    AppModel(const FileLocation &directory, AppModelEnvironment environment, QObject *parent = nullptr);
+    ~AppModel() override;
+
+    // Owned services.
+    LibraryStore &library() const { return *m_library; }
+    PlaybackEngine &engine() const { return *m_engine; }
+    PlaylistStore &playlists() const { return *m_playlists; }
+    const TagIO &tagService() const { return *m_tagIO; }
+    TagEditUndoStore &tagUndoStore() const { return *m_tagUndoStore; }
+    FileOrganizer &organizer() const { return *m_organizer; }
+    Transcoding &transcode() const { return *m_transcode; }
+    const FileLocation &directory() const { return m_directory; }
+
+    // Published state.
+    const PlaybackQueue &queue() const { return m_queue; }
+    const std::optional<Track> &currentTrack() const { return m_currentTrack; }
+    double restoredPosition() const { return m_restoredPosition; }
+    const QList<Track> &tracks() const { return m_tracks; }
+    bool isPlaying() const { return m_isPlaying; }
+    bool isScanning() const { return m_isScanning; }
+    const LibrarySelection &selection() const { return m_selection; }
+    const QSet<QUuid> &selectedTrackIDs() const { return m_selectedTrackIDs; }
+    const std::optional<TagEditorRequest> &tagEditorRequest() const { return m_tagEditorRequest; }
+    void setTagEditorRequest(const std::optional<TagEditorRequest> &request);
+    int tagUndoCount() const { return m_tagUndoCount; }
+    const std::optional<OrganizerRequest> &organizerRequest() const { return m_organizerRequest; }
+    void setOrganizerRequest(const std::optional<OrganizerRequest> &request);
+    int organizeUndoCount() const { return m_organizeUndoCount; }
+    const QString &searchText() const { return m_searchText; }
+    void setSearchText(const QString &text);
+    TrackSort sort() const { return m_sort; }
+    bool sortAscending() const { return m_sortAscending; }
+    bool playlistSorting() const { return m_playlistSorting; }
+    const std::optional<QString> &statusMessage() const { return m_statusMessage; }
+    const std::optional<QString> &fileWorkProgress() const { return m_fileWorkProgress; }
+    bool showsFFmpegInstallPrompt() const { return m_showsFFmpegInstallPrompt; }
+    qint64 transcodeCacheBytes() const { return m_transcodeCacheBytes; }
+    bool isSettingsPresented() const { return m_isSettingsPresented; }
+    void setSettingsPresented(bool presented);
+    bool showsLyricsPage() const { return m_showsLyricsPage; }
+    const std::optional<QUuid> &listScrollTarget() const { return m_listScrollTarget; }
+    void setListScrollTarget(const std::optional<QUuid> &target);
+    bool isLyricsVisible() const { return m_isLyricsVisible; }
+    bool isLyricsLocked() const { return m_isLyricsLocked; }
+    const LyricsDisplayState &lyricsState() const { return m_lyricsState; }
+    std::optional<qsizetype> currentLyricLineIndex() const { return m_currentLyricLineIndex; }
+    bool isMiniPlayerVisible() const { return m_isMiniPlayerVisible; }
+    void setMiniPlayerVisible(bool visible);
+    const QUuid &searchFocusRequest() const { return m_searchFocusRequest; }
+    void setSearchFocusRequest(const QUuid &request);
+    const QUuid &endSearchFocusRequest() const { return m_endSearchFocusRequest; }
+    void setEndSearchFocusRequest(const QUuid &request);
+    bool isSearchFocused() const { return m_isSearchFocused; }
+    void setSearchFocused(bool focused);
+    double volume() const { return m_volume; }
+    // Stores and publishes the value, then hands it to the engine (which clamps it).
+    void setVolume(double volume);
+
+    // The panel controllers, held weakly; either may be null at any time.
+    LyricsOverlayPanel *lyricsOverlay() const { return m_lyricsOverlay; }
+    void setLyricsOverlay(LyricsOverlayPanel *overlay) { m_lyricsOverlay = overlay; }
+    MiniPlayerPanel *miniPlayer() const { return m_miniPlayer; }
+    void setMiniPlayer(MiniPlayerPanel *miniPlayer) { m_miniPlayer = miniPlayer; }
+
+    // Start-up and saving.
+    bool didStart() const { return m_didStart; }
+    // The first call rescans the library's folders in the background, when there are any.
+    void start();
+    // Writes the queue, current track, position and mode into the settings and saves them.
+    void savePlaybackState();
+    // Writes every settings save still pending before this returns; called when quitting.
+    void flushPendingSaves();
+    void dismissStatus();
+
+    // Browsing and selection.
+    // The tracks shown for the selection, search text and sort; cached, so reading is free
+    // while nothing changed.
+    VisibleTrackList visibleTracks() const;
+    bool sortsColumns() const;
+    bool canReorderPlaylist() const;
+    void select(const LibrarySelection &selection);
+    void toggleSort(TrackSort column);
+    // Ctrl toggles the row, Shift extends from the anchor, a plain click selects and plays.
+    void handleTrackClick(const QUuid &trackID, Qt::KeyboardModifiers modifiers);
+    int trackCount(const FileLocation &folder) const;
+    int resolvableTrackCount(const Playlist &playlist) const;
+
+    // Playlists.
+    void promptCreatePlaylist();
+    void promptRenamePlaylist(const QUuid &playlistID);
+    void confirmDeletePlaylist(const QUuid &playlistID);
+    void deletePlaylist(const QUuid &playlistID);
+    void addToPlaylist(const QUuid &playlistID, const QList<QUuid> &trackIDs);
+    // Drags one row of the shown playlist onto another.
+    void moveTrack(const QUuid &draggedID, const QUuid &targetID);
+
+    // Playback.
+    // Plays the track: pauses or resumes the current one, else starts it with the visible list
+    // as the queue.
+    void play(const QUuid &trackID);
+    // Steps the queue by its mode and starts the track it gives.
+    void next();
+
+signals:
+    void queueChanged(const PlaybackQueue &queue);
+    void currentTrackChanged(const std::optional<Track> &track);
+    void restoredPositionChanged(double position);
+    void tracksChanged(const QList<Track> &tracks);
+    void isPlayingChanged(bool isPlaying);
+    void isScanningChanged(bool isScanning);
+    void selectionChanged(const LibrarySelection &selection);
+    void selectedTrackIDsChanged(const QSet<QUuid> &ids);
+    void tagEditorRequestChanged(const std::optional<TagEditorRequest> &request);
+    void tagUndoCountChanged(int count);
+    void organizerRequestChanged(const std::optional<OrganizerRequest> &request);
+    void organizeUndoCountChanged(int count);
+    void searchTextChanged(const QString &text);
+    void sortChanged(TrackSort sort);
+    void sortAscendingChanged(bool ascending);
+    void playlistSortingChanged(bool sorting);
+    void statusMessageChanged(const std::optional<QString> &message);
+    void fileWorkProgressChanged(const std::optional<QString> &progress);
+    void showsFFmpegInstallPromptChanged(bool shows);
+    void transcodeCacheBytesChanged(qint64 bytes);
+    void isSettingsPresentedChanged(bool presented);
+    void showsLyricsPageChanged(bool shows);
+    void listScrollTargetChanged(const std::optional<QUuid> &target);
+    void isLyricsVisibleChanged(bool visible);
+    void isLyricsLockedChanged(bool locked);
+    void lyricsStateChanged(const LyricsDisplayState &state);
+    void currentLyricLineIndexChanged(std::optional<qsizetype> index);
+    void isMiniPlayerVisibleChanged(bool visible);
+    void searchFocusRequestChanged(const QUuid &request);
+    void endSearchFocusRequestChanged(const QUuid &request);
+    void isSearchFocusedChanged(bool focused);
+    void volumeChanged(double volume);
+    // The visible list is to be read again (selection, search, sort, tracks or playlists changed).
+    void visibleTracksChanged();
+    // What the views derive from the stores changed (playlists, folder and playlist counts).
+    void changed();
+
+private:
+    // Publishing: each setter stores the value and emits its signal when it changed.
+    void setQueue(const PlaybackQueue &queue);
+    // Always emits, also for an equal track.
+    void setCurrentTrack(const std::optional<Track> &track);
+    void setRestoredPosition(double position);
+    void setTracks(const QList<Track> &tracks);
+    void setPlaying(bool playing);
+    void setScanning(bool scanning);
+    // Always emits, also for an equal selection.
+    void setSelection(const LibrarySelection &selection);
+    void setSelectedTrackIDs(const QSet<QUuid> &ids);
+    void setTagUndoCount(int count);
+    void setOrganizeUndoCount(int count);
+    void setSort(TrackSort sort);
+    void setSortAscending(bool ascending);
+    void setPlaylistSorting(bool sorting);
+    void setStatusMessage(const std::optional<QString> &message);
+    void setFileWorkProgress(const std::optional<QString> &progress);
+    void setShowsFFmpegInstallPrompt(bool shows);
+    void setTranscodeCacheBytes(qint64 bytes);
+    void setShowsLyricsPage(bool shows);
+    void setLyricsVisibleState(bool visible);
+    void setLyricsLockedState(bool locked);
+    void setLyricsState(const LyricsDisplayState &state);
+    void setCurrentLyricLineIndex(std::optional<qsizetype> index);
+
+    template <typename T, typename Signal> void assign(T &member, const T &value, Signal signal)
+    {
+        if (member == value)
+            return;
+        member = value;
+        (this->*signal)(member);
+    }
+
+    // Start-up.
+    void restorePlaybackState();
+    void observeEngine();
+    void reportLoadNotices();
+    // Rescans every library folder; nothing while a scan runs.
+    void rescan();
+
+    // Settings and persistence.
+    void saveSettings(const AppSettings &settings);
+    // "保存失败：%@" when the library holds a save error.
+    void surfacePersistenceError();
+    // The change steps after an edit of the playlists: the announcement, then a save error.
+    void announcePlaylistChange();
+
+    // Loads the track into the engine and plays it from the position; false when it cannot start.
+    bool startTrack(const Track &track, double position);
+    std::optional<Track> trackWithID(const QUuid &trackID) const;
+    // The tracks and playlists as the library now holds them.
+    void refreshFromLibrary();
+
+    // Lyrics of the current track.
+    void loadLyrics(const std::optional<Track> &track);
+    void updateCurrentLyricLine(double position);
+
+    FileLocation m_directory;
+    AppModelEnvironment m_environment;
+
+    // Services, in the order they are built.
+    std::shared_ptr<const TagIO> m_tagIO;
+    std::unique_ptr<LibraryStore> m_library;
+    std::unique_ptr<PlaybackEngine> m_engine;
+    std::unique_ptr<TagEditUndoStore> m_tagUndoStore;
+    std::unique_ptr<OrganizeUndoStore> m_organizeUndoStore;
+    std::unique_ptr<FileOrganizer> m_organizer;
+    FileLocation m_transcodeRoot;
+    std::unique_ptr<Transcoding> m_transcode;
+    std::unique_ptr<PlaylistStore> m_playlists;
+    std::unique_ptr<LyricsCache> m_lyricsCache;
+    std::unique_ptr<LyricsResolving> m_lyricsResolver;
+
+    // Published state, initial values as a fresh model shows them.
+    PlaybackQueue m_queue{{}, 0, PlaybackMode::RepeatAll};
+    std::optional<Track> m_currentTrack;
+    double m_restoredPosition = 0;
+    QList<Track> m_tracks;
+    bool m_isPlaying = false;
+    bool m_isScanning = false;
+    LibrarySelection m_selection;
+    QSet<QUuid> m_selectedTrackIDs;
+    std::optional<TagEditorRequest> m_tagEditorRequest;
+    int m_tagUndoCount = 0;
+    std::optional<OrganizerRequest> m_organizerRequest;
+    int m_organizeUndoCount = 0;
+    QString m_searchText;
+    TrackSort m_sort = TrackSort::Title;
+    bool m_sortAscending = true;
+    bool m_playlistSorting = false;
+    std::optional<QString> m_statusMessage;
+    std::optional<QString> m_fileWorkProgress;
+    bool m_showsFFmpegInstallPrompt = false;
+    qint64 m_transcodeCacheBytes = 0;
+    bool m_isSettingsPresented = false;
+    bool m_showsLyricsPage = false;
+    std::optional<QUuid> m_listScrollTarget;
+    bool m_isLyricsVisible = false;
+    bool m_isLyricsLocked = false;
+    LyricsDisplayState m_lyricsState;
+    std::optional<qsizetype> m_currentLyricLineIndex;
+    QPointer<LyricsOverlayPanel> m_lyricsOverlay;
+    QPointer<MiniPlayerPanel> m_miniPlayer;
+    bool m_isMiniPlayerVisible = false;
+    QUuid m_searchFocusRequest = QUuid::createUuid();
+    QUuid m_endSearchFocusRequest = QUuid::createUuid();
+    bool m_isSearchFocused = false;
+    double m_volume = 0.8;
+
+    // Private working state.
+    bool m_didStart = false;
+    std::optional<QUuid> m_selectionAnchorID;
+    std::optional<Track> m_pendingTranscodeTrack;
+    std::optional<QUuid> m_preparingTrackID;
+    QFutureWatcher<std::optional<ResolvedLyrics>> *m_lyricsTask = nullptr;
+
+    // Collaborators.
+    quint64 m_tracksRevision = 0;
+    quint64 m_playlistsRevision = 0;
+    mutable LibraryBrowser m_browser;
+    mutable SidebarCounts m_sidebarCounts;
+    // Last, so that pending saves are written while everything they touch still exists.
+    std::unique_ptr<PlaybackStateSaver> m_playbackSaver;
+    std::unique_ptr<SettingsWriter> m_settingsWriter;
+};
