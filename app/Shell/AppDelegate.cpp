@@ -6,6 +6,7 @@
 #include "MiniPlayerWindowController.h"
 #include "QuitPolicy.h"
 #include "UI/AppModel.h"
+#include "UI/ThemeEnvironment.h"
 #include "Views/MainWindow.h"
 
 #include <QApplication>
@@ -20,6 +21,13 @@ AppDelegate::AppDelegate(std::unique_ptr<AppModel> model, ThemeEnvironment &them
     , m_model(std::move(model))
     , m_theme(theme)
 {
+    applyThemeSettings();
+    connect(m_model.get(), &AppModel::changed, this, &AppDelegate::applyThemeSettings);
+}
+
+void AppDelegate::applyThemeSettings()
+{
+    m_theme.setSettings(m_model->library().settings());
 }
 
 AppDelegate::~AppDelegate()
@@ -35,7 +43,7 @@ MainWindow *AppDelegate::openMainWindow()
     auto *window = new MainWindow(*m_model, m_theme);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->hidesOnClose = [this] {
-        return QuitPolicy::hidesMainWindowOnClose(m_model->settings(), trayAvailable());
+        return QuitPolicy::hidesMainWindowOnClose(m_model->library().settings(), trayAvailable());
     };
     return window;
 }
@@ -49,7 +57,7 @@ void AppDelegate::didFinishLaunching()
     };
     m_model->setMiniPlayer(m_miniPlayer);
 
-    m_model->engine().setSpectrumEnabled(m_miniPlayer->isVisible() || m_model->settings().showMainSpectrum);
+    m_model->engine().setSpectrumEnabled(m_miniPlayer->isVisible() || m_model->library().settings().showMainSpectrum);
 
     m_lyricsOverlay = new LyricsOverlayWindowController(*m_model, this);
     m_lyricsOverlay->setLocked(m_model->isLyricsLocked());
@@ -68,12 +76,13 @@ void AppDelegate::didFinishLaunching()
 
 bool AppDelegate::quitsAfterLastWindowClosed() const
 {
-    return QuitPolicy::quitsAfterLastWindowClosed(m_model->settings(), trayAvailable());
+    return QuitPolicy::quitsAfterLastWindowClosed(m_model->library().settings(), trayAvailable());
 }
 
 void AppDelegate::willTerminate()
 {
     m_model->savePlaybackState();
+    m_model->flushPendingSaves();
 }
 
 // Menus and tooltips close all the time; they are not windows of the application in this sense.
@@ -132,7 +141,7 @@ void AppDelegate::windowDidBecomeMain(QWidget *widget)
 
 void AppDelegate::resetSearchFocus()
 {
-    m_model->setIsSearchFocused(false);
+    m_model->setSearchFocused(false);
     m_model->setEndSearchFocusRequest(QUuid::createUuid());
 }
 
@@ -175,5 +184,8 @@ void AppDelegate::showMiniPlayer()
     resetSearchFocus();
     for (MainWindow *window : mainWindowCandidates())
         window->clearFocusWidget();
-    m_model->showMiniPlayer();
+    for (MainWindow *window : mainWindowCandidates())
+        window->hide();
+    if (m_miniPlayer)
+        m_miniPlayer->show();
 }

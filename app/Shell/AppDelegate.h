@@ -42,6 +42,8 @@ public:
     void captureMainWindow();
     // Saves the playback state on the way out.
     void willTerminate();
+    // The windows' palette from the theme settings as they stand now.
+    void applyThemeSettings();
     bool quitsAfterLastWindowClosed() const;
 
     MainWindow *mainWindow() const { return m_mainWindow; }

@@ -23,32 +23,32 @@ CommandMenus::CommandMenus(AppModel &model, QMenuBar &menuBar)
     QAction *settings = m_applicationMenu->addAction(L("设置…"));
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     settings->setMenuRole(QAction::NoRole);
-    connect(settings, &QAction::triggered, this, [this] { m_model.setIsSettingsPresented(true); });
+    connect(settings, &QAction::triggered, this, [this] { m_model.setSettingsPresented(true); });
     m_applicationMenu->addSeparator();
     QAction *quit = m_applicationMenu->addAction(L("退出Quillmere"));
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setMenuRole(QAction::NoRole);
     connect(quit, &QAction::triggered, qApp, &QApplication::quit, Qt::QueuedConnection);
 
-    m_playPause = addItem(m_playbackMenu, "播放 / 暂停（空格）", &CommandMenus::togglePlayback);
-    m_previous = addItem(m_playbackMenu, "上一首（⌘←）", &CommandMenus::previous);
-    m_next = addItem(m_playbackMenu, "下一首（⌘→）", &CommandMenus::next);
-    m_importLyrics = addItem(m_lyricsMenu, "更换歌词…", &CommandMenus::importLyrics);
-    m_restoreLyrics = addItem(m_lyricsMenu, "恢复自动匹配", &CommandMenus::restoreAutomaticLyrics);
-    m_retryLyrics = addItem(m_lyricsMenu, "重试匹配", &CommandMenus::retryLyrics);
-    m_undoOrganize = addItem(m_organizeMenu, "撤销上次整理", &CommandMenus::undoLastOrganize);
+    m_playPause = addItem(m_playbackMenu, "播放 / 暂停（空格）");
+    connect(m_playPause, &QAction::triggered, this, &CommandMenus::togglePlayback);
+    m_previous = addItem(m_playbackMenu, "上一首（⌘←）");
+    m_next = addItem(m_playbackMenu, "下一首（⌘→）");
+    connect(m_next, &QAction::triggered, &m_model, &AppModel::next);
+    m_importLyrics = addItem(m_lyricsMenu, "更换歌词…");
+    m_restoreLyrics = addItem(m_lyricsMenu, "恢复自动匹配");
+    m_retryLyrics = addItem(m_lyricsMenu, "重试匹配");
+    m_undoOrganize = addItem(m_organizeMenu, "撤销上次整理");
 
     for (QMenu *menu : {m_playbackMenu, m_lyricsMenu, m_organizeMenu})
         connect(menu, &QMenu::aboutToShow, this, &CommandMenus::updateEnabledStates);
     updateEnabledStates();
 }
 
-QAction *CommandMenus::addItem(QMenu *menu, const char *title, void (CommandMenus::*slot)())
+QAction *CommandMenus::addItem(QMenu *menu, const char *title)
 {
     // Titles are fixed texts without "&"; the key names in them are text only.
-    QAction *action = menu->addAction(L(title));
-    connect(action, &QAction::triggered, this, slot);
-    return action;
+    return menu->addAction(L(title));
 }
 
 void CommandMenus::updateEnabledStates()
@@ -58,7 +58,7 @@ void CommandMenus::updateEnabledStates()
     m_previous->setEnabled(hasTrack);
     m_next->setEnabled(hasTrack);
     m_importLyrics->setEnabled(hasTrack);
-    m_restoreLyrics->setEnabled(m_model.hasLyricsOverride());
+    m_restoreLyrics->setEnabled(m_model.lyricsState().origin == LyricsOrigin::Override);
     m_retryLyrics->setEnabled(hasTrack && !m_model.lyricsState().isResolving);
     m_undoOrganize->setEnabled(m_model.organizeUndoCount() >= 1 && !m_model.fileWorkProgress().has_value());
 }
@@ -68,37 +68,6 @@ void CommandMenus::togglePlayback()
     // The engine's own flag decides; the model's copy may lag behind it.
     if (m_model.engine().isPlaying())
         m_model.engine().pause();
-    else
-        m_model.play();
-}
-
-void CommandMenus::previous()
-{
-    m_model.previous();
-}
-
-void CommandMenus::next()
-{
-    m_model.next();
-}
-
-void CommandMenus::importLyrics()
-{
-    m_model.promptImportLyrics();
-}
-
-void CommandMenus::restoreAutomaticLyrics()
-{
-    m_model.restoreAutomaticLyrics();
-}
-
-void CommandMenus::retryLyrics()
-{
-    m_model.retryLyrics();
-}
-
-void CommandMenus::undoLastOrganize()
-{
-    // The model publishes the same text as its status message.
-    m_model.undoLastOrganize();
+    else if (const std::optional<Track> &track = m_model.currentTrack())
+        m_model.play(track->id);
 }

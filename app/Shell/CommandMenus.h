@@ -27,14 +27,8 @@ public:
     void updateEnabledStates();
 
 private:
-    QAction *addItem(QMenu *menu, const char *title, void (CommandMenus::*slot)());
+    QAction *addItem(QMenu *menu, const char *title);
     void togglePlayback();
-    void previous();
-    void next();
-    void importLyrics();
-    void restoreAutomaticLyrics();
-    void retryLyrics();
-    void undoLastOrganize();
 
     AppModel &m_model;
     QMenu *m_applicationMenu;

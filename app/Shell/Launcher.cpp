@@ -5,6 +5,8 @@
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "UI/AppModel.h"
+#include "UI/DesktopShell.h"
+#include "UI/DialogPrompts.h"
 #include "UI/PortalColorScheme.h"
 #include "UI/ThemeEnvironment.h"
 #include "Views/MainWindow.h"
@@ -46,7 +48,9 @@ int run(int argc, char **argv, const Options &options)
 
     PortalColorScheme colorScheme;
     ThemeEnvironment theme(colorScheme);
-    AppDelegate delegate(AppModel::production(), theme);
+    auto shell = std::make_shared<DesktopShell>();
+    AppDelegate delegate(AppModel::production(std::make_shared<DialogPrompts>(), shell), theme);
+    QObject::connect(shell.get(), &DesktopShell::appearanceRequested, &delegate, &AppDelegate::applyThemeSettings);
 
     QObject::connect(&instance, &SingleInstance::showRequested, &delegate, &AppDelegate::showMainWindow);
     QObject::connect(&application, &QApplication::aboutToQuit, &delegate, &AppDelegate::willTerminate);

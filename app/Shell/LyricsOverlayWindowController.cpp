@@ -4,7 +4,7 @@
 #include <QWindow>
 
 LyricsOverlayWindowController::LyricsOverlayWindowController(AppModel &model, QObject *parent)
-    : QObject(parent)
+    : LyricsOverlayPanel(parent)
     , m_model(model)
     , m_panel(new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
                                        | Qt::WindowStaysOnTopHint))
@@ -27,6 +27,11 @@ void LyricsOverlayWindowController::show()
 void LyricsOverlayWindowController::hide()
 {
     m_panel->hide();
+}
+
+void LyricsOverlayWindowController::applySettings()
+{
+    setLocked(m_locked);
 }
 
 void LyricsOverlayWindowController::setLocked(bool locked)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QObject>
+#include "UI/Model/LyricsOverlayPanel.h"
+
 #include <QPointer>
 
 class AppModel;
@@ -9,7 +10,7 @@ class QWidget;
 // The desktop lyrics panel: a frameless floating tool window that never takes focus and, while
 // locked, lets clicks pass through to what lies beneath. Its content arrives with the desktop
 // lyrics themselves.
-class LyricsOverlayWindowController : public QObject
+class LyricsOverlayWindowController : public LyricsOverlayPanel
 {
     Q_OBJECT
 
@@ -18,10 +19,11 @@ public:
     ~LyricsOverlayWindowController() override;
 
     QWidget *panel() const { return m_panel; }
-    bool isLocked() const { return m_locked; }
-    void show();
-    void hide();
-    void setLocked(bool locked);
+    bool isLocked() const override { return m_locked; }
+    void setLocked(bool locked) override;
+    void show() override;
+    void hide() override;
+    void applySettings() override;
 
 private:
     AppModel &m_model;

@@ -3,6 +3,7 @@
 #include "UI/AppModel.h"
 
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -17,9 +18,10 @@ QWidget *floatingPanel()
 } // namespace
 
 MiniPlayerWindowController::MiniPlayerWindowController(AppModel &model, QObject *parent)
-    : QObject(parent), m_model(model), m_panel(floatingPanel())
+    : MiniPlayerPanel(parent), m_model(model), m_panel(floatingPanel())
 {
     m_panel->setObjectName(QStringLiteral("miniPlayerPanel"));
+    applySettings();
 }
 
 MiniPlayerWindowController::~MiniPlayerWindowController()
@@ -38,7 +40,7 @@ void MiniPlayerWindowController::show()
     m_panel->show();
     m_panel->raise();
     if (!m_model.isMiniPlayerVisible())
-        m_model.setIsMiniPlayerVisible(true);
+        m_model.setMiniPlayerVisible(true);
     if (wasHidden)
         updateSpectrum();
 }
@@ -47,11 +49,20 @@ void MiniPlayerWindowController::hide()
 {
     m_panel->hide();
     if (m_model.isMiniPlayerVisible())
-        m_model.setIsMiniPlayerVisible(false);
+        m_model.setMiniPlayerVisible(false);
     updateSpectrum();
+}
+
+void MiniPlayerWindowController::applySettings()
+{
+    const AppSettings &settings = m_model.library().settings();
+    if (QWindow *window = m_panel->windowHandle())
+        window->setFlag(Qt::WindowStaysOnTopHint, settings.miniAlwaysOnTop);
+    else
+        m_panel->setWindowFlag(Qt::WindowStaysOnTopHint, settings.miniAlwaysOnTop);
 }
 
 void MiniPlayerWindowController::updateSpectrum()
 {
-    m_model.engine().setSpectrumEnabled(isVisible() || m_model.settings().showMainSpectrum);
+    m_model.engine().setSpectrumEnabled(isVisible() || m_model.library().settings().showMainSpectrum);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QObject>
+#include "UI/Model/MiniPlayerPanel.h"
+
 #include <QPointer>
 
 #include <functional>
@@ -11,7 +12,7 @@ class QWidget;
 // The floating mini player panel: a frameless tool window that never takes focus. It tells the
 // model whether it is visible and keeps the spectrum rule; its content arrives with the mini
 // player itself.
-class MiniPlayerWindowController : public QObject
+class MiniPlayerWindowController : public MiniPlayerPanel
 {
     Q_OBJECT
 
@@ -21,8 +22,9 @@ public:
 
     QWidget *panel() const { return m_panel; }
     bool isVisible() const;
-    void show();
-    void hide();
+    void show() override;
+    void hide() override;
+    void applySettings() override;
 
     // Run after the panel hides itself to bring the main window back.
     std::function<void()> onExpand;

@@ -33,9 +33,7 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     connect(&theme, &ThemeEnvironment::paletteChanged, m_content->topBar()->searchField(), &SearchField::applyTheme);
     m_content->topBar()->searchField()->applyTheme();
 
-    connect(m_content->topBar(), &TopBar::settingsRequested, this, [this] { m_model.setIsSettingsPresented(true); });
-    connect(m_content, &MainWindowContent::filesDropped, this,
-        [this](const QList<FileLocation> &locations) { m_model.importFolders(locations); });
+    connect(m_content->topBar(), &TopBar::settingsRequested, this, [this] { m_model.setSettingsPresented(true); });
     m_content->setShowsLyricsPage(m_model.showsLyricsPage());
     connect(&m_model, &AppModel::showsLyricsPageChanged, this,
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });
@@ -81,7 +79,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_content->topBar()->searchField()->lineEdit()) {
         if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
-            m_model.setIsSearchFocused(event->type() == QEvent::FocusIn);
+            m_model.setSearchFocused(event->type() == QEvent::FocusIn);
     } else if (watched == m_content && event->type() == QEvent::Paint && !m_firstPaintSeen) {
         m_firstPaintSeen = true;
         // After the paint itself has finished.
@@ -98,12 +96,9 @@ void MainWindow::showEvent(QShowEvent *event)
 
 void MainWindow::runStartLogic()
 {
-    // Once per model, however many windows are shown over it.
-    if (m_model.didStart())
-        return;
-    m_model.setDidStart(true);
-    if (!m_model.settingsFolders().isEmpty())
-        m_model.rescan();
+    // Once per model, however many windows are shown over it; the rescan runs in the background.
+    if (!m_model.didStart())
+        m_model.start();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

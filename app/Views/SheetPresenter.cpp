@@ -27,7 +27,7 @@ void SheetPresenter::syncSettings()
 {
     const bool wanted = m_model.isSettingsPresented();
     if (wanted && !m_settings)
-        m_settings = openSheet(QStringLiteral("settingsSheet"), [this] { m_model.setIsSettingsPresented(false); });
+        m_settings = openSheet(QStringLiteral("settingsSheet"), [this] { m_model.setSettingsPresented(false); });
     else if (!wanted && m_settings)
         m_settings->close();
 }

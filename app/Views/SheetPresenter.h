@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
 
 #include <functional>
 
 class AppModel;
-class QDialog;
+
 class QWidget;
 
 // Presents the model's three sheets (settings, tag editor, organizer preview) as window-modal
