@@ -31,7 +31,7 @@ SeededDataFolder::SeededDataFolder()
     QDir().mkpath(musicPath() + QStringLiteral("/Jazz"));
 
     const QByteArray musicURLPath = FileLocation::fromLocalFile(musicPath()).urlBytes().mid(int(qstrlen("file://")));
-    for (const QString name : {QStringLiteral("library.json"), QStringLiteral("playlists.json"), QStringLiteral("settings.json")}) {
+    for (const QString &name : {QStringLiteral("library.json"), QStringLiteral("playlists.json"), QStringLiteral("settings.json")}) {
         QFile fixture(fixturePath(name));
         if (!fixture.open(QIODevice::ReadOnly))
             return;

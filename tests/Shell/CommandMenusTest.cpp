@@ -1,0 +1,104 @@
+#include "GuiSupport/GuiFixture.h"
+#include "Shell/CommandMenus.h"
+
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+class CommandMenusTest : public GuiFixture
+{
+protected:
+    struct Enabled
+    {
+        bool playPause, previous, next, importLyrics, restoreLyrics, retryLyrics, undoOrganize;
+        friend bool operator==(const Enabled &, const Enabled &) = default;
+    };
+
+    Enabled enabledStates()
+    {
+        menus->updateEnabledStates();
+        const auto at = [](QMenu *menu, int index) { return menu->actions().at(index)->isEnabled(); };
+        return {at(menus->playbackMenu(), 0), at(menus->playbackMenu(), 1), at(menus->playbackMenu(), 2),
+            at(menus->lyricsMenu(), 0), at(menus->lyricsMenu(), 1), at(menus->lyricsMenu(), 2),
+            at(menus->organizeMenu(), 0)};
+    }
+
+    void build()
+    {
+        buildModel();
+        menus = new CommandMenus(*model, menuBar);
+    }
+
+    QMenuBar menuBar;
+    CommandMenus *menus = nullptr;
+};
+
+TEST_F(CommandMenusTest, MenusInOrderWithOnlyTheNamedShortcuts)
+{
+    build();
+    QStringList titles;
+    QStringList shortcuts;
+    for (QAction *menu : menuBar.actions()) {
+        titles << menu->text();
+        for (QAction *item : menu->menu()->actions()) {
+            if (!item->shortcut().isEmpty())
+                shortcuts << item->text() + QLatin1Char('=') + item->shortcut().toString(QKeySequence::PortableText);
+        }
+    }
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("Quillmere"), QStringLiteral("播放菜单"), QStringLiteral("歌词"),
+                          QStringLiteral("整理")}));
+    EXPECT_EQ(shortcuts, (QStringList{QStringLiteral("搜索=Ctrl+F"), QStringLiteral("设置…=Ctrl+,"),
+                             QStringLiteral("退出Quillmere=Ctrl+Q")}));
+}
+
+TEST_F(CommandMenusTest, WithoutCurrentTrackNothingPlaysOrChangesLyrics)
+{
+    seedSettings([](AppSettings &settings) { settings.lastTrackID.reset(); });
+    build();
+    ASSERT_FALSE(model->currentTrack().has_value());
+    EXPECT_EQ(enabledStates(), (Enabled{false, false, false, false, false, false, false}));
+}
+
+TEST_F(CommandMenusTest, ResolvingLyricsDisableOnlyRetry)
+{
+    build();
+    ASSERT_TRUE(model->currentTrack().has_value());
+    ASSERT_TRUE(model->lyricsState().isResolving);
+    EXPECT_EQ(enabledStates(), (Enabled{true, true, true, true, false, false, false}));
+
+    // Lyrics the user chose: restore becomes possible, and retry once nothing resolves.
+    ASSERT_FALSE(environment.lyrics->requests().isEmpty());
+    environment.lyrics->finish(environment.lyrics->requests().size() - 1,
+        ResolvedLyrics{Lyrics{{LyricLine{0, QStringLiteral("晴天")}}, true}, LyricsOrigin::Override, std::nullopt});
+    settle(100);
+    ASSERT_FALSE(model->lyricsState().isResolving);
+    EXPECT_EQ(enabledStates(), (Enabled{true, true, true, true, true, true, false}));
+}
+
+TEST_F(CommandMenusTest, SearchAndSettingsWriteToTheModel)
+{
+    build();
+    const QUuid before = model->searchFocusRequest();
+    menus->applicationMenu()->actions().at(0)->trigger();
+    EXPECT_NE(model->searchFocusRequest(), before);
+    menus->applicationMenu()->actions().at(1)->trigger();
+    EXPECT_TRUE(model->isSettingsPresented());
+    // Choosing it again changes nothing and never closes the sheet.
+    menus->applicationMenu()->actions().at(1)->trigger();
+    EXPECT_TRUE(model->isSettingsPresented());
+}
+
+TEST_F(CommandMenusTest, PlayPauseAsksTheEngineFirst)
+{
+    build();
+    QAction *playPause = menus->playbackMenu()->actions().at(0);
+    playPause->trigger();
+    settle();
+    EXPECT_TRUE(environment.engine->isPlaying());
+    playPause->trigger();
+    settle();
+    EXPECT_FALSE(environment.engine->isPlaying());
+}
+
+} // namespace
