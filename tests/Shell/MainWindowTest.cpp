@@ -1,0 +1,168 @@
+#include "GuiSupport/GuiFixture.h"
+#include "GuiSupport/Screenshots.h"
+#include "UI/DragPayloads.h"
+#include "Views/DropOverlay.h"
+#include "Views/MainWindow.h"
+#include "Views/MainWindowContent.h"
+#include "Views/SearchField.h"
+#include "Views/TopBar.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+class MainWindowTest : public GuiFixture
+{
+protected:
+    MainWindow &open()
+    {
+        if (!model)
+            buildModel();
+        window = std::make_unique<MainWindow>(*model, theme);
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return *window;
+    }
+
+    QLineEdit *searchField() const { return window->content()->topBar()->searchField()->lineEdit(); }
+
+    // Drags the payload over the content; true when it was accepted.
+    bool dragEnter(QMimeData &data)
+    {
+        QWidget *content = window->content();
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(content, &enter);
+        return enter.isAccepted();
+    }
+
+    ~MainWindowTest() override { window.reset(); }
+
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowTest, FocusTokensMoveFocusIntoAndOutOfTheSearchField)
+{
+    open();
+    model->setSearchFocusRequest(QUuid::createUuid());
+    EXPECT_TRUE(searchField()->hasFocus());
+    EXPECT_TRUE(model->isSearchFocused());
+
+    model->setEndSearchFocusRequest(QUuid::createUuid());
+    EXPECT_FALSE(searchField()->hasFocus());
+    EXPECT_FALSE(model->isSearchFocused());
+
+    // Dismissing the settings sheet does the same.
+    model->setSearchFocusRequest(QUuid::createUuid());
+    model->setSettingsPresented(true);
+    ASSERT_TRUE(window->findChild<QDialog *>(QStringLiteral("settingsSheet")));
+    model->setSettingsPresented(false);
+    settle();
+    EXPECT_FALSE(searchField()->hasFocus());
+    EXPECT_FALSE(model->isSearchFocused());
+}
+
+TEST_F(MainWindowTest, SearchFieldAndModelTextFollowEachOther)
+{
+    open();
+    QTest::keyClicks(searchField(), QStringLiteral("jay"));
+    EXPECT_EQ(model->searchText(), QStringLiteral("jay"));
+    model->setSearchText(QStringLiteral("周杰伦"));
+    EXPECT_EQ(searchField()->text(), QStringLiteral("周杰伦"));
+}
+
+TEST_F(MainWindowTest, DroppingTwoFilesHandsThemOnOnceInOrder)
+{
+    open();
+    QSignalSpy drops(window->content(), &MainWindowContent::filesDropped);
+    QMimeData data;
+    data.setData(QString::fromLatin1(DragPayloads::fileUrlType), "file:///music/b.mp3\r\nfile:///music/a.flac\r\n");
+
+    ASSERT_TRUE(dragEnter(data));
+    EXPECT_TRUE(window->content()->dropOverlay()->isVisible());
+    Screenshots::save(*window, QStringLiteral("main-window-drop-light"));
+
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window->content(), &drop);
+    EXPECT_FALSE(window->content()->dropOverlay()->isVisible());
+    ASSERT_EQ(drops.count(), 1);
+    const auto locations = drops.at(0).at(0).value<QList<FileLocation>>();
+    ASSERT_EQ(locations.size(), 2);
+    EXPECT_EQ(locations[0].path(), QByteArray("/music/b.mp3"));
+    EXPECT_EQ(locations[1].path(), QByteArray("/music/a.flac"));
+}
+
+TEST_F(MainWindowTest, TextOnlyDragShowsNoOverlay)
+{
+    open();
+    std::unique_ptr<QMimeData> track(DragPayloads::trackPayload(QUuid::createUuid()));
+    EXPECT_FALSE(dragEnter(*track));
+    EXPECT_FALSE(window->content()->dropOverlay()->isVisible());
+}
+
+TEST_F(MainWindowTest, StartLogicRunsOnceAcrossShows)
+{
+    buildModel();
+    QSignalSpy scans(model.get(), &AppModel::isScanningChanged);
+    open();
+    EXPECT_TRUE(model->didStart());
+    settle(300);
+    window->hide();
+    window->show();
+    MainWindow second(*model, theme);
+    second.show();
+    settle(300);
+    int started = 0;
+    for (const QList<QVariant> &change : scans)
+        started += change.at(0).toBool();
+    EXPECT_EQ(started, 1);
+}
+
+TEST_F(MainWindowTest, UnknownPresetFallsBackToDeepBlue)
+{
+    seedSettings([](AppSettings &settings) {
+        settings.themePreset = QStringLiteral("Celadon");
+        settings.themeMode = QStringLiteral("twilight");
+    });
+    open();
+    const ThemePalette palette = ThemeEnvironment::theme(window->content());
+    EXPECT_EQ(palette.preset, ThemePreset::deepBlue);
+    // An unknown mode follows the system, which is light here.
+    EXPECT_FALSE(palette.tokens.isDark);
+    colorScheme.setDark(true);
+    EXPECT_TRUE(ThemeEnvironment::theme(window->content()).tokens.isDark);
+}
+
+class MainWindowLookTest : public MainWindowTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(MainWindowLookTest, LaysOutTheBarsAndSavesAScreenshot)
+{
+    colorScheme.setDark(GetParam());
+    open();
+    window->resize(1100, 700);
+    settle();
+    MainWindowContent *content = window->content();
+    EXPECT_EQ(content->topBar()->height(), TopBar::barHeight);
+    EXPECT_EQ(content->playerBar()->height(), MainWindowContent::playerBarHeight);
+    EXPECT_EQ(content->sidebar()->width(), MainWindowContent::sidebarWidth);
+    EXPECT_EQ(content->trackList()->height(),
+        content->height() - TopBar::barHeight - MainWindowContent::playerBarHeight);
+    Screenshots::save(*window, GetParam() ? QStringLiteral("main-window-dark") : QStringLiteral("main-window-light"));
+
+    model->setSearchFocusRequest(QUuid::createUuid());
+    searchField()->insert(QStringLiteral("晴天"));
+    Screenshots::save(*window->content()->topBar(),
+        GetParam() ? QStringLiteral("top-bar-search-dark") : QStringLiteral("top-bar-search-light"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Appearance, MainWindowLookTest, ::testing::Bool(),
+    [](const auto &info) { return info.param ? "Dark" : "Light"; });
+
+} // namespace
