@@ -1,6 +1,6 @@
 #include "MainWindow.h"
 
-#include "AppInfo.h"
+#include "Localization.h"
 #include "MainWindowContent.h"
 #include "SearchField.h"
 #include "SheetPresenter.h"
@@ -21,7 +21,7 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     , m_content(new MainWindowContent)
     , m_sheets(new SheetPresenter(model, this))
 {
-    setWindowTitle(AppInfo::displayName);
+    setWindowTitle(L("Quillmere"));
     setCentralWidget(m_content);
     new CommandMenus(m_model, *menuBar());
     setMinimumSize(minimumContentSize + QSize(0, menuBar()->sizeHint().height()));

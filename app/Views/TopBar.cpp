@@ -7,7 +7,6 @@
 #include "SearchField.h"
 #include "SymbolButton.h"
 #include "UI/ThemeEnvironment.h"
-#include "AppInfo.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -42,7 +41,7 @@ TopBar::TopBar(QWidget *parent)
     m_settingsButton->setObjectName(QStringLiteral("settingsButton"));
     connect(m_settingsButton, &SymbolButton::clicked, this, &TopBar::settingsRequested);
 
-    const int brandWidth = noteSize + noteSpacing + QFontMetrics(titleFont()).horizontalAdvance(AppInfo::displayName);
+    const int brandWidth = noteSize + noteSpacing + QFontMetrics(titleFont()).horizontalAdvance(L("Quillmere"));
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(sideInset + brandWidth, 0, sideInset, 0);
     layout->setSpacing(12);
@@ -67,5 +66,5 @@ void TopBar::paintEvent(QPaintEvent *)
     painter.setPen(brandColour);
     painter.setFont(titleFont());
     const QRect titleRect(sideInset + noteSize + noteSpacing, 0, width(), barHeight);
-    painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter, AppInfo::displayName);
+    painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter, L("Quillmere"));
 }
