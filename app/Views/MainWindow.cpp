@@ -39,6 +39,8 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });
     bindSearchFocus();
     m_content->installEventFilter(this);
+    // The start-up rescan waits until the window has shown something.
+    connect(this, &MainWindow::firstPainted, this, &MainWindow::runStartLogic);
 }
 
 void MainWindow::bindSearchFocus()
@@ -91,7 +93,8 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    runStartLogic();
+    if (m_firstPaintSeen)
+        runStartLogic();
 }
 
 void MainWindow::runStartLogic()

@@ -110,8 +110,9 @@ TEST_F(MainWindowTest, StartLogicRunsOnceAcrossShows)
     buildModel();
     QSignalSpy scans(model.get(), &AppModel::isScanningChanged);
     open();
-    EXPECT_TRUE(model->didStart());
+    // Once the window has painted.
     settle(300);
+    EXPECT_TRUE(model->didStart());
     window->hide();
     window->show();
     MainWindow second(*model, theme);
