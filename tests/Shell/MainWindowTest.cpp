@@ -159,8 +159,7 @@ TEST_P(MainWindowLookTest, LaysOutTheBarsAndSavesAScreenshot)
 
     model->setSearchFocusRequest(QUuid::createUuid());
     searchField()->insert(QStringLiteral("晴天"));
-    Screenshots::save(*window->content()->topBar(),
-        GetParam() ? QStringLiteral("top-bar-search-dark") : QStringLiteral("top-bar-search-light"));
+    Screenshots::save(*window, GetParam() ? QStringLiteral("main-window-search-dark") : QStringLiteral("main-window-search-light"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Appearance, MainWindowLookTest, ::testing::Bool(),
