@@ -357,8 +357,9 @@ private:
     // Collaborators.
     quint64 m_tracksRevision = 0;
     quint64 m_playlistsRevision = 0;
-    mutable LibraryBrowser m_browser;
-    mutable SidebarCounts m_sidebarCounts;
+    std::shared_ptr<StandardizedPaths> m_standardizedPaths = std::make_shared<StandardizedPaths>();
+    mutable LibraryBrowser m_browser{m_standardizedPaths};
+    mutable SidebarCounts m_sidebarCounts{m_standardizedPaths};
     // Last, so that pending saves are written while everything they touch still exists.
     std::unique_ptr<PlaybackStateSaver> m_playbackSaver;
     std::unique_ptr<SettingsWriter> m_settingsWriter;
