@@ -350,8 +350,8 @@ private:
     // Private working state.
     bool m_didStart = false;
     std::optional<QUuid> m_selectionAnchorID;
+    // The track waiting for ffmpeg to be found or chosen.
     std::optional<Track> m_pendingTranscodeTrack;
-    std::optional<QUuid> m_preparingTrackID;
     QFutureWatcher<std::optional<ResolvedLyrics>> *m_lyricsTask = nullptr;
 
     // Collaborators.
