@@ -40,7 +40,8 @@
 //
 // Publishing: each property's signal carries the new value and fires only when the value
 // changed, except `currentTrack` and `selection`, which fire on every assignment (followers rely
-// on hearing a re-assignment of the same track or selection). `changed()` is the general
+// on hearing a re-assignment of the same track or selection), and `queue` and `tracks`, which are
+// only assigned when they change and cost more to compare than to announce. `changed()` is the general
 // announcement after commands that change what is derived from the stores (playlists, counts).
 class AppModel : public QObject
 {
@@ -238,10 +239,12 @@ signals:
 
 private:
     // Publishing: each setter stores the value and emits its signal when it changed.
+    // Always emits.
     void setQueue(const PlaybackQueue &queue);
     // Always emits, also for an equal track.
     void setCurrentTrack(const std::optional<Track> &track);
     void setRestoredPosition(double position);
+    // Always emits, and starts a new library revision.
     void setTracks(const QList<Track> &tracks);
     void setPlaying(bool playing);
     void setScanning(bool scanning);
