@@ -92,20 +92,24 @@ QList<qsizetype> LibraryBrowser::libraryRows(const QList<Track> &tracks, quint64
         }
     }
 
-    const bool searching = !state.searchText.trimmed().isEmpty();
+    bool searching = !state.searchText.trimmed().isEmpty();
     if (searching) {
         SearchKey searchKey{tracksRevision, state.searchText};
         if (m_searchKey != searchKey) {
+            const QList<qsizetype> matches = m_libraryQuery.filter(tracks, state.searchText);
+            m_matchesAll = matches.size() == tracks.size();
             m_matching.assign(size_t(tracks.size()), false);
-            for (qsizetype row : m_libraryQuery.filter(tracks, state.searchText))
+            for (qsizetype row : matches)
                 m_matching[size_t(row)] = true;
             m_searchKey = std::move(searchKey);
         }
+        searching = !m_matchesAll;
     }
 
     if (!folder && !searching)
         return m_sortedRows;
     QList<qsizetype> rows;
+    rows.reserve(m_sortedRows.size());
     for (qsizetype row : m_sortedRows) {
         if ((!folder || m_inFolder[size_t(row)]) && (!searching || m_matching[size_t(row)]))
             rows.append(row);

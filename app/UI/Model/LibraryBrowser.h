@@ -96,6 +96,7 @@ private:
     std::vector<bool> m_inFolder;
     std::optional<SearchKey> m_searchKey;
     std::vector<bool> m_matching;
+    bool m_matchesAll = false;
 
     // Kept for the shown playlist.
     TrackQuery m_playlistQuery;
