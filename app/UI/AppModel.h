@@ -166,7 +166,8 @@ public:
     void start();
     // Writes the queue, current track, position and mode into the settings and saves them.
     void savePlaybackState();
-    // Writes every settings save still pending before this returns; called when quitting.
+    // Writes every settings save still pending before this returns. The shell calls it when
+    // quitting, right after savePlaybackState(); destroying the model does it too.
     void flushPendingSaves();
     void dismissStatus();
 
