@@ -55,6 +55,18 @@ public:
         return faults.moveNoReplace(from, to);
     }
     std::expected<void, FileError> remove(const FileLocation &location) override { return faults.remove(location); }
+    std::expected<void, FileError> removeEmptyFolder(const FileLocation &folder) override
+    {
+        return faults.removeEmptyFolder(folder);
+    }
+    void removeStaleTemporaries(const FileLocation &folder, const QByteArray &forName) override
+    {
+        faults.removeStaleTemporaries(folder, forName);
+    }
+    std::expected<FileStatus, FileError> entryStatus(const FileLocation &location) override
+    {
+        return faults.entryStatus(location);
+    }
     std::expected<void, FileError> createDirectories(const FileLocation &folder, mode_t mode) override
     {
         return faults.createDirectories(folder, mode);
