@@ -151,6 +151,47 @@ TEST_F(LibraryStoreTest, LoadWithoutFilesGivesAnEmptyLibraryAndWritesNothing)
     EXPECT_FALSE(exists(folder()));
 }
 
+TEST_F(LibraryStoreTest, LoadRemovesTheTemporariesOfSavesCutShort)
+{
+    startWith({makeTrack(u"晴天"_qs)});
+    const QList<FileLocation> stale{file(".library.json.tmp.3k9xq2.part"), file(".settings.json.zz01.part"),
+                                    coversFolder().appending(QByteArray(".1F0E.jpg.abc.part"))};
+    const QList<FileLocation> kept{file("notes.part"), file(".hidden.part"), file(".a.B7.part")};
+    for (const FileLocation &location : stale + kept)
+        put(location, "left over");
+
+    LibraryStore restarted(folder());
+    restarted.load();
+
+    for (const FileLocation &location : stale)
+        EXPECT_FALSE(exists(location)) << location.path().constData();
+    for (const FileLocation &location : kept)
+        EXPECT_TRUE(exists(location)) << location.path().constData();
+    EXPECT_EQ(restarted.index().tracks.size(), 1);
+}
+
+TEST_F(LibraryStoreTest, CoverNamesThatAreNotPlainFileNamesAreIgnoredAndOnlyCoverFilesAreRemoved)
+{
+    const FileLocation outside = FileLocation::fromLocalFile(m_dir.path()).appending(QByteArray("x"));
+    put(outside.appending(QByteArray("keep")), "user's file");
+    put(coversFolder().appending(QByteArray("folder/keep")), "user's file");
+    QList<Track> tracks;
+    for (const char *name : {"../../x", "", ".", "..", "a/b", "folder"}) {
+        tracks.append(makeTrack(QString::fromLatin1(name)));
+        tracks.last().artworkFileName = QString::fromLatin1(name);
+    }
+    startWith(tracks);
+
+    for (qsizetype i = 0; i < 5; ++i)
+        EXPECT_EQ(m_store.index().tracks[i].artworkFileName, std::nullopt) << i;
+    EXPECT_EQ(m_store.index().tracks[5].artworkFileName, u"folder"_qs);
+    m_store.removeTracks({tracks[0].id, tracks[5].id});
+
+    EXPECT_EQ(contents(outside.appending(QByteArray("keep"))), "user's file");
+    EXPECT_EQ(contents(coversFolder().appending(QByteArray("folder/keep"))), "user's file");
+    EXPECT_EQ(m_store.index().tracks.size(), 4);
+}
+
 enum class FileState { Fine, FromBackup, Unreadable, Absent };
 
 struct NoticeCase
@@ -473,7 +514,6 @@ TEST_F(LibraryStoreTest, RemoveMissingTracksKeepsTheOthersInOrder)
     startWith({first, gone, second});
     EXPECT_EQ(m_store.missingTracks(), QList<Track>{gone});
 
-    m_store.removeMissingTracks();
 
     EXPECT_EQ(m_store.index().tracks, (QList<Track>{first, second}));
     EXPECT_TRUE(m_store.missingTracks().isEmpty());
