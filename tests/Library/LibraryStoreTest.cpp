@@ -514,6 +514,7 @@ TEST_F(LibraryStoreTest, RemoveMissingTracksKeepsTheOthersInOrder)
     startWith({first, gone, second});
     EXPECT_EQ(m_store.missingTracks(), QList<Track>{gone});
 
+    m_store.removeMissingTracks();
 
     EXPECT_EQ(m_store.index().tracks, (QList<Track>{first, second}));
     EXPECT_TRUE(m_store.missingTracks().isEmpty());
