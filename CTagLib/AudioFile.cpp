@@ -140,6 +140,12 @@ std::error_code AudioFile::writeError() const
     return stream ? stream->error() : std::error_code();
 }
 
+long AudioFile::expectedLength() const
+{
+    const auto *stream = dynamic_cast<const DescriptorStream *>(m_stream.get());
+    return stream ? stream->expectedLength() : -1;
+}
+
 std::unique_ptr<AudioFile> AudioFile::open(std::unique_ptr<TagLib::IOStream> stream, std::string_view name)
 {
     const Format *suggested = suggestedFormat(name);

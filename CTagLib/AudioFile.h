@@ -30,6 +30,9 @@ public:
     TagLib::File &file() const { return *m_file; }
     // The first failed read or write of a file opened for writing; TagLib itself reports none.
     std::error_code writeError() const;
+    // The length a file opened for writing must have after what TagLib wrote; -1 when opened
+    // for reading.
+    long expectedLength() const;
 
 private:
     AudioFile(std::unique_ptr<TagLib::IOStream> stream, std::unique_ptr<TagLib::File> file);

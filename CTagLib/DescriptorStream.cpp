@@ -15,6 +15,7 @@ constexpr unsigned long chunkSize = 1 << 20;
 
 DescriptorStream::DescriptorStream(int descriptor) : m_descriptor(descriptor)
 {
+    m_expectedLength = length();
 }
 
 DescriptorStream::~DescriptorStream()
@@ -48,6 +49,7 @@ long DescriptorStream::readAt(long offset, char *buffer, unsigned long size)
 
 void DescriptorStream::writeAt(long offset, const char *data, unsigned long size)
 {
+    m_expectedLength = std::max(m_expectedLength, offset + long(size));
     while (size > 0) {
         const ssize_t written = ::pwrite(m_descriptor, data, size, offset);
         if (written < 0 && errno == EINTR)
@@ -161,6 +163,7 @@ long DescriptorStream::length()
 
 void DescriptorStream::truncate(long length)
 {
+    m_expectedLength = length;
     if (::ftruncate(m_descriptor, length) != 0)
         fail(errno);
 }

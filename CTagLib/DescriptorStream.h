@@ -18,6 +18,9 @@ public:
 
     // The first failure; empty while every operation succeeded.
     std::error_code error() const { return m_error; }
+    // The length the file must have after the operations so far, counted from what they asked
+    // for rather than from the file.
+    long expectedLength() const { return m_expectedLength; }
 
     TagLib::FileName name() const override { return ""; }
     TagLib::ByteVector readBlock(unsigned long length) override;
@@ -41,5 +44,6 @@ private:
 
     int m_descriptor;
     long m_position = 0;
+    long m_expectedLength = 0;
     std::error_code m_error;
 };

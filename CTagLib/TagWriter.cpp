@@ -274,7 +274,8 @@ bool matches(const std::optional<unsigned> &expected, unsigned found)
     return !expected || *expected == found;
 }
 
-// Reads the saved copy as any reader would: it must be whole and hold every field written.
+// Reads the saved copy as any reader would: it must have the length that the save produced, open
+// as audio and hold every field written.
 Failure verifyCopy(const TemporaryCopy &copy, long savedSize, const ExpectedTags &expected)
 {
     struct stat status{};
@@ -355,7 +356,7 @@ Failure tagCopy(const TemporaryCopy &copy, const FieldMap &fields)
                 return error == std::errc::no_space_on_device ? noSpace : "保存标签失败: " + error.message();
             if (!saved)
                 return "保存标签失败";
-            savedSize = audio->file().length();
+            savedSize = audio->expectedLength();
         }
         return verifyCopy(copy, savedSize, expected);
     } catch (...) {

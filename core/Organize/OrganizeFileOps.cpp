@@ -1,6 +1,7 @@
 #include "OrganizeFileOps.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -64,9 +65,9 @@ bool sameContent(const FileLocation &first, const FileLocation &second, FileOper
 {
     const auto a = files.status(first);
     const auto b = files.status(second);
+    // Copies keep the time, but FAT and exFAT volumes store it in steps of up to two seconds.
     return a && b && a->isRegularFile && b->isRegularFile && a->size == b->size
-        && a->modified.tv_sec == b->modified.tv_sec && a->modified.tv_nsec == b->modified.tv_nsec
-        && sameBytes(first, second);
+        && std::abs(a->modified.tv_sec - b->modified.tv_sec) <= 2 && sameBytes(first, second);
 }
 
 std::expected<void, FileError> move(const FileLocation &from, const FileLocation &to, FileOperations &files)
