@@ -9,6 +9,7 @@ packages=(
   libtag1-dev libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libfftw3-dev ffmpeg
   xvfb xauth dbus pulseaudio pulseaudio-utils playerctl sox fonts-wqy-microhei
   locales
+  libuchardet-dev
   clang-14 libclang-rt-14-dev
 )
 

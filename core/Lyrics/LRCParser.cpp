@@ -11,16 +11,21 @@ namespace {
 struct Patterns
 {
     // `\d` takes every Unicode digit, so full-width tags match; they then fail to convert.
-    QRegularExpression timestamp { QStringLiteral(R"(\[(\d{1,3}):(\d{1,2})(?:[.:](\d{1,3}))?\])"),
+    QRegularExpression timestamp { QStringLiteral(R"(\[(\d{1,3}):(\d{1,2})(?:[.:,](\d{1,3}))?\])"),
+        QRegularExpression::UseUnicodePropertiesOption };
+    // Enhanced LRC's word timings: <mm:ss.xx> before each word.
+    QRegularExpression wordTime { QStringLiteral(R"(<\d{1,3}:\d{1,2}(?:[.:,]\d{1,3})?>)"),
         QRegularExpression::UseUnicodePropertiesOption };
     QRegularExpression offset { QStringLiteral(R"(\[offset:\s*([+-]?\d+)\s*\])"),
         QRegularExpression::UseUnicodePropertiesOption | QRegularExpression::CaseInsensitiveOption };
-    QRegularExpression metadata { QStringLiteral(R"(^\[[A-Za-z]+:.*\]$)"),
+    // Any tag of the form [key:value] alone on its line ([ar:…], [#:…], [x-trans:…]).
+    QRegularExpression metadata { QStringLiteral(R"(^\[[^\[\]:]+:.*\]$)"),
         QRegularExpression::UseUnicodePropertiesOption };
 
     Patterns()
     {
         timestamp.optimize();
+        wordTime.optimize();
         offset.optimize();
         metadata.optimize();
     }
@@ -117,6 +122,28 @@ bool isMetadata(QStringView trimmedLine)
     return patterns().metadata.match(trimmedLine).hasMatch();
 }
 
+// The time tags that open a line, one after another with only blanks between them; what stands
+// before the first one is not part of the line.
+qsizetype leadingTagCount(QStringView line, const QList<QRegularExpressionMatch> &matches)
+{
+    qsizetype count = 1;
+    while (count < matches.size()
+           && trimmed(line.sliced(matches[count - 1].capturedEnd(),
+                                  matches[count].capturedStart() - matches[count - 1].capturedEnd()))
+                  .isEmpty())
+        ++count;
+    return count;
+}
+
+// The words after the opening tags, without the word timings that may stand between them.
+QString wordsWithoutTimings(QStringView rest)
+{
+    QString words = rest.toString();
+    words.remove(patterns().timestamp);
+    words.remove(patterns().wordTime);
+    return trimmed(words).toString();
+}
+
 } // namespace
 
 namespace LRCParser {
@@ -144,9 +171,10 @@ Lyrics parse(QStringView text)
         QList<QRegularExpressionMatch> matches;
         while (tags.hasNext())
             matches.append(tags.next());
-        const QString words = trimmed(line.sliced(matches.last().capturedEnd())).toString();
-        for (const QRegularExpressionMatch &match : matches) {
-            if (const std::optional<double> time = tagTime(match))
+        const qsizetype lineTags = leadingTagCount(line, matches);
+        const QString words = wordsWithoutTimings(line.sliced(matches[lineTags - 1].capturedEnd()));
+        for (qsizetype i = 0; i < lineTags; ++i) {
+            if (const std::optional<double> time = tagTime(matches[i]))
                 timed.append(LyricLine { *time, words });
         }
     });
@@ -169,6 +197,7 @@ Lyrics parsePlainText(QStringView text)
             return;
         QString words = line.toString();
         words.remove(patterns().timestamp);
+        words.remove(patterns().wordTime);
         words.remove(patterns().offset);
         const QStringView kept = trimmed(words);
         if (!kept.isEmpty())
