@@ -1,5 +1,7 @@
 #include "AudioDecoder.h"
 
+#include "FFmpegLog.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -232,6 +234,7 @@ bool AudioDecoder::State::decodeNext()
 
 std::expected<std::unique_ptr<AudioDecoder>, QString> AudioDecoder::open(const FileLocation &location)
 {
+    FFmpegLog::install();
     auto state = std::make_unique<State>();
     state->location = location;
     const AVCodec *decoder = nullptr;
