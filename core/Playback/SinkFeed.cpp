@@ -101,8 +101,8 @@ qint64 SinkFeed::readData(char *data, qint64 maxSize)
     const qint64 frames = maxSize / bytesPerFrame;
     float *samples = reinterpret_cast<float *>(data);
     const std::shared_ptr<PlaybackSegment> segment = currentSegment();
-    if (segment.get() != m_activeSegment) {
-        m_activeSegment = segment.get();
+    if (const quint64 generation = segment ? segment->generation() : 0; generation != m_activeGeneration) {
+        m_activeGeneration = generation;
         m_handed.clear();
     }
 

@@ -68,7 +68,7 @@ private:
     std::atomic<bool> m_tapInstalled{false};
 
     // Audio thread only.
-    PlaybackSegment *m_activeSegment = nullptr;
+    quint64 m_activeGeneration = 0; // of the segment the handed blocks belong to; 0 for none
     qint64 m_sinkFrames = 0;
     std::vector<Handed> m_handed;
 };

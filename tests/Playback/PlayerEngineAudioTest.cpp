@@ -162,6 +162,33 @@ TEST_F(PlayerEngineAudioTest, SeekWhilePlayingJumpsAndReachesTheNaturalEnd)
     EXPECT_DOUBLE_EQ(engine.position(), engine.duration());
 }
 
+// Each published position after a seek is the seek target plus the time played since.
+TEST_F(PlayerEngineAudioTest, PositionFollowsThePlayedTimeAfterSeeksBackForwardAndNearTheEnd)
+{
+    loadAndPlay(tone("long.flac", 8.0));
+    waitUntilHeard();
+    spinFor(1500);
+    QElapsedTimer sinceSeek;
+    double lastTarget = 0;
+    QList<std::pair<double, double>> published; // (position, seconds since the seek)
+    QObject::connect(&engine, &PlayerEngine::positionChanged, [&](double position) {
+        if (position != lastTarget)
+            published.append({position, sinceSeek.elapsed() / 1000.0});
+    });
+    for (const double target : {0.5, 4.0, 1.0, 6.5}) {
+        published.clear();
+        lastTarget = target;
+        engine.seek(target);
+        sinceSeek.start();
+        spinFor(1100);
+        ASSERT_TRUE(engine.isPlaying()) << target;
+        ASSERT_GE(published.size(), 2) << target;
+        for (const auto &[position, elapsed] : published)
+            EXPECT_NEAR(position, target + elapsed, 0.3) << target;
+    }
+    recording.stop();
+}
+
 TEST_F(PlayerEngineAudioTest, PositionAdvancesWithWhatIsHeardAndNeverGoesBack)
 {
     loadAndPlay(tone("long.flac", 4.0));
