@@ -72,6 +72,7 @@ AudioOutput &PlayerEngine::ensureEngine()
             handleTap(interleaved, channels, sampleRate);
         });
         connect(m_engine.get(), &AudioOutput::segmentFinished, this, &PlayerEngine::handleSegmentFinished);
+        connect(m_engine.get(), &AudioOutput::failed, this, &PlayerEngine::handleOutputFailure);
         m_engine->setVolume(m_volume);
         updateTapInstallation();
     }
@@ -130,6 +131,25 @@ void PlayerEngine::handleSegmentFinished(quint64 token)
 {
     if (token == m_generation)
         finishPlayback();
+}
+
+// The device is gone (its sound server stopped): playback stops where it was heard, and the next
+// play() opens the device again and goes on from there.
+void PlayerEngine::handleOutputFailure(const QString &description)
+{
+    if (!m_engine || !m_engine->isRunning())
+        return;
+    const double position = currentPlaybackPosition();
+    m_engine->stop();
+    setLastError(description);
+    if (m_file && m_segmentScheduled)
+        scheduleSegment(std::min(qint64(position * m_file->sampleRate()), m_file->frameCount()));
+    m_pausedPosition = position;
+    setPosition(position);
+    setPlaying(false);
+    updateTapInstallation();
+    startSpectrumDecay();
+    m_positionTimer.stop();
 }
 
 void PlayerEngine::finishPlayback()

@@ -80,6 +80,7 @@ private:
     double currentPlaybackPosition() const;
     void finishPlayback();
     void handleSegmentFinished(quint64 token);
+    void handleOutputFailure(const QString &description);
     void updateTapInstallation();
     void handleTap(std::span<const float> interleaved, int channels, double sampleRate);
     void applyTapBands(const QList<float> &bands);

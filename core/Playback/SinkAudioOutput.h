@@ -32,6 +32,9 @@ public:
     void setTapInstalled(bool installed) override;
 
 private:
+    // In order with every other request to the audio thread.
+    void setFeedActive(bool active);
+
     QThread m_audioThread;
     SinkFeed *m_feed;
     std::shared_ptr<AudioDecoder> m_decoder;

@@ -55,6 +55,7 @@ std::expected<void, QString> SinkFeed::openSink(const QAudioDevice &device, int 
         return std::unexpected(L("音频设备不支持此格式"));
     m_sink = new QAudioSink(device, format, this);
     m_sink->setBufferSize(qsizetype(sinkBufferSeconds * sampleRate) * bytesPerFrame);
+    connect(m_sink, &QAudioSink::stateChanged, this, &SinkFeed::noteSinkState);
     m_sampleRate = sampleRate;
     m_sinkFrames = 0;
     m_handed.clear();
@@ -65,13 +66,39 @@ std::expected<void, QString> SinkFeed::openSink(const QAudioDevice &device, int 
         closeSink();
         return std::unexpected(failure);
     }
+    // Nothing plays yet.
+    m_sink->suspend();
     return {};
+}
+
+void SinkFeed::setActive(bool active)
+{
+    if (active) {
+        m_playing.store(true, std::memory_order_release);
+        if (m_sink && m_sink->state() == QAudio::SuspendedState)
+            m_sink->resume();
+        return;
+    }
+    // Suspended first: the frames the sink holds play on after the resume, with no silence between.
+    if (m_sink && m_sink->state() != QAudio::SuspendedState && m_sink->state() != QAudio::StoppedState)
+        m_sink->suspend();
+    m_playing.store(false, std::memory_order_release);
+}
+
+void SinkFeed::noteSinkState(QAudio::State state)
+{
+    if (state != QAudio::StoppedState || !m_sink)
+        return;
+    if (const QString failure = describe(m_sink->error()); !failure.isEmpty())
+        emit failed(failure);
 }
 
 void SinkFeed::closeSink()
 {
+    m_playing.store(false, std::memory_order_release);
     if (!m_sink)
         return;
+    disconnect(m_sink, nullptr, this, nullptr);
     m_sink->stop();
     delete m_sink;
     m_sink = nullptr;

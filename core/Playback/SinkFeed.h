@@ -2,6 +2,7 @@
 
 #include "AudioOutput.h"
 
+#include <QAudio>
 #include <QAudioDevice>
 #include <QIODevice>
 
@@ -14,8 +15,9 @@ class PlaybackSegment;
 class QAudioSink;
 
 // The audio thread's side of the QAudioSink output: the sink pulls blocks from here. A block holds
-// the scheduled segment's frames while playing and silence otherwise, so the device runs
-// continuously; it is scaled by the volume and shown to the tap on its way out. The sink's played
+// the scheduled segment's frames while playing and silence where they run short; while nothing
+// plays the sink is suspended, so the device can sleep. Blocks are scaled by the volume and shown
+// to the tap on their way out. The sink's played
 // time, matched against what was handed to it, tells how much of the segment has been heard.
 class SinkFeed : public QIODevice
 {
@@ -29,9 +31,12 @@ public:
     std::expected<void, QString> openSink(const QAudioDevice &device, int sampleRate);
     void closeSink();
 
+    // Audio thread. Inactive, the sink is suspended with what it holds kept for the resume, so
+    // nothing is lost and nothing clicks.
+    void setActive(bool active);
+
     // Any thread.
     void setSegment(std::shared_ptr<PlaybackSegment> segment);
-    void setPlaying(bool playing) { m_playing.store(playing, std::memory_order_release); }
     void setVolume(float volume) { m_volume.store(volume, std::memory_order_relaxed); }
     void setTapInstalled(bool installed) { m_tapInstalled.store(installed, std::memory_order_release); }
 
@@ -40,6 +45,8 @@ public:
 
 signals:
     void segmentFinished(quint64 token);
+    // The sink stopped by itself (the sound server went away); the description is for the user.
+    void failed(const QString &description);
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;
@@ -56,6 +63,7 @@ private:
 
     std::shared_ptr<PlaybackSegment> currentSegment();
     void notePlayed(PlaybackSegment &segment);
+    void noteSinkState(QAudio::State state);
 
     AudioOutput::Tap m_tap;
     QAudioSink *m_sink = nullptr;
@@ -63,7 +71,7 @@ private:
 
     std::mutex m_segmentMutex;
     std::shared_ptr<PlaybackSegment> m_segment;
-    std::atomic<bool> m_playing{false};
+    std::atomic<bool> m_playing{false}; // written on the audio thread only
     std::atomic<float> m_volume{1.0f};
     std::atomic<bool> m_tapInstalled{false};
 
