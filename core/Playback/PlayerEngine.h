@@ -73,6 +73,7 @@ signals:
 
 private:
     AudioOutput &ensureEngine();
+    void countLength(const FileLocation &location);
     void scheduleSegment(qint64 startFrame);
     bool startEngineIfNeeded();
     void startPlaying();
