@@ -13,13 +13,13 @@ struct Patterns
     // `\d` takes every Unicode digit, so full-width tags match; they then fail to convert.
     QRegularExpression timestamp { QStringLiteral(R"(\[(\d{1,3}):(\d{1,2})(?:[.:,](\d{1,3}))?\])"),
         QRegularExpression::UseUnicodePropertiesOption };
-    // Enhanced LRC's word timings: <mm:ss.xx> before each word.
-    QRegularExpression wordTime { QStringLiteral(R"(<\d{1,3}:\d{1,2}(?:[.:,]\d{1,3})?>)"),
+    // Word timings inside a line: enhanced LRC's <mm:ss.xx>, or a time tag after the words began.
+    QRegularExpression wordTime { QStringLiteral(R"([<\[]\d{1,3}:\d{1,2}(?:[.:,]\d{1,3})?[>\]])"),
         QRegularExpression::UseUnicodePropertiesOption };
     QRegularExpression offset { QStringLiteral(R"(\[offset:\s*([+-]?\d+)\s*\])"),
         QRegularExpression::UseUnicodePropertiesOption | QRegularExpression::CaseInsensitiveOption };
     // Any tag of the form [key:value] alone on its line ([ar:…], [#:…], [x-trans:…]).
-    QRegularExpression metadata { QStringLiteral(R"(^\[[^\[\]:]+:.*\]$)"),
+    QRegularExpression metadata { QStringLiteral(R"(^\[[^\[\]:\d][^\[\]:]*:.*\]$)"),
         QRegularExpression::UseUnicodePropertiesOption };
 
     Patterns()
@@ -135,12 +135,22 @@ qsizetype leadingTagCount(QStringView line, const QList<QRegularExpressionMatch>
     return count;
 }
 
-// The words after the opening tags, without the word timings that may stand between them.
-QString wordsWithoutTimings(QStringView rest)
+// The words without the word timings between them; a timing between two blanks takes one with it.
+QString wordsWithoutTimings(QStringView text)
 {
-    QString words = rest.toString();
-    words.remove(patterns().timestamp);
-    words.remove(patterns().wordTime);
+    QString words;
+    words.reserve(text.size());
+    qsizetype from = 0;
+    QRegularExpressionMatchIterator timings = patterns().wordTime.globalMatch(text);
+    while (timings.hasNext()) {
+        const QRegularExpressionMatch timing = timings.next();
+        words += text.sliced(from, timing.capturedStart() - from);
+        from = timing.capturedEnd();
+        if (!words.isEmpty() && isBlank(words.back()))
+            while (from < text.size() && isBlank(text[from]))
+                ++from;
+    }
+    words += text.sliced(from);
     return trimmed(words).toString();
 }
 
@@ -195,9 +205,7 @@ Lyrics parsePlainText(QStringView text)
     forEachLine(text, [&](QStringView line) {
         if (isMetadata(trimmed(line)))
             return;
-        QString words = line.toString();
-        words.remove(patterns().timestamp);
-        words.remove(patterns().wordTime);
+        QString words = wordsWithoutTimings(line);
         words.remove(patterns().offset);
         const QStringView kept = trimmed(words);
         if (!kept.isEmpty())
