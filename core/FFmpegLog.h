@@ -7,7 +7,7 @@ extern "C" {
 #include <QLoggingCategory>
 #include <QString>
 
-#include <cstdio>
+#include <cstdarg>
 #include <mutex>
 
 // Routes libav's messages into the program's own log instead of the terminal: warnings and worse

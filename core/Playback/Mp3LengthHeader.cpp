@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <unistd.h>
 
