@@ -65,24 +65,24 @@ void SinkAudioOutput::scheduleSegment(qint64 startFrame, quint64 token)
     m_feed->setSegment(m_segment);
 }
 
-void SinkAudioOutput::setFeedActive(bool active)
+void SinkAudioOutput::onAudioThread(void (SinkFeed::*request)())
 {
-    QMetaObject::invokeMethod(m_feed, [feed = m_feed, active] { feed->setActive(active); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_feed, [feed = m_feed, request] { (feed->*request)(); }, Qt::QueuedConnection);
 }
 
 void SinkAudioOutput::play()
 {
-    setFeedActive(true);
+    onAudioThread(&SinkFeed::play);
 }
 
 void SinkAudioOutput::pause()
 {
-    setFeedActive(false);
+    onAudioThread(&SinkFeed::pause);
 }
 
 void SinkAudioOutput::stopSegment()
 {
-    setFeedActive(false);
+    onAudioThread(&SinkFeed::idle);
     m_feed->setSegment(nullptr);
     if (m_segment) {
         // The decoder must be free before the next segment uses it.

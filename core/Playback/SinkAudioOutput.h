@@ -32,8 +32,8 @@ public:
     void setTapInstalled(bool installed) override;
 
 private:
-    // In order with every other request to the audio thread.
-    void setFeedActive(bool active);
+    // Queued, in order with every other request to the audio thread.
+    void onAudioThread(void (SinkFeed::*request)());
 
     QThread m_audioThread;
     SinkFeed *m_feed;

@@ -5,6 +5,7 @@
 #include "PlaybackSegment.h"
 
 #include <QAudioSink>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -13,6 +14,8 @@ namespace {
 constexpr int bytesPerFrame = AudioDecoder::channelCount * int(sizeof(float));
 // Small enough that a seek is heard promptly, large enough to ride out a busy machine.
 constexpr double sinkBufferSeconds = 0.1;
+// Longer than the sink and the sound server hold, so the end of a track is heard in full.
+constexpr int idleSuspensionDelayMs = 1000;
 
 QString describe(QAudio::Error error)
 {
@@ -32,9 +35,13 @@ QString describe(QAudio::Error error)
 
 } // namespace
 
-SinkFeed::SinkFeed(AudioOutput::Tap tap, QObject *parent) : QIODevice(parent), m_tap(std::move(tap))
+SinkFeed::SinkFeed(AudioOutput::Tap tap, QObject *parent)
+    : QIODevice(parent), m_tap(std::move(tap)), m_idleSuspension(new QTimer(this))
 {
     m_handed.reserve(256);
+    m_idleSuspension->setSingleShot(true);
+    m_idleSuspension->setInterval(idleSuspensionDelayMs);
+    connect(m_idleSuspension, &QTimer::timeout, this, &SinkFeed::suspendSink);
 }
 
 SinkFeed::~SinkFeed()
@@ -67,22 +74,36 @@ std::expected<void, QString> SinkFeed::openSink(const QAudioDevice &device, int 
         return std::unexpected(failure);
     }
     // Nothing plays yet.
-    m_sink->suspend();
+    suspendSink();
     return {};
 }
 
-void SinkFeed::setActive(bool active)
+void SinkFeed::play()
 {
-    if (active) {
-        m_playing.store(true, std::memory_order_release);
-        if (m_sink && m_sink->state() == QAudio::SuspendedState)
-            m_sink->resume();
-        return;
-    }
+    m_idleSuspension->stop();
+    m_playing.store(true, std::memory_order_release);
+    if (m_sink && m_sink->state() == QAudio::SuspendedState)
+        m_sink->resume();
+}
+
+void SinkFeed::pause()
+{
     // Suspended first: the frames the sink holds play on after the resume, with no silence between.
+    suspendSink();
+    m_playing.store(false, std::memory_order_release);
+}
+
+void SinkFeed::idle()
+{
+    m_playing.store(false, std::memory_order_release);
+    m_idleSuspension->start();
+}
+
+void SinkFeed::suspendSink()
+{
+    m_idleSuspension->stop();
     if (m_sink && m_sink->state() != QAudio::SuspendedState && m_sink->state() != QAudio::StoppedState)
         m_sink->suspend();
-    m_playing.store(false, std::memory_order_release);
 }
 
 void SinkFeed::noteSinkState(QAudio::State state)
@@ -96,6 +117,7 @@ void SinkFeed::noteSinkState(QAudio::State state)
 void SinkFeed::closeSink()
 {
     m_playing.store(false, std::memory_order_release);
+    m_idleSuspension->stop();
     if (!m_sink)
         return;
     disconnect(m_sink, nullptr, this, nullptr);

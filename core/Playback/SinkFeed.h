@@ -13,6 +13,7 @@
 
 class PlaybackSegment;
 class QAudioSink;
+class QTimer;
 
 // The audio thread's side of the QAudioSink output: the sink pulls blocks from here. A block holds
 // the scheduled segment's frames while playing and silence where they run short; while nothing
@@ -31,9 +32,12 @@ public:
     std::expected<void, QString> openSink(const QAudioDevice &device, int sampleRate);
     void closeSink();
 
-    // Audio thread. Inactive, the sink is suspended with what it holds kept for the resume, so
-    // nothing is lost and nothing clicks.
-    void setActive(bool active);
+    // Audio thread. `play` hands the segment's frames on. `pause` suspends the sink at once with
+    // what it holds kept for the resume, so nothing is lost and nothing clicks. `idle` stops handing
+    // frames on and suspends the sink once what it holds has had time to be heard.
+    void play();
+    void pause();
+    void idle();
 
     // Any thread.
     void setSegment(std::shared_ptr<PlaybackSegment> segment);
@@ -64,9 +68,11 @@ private:
     std::shared_ptr<PlaybackSegment> currentSegment();
     void notePlayed(PlaybackSegment &segment);
     void noteSinkState(QAudio::State state);
+    void suspendSink();
 
     AudioOutput::Tap m_tap;
     QAudioSink *m_sink = nullptr;
+    QTimer *m_idleSuspension;
     int m_sampleRate = 0;
 
     std::mutex m_segmentMutex;
