@@ -1,12 +1,14 @@
 // The sound server goes away mid-track and comes back: the engine stops, says so, and plays again
-// on the next play(). Kills and restarts the private PulseAudio that the test script started.
+// on the next play(). Runs a PulseAudio of its own, in a runtime folder of its own, so that the
+// server the other tests share is never touched. Its own executable: the audio system first
+// starts up here, with this server.
 #include "Playback/PlayerEngine.h"
 
-#include "SinkRecording.h"
 #include "Support/AudioFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -28,22 +30,40 @@ bool spinUntil(const std::function<bool()> &done, int timeoutMs)
     return true;
 }
 
-bool runPulseAudio(const QStringList &arguments)
+class PrivateServer
 {
-    return QProcess::execute(QStringLiteral("pulseaudio"), arguments) == 0;
-}
+public:
+    PrivateServer() { qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(m_runtime.filePath("pulse/native"))); }
+    ~PrivateServer() { stop(); }
 
-bool startServer()
-{
-    return runPulseAudio({"--daemonize=yes", "--exit-idle-time=-1", "--disallow-exit", "-n",
-                          "--load=module-null-sink sink_name=ci rate=44100 channels=2",
-                          "--load=module-native-protocol-unix"});
-}
+    bool start()
+    {
+        return run({"--daemonize=yes", "--exit-idle-time=-1", "--disallow-exit", "-n",
+                    "--load=module-null-sink sink_name=ci rate=44100 channels=2", "--load=module-native-protocol-unix"});
+    }
+    bool stop() { return run({"--kill"}); }
+
+private:
+    bool run(const QStringList &arguments)
+    {
+        QProcess pulseaudio;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        pulseaudio.setProcessEnvironment(environment);
+        pulseaudio.setStandardOutputFile(QProcess::nullDevice());
+        pulseaudio.setStandardErrorFile(QProcess::nullDevice());
+        pulseaudio.start(QStringLiteral("pulseaudio"), arguments);
+        return pulseaudio.waitForFinished(10000) && pulseaudio.exitCode() == 0;
+    }
+
+    QTemporaryDir m_runtime;
+};
 
 TEST(PlayerEngineServerLossTest, StopsWithAnErrorAndPlaysAgainOnceTheServerIsBack)
 {
-    if (!SinkRecording::serverReachable())
-        GTEST_SKIP() << "no PulseAudio server is reachable (scripts/test.sh starts one)";
+    PrivateServer server;
+    if (!server.start())
+        GTEST_SKIP() << "PulseAudio cannot be started here";
     QTemporaryDir folder;
     PlayerEngine engine;
     const QString path = AudioFixture::makeTone(folder.path(), QStringLiteral("long.flac"), 20.0);
@@ -52,14 +72,13 @@ TEST(PlayerEngineServerLossTest, StopsWithAnErrorAndPlaysAgainOnceTheServerIsBac
     ASSERT_TRUE(engine.isPlaying()) << engine.lastError().toStdString();
     ASSERT_TRUE(spinUntil([&] { return engine.position() > 1.0; }, 5000));
 
-    ASSERT_TRUE(runPulseAudio({"--kill"}));
+    ASSERT_TRUE(server.stop());
     ASSERT_TRUE(spinUntil([&] { return !engine.isPlaying(); }, 5000));
     EXPECT_FALSE(engine.lastError().isEmpty());
     const double stoppedAt = engine.position();
     EXPECT_GT(stoppedAt, 1.0);
 
-    // The server stays back whatever happens below: the tests after this one need it.
-    ASSERT_TRUE(startServer());
+    ASSERT_TRUE(server.start());
     ASSERT_TRUE(spinUntil(
         [&] {
             if (!engine.isPlaying())
