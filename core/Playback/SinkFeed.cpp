@@ -73,8 +73,6 @@ std::expected<void, QString> SinkFeed::openSink(const QAudioDevice &device, int 
         closeSink();
         return std::unexpected(failure);
     }
-    // Nothing plays yet.
-    suspendSink();
     return {};
 }
 
