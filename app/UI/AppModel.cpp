@@ -191,13 +191,21 @@ void AppModel::refreshFromLibrary()
 {
     setTracks(m_library->index().tracks);
     m_playlists->reload(m_library->playlists());
+    pruneSelection();
+    followCurrentTrack();
+}
 
+void AppModel::pruneSelection()
+{
     QSet<QUuid> known;
     known.reserve(m_tracks.size());
     for (const Track &track : std::as_const(m_tracks))
         known.insert(track.id);
     setSelectedTrackIDs(QSet<QUuid>(m_selectedTrackIDs).intersect(known));
+}
 
+void AppModel::followCurrentTrack()
+{
     if (!m_currentTrack)
         return;
     const std::optional<Track> current = trackWithID(m_currentTrack->id);

@@ -341,6 +341,10 @@ private:
     std::optional<Track> trackWithID(const QUuid &trackID) const;
     // The tracks and playlists as the library now holds them.
     void refreshFromLibrary();
+    // Drops selected identifiers of tracks that are gone.
+    void pruneSelection();
+    // The current track as the library now holds it; let go when it is gone.
+    void followCurrentTrack();
 
     // ---- File commands: shared steps ----
     // The visible tracks among these, in the order shown.
