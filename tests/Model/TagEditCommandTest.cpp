@@ -1,5 +1,6 @@
 #include "FileCommandFixture.h"
 
+#include "Library/IndexStore.h"
 #include "Tags/TagEditUndoStore.h"
 
 #include <QDir>
@@ -220,4 +221,19 @@ TEST_F(TagEditCommandTest, EditingTheCurrentTrackRefreshesItWithoutStoppingPlayb
     EXPECT_EQ(current.count(), 1);
     EXPECT_EQ(model->currentTrack()->title, QStringLiteral("新"));
     EXPECT_TRUE(environment.engine->isPlaying());
+}
+
+TEST_F(TagEditCommandTest, QuittingDuringABatchJournalsAndIndexesEveryFileWritten)
+{
+    const QList<Track> tracks = seedTracks(20);
+    buildModel();
+
+    const QFuture<std::optional<QString>> running = model->applyTagEdit(titled(QStringLiteral("新")), tracks);
+    model.reset();
+
+    const int written = environment.tags->writeCount();
+    EXPECT_EQ(TagEditUndoStore(directory.appending(QByteArrayLiteral("undo")), 50).entries().size(), written);
+    const LibraryIndex saved = IndexStore(directory).loadIndex();
+    for (qsizetype i = 0; i < tracks.size(); ++i)
+        EXPECT_EQ(saved.tracks.at(i).title == QStringLiteral("新"), i < written) << i;
 }
