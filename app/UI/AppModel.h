@@ -1,7 +1,6 @@
 #pragma once
 
 #include "AppModelEnvironment.h"
-#include "FileJobRunner.h"
 #include "LibraryBrowser.h"
 #include "LibrarySelection.h"
 #include "LyricsOverlayPanel.h"
@@ -10,10 +9,13 @@
 #include "PlaybackStateSaver.h"
 #include "SettingsWriter.h"
 #include "SidebarCounts.h"
-#include "MojibakeScan.h"
-#include "TagEditJob.h"
 #include "TagEditorRequest.h"
 #include "VisibleTrackList.h"
+
+// File commands (AppModelFileCommands.cpp).
+#include "FileJobRunner.h"
+#include "MojibakeScan.h"
+#include "TagEditJob.h"
 #include "WrittenTags.h"
 
 #include "Library/LibraryStore.h"
@@ -398,6 +400,9 @@ private:
     std::unique_ptr<PlaylistStore> m_playlists;
     std::unique_ptr<LyricsCache> m_lyricsCache;
     std::unique_ptr<LyricsResolving> m_lyricsResolver;
+    // The busy rule of file jobs and their worker pool; fileWorkProgress mirrors its progress.
+    std::unique_ptr<FileJobRunner> m_fileJobs =
+        std::make_unique<FileJobRunner>([this](const std::optional<QString> &progress) { setFileWorkProgress(progress); });
 
     // Published state, initial values as a fresh model shows them.
     PlaybackQueue m_queue{{}, 0, PlaybackMode::RepeatAll};
@@ -441,10 +446,6 @@ private:
     // The track waiting for ffmpeg to be found or chosen.
     std::optional<Track> m_pendingTranscodeTrack;
     QFutureWatcher<std::optional<ResolvedLyrics>> *m_lyricsTask = nullptr;
-
-    // The busy rule of file jobs and their worker pool; fileWorkProgress mirrors its progress.
-    std::unique_ptr<FileJobRunner> m_fileJobs =
-        std::make_unique<FileJobRunner>([this](const std::optional<QString> &progress) { setFileWorkProgress(progress); });
 
     // Collaborators.
     quint64 m_tracksRevision = 0;

@@ -42,6 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                   fields(u" b "_qs)},
         MergeCase{"blankTextRemoves", fields(u"a"_qs), fields(u" \n "_qs), fields({}), fields(u""_qs)},
         MergeCase{"numbersBelowOneRemove", fields({}, 1999), fields({}, -4), fields({}), fields({}, 0)},
+        MergeCase{"oneIsANumber", fields({}, 1999), fields({}, 1), fields({}, 1), fields({}, 1)},
         MergeCase{"zeroRemoves", fields({}, 1999), fields({}, 0), fields({}), fields({}, 0)},
         MergeCase{"emptyArtworkRemoves", fields({}, {}, u"eA=="_qs), fields({}, {}, u""_qs), fields({}),
                   fields({}, {}, u""_qs)},

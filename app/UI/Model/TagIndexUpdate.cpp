@@ -11,10 +11,7 @@ std::optional<QByteArray> decodeArtwork(const std::optional<QString> &base64)
 {
     if (!base64)
         return std::nullopt;
-    for (const QChar c : *base64) {
-        if (c.unicode() > 0x7f)
-            return std::nullopt;
-    }
+    // Characters outside Latin-1 become "?", which no Base64 text holds.
     QByteArray::FromBase64Result decoded =
         QByteArray::fromBase64Encoding(base64->toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)
