@@ -459,7 +459,6 @@ std::optional<Track> AppModel::trackWithID(const QUuid &trackID) const
     return *track;
 }
 
-
 // MARK: lyrics
 
 // A newer resolution supersedes the running one; a result is shown only while its track is
