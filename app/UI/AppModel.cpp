@@ -1,5 +1,8 @@
 #include "AppModel.h"
 
+#include "FFmpegControl.h"
+#include "LyricsControl.h"
+#include "PlaybackControl.h"
 #include "PlaybackState.h"
 #include "TrackClickSelection.h"
 

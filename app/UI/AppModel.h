@@ -1,9 +1,6 @@
 #pragma once
 
 #include "AppModelEnvironment.h"
-#include "FFmpegControl.h"
-#include "LyricsControl.h"
-#include "PlaybackControl.h"
 #include "LibraryBrowser.h"
 #include "LibrarySelection.h"
 #include "LyricsOverlayPanel.h"
@@ -35,6 +32,10 @@
 
 #include <memory>
 #include <optional>
+
+class FFmpegControl;
+class LyricsControl;
+class PlaybackControl;
 
 // The one observable object of the application: it owns every service for the life of the
 // process, publishes all interface state that more than one view needs, and carries out every

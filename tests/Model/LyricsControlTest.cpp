@@ -176,7 +176,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "第一行", nullptr},
         ImportCase{"empty.lrc", "[ar:Nobody]\n\n", "歌词文件没有可用内容。", false, nullptr, nullptr},
         ImportCase{"binary.lrc", QByteArray("\x80\xff\x80", 3), "无法读取歌词文件。",
-                   false, nullptr, nullptr}));
+                   false, nullptr, nullptr},
+        // No lyrics file is this large.
+        ImportCase{"huge.txt", QByteArray(9 * 1024 * 1024, 'a'), "无法读取歌词文件。", false, nullptr, nullptr}));
 
 TEST_F(LyricsControlTest, AnImportFinishedAfterTheTrackChangedIsSavedForItsTrack)
 {
