@@ -203,14 +203,6 @@ TEST_F(LyricsControlTest, AnImportFinishedAfterTheTrackChangedIsSavedForItsTrack
     EXPECT_FALSE(model->statusMessage());
 }
 
-TEST_F(LyricsControlTest, ImportingWithoutATrackAsksForOneFirst)
-{
-    build();
-    model->promptImportLyrics();
-    EXPECT_EQ(model->statusMessage(), QStringLiteral("先播放一首歌曲，再导入歌词。"));
-    EXPECT_TRUE(environment.prompts->shown.isEmpty());
-}
-
 TEST_F(LyricsControlTest, RestoringAutomaticMatchingReportsItsOutcomeForThatTrackOnly)
 {
     const Track a = makeTrack("A"), b = makeTrack("B");
