@@ -307,6 +307,22 @@ TEST_F(PlaybackControlTest, AConversionStartForgetsTheTrackThatWaitedForFFmpeg)
     EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{copy("Y")});
 }
 
+TEST_F(PlaybackControlTest, ANativeStartEndsTheWaitForFFmpeg)
+{
+    const Track a = makeTrack("A"), x = needingConversion("X");
+    seed({a, x});
+    AppModel &playing = build();
+    playing.play(x.id);
+    playing.play(a.id);
+    EXPECT_FALSE(playing.showsFFmpegInstallPrompt());
+
+    installFFmpeg();
+    playing.redetectFFmpeg();
+
+    EXPECT_EQ(playing.currentTrack(), a);
+    EXPECT_TRUE(environment.transcoding->requests().isEmpty());
+}
+
 // The track changed while it was converted (here its duration was read meanwhile): the fresh
 // value plays, not the one captured when the conversion began.
 TEST_F(PlaybackControlTest, AFinishedConversionPlaysTheTrackAsItIsNow)
