@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QList>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QString>
 
 #include <concepts>
@@ -91,6 +92,46 @@ struct JsonCodec<QList<T>>
     static std::expected<QList<T>, QString> read(JsonReader &reader)
         requires streamed
     {
-        return reader.readArray<T>([](JsonReader &element) { return JsonCodec<T>::read(element); });
+        // Large arrays are read in runs on all cores, each run by a reader of its own.
+        constexpr qsizetype runLength = 1024;
+        const std::optional<QList<QByteArrayView>> runs = reader.elementRuns(runLength);
+        if (!runs)
+            return std::unexpected(reader.error());
+        QList<qsizetype> firstIndexes;
+        for (qsizetype i = 0; i < runs->size(); ++i)
+            firstIndexes.append(i * runLength);
+        QList<std::expected<QList<T>, QString>> parts = QtConcurrent::blockingMapped(firstIndexes, [&](qsizetype first) {
+            JsonReader part(JsonReader::Elements, runs->at(first / runLength));
+            return readElements(part, first);
+        });
+        QList<T> values;
+        values.reserve(runs->size() * runLength);
+        for (auto &part : parts) {
+            if (!part) {
+                reader.fail(part.error());
+                return std::unexpected(reader.error());
+            }
+            values.append(std::move(*part));
+        }
+        return values;
+    }
+
+private:
+    static std::expected<QList<T>, QString> readElements(JsonReader &reader, qsizetype firstIndex)
+    {
+        QList<T> values;
+        if (!reader.beginArray())
+            return std::unexpected(reader.error());
+        while (reader.nextElement()) {
+            auto value = JsonCodec<T>::read(reader);
+            if (!value) {
+                reader.fail(QStringLiteral("element %1: %2").arg(firstIndex + values.size()).arg(value.error()));
+                return std::unexpected(reader.error());
+            }
+            values.append(std::move(*value));
+        }
+        if (!reader.ok() || !reader.atEnd())
+            return std::unexpected(reader.ok() ? QStringLiteral("trailing characters") : reader.error());
+        return values;
     }
 };
