@@ -5,6 +5,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -19,15 +20,26 @@ QString errorText(simdjson::error_code error)
     return QString::fromLatin1(simdjson::error_message(error));
 }
 
-// Readers of element runs are many and short-lived: each thread keeps one parser for them, so its
-// buffers are allocated once. A reader made while that parser is busy gets a parser of its own.
-struct ThreadParser
+// A parser's buffers are costly to set up (their pages fault in on first use), so every thread
+// keeps the parsers its readers used and lends them out again: the one that fits a text best.
+thread_local std::vector<std::unique_ptr<ondemand::parser>> idleParsers;
+
+std::unique_ptr<ondemand::parser> borrowParser(size_t textSize)
 {
-    ondemand::parser parser;
-    bool inUse = false;
-};
-thread_local ThreadParser threadParser;
-constexpr qsizetype largestBorrowingText = 4 << 20;
+    // The smallest parser that fits, else the largest.
+    auto better = [textSize](const auto &a, const auto &b) {
+        const bool aFits = a->capacity() >= textSize;
+        if (aFits != (b->capacity() >= textSize))
+            return aFits;
+        return aFits ? a->capacity() < b->capacity() : a->capacity() > b->capacity();
+    };
+    const auto best = std::min_element(idleParsers.begin(), idleParsers.end(), better);
+    if (best == idleParsers.end())
+        return std::make_unique<ondemand::parser>();
+    std::unique_ptr<ondemand::parser> parser = std::move(*best);
+    idleParsers.erase(best);
+    return parser;
+}
 
 QByteArray padded(QByteArray &&bytes)
 {
@@ -57,25 +69,11 @@ struct JsonReader::State
     };
 
     // `text` needs room for simdjson's padding after its end.
-    State(QByteArray &&padded, bool mayBorrowParser) : text(std::move(padded))
-    {
-        borrowsParser = mayBorrowParser && !threadParser.inUse && text.size() <= largestBorrowingText;
-        if (borrowsParser)
-            threadParser.inUse = true;
-        else
-            ownParser = std::make_unique<ondemand::parser>();
-    }
-    ~State()
-    {
-        if (borrowsParser)
-            threadParser.inUse = false;
-    }
-
-    ondemand::parser &parser() { return borrowsParser ? threadParser.parser : *ownParser; }
+    explicit State(QByteArray &&padded) : text(std::move(padded)), parser(borrowParser(size_t(text.size()))) {}
+    ~State() { idleParsers.push_back(std::move(parser)); }
 
     QByteArray text;
-    bool borrowsParser = false;
-    std::unique_ptr<ondemand::parser> ownParser;
+    std::unique_ptr<ondemand::parser> parser;
     ondemand::document document;
     bool documentPending = true; // the next read takes the document itself
     std::optional<ondemand::value> value;
@@ -109,14 +107,14 @@ struct JsonReader::State
 
 
 JsonReader::JsonReader(QByteArrayView json)
-    : JsonReader(std::make_unique<State>(paddedCopy({}, json, {}), false))
+    : JsonReader(std::make_unique<State>(paddedCopy({}, json, {})))
 {
 }
 
-JsonReader::JsonReader(QByteArray &&json) : JsonReader(std::make_unique<State>(padded(std::move(json)), false)) {}
+JsonReader::JsonReader(QByteArray &&json) : JsonReader(std::make_unique<State>(padded(std::move(json)))) {}
 
 JsonReader::JsonReader(ElementsTag, QByteArrayView elements)
-    : JsonReader(std::make_unique<State>(paddedCopy("[", elements, "]"), true))
+    : JsonReader(std::make_unique<State>(paddedCopy("[", elements, "]")))
 {
 }
 
@@ -124,7 +122,7 @@ JsonReader::JsonReader(std::unique_ptr<State> state) : m_state(std::move(state))
 {
     const QByteArray &text = m_state->text;
     const simdjson::padded_string_view view(text.constData(), size_t(text.size()), size_t(text.capacity()));
-    if (const auto error = m_state->parser().iterate(view).get(m_state->document))
+    if (const auto error = m_state->parser->iterate(view).get(m_state->document))
         fail(errorText(error));
 }
 
@@ -248,11 +246,9 @@ std::optional<QByteArrayView> JsonReader::readRaw()
 {
     if (!ok())
         return std::nullopt;
-    const bool isString = peek() == Type::String;
     std::string_view text;
-    const auto error = m_state->take([](auto &value) { return value.get_string(); }).get(text);
-    if (!isString || error) {
-        fail(isString ? errorText(error) : QStringLiteral("expected a string"));
+    if (const auto error = m_state->take([](auto &value) { return value.get_string(); }).get(text)) {
+        fail(error == simdjson::INCORRECT_TYPE ? QStringLiteral("expected a string") : errorText(error));
         return std::nullopt;
     }
     return QByteArrayView(text.data(), qsizetype(text.size()));
@@ -278,10 +274,9 @@ std::optional<double> JsonReader::readNumber()
 {
     if (!ok())
         return std::nullopt;
-    const bool isNumber = peek() == Type::Number;
     double number = 0;
-    if (!isNumber || m_state->take([](auto &value) { return value.get_double(); }).get(number)) {
-        fail(isNumber ? QStringLiteral("number out of range") : QStringLiteral("expected a number"));
+    if (const auto error = m_state->take([](auto &value) { return value.get_double(); }).get(number)) {
+        fail(error == simdjson::INCORRECT_TYPE ? QStringLiteral("expected a number") : QStringLiteral("number out of range"));
         return std::nullopt;
     }
     return number;
@@ -291,15 +286,14 @@ std::optional<qint64> JsonReader::readInteger()
 {
     if (!ok())
         return std::nullopt;
-    const bool isNumber = peek() == Type::Number;
     int64_t whole = 0;
-    if (isNumber && !m_state->inspect([](auto &value) { return value.get_int64(); }).get(whole)) {
+    if (!m_state->inspect([](auto &value) { return value.get_int64(); }).get(whole)) {
         m_state->take([](auto &) { return simdjson::simdjson_result<bool>(true); });
         return whole;
     }
     // "3.0" or "1e3" are integral too; fractions and overflow are not.
     double number = 0;
-    if (isNumber && !m_state->take([](auto &value) { return value.get_double(); }).get(number)
+    if (!m_state->take([](auto &value) { return value.get_double(); }).get(number)
         && number == std::trunc(number) && std::fabs(number) < 9.2e18)
         return qint64(number);
     fail(QStringLiteral("expected an integer"));
@@ -311,7 +305,7 @@ std::optional<bool> JsonReader::readBool()
     if (!ok())
         return std::nullopt;
     bool flag = false;
-    if (peek() != Type::Bool || m_state->take([](auto &value) { return value.get_bool(); }).get(flag)) {
+    if (m_state->take([](auto &value) { return value.get_bool(); }).get(flag)) {
         fail(QStringLiteral("expected a boolean"));
         return std::nullopt;
     }
