@@ -105,7 +105,6 @@ struct JsonReader::State
     }
 };
 
-
 JsonReader::JsonReader(QByteArrayView json)
     : JsonReader(std::make_unique<State>(paddedCopy({}, json, {})))
 {
