@@ -5,7 +5,6 @@
 
 #include <simdjson.h>
 
-#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -20,39 +19,30 @@ QString errorText(simdjson::error_code error)
     return QString::fromLatin1(simdjson::error_message(error));
 }
 
-// A parser's buffers are costly to set up (their pages fault in on first use), so every thread
-// keeps the parsers its readers used and lends them out again: the one that fits a text best.
-thread_local std::vector<std::unique_ptr<ondemand::parser>> idleParsers;
-
-std::unique_ptr<ondemand::parser> borrowParser(size_t textSize)
+// A reader needs its text with room for simdjson's padding after it, and a parser. Setting up their
+// buffers is costly (the pages fault in on first use), so every thread keeps the small ones its
+// readers used and lends them out again: element runs are read by the hundred.
+struct Workspace
 {
-    // The smallest parser that fits, else the largest.
-    auto better = [textSize](const auto &a, const auto &b) {
-        const bool aFits = a->capacity() >= textSize;
-        if (aFits != (b->capacity() >= textSize))
-            return aFits;
-        return aFits ? a->capacity() < b->capacity() : a->capacity() > b->capacity();
-    };
-    const auto best = std::min_element(idleParsers.begin(), idleParsers.end(), better);
-    if (best == idleParsers.end())
-        return std::make_unique<ondemand::parser>();
-    std::unique_ptr<ondemand::parser> parser = std::move(*best);
-    idleParsers.erase(best);
-    return parser;
+    QByteArray text;
+    ondemand::parser parser;
+};
+thread_local std::vector<std::unique_ptr<Workspace>> idleWorkspaces;
+constexpr qsizetype largestKeptText = 4 << 20;
+
+std::unique_ptr<Workspace> borrowWorkspace()
+{
+    if (idleWorkspaces.empty())
+        return std::make_unique<Workspace>();
+    std::unique_ptr<Workspace> workspace = std::move(idleWorkspaces.back());
+    idleWorkspaces.pop_back();
+    return workspace;
 }
 
-QByteArray padded(QByteArray &&bytes)
+void giveBack(std::unique_ptr<Workspace> workspace)
 {
-    bytes.reserve(bytes.size() + simdjson::SIMDJSON_PADDING); // in place for a big, unshared buffer
-    return std::move(bytes);
-}
-
-QByteArray paddedCopy(QByteArrayView prefix, QByteArrayView body, QByteArrayView suffix)
-{
-    QByteArray bytes;
-    bytes.reserve(prefix.size() + body.size() + suffix.size() + simdjson::SIMDJSON_PADDING);
-    bytes.append(prefix).append(body).append(suffix);
-    return bytes;
+    if (workspace->text.capacity() <= largestKeptText && workspace->parser.capacity() <= size_t(largestKeptText))
+        idleWorkspaces.push_back(std::move(workspace));
 }
 
 } // namespace
@@ -68,12 +58,19 @@ struct JsonReader::State
         ondemand::array_iterator element, elementsEnd;
     };
 
-    // `text` needs room for simdjson's padding after its end.
-    explicit State(QByteArray &&padded) : text(std::move(padded)), parser(borrowParser(size_t(text.size()))) {}
-    ~State() { idleParsers.push_back(std::move(parser)); }
+    State() : workspace(borrowWorkspace()) {}
+    ~State() { giveBack(std::move(workspace)); }
 
-    QByteArray text;
-    std::unique_ptr<ondemand::parser> parser;
+    // Copies the parts into the workspace's text.
+    void setText(QByteArrayView prefix, QByteArrayView body, QByteArrayView suffix)
+    {
+        QByteArray &text = workspace->text;
+        text.resize(0); // keeps the capacity
+        text.reserve(prefix.size() + body.size() + suffix.size() + simdjson::SIMDJSON_PADDING);
+        text.append(prefix).append(body).append(suffix);
+    }
+
+    std::unique_ptr<Workspace> workspace;
     ondemand::document document;
     bool documentPending = true; // the next read takes the document itself
     std::optional<ondemand::value> value;
@@ -105,23 +102,31 @@ struct JsonReader::State
     }
 };
 
-JsonReader::JsonReader(QByteArrayView json)
-    : JsonReader(std::make_unique<State>(paddedCopy({}, json, {})))
+JsonReader::JsonReader(QByteArrayView json) : m_state(std::make_unique<State>())
 {
+    m_state->setText({}, json, {});
+    start();
 }
 
-JsonReader::JsonReader(QByteArray &&json) : JsonReader(std::make_unique<State>(padded(std::move(json)))) {}
-
-JsonReader::JsonReader(ElementsTag, QByteArrayView elements)
-    : JsonReader(std::make_unique<State>(paddedCopy("[", elements, "]")))
+JsonReader::JsonReader(QByteArray &&json) : m_state(std::make_unique<State>())
 {
+    QByteArray &text = m_state->workspace->text;
+    text = std::move(json);
+    text.reserve(text.size() + simdjson::SIMDJSON_PADDING); // in place for a big, unshared buffer
+    start();
 }
 
-JsonReader::JsonReader(std::unique_ptr<State> state) : m_state(std::move(state))
+JsonReader::JsonReader(ElementsTag, QByteArrayView elements) : m_state(std::make_unique<State>())
 {
-    const QByteArray &text = m_state->text;
+    m_state->setText("[", elements, "]");
+    start();
+}
+
+void JsonReader::start()
+{
+    const QByteArray &text = m_state->workspace->text;
     const simdjson::padded_string_view view(text.constData(), size_t(text.size()), size_t(text.capacity()));
-    if (const auto error = m_state->parser->iterate(view).get(m_state->document))
+    if (const auto error = m_state->workspace->parser.iterate(view).get(m_state->document))
         fail(errorText(error));
 }
 

@@ -76,7 +76,7 @@ public:
 
 private:
     struct State;
-    explicit JsonReader(std::unique_ptr<State> state);
+    void start();
     std::optional<QByteArrayView> readRaw();
     std::optional<QJsonValue> readValue(int depth);
 
