@@ -45,6 +45,32 @@ void giveBack(std::unique_ptr<Workspace> workspace)
         idleWorkspaces.push_back(std::move(workspace));
 }
 
+// The string token with each \u escape of a lone UTF-16 surrogate turned into one of U+FFFD.
+QByteArray withoutLoneSurrogates(std::string_view token)
+{
+    QByteArray text(token.data(), qsizetype(token.size()));
+    auto unitAt = [&text](qsizetype at) {
+        bool ok = false;
+        const int unit = at + 4 <= text.size() ? QByteArrayView(text).sliced(at, 4).toInt(&ok, 16) : -1;
+        return ok ? unit : -1;
+    };
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '\\' || text[i + 1] != 'u') {
+            i += text[i] == '\\' ? 1 : 0; // an escaped character, possibly a backslash
+            continue;
+        }
+        const int unit = unitAt(i + 2);
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        const int next = i + 7 < text.size() && text[i + 6] == '\\' && text[i + 7] == 'u' ? unitAt(i + 8) : -1;
+        if (high && next >= 0xDC00 && next <= 0xDFFF)
+            i += 6; // a proper pair: skip its first half here, the second below
+        else if (unit >= 0xD800 && unit <= 0xDFFF)
+            text.replace(i + 2, 4, "fffd");
+        i += 5;
+    }
+    return text;
+}
+
 } // namespace
 
 // The text, the document, the value that the next read takes, and the containers being walked.
@@ -75,6 +101,7 @@ struct JsonReader::State
     bool documentPending = true; // the next read takes the document itself
     std::optional<ondemand::value> value;
     std::vector<Container> containers;
+    QByteArray repairedText; // the last string read with its lone surrogates replaced
 
     // Runs `read` on the pending value (the document or a member) and hands it over.
     template <typename Read>
@@ -251,7 +278,25 @@ std::optional<QByteArrayView> JsonReader::readRaw()
     if (!ok())
         return std::nullopt;
     std::string_view text;
-    if (const auto error = m_state->take([](auto &value) { return value.get_string(); }).get(text)) {
+    std::string_view refusedToken;
+    auto error = m_state->take([&refusedToken](auto &value) {
+        auto string = value.get_string();
+        if (string.error() == simdjson::STRING_ERROR)
+            refusedToken = value.raw_json_token();
+        return string;
+    }).get(text);
+    if (error == simdjson::STRING_ERROR) {
+        // The platform's own writer puts a lone surrogate of a text as its \u escape, which
+        // simdjson refuses; it reads as the replacement character, so such a file stays readable.
+        const QByteArray repaired = withoutLoneSurrogates(refusedToken);
+        if (repaired != QByteArrayView(refusedToken)) {
+            if (auto bytes = JsonReader(repaired).readUtf8()) {
+                m_state->repairedText = std::move(*bytes);
+                return QByteArrayView(m_state->repairedText);
+            }
+        }
+    }
+    if (error) {
         fail(error == simdjson::INCORRECT_TYPE ? QStringLiteral("expected a string") : errorText(error));
         return std::nullopt;
     }
