@@ -14,16 +14,14 @@ void walk(JsonReader &reader, int depth)
         return;
     }
     if (reader.peek() == JsonReader::Type::Array) {
-        if (const auto runs = reader.elementRuns(2)) {
-            for (QByteArrayView run : *runs) {
-                JsonReader part(JsonReader::Elements, run);
-                if (part.beginArray()) {
-                    while (part.nextElement())
-                        walk(part, depth + 1);
-                }
-                (void)part.atEnd();
+        reader.forEachElementRun(2, [depth](QByteArrayView run) {
+            JsonReader part(JsonReader::Elements, run);
+            if (part.beginArray()) {
+                while (part.nextElement())
+                    walk(part, depth + 1);
             }
-        }
+            (void)part.atEnd();
+        });
         return;
     }
     if (!reader.beginObject()) {

@@ -6,7 +6,7 @@
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QList>
-#include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QString>
 
 #include <concepts>
@@ -92,27 +92,28 @@ struct JsonCodec<QList<T>>
     static std::expected<QList<T>, QString> read(JsonReader &reader)
         requires streamed
     {
-        // Large arrays are read in runs on all cores, each run by a reader of its own.
+        // Large arrays are read in runs on all cores, each run by a reader of its own, started as
+        // soon as the run is found. Every run is waited for: they read the text of `reader`.
         constexpr qsizetype runLength = 1024;
-        const std::optional<QList<QByteArrayView>> runs = reader.elementRuns(runLength);
-        if (!runs)
-            return std::unexpected(reader.error());
-        QList<qsizetype> firstIndexes;
-        for (qsizetype i = 0; i < runs->size(); ++i)
-            firstIndexes.append(i * runLength);
-        QList<std::expected<QList<T>, QString>> parts = QtConcurrent::blockingMapped(firstIndexes, [&](qsizetype first) {
-            JsonReader part(JsonReader::Elements, runs->at(first / runLength));
-            return readElements(part, first);
+        QList<QFuture<std::expected<QList<T>, QString>>> runs;
+        reader.forEachElementRun(runLength, [&runs](QByteArrayView run) {
+            const qsizetype first = runs.size() * runLength;
+            runs.append(QtConcurrent::run([run, first] {
+                JsonReader part(JsonReader::Elements, run);
+                return readElements(part, first);
+            }));
         });
         QList<T> values;
-        values.reserve(runs->size() * runLength);
-        for (auto &part : parts) {
-            if (!part) {
+        values.reserve(runs.size() * runLength);
+        for (auto &run : runs) {
+            std::expected<QList<T>, QString> part = run.takeResult();
+            if (!part)
                 reader.fail(part.error());
-                return std::unexpected(reader.error());
-            }
-            values.append(std::move(*part));
+            else if (reader.ok())
+                values.append(std::move(*part));
         }
+        if (!reader.ok())
+            return std::unexpected(reader.error());
         return values;
     }
 

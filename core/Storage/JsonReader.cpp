@@ -432,14 +432,13 @@ std::optional<QJsonValue> JsonReader::readValue(int depth)
     return std::nullopt;
 }
 
-std::optional<QList<QByteArrayView>> JsonReader::elementRuns(qsizetype length)
+bool JsonReader::forEachElementRun(qsizetype length, const std::function<void(QByteArrayView)> &handOut)
 {
-    QList<QByteArrayView> runs;
     const char *runStart = nullptr;
     const char *runEnd = nullptr;
     qsizetype inRun = 0;
     if (!beginArray())
-        return std::nullopt;
+        return false;
     while (nextElement()) {
         // Containers are skipped whole; a scalar is its token.
         std::string_view element;
@@ -457,22 +456,20 @@ std::optional<QList<QByteArrayView>> JsonReader::elementRuns(qsizetype length)
             element = m_state->value->raw_json_token();
         if (type == Type::Invalid || error) {
             fail(QStringLiteral("expected a value"));
-            return std::nullopt;
+            return false;
         }
         if (!runStart)
             runStart = element.data();
         runEnd = element.data() + element.size();
         if (++inRun == length) {
-            runs.append(QByteArrayView(runStart, runEnd));
+            handOut(QByteArrayView(runStart, runEnd));
             runStart = nullptr;
             inRun = 0;
         }
     }
-    if (runStart)
-        runs.append(QByteArrayView(runStart, runEnd));
-    if (!ok())
-        return std::nullopt;
-    return runs;
+    if (runStart && ok())
+        handOut(QByteArrayView(runStart, runEnd));
+    return ok();
 }
 
 bool JsonReader::atEnd()

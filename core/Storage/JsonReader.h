@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -22,7 +23,8 @@ public:
     explicit JsonReader(QByteArrayView json);
     // Takes the bytes over and pads them in place.
     explicit JsonReader(QByteArray &&json);
-    // Reads `elements`, array elements separated by commas (a piece of elementRuns()), as one array.
+    // Reads `elements`, array elements separated by commas (a run of forEachElementRun()), as one
+    // array.
     enum ElementsTag { Elements };
     JsonReader(ElementsTag, QByteArrayView elements);
     ~JsonReader();
@@ -56,10 +58,11 @@ public:
     std::optional<QJsonValue> readValue();
     bool skipValue() { return readValue().has_value(); }
 
-    // Consumes the array that is next and gives its elements in runs of up to `length` each, as
-    // texts for readers of their own (constructed with `Elements`): large arrays are read on all
-    // cores. The elements are only delimited here; their own readers check them.
-    std::optional<QList<QByteArrayView>> elementRuns(qsizetype length);
+    // Consumes the array that is next and hands its elements out as they are found, in runs of up
+    // to `length` each, as texts for readers of their own (constructed with `Elements`) that stay
+    // valid as long as this reader: large arrays are read on all cores. The elements are only
+    // delimited here; their own readers check them. False on an error.
+    bool forEachElementRun(qsizetype length, const std::function<void(QByteArrayView)> &handOut);
 
     // An optional field's value: null makes it absent, anything else goes through `read`.
     template <typename T, typename Read>
