@@ -117,6 +117,12 @@ struct JsonReader::State
         value.reset();
         return read(current);
     }
+    // Marks the pending value read after `inspect` consumed it.
+    void handOver()
+    {
+        documentPending = false;
+        value.reset();
+    }
     // Runs `look` on the pending value without handing it over.
     template <typename Look>
     auto inspect(Look look) -> decltype(look(document))
@@ -193,7 +199,7 @@ bool JsonReader::skipNull()
         return false;
     }
     if (isNull)
-        m_state->take([](auto &) { return simdjson::simdjson_result<bool>(true); });
+        m_state->handOver();
     else
         fail(QStringLiteral("invalid literal"));
     return isNull;
@@ -286,8 +292,8 @@ std::optional<QByteArrayView> JsonReader::readRaw()
         return string;
     }).get(text);
     if (error == simdjson::STRING_ERROR) {
-        // The platform's own writer puts a lone surrogate of a text as its \u escape, which
-        // simdjson refuses; it reads as the replacement character, so such a file stays readable.
+        // Qt's JSON writer keeps a lone surrogate of a text as its \u escape, which simdjson
+        // refuses; read as the replacement character, such a file stays readable.
         const QByteArray repaired = withoutLoneSurrogates(refusedToken);
         if (repaired != QByteArrayView(refusedToken)) {
             if (auto bytes = JsonReader(repaired).readUtf8()) {
@@ -337,7 +343,7 @@ std::optional<qint64> JsonReader::readInteger()
         return std::nullopt;
     int64_t whole = 0;
     if (!m_state->inspect([](auto &value) { return value.get_int64(); }).get(whole)) {
-        m_state->take([](auto &) { return simdjson::simdjson_result<bool>(true); });
+        m_state->handOver();
         return whole;
     }
     // "3.0" or "1e3" are integral too; fractions and overflow are not.
@@ -383,7 +389,7 @@ std::optional<QJsonValue> JsonReader::readValue(int depth)
                 return QJsonValue(*approximate);
             return std::nullopt;
         }
-        m_state->take([](auto &) { return simdjson::simdjson_result<bool>(true); });
+        m_state->handOver();
         if (number.is_int64())
             return QJsonValue(qint64(number.get_int64()));
         return QJsonValue(number.as_double());
