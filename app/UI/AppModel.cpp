@@ -1,5 +1,6 @@
 #include "AppModel.h"
 
+#include "InterfaceLanguage.h"
 #include "PlaybackState.h"
 #include "TrackClickSelection.h"
 
@@ -49,7 +50,12 @@ AppModel::AppModel(const FileLocation &directory, AppModelEnvironment environmen
     m_library->load();
     m_settingsWriter = std::make_unique<SettingsWriter>(
         directory, files, m_environment.timing.settingsCoalescing,
-        [this](const SettingsWriter::Outcome &outcome) { m_library->recordSettingsSave(outcome); });
+        [this](const SettingsWriter::Outcome &outcome) {
+            m_library->recordSettingsSave(outcome);
+            // The write finishes after the command that asked for it: its failure shows now.
+            if (!outcome)
+                surfacePersistenceError();
+        });
 
     m_engine = m_environment.makeEngine();
 
@@ -89,6 +95,10 @@ AppModel::AppModel(const FileLocation &directory, AppModelEnvironment environmen
 
     m_playbackSaver = std::make_unique<PlaybackStateSaver>(m_environment.timing.playbackSaveInterval,
                                                            [this] { savePlaybackState(); });
+    m_lyricsOpacitySave =
+        std::make_unique<DelayedSave>(m_environment.timing.settingDebounce, [this] { saveSettingsNow(); });
+    m_customAccentSave =
+        std::make_unique<DelayedSave>(m_environment.timing.settingDebounce, [this] { saveSettingsNow(); });
 
     restorePlaybackState();
     setTagUndoCount(int(m_tagUndoStore->entries().size()));
@@ -215,6 +225,8 @@ void AppModel::saveSettings(const AppSettings &settings)
 
 void AppModel::flushPendingSaves()
 {
+    m_lyricsOpacitySave->flush();
+    m_customAccentSave->flush();
     m_settingsWriter->flush();
 }
 
@@ -501,6 +513,153 @@ void AppModel::updateCurrentLyricLine(double position)
     const std::optional<Lyrics> &lyrics = m_lyricsState.lyrics;
     setCurrentLyricLineIndex(lyrics ? lyrics->index(position) : std::nullopt);
 }
+
+// MARK: lyrics window, appearance and window settings
+
+void AppModel::toggleLyricsPage()
+{
+    if (m_showsLyricsPage)
+        setListScrollTarget(m_currentTrack ? std::optional(m_currentTrack->id) : std::nullopt);
+    setShowsLyricsPage(!m_showsLyricsPage);
+}
+
+void AppModel::setLyricsVisible(bool visible)
+{
+    if (visible == m_isLyricsVisible)
+        return;
+    setLyricsVisibleState(visible);
+    if (!m_lyricsOverlay)
+        return;
+    if (visible)
+        m_lyricsOverlay->show();
+    else
+        m_lyricsOverlay->hide();
+}
+
+void AppModel::setLyricsLocked(bool locked)
+{
+    if (locked == settings().lyricsLocked)
+        return;
+    setLyricsLockedState(locked);
+    changeSettings([locked](AppSettings &settings) { settings.lyricsLocked = locked; }, [this, locked] {
+        if (m_lyricsOverlay)
+            m_lyricsOverlay->setLocked(locked);
+    });
+}
+
+void AppModel::setLyricsOpacity(double opacity)
+{
+    const double clamped = std::min(std::max(opacity, 0.05), 0.9);
+    if (clamped == settings().lyricsOpacity)
+        return;
+    changeSettingsLater([clamped](AppSettings &settings) { settings.lyricsOpacity = clamped; }, *m_lyricsOpacitySave);
+}
+
+void AppModel::setThemePreset(ThemePreset preset)
+{
+    const QString name = preset.rawValue();
+    if (name == settings().themePreset)
+        return;
+    changeSettings([&name](AppSettings &settings) { settings.themePreset = name; });
+}
+
+void AppModel::setThemeMode(ThemeMode mode)
+{
+    const QString name = mode.rawValue();
+    if (name == settings().themeMode)
+        return;
+    changeSettings([&name](AppSettings &settings) { settings.themeMode = name; }, [this, &name] {
+        if (m_environment.shell)
+            m_environment.shell->applyAppearance(name);
+    });
+}
+
+void AppModel::setCustomAccent(const std::optional<QString> &hex)
+{
+    if (hex == settings().customAccentHex)
+        return;
+    changeSettingsLater([&hex](AppSettings &settings) { settings.customAccentHex = hex; }, *m_customAccentSave);
+}
+
+void AppModel::setHideFromScreenCapture(bool hidden)
+{
+    if (hidden == settings().hideFromScreenCapture)
+        return;
+    changeSettings([hidden](AppSettings &settings) { settings.hideFromScreenCapture = hidden; }, [this] {
+        if (m_miniPlayer)
+            m_miniPlayer->applySettings();
+        if (m_lyricsOverlay)
+            m_lyricsOverlay->applySettings();
+    });
+}
+
+void AppModel::setMiniAlwaysOnTop(bool onTop)
+{
+    if (onTop == settings().miniAlwaysOnTop)
+        return;
+    changeSettings([onTop](AppSettings &settings) { settings.miniAlwaysOnTop = onTop; }, [this] {
+        if (m_miniPlayer)
+            m_miniPlayer->applySettings();
+    });
+}
+
+void AppModel::setAppLanguage(const QString &language)
+{
+    if (!InterfaceLanguage::isKnownCode(language) || language == settings().appLanguage)
+        return;
+    changeSettings([&language](AppSettings &settings) { settings.appLanguage = language; }, [this, &language] {
+        if (m_environment.shell)
+            m_environment.shell->applyLanguage(language);
+    });
+    // Both lines as they are: the reader may not understand the language now shown.
+    m_environment.prompts->inform(L("语言已更改"), QStringLiteral("重启Quillmere后生效。\n"
+                                                                 "Takes effect after restarting Quillmere."));
+}
+
+std::optional<QString> AppModel::setLyricsEndpoint(const std::optional<QString> &text)
+{
+    std::optional<QString> endpoint;
+    if (text && !text->trimmed().isEmpty()) {
+        endpoint = text->trimmed();
+        if (!LRCLIBClient::endpointURL(endpoint))
+            return L("歌词源地址无效，请输入 http 或 https 链接。");
+    }
+    if (endpoint == settings().lyricsEndpoint)
+        return std::nullopt;
+    changeSettings([&endpoint](AppSettings &settings) { settings.lyricsEndpoint = endpoint; }, [this, &endpoint] {
+        // Resolutions already running keep the service they started with.
+        m_lyricsResolver->setEndpoint(LRCLIBClient::resolvedEndpoint(endpoint));
+    });
+    return std::nullopt;
+}
+
+void AppModel::changeSettings(const std::function<void(AppSettings &)> &edit, const std::function<void()> &apply)
+{
+    AppSettings edited = settings();
+    edit(edited);
+    m_library->setSettings(edited);
+    if (apply)
+        apply();
+    saveSettingsNow();
+    emit settingsChanged(settings());
+}
+
+void AppModel::changeSettingsLater(const std::function<void(AppSettings &)> &edit, DelayedSave &save)
+{
+    AppSettings edited = settings();
+    edit(edited);
+    m_library->setSettings(edited);
+    emit settingsChanged(settings());
+    save.schedule();
+}
+
+void AppModel::saveSettingsNow()
+{
+    saveSettings(settings());
+    surfacePersistenceError();
+}
+
+// MARK: end of the settings and monitors
 
 // MARK: published state
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "AppModelEnvironment.h"
+#include "DelayedSave.h"
+#include "InputRules.h"
 #include "LibraryBrowser.h"
 #include "LibrarySelection.h"
 #include "LyricsOverlayPanel.h"
@@ -22,6 +24,8 @@
 #include "Playback/PlaybackQueue.h"
 #include "Playlists/PlaylistStore.h"
 #include "Tags/TagEditUndoStore.h"
+#include "Theme/ThemeMode.h"
+#include "Theme/ThemePreset.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -30,6 +34,7 @@
 #include <QString>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -198,6 +203,37 @@ public:
     // Steps the queue by its mode and starts the track it gives.
     void next();
 
+    // MARK: lyrics window, appearance and window settings
+    // Each setter does nothing for the value already set. Otherwise it stores the value in the
+    // settings, applies it to what it concerns, saves, shows a failed save in the status line and
+    // announces settingsChanged(). The overlay and mini player parts are skipped while their
+    // controller is absent.
+    const AppSettings &settings() const { return m_library->settings(); }
+    // Flips between the lyrics page and the track list; closing the page scrolls the list to the
+    // current track.
+    void toggleLyricsPage();
+    // Shows or hides the desktop lyrics; not saved.
+    void setLyricsVisible(bool visible);
+    void setLyricsLocked(bool locked);
+    // Clamped to 0.05...0.9; stored at once, saved once the value has rested for the debounce delay.
+    void setLyricsOpacity(double opacity);
+    void setThemePreset(ThemePreset preset);
+    void setThemeMode(ThemeMode mode);
+    // A hex colour text, or nothing for the preset's own accent; saved like the opacity. The text is
+    // kept as given: the theme rules ignore one that is not a colour.
+    void setCustomAccent(const std::optional<QString> &hex);
+    // Kept and saved; the desktop offers no way to keep a window out of screen captures.
+    void setHideFromScreenCapture(bool hidden);
+    void setMiniAlwaysOnTop(bool onTop);
+    // "system", "zh" or "en"; any other code is ignored. Takes effect at the next launch, which a
+    // notice says.
+    void setAppLanguage(const QString &language);
+    // Blank text resets to the default service. An error text, and nothing changed, for anything
+    // but an http or https address with a host; nothing when accepted. Lyrics already shown stay.
+    std::optional<QString> setLyricsEndpoint(const std::optional<QString> &text);
+
+    // MARK: end of the settings and monitors
+
 signals:
     void queueChanged(const PlaybackQueue &queue);
     void currentTrackChanged(const std::optional<Track> &track);
@@ -235,6 +271,8 @@ signals:
     void visibleTracksChanged();
     // What the views derive from the stores changed (playlists, folder and playlist counts).
     void changed();
+    // The settings record changed; views that show settings read it again.
+    void settingsChanged(const AppSettings &settings);
 
 private:
     // Publishing: each setter stores the value and emits its signal when it changed.
@@ -290,6 +328,12 @@ private:
     std::optional<Track> trackWithID(const QUuid &trackID) const;
     // The tracks and playlists as the library now holds them.
     void refreshFromLibrary();
+
+    // Settings: stores the edited record, applies it, saves, shows a failed save, announces it.
+    void changeSettings(const std::function<void(AppSettings &)> &edit, const std::function<void()> &apply = {});
+    // Stores the edited record and announces it; the delayed save writes it.
+    void changeSettingsLater(const std::function<void(AppSettings &)> &edit, DelayedSave &save);
+    void saveSettingsNow();
 
     // Lyrics of the current track.
     void loadLyrics(const std::optional<Track> &track);
@@ -359,6 +403,8 @@ private:
     quint64 m_playlistsRevision = 0;
     mutable LibraryBrowser m_browser;
     mutable SidebarCounts m_sidebarCounts;
+    std::unique_ptr<DelayedSave> m_lyricsOpacitySave;
+    std::unique_ptr<DelayedSave> m_customAccentSave;
     // Last, so that pending saves are written while everything they touch still exists.
     std::unique_ptr<PlaybackStateSaver> m_playbackSaver;
     std::unique_ptr<SettingsWriter> m_settingsWriter;
