@@ -1,6 +1,5 @@
 #include "AppModel.h"
 
-#include "InterfaceLanguage.h"
 #include "PlaybackState.h"
 #include "TrackClickSelection.h"
 
@@ -50,12 +49,7 @@ AppModel::AppModel(const FileLocation &directory, AppModelEnvironment environmen
     m_library->load();
     m_settingsWriter = std::make_unique<SettingsWriter>(
         directory, files, m_environment.timing.settingsCoalescing,
-        [this](const SettingsWriter::Outcome &outcome) {
-            m_library->recordSettingsSave(outcome);
-            // The write finishes after the command that asked for it: its failure shows now.
-            if (!outcome)
-                surfacePersistenceError();
-        });
+        [this](const SettingsWriter::Outcome &outcome) { m_library->recordSettingsSave(outcome); });
 
     m_engine = m_environment.makeEngine();
 
@@ -93,12 +87,14 @@ AppModel::AppModel(const FileLocation &directory, AppModelEnvironment environmen
         m_environment.makeLyricsResolver(*m_lyricsCache, LRCLIBClient::resolvedEndpoint(settings.lyricsEndpoint));
     m_lyricsResolver->setOnlineEnabled(settings.onlineLyricsEnabled);
 
+    m_playbackControl = std::make_unique<PlaybackControl>(*this);
+    m_ffmpegControl = std::make_unique<FFmpegControl>(*this);
+    m_lyricsControl = std::make_unique<LyricsControl>(*this);
+
     m_playbackSaver = std::make_unique<PlaybackStateSaver>(m_environment.timing.playbackSaveInterval,
                                                            [this] { savePlaybackState(); });
-    m_lyricsOpacitySave =
-        std::make_unique<DelayedSave>(m_environment.timing.settingDebounce, [this] { saveSettingsNow(); });
-    m_customAccentSave =
-        std::make_unique<DelayedSave>(m_environment.timing.settingDebounce, [this] { saveSettingsNow(); });
+    m_settingsControl = std::make_unique<SettingsControl>(*this);
+    m_inputControl = std::make_unique<InputControl>(*this);
 
     restorePlaybackState();
     setTagUndoCount(int(m_tagUndoStore->entries().size()));
@@ -122,8 +118,6 @@ AppModel::AppModel(const FileLocation &directory, AppModelEnvironment environmen
 
 AppModel::~AppModel()
 {
-    if (m_lyricsTask)
-        m_lyricsTask->cancel();
     m_engine->setOnFinish({});
     m_engine->disconnect(this);
     flushPendingSaves();
@@ -217,16 +211,15 @@ void AppModel::savePlaybackState()
                                       m_engine->position(), m_restoredPosition));
 }
 
-void AppModel::saveSettings(const AppSettings &settings)
+void AppModel::saveSettings(const AppSettings &settings, std::function<void(const SettingsWriter::Outcome &)> done)
 {
     m_library->setSettings(settings);
-    m_settingsWriter->save(settings);
+    m_settingsWriter->save(settings, std::move(done));
 }
 
 void AppModel::flushPendingSaves()
 {
-    m_lyricsOpacitySave->flush();
-    m_customAccentSave->flush();
+    m_settingsControl->flushDelayedSaves();
     m_settingsWriter->flush();
 }
 
@@ -234,7 +227,7 @@ void AppModel::dismissStatus()
 {
     setStatusMessage(std::nullopt);
     setShowsFFmpegInstallPrompt(false);
-    m_pendingTranscodeTrack.reset();
+    m_playbackControl->forgetPendingTranscode();
 }
 
 void AppModel::surfacePersistenceError()
@@ -397,68 +390,46 @@ void AppModel::moveTrack(const QUuid &draggedID, const QUuid &targetID)
     announcePlaylistChange();
 }
 
-// MARK: playback
+// MARK: playback control
+
+void AppModel::play()
+{
+    m_playbackControl->play();
+}
 
 void AppModel::play(const QUuid &trackID)
 {
-    if (m_currentTrack && m_currentTrack->id == trackID) {
-        if (m_engine->isPlaying())
-            m_engine->pause();
-        else if (m_engine->duration() > 0)
-            m_engine->play();
-        else
-            startTrack(*m_currentTrack, m_restoredPosition);
-        return;
-    }
-    const std::optional<Track> track = trackWithID(trackID);
-    if (!track)
-        return;
-    if (track->isMissing) {
-        setStatusMessage(Lf("《%@》文件缺失，无法播放。", track->title));
-        return;
-    }
-    QList<QUuid> ids = visibleTracks().ids();
-    qsizetype index = ids.indexOf(trackID);
-    if (index < 0) {
-        ids = {trackID};
-        index = 0;
-    }
-    PlaybackQueue queue = m_queue;
-    queue.replace(ids, index);
-    setQueue(queue);
-    startTrack(*track, 0);
-    savePlaybackState();
+    m_playbackControl->play(trackID);
 }
 
 void AppModel::next()
 {
-    PlaybackQueue queue = m_queue;
-    const std::optional<QUuid> id = queue.next();
-    setQueue(queue);
-    if (!id)
-        return;
-    if (const std::optional<Track> track = trackWithID(*id); track && !track->isMissing)
-        startTrack(*track, 0);
-    savePlaybackState();
+    m_playbackControl->next();
 }
 
-bool AppModel::startTrack(const Track &track, double position)
+void AppModel::previous()
 {
-    m_preparingTrackID = track.id;
-    setCurrentTrack(track);
-    setRestoredPosition(position);
-    if (const auto loaded = m_engine->load(track.url); !loaded) {
-        setStatusMessage(loaded.error());
-        return false;
-    }
-    if (position > 0)
-        m_engine->seek(position);
-    m_engine->play();
-    if (!m_engine->lastError().isEmpty()) {
-        setStatusMessage(m_engine->lastError());
-        return false;
-    }
-    return true;
+    m_playbackControl->previous();
+}
+
+void AppModel::seek(double seconds)
+{
+    m_playbackControl->seek(seconds);
+}
+
+void AppModel::setPlaybackMode(PlaybackMode mode)
+{
+    m_playbackControl->setPlaybackMode(mode);
+}
+
+double AppModel::displayDuration() const
+{
+    return m_playbackControl->displayDuration();
+}
+
+void AppModel::showMiniPlayer()
+{
+    m_playbackControl->showMiniPlayer();
 }
 
 std::optional<Track> AppModel::trackWithID(const QUuid &trackID) const
@@ -469,194 +440,157 @@ std::optional<Track> AppModel::trackWithID(const QUuid &trackID) const
     return *track;
 }
 
-// MARK: lyrics
+// MARK: ffmpeg, conversion cache and durations
 
-// A newer resolution supersedes the running one; a result is shown only while its track is
-// still current.
+QString AppModel::ffmpegPathText() const
+{
+    return m_ffmpegControl->ffmpegPathText();
+}
+
+QString AppModel::transcodeCacheSizeText() const
+{
+    return m_ffmpegControl->transcodeCacheSizeText();
+}
+
+QString AppModel::clearTranscodeCache()
+{
+    return m_ffmpegControl->clearTranscodeCache();
+}
+
+QString AppModel::redetectFFmpeg()
+{
+    return m_ffmpegControl->redetectFFmpeg();
+}
+
+std::optional<QString> AppModel::chooseFFmpegPath()
+{
+    return m_ffmpegControl->chooseFFmpegPath();
+}
+
+void AppModel::copyFFmpegInstallCommand()
+{
+    m_ffmpegControl->copyFFmpegInstallCommand();
+}
+
+void AppModel::prepareLibraryFormats()
+{
+    m_ffmpegControl->prepareLibraryFormats();
+}
+
+// MARK: lyrics control
+
 void AppModel::loadLyrics(const std::optional<Track> &track)
 {
-    if (m_lyricsTask) {
-        m_lyricsTask->cancel();
-        m_lyricsTask->deleteLater();
-        m_lyricsTask = nullptr;
-    }
-    LyricsDisplayState state = m_lyricsState;
-    const bool cleared = state.beginLoading(track ? std::optional(track->id) : std::nullopt);
-    setLyricsState(state);
-    if (cleared)
-        setCurrentLyricLineIndex(std::nullopt);
-    if (!track)
-        return;
-
-    using Watcher = QFutureWatcher<std::optional<ResolvedLyrics>>;
-    auto *task = new Watcher(this);
-    m_lyricsTask = task;
-    connect(task, &Watcher::finished, this, [this, task, id = track->id] {
-        task->deleteLater();
-        if (m_lyricsTask != task)
-            return;
-        m_lyricsTask = nullptr;
-        if (task->isCanceled() || task->future().resultCount() == 0)
-            return;
-        if (!m_currentTrack || m_currentTrack->id != id)
-            return;
-        LyricsDisplayState finished = m_lyricsState;
-        finished.finish(task->result(), id);
-        setLyricsState(finished);
-        updateCurrentLyricLine(m_engine->position());
-    });
-    task->setFuture(m_lyricsResolver->resolve(*track));
+    m_lyricsControl->loadLyrics(track);
 }
 
 void AppModel::updateCurrentLyricLine(double position)
 {
-    const std::optional<Lyrics> &lyrics = m_lyricsState.lyrics;
-    setCurrentLyricLineIndex(lyrics ? lyrics->index(position) : std::nullopt);
+    m_lyricsControl->updateCurrentLyricLine(position);
+}
+
+std::optional<QString> AppModel::currentLyricText() const
+{
+    return m_lyricsControl->currentLyricText();
+}
+
+std::optional<QString> AppModel::nextLyricText() const
+{
+    return m_lyricsControl->nextLyricText();
+}
+
+bool AppModel::hasLyricsOverride() const
+{
+    return m_lyricsControl->hasLyricsOverride();
+}
+
+bool AppModel::canRetryLyrics() const
+{
+    return m_lyricsControl->canRetryLyrics();
+}
+
+void AppModel::promptImportLyrics()
+{
+    m_lyricsControl->promptImportLyrics();
+}
+
+void AppModel::restoreAutomaticLyrics()
+{
+    m_lyricsControl->restoreAutomaticLyrics();
+}
+
+void AppModel::retryLyrics()
+{
+    m_lyricsControl->retryLyrics();
 }
 
 // MARK: lyrics window, appearance and window settings
 
 void AppModel::toggleLyricsPage()
 {
-    if (m_showsLyricsPage)
-        setListScrollTarget(m_currentTrack ? std::optional(m_currentTrack->id) : std::nullopt);
-    setShowsLyricsPage(!m_showsLyricsPage);
+    m_settingsControl->toggleLyricsPage();
 }
 
 void AppModel::setLyricsVisible(bool visible)
 {
-    if (visible == m_isLyricsVisible)
-        return;
-    setLyricsVisibleState(visible);
-    if (!m_lyricsOverlay)
-        return;
-    if (visible)
-        m_lyricsOverlay->show();
-    else
-        m_lyricsOverlay->hide();
+    m_settingsControl->setLyricsVisible(visible);
 }
 
 void AppModel::setLyricsLocked(bool locked)
 {
-    if (locked == settings().lyricsLocked)
-        return;
-    setLyricsLockedState(locked);
-    changeSettings([locked](AppSettings &settings) { settings.lyricsLocked = locked; }, [this, locked] {
-        if (m_lyricsOverlay)
-            m_lyricsOverlay->setLocked(locked);
-    });
+    m_settingsControl->setLyricsLocked(locked);
 }
 
 void AppModel::setLyricsOpacity(double opacity)
 {
-    const double clamped = std::min(std::max(opacity, 0.05), 0.9);
-    if (clamped == settings().lyricsOpacity)
-        return;
-    changeSettingsLater([clamped](AppSettings &settings) { settings.lyricsOpacity = clamped; }, *m_lyricsOpacitySave);
+    m_settingsControl->setLyricsOpacity(opacity);
 }
 
 void AppModel::setThemePreset(ThemePreset preset)
 {
-    const QString name = preset.rawValue();
-    if (name == settings().themePreset)
-        return;
-    changeSettings([&name](AppSettings &settings) { settings.themePreset = name; });
+    m_settingsControl->setThemePreset(preset);
 }
 
 void AppModel::setThemeMode(ThemeMode mode)
 {
-    const QString name = mode.rawValue();
-    if (name == settings().themeMode)
-        return;
-    changeSettings([&name](AppSettings &settings) { settings.themeMode = name; }, [this, &name] {
-        if (m_environment.shell)
-            m_environment.shell->applyAppearance(name);
-    });
+    m_settingsControl->setThemeMode(mode);
 }
 
 void AppModel::setCustomAccent(const std::optional<QString> &hex)
 {
-    if (hex == settings().customAccentHex)
-        return;
-    changeSettingsLater([&hex](AppSettings &settings) { settings.customAccentHex = hex; }, *m_customAccentSave);
+    m_settingsControl->setCustomAccent(hex);
 }
 
 void AppModel::setHideFromScreenCapture(bool hidden)
 {
-    if (hidden == settings().hideFromScreenCapture)
-        return;
-    changeSettings([hidden](AppSettings &settings) { settings.hideFromScreenCapture = hidden; }, [this] {
-        if (m_miniPlayer)
-            m_miniPlayer->applySettings();
-        if (m_lyricsOverlay)
-            m_lyricsOverlay->applySettings();
-    });
+    m_settingsControl->setHideFromScreenCapture(hidden);
 }
 
 void AppModel::setMiniAlwaysOnTop(bool onTop)
 {
-    if (onTop == settings().miniAlwaysOnTop)
-        return;
-    changeSettings([onTop](AppSettings &settings) { settings.miniAlwaysOnTop = onTop; }, [this] {
-        if (m_miniPlayer)
-            m_miniPlayer->applySettings();
-    });
+    m_settingsControl->setMiniAlwaysOnTop(onTop);
 }
 
 void AppModel::setAppLanguage(const QString &language)
 {
-    if (!InterfaceLanguage::isKnownCode(language) || language == settings().appLanguage)
-        return;
-    changeSettings([&language](AppSettings &settings) { settings.appLanguage = language; }, [this, &language] {
-        if (m_environment.shell)
-            m_environment.shell->applyLanguage(language);
-    });
-    // Both lines as they are: the reader may not understand the language now shown.
-    m_environment.prompts->inform(L("语言已更改"), QStringLiteral("重启Quillmere后生效。\n"
-                                                                 "Takes effect after restarting Quillmere."));
+    m_settingsControl->setAppLanguage(language);
 }
 
 std::optional<QString> AppModel::setLyricsEndpoint(const std::optional<QString> &text)
 {
-    std::optional<QString> endpoint;
-    if (text && !text->trimmed().isEmpty()) {
-        endpoint = text->trimmed();
-        if (!LRCLIBClient::endpointURL(endpoint))
-            return L("歌词源地址无效，请输入 http 或 https 链接。");
-    }
-    if (endpoint == settings().lyricsEndpoint)
-        return std::nullopt;
-    changeSettings([&endpoint](AppSettings &settings) { settings.lyricsEndpoint = endpoint; }, [this, &endpoint] {
-        // Resolutions already running keep the service they started with.
-        m_lyricsResolver->setEndpoint(LRCLIBClient::resolvedEndpoint(endpoint));
-    });
-    return std::nullopt;
+    return m_settingsControl->setLyricsEndpoint(text);
 }
 
-void AppModel::changeSettings(const std::function<void(AppSettings &)> &edit, const std::function<void()> &apply)
+// MARK: keyboard and search-focus monitors
+
+bool AppModel::handleKeyPress(const InputRules::KeyPress &press, const InputRules::KeyContext &windows)
 {
-    AppSettings edited = settings();
-    edit(edited);
-    m_library->setSettings(edited);
-    if (apply)
-        apply();
-    saveSettingsNow();
-    emit settingsChanged(settings());
+    return m_inputControl->handleKeyPress(press, windows);
 }
 
-void AppModel::changeSettingsLater(const std::function<void(AppSettings &)> &edit, DelayedSave &save)
+bool AppModel::handleWindowClick(const InputRules::ClickContext &windows)
 {
-    AppSettings edited = settings();
-    edit(edited);
-    m_library->setSettings(edited);
-    emit settingsChanged(settings());
-    save.schedule();
-}
-
-void AppModel::saveSettingsNow()
-{
-    saveSettings(settings());
-    surfacePersistenceError();
+    return m_inputControl->handleWindowClick(windows);
 }
 
 // MARK: end of the settings and monitors
