@@ -201,6 +201,7 @@ void AppModel::refreshFromLibrary()
 {
     setTracks(m_library->index().tracks);
     m_playlists->reload(m_library->playlists());
+    m_playbackControl->followLibrary();
 }
 
 // MARK: saving and the status line

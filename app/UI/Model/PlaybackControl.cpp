@@ -182,6 +182,26 @@ void PlaybackControl::retryPendingTranscode()
     startTrack(m_model.trackWithID(pending.track.id).value_or(pending.track), position);
 }
 
+// The current track is always assigned again, so that its lyrics are resolved anew.
+void PlaybackControl::followLibrary()
+{
+    if (!m_model.m_currentTrack)
+        return;
+    const std::optional<Track> fresh = m_model.trackWithID(m_model.m_currentTrack->id);
+    if (!fresh) {
+        m_model.setCurrentTrack(std::nullopt);
+        m_model.setRestoredPosition(0);
+        m_model.engine().pause();
+        return;
+    }
+    m_model.setCurrentTrack(fresh);
+    if (fresh->isMissing) {
+        m_model.engine().pause();
+        m_model.setRestoredPosition(0);
+        m_model.setStatusMessage(Lf("《%@》文件缺失，仍保留在列表中。", fresh->title));
+    }
+}
+
 bool PlaybackControl::loadAndPlay(const Track &track, const FileLocation &file, double position)
 {
     m_preparingTrackID.reset();

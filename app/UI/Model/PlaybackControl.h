@@ -36,6 +36,8 @@ public:
     bool hasPendingTranscode() const { return m_pendingTranscode.has_value(); }
     void forgetPendingTranscode() { m_pendingTranscode.reset(); }
     void retryPendingTranscode();
+    // Brings the current track in line with the library's tracks after they changed.
+    void followLibrary();
 
 private:
     // A track that could not be prepared because ffmpeg was missing, with the position it was to
