@@ -113,24 +113,37 @@ TEST_F(AppModelSettingsTest, AChangeIsStoredAppliedSavedAndThenAnnounced)
         const char *name;
         std::function<void(AppModel &)> change;
         std::function<bool(const AppSettings &)> changed;
-        int miniPlayerApplies;
-        int overlayApplies;
+        // What the change reached besides the panels.
+        std::function<bool(const ModelTestEnvironment &, const FakeLyricsOverlayPanel &)> reached;
+        int miniPlayerApplies = 0;
+        int overlayApplies = 0;
     };
+    const auto nothingElse = [](const ModelTestEnvironment &, const FakeLyricsOverlayPanel &) { return true; };
+    const QString notice = QStringLiteral("语言已更改 | 重启Quillmere后生效。\nTakes effect after restarting Quillmere.");
     const QList<Case> cases = {
         {"lock", [](AppModel &m) { m.setLyricsLocked(true); }, [](const AppSettings &s) { return s.lyricsLocked; },
-         0, 0},
+         [](const ModelTestEnvironment &, const FakeLyricsOverlayPanel &overlay) { return overlay.locked; }},
         {"preset", [](AppModel &m) { m.setThemePreset(ThemePreset::inkAmber); },
-         [](const AppSettings &s) { return s.themePreset == QStringLiteral("inkAmber"); }, 0, 0},
+         [](const AppSettings &s) { return s.themePreset == QStringLiteral("inkAmber"); }, nothingElse},
         {"mode", [](AppModel &m) { m.setThemeMode(ThemeMode::dark); },
-         [](const AppSettings &s) { return s.themeMode == QStringLiteral("dark"); }, 0, 0},
+         [](const AppSettings &s) { return s.themeMode == QStringLiteral("dark"); },
+         [](const ModelTestEnvironment &e, const FakeLyricsOverlayPanel &) {
+             return e.shell->appearances.last() == QStringLiteral("dark");
+         }},
         {"capture", [](AppModel &m) { m.setHideFromScreenCapture(false); },
-         [](const AppSettings &s) { return !s.hideFromScreenCapture; }, 1, 1},
+         [](const AppSettings &s) { return !s.hideFromScreenCapture; }, nothingElse, 1, 1},
         {"on top", [](AppModel &m) { m.setMiniAlwaysOnTop(false); },
-         [](const AppSettings &s) { return !s.miniAlwaysOnTop; }, 1, 0},
+         [](const AppSettings &s) { return !s.miniAlwaysOnTop; }, nothingElse, 1, 0},
         {"language", [](AppModel &m) { m.setAppLanguage(QStringLiteral("en")); },
-         [](const AppSettings &s) { return s.appLanguage == QStringLiteral("en"); }, 0, 0},
+         [](const AppSettings &s) { return s.appLanguage == QStringLiteral("en"); },
+         [](const ModelTestEnvironment &e, const FakeLyricsOverlayPanel &) {
+             return e.shell->languages == QStringList{QStringLiteral("en")};
+         }},
         {"endpoint", [](AppModel &m) { EXPECT_FALSE(m.setLyricsEndpoint(QStringLiteral("http://lyrics.lan/get"))); },
-         [](const AppSettings &s) { return s.lyricsEndpoint == QStringLiteral("http://lyrics.lan/get"); }, 0, 0},
+         [](const AppSettings &s) { return s.lyricsEndpoint == QStringLiteral("http://lyrics.lan/get"); },
+         [](const ModelTestEnvironment &e, const FakeLyricsOverlayPanel &) {
+             return e.lyrics->endpoint() == QUrl(QStringLiteral("http://lyrics.lan/get"));
+         }},
     };
 
     for (const Case &setter : cases) {
@@ -141,74 +154,42 @@ TEST_F(AppModelSettingsTest, AChangeIsStoredAppliedSavedAndThenAnnounced)
         bool appliedBeforeAnnouncing = false;
         QObject::connect(model.get(), &AppModel::settingsChanged, model.get(), [&](const AppSettings &settings) {
             appliedBeforeAnnouncing = setter.changed(settings) && miniPlayer.applied.size() == setter.miniPlayerApplies
-                && overlay.applyCount == setter.overlayApplies;
+                && overlay.applyCount == setter.overlayApplies && setter.reached(environment, overlay);
         });
 
         setter.change(*model);
 
-        EXPECT_TRUE(setter.changed(model->settings()));
         EXPECT_TRUE(appliedBeforeAnnouncing);
         for (const AppSettings &applied : miniPlayer.applied)
-            EXPECT_TRUE(setter.changed(applied));
+            EXPECT_TRUE(setter.changed(applied)) << "stored before it was applied";
         EXPECT_TRUE(setter.changed(savedSettings()));
         EXPECT_EQ(writes(), 1);
         model.reset();
     }
+    // After the language change, the notice of the restart it needs.
+    EXPECT_EQ(environment.prompts->shown, QStringList{notice});
 }
 
-TEST_F(AppModelSettingsTest, EachChangeReachesWhatItConcerns)
-{
-    buildWithPanels();
-
-    model->setLyricsLocked(true);
-    EXPECT_TRUE(model->isLyricsLocked());
-    EXPECT_TRUE(overlay.locked);
-
-    model->setThemeMode(ThemeMode::light);
-    model->setThemeMode(ThemeMode::system);
-    EXPECT_EQ(environment.shell->appearances.mid(1), (QStringList{QStringLiteral("light"), QStringLiteral("system")}));
-
-    model->setAppLanguage(QStringLiteral("zh"));
-    model->setAppLanguage(QStringLiteral("system"));
-    EXPECT_EQ(environment.shell->languages, (QStringList{QStringLiteral("zh"), QStringLiteral("system")}));
-    const QString notice = QStringLiteral("语言已更改 | 重启Quillmere后生效。\nTakes effect after restarting Quillmere.");
-    EXPECT_EQ(environment.prompts->shown, (QStringList{notice, notice}));
-}
-
-TEST_F(AppModelSettingsTest, HidingALockedOverlayHidesItAndShowingShowsIt)
+TEST_F(AppModelSettingsTest, TheOverlayShowsAndHidesAndAbsentPanelsAreSkipped)
 {
     buildWithPanels();
     model->setLyricsLocked(true);
-    QSignalSpy visible(model.get(), &AppModel::isLyricsVisibleChanged);
-
     model->setLyricsVisible(true);
     model->setLyricsVisible(false);
-
     EXPECT_EQ(overlay.showCount, 1);
     EXPECT_EQ(overlay.hideCount, 1);
-    EXPECT_EQ(visible.count(), 2);
     EXPECT_TRUE(overlay.locked);
-    model->flushPendingSaves();
-    EXPECT_EQ(writes(), 1) << "visibility is not saved";
-}
 
-TEST_F(AppModelSettingsTest, AbsentPanelsAreSkipped)
-{
-    buildWithPanels();
     model->setMiniPlayer(nullptr);
     model->setLyricsOverlay(nullptr);
-
     model->setLyricsVisible(true);
-    model->setLyricsLocked(true);
-    model->setHideFromScreenCapture(false);
+    model->setLyricsLocked(false);
     model->setMiniAlwaysOnTop(false);
-
     EXPECT_TRUE(model->isLyricsVisible());
-    const AppSettings saved = savedSettings();
-    EXPECT_TRUE(saved.lyricsLocked);
-    EXPECT_FALSE(saved.hideFromScreenCapture || saved.miniAlwaysOnTop);
+    EXPECT_EQ(overlay.showCount, 1);
     EXPECT_TRUE(miniPlayer.applied.isEmpty());
-    EXPECT_EQ(overlay.applyCount, 0);
+    const AppSettings saved = savedSettings();
+    EXPECT_FALSE(saved.lyricsLocked || saved.miniAlwaysOnTop);
 }
 
 TEST_F(AppModelSettingsTest, SliderValuesAreStoredAtOnceAndSavedOnceAfterTheLastChange)
@@ -240,22 +221,16 @@ TEST_F(AppModelSettingsTest, SliderValuesAreStoredAtOnceAndSavedOnceAfterTheLast
     }
 }
 
-TEST_F(AppModelSettingsTest, OpacityIsClampedNotRefused)
+TEST_F(AppModelSettingsTest, OpacityIsClampedAndAWaitingValueIsWrittenOnQuitting)
 {
-    buildWithPanels();
+    buildWithPanels(1.0);
     for (const auto &[given, stored] : std::initializer_list<std::pair<double, double>>{
-             {1.0, 0.9}, {0.0, 0.05}, {-4, 0.05}, {0.5, 0.5}, {0.9, 0.9}}) {
+             {1.0, 0.9}, {0.0, 0.05}, {-4, 0.05}, {0.9, 0.9}, {0.5, 0.5}}) {
         model->setLyricsOpacity(given);
         EXPECT_EQ(model->settings().lyricsOpacity, stored) << given;
     }
-}
-
-TEST_F(AppModelSettingsTest, QuittingWritesAWaitingSliderValue)
-{
-    buildWithPanels(1.0);
-    model->setLyricsOpacity(0.6);
     model.reset();
-    EXPECT_EQ(IndexStore(directory).loadSettings().lyricsOpacity, 0.6);
+    EXPECT_EQ(IndexStore(directory).loadSettings().lyricsOpacity, 0.5);
 }
 
 TEST_F(AppModelSettingsTest, TheEndpointIsCheckedTrimmedAndResetWhenBlank)

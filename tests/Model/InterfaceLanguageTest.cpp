@@ -33,11 +33,3 @@ TEST(InterfaceLanguageTest, TheChoiceIsKeptForTheNextLaunchAndSystemForgetsIt)
     const QSettings settings(path, QSettings::IniFormat);
     EXPECT_EQ(InterfaceLanguage::translationLocale(settings), QLocale::system());
 }
-
-TEST(InterfaceLanguageTest, SimplifiedChineseIsChosenByScript)
-{
-    QTemporaryDir folder;
-    QSettings settings(folder.filePath(QStringLiteral("Quillmere.conf")), QSettings::IniFormat);
-    InterfaceLanguage::store(settings, QStringLiteral("zh"));
-    EXPECT_EQ(InterfaceLanguage::translationLocale(settings).script(), QLocale::SimplifiedChineseScript);
-}
