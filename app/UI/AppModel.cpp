@@ -1,6 +1,11 @@
 #include "AppModel.h"
 
+#include "FFmpegControl.h"
+#include "InputControl.h"
+#include "LyricsControl.h"
+#include "PlaybackControl.h"
 #include "PlaybackState.h"
+#include "SettingsControl.h"
 #include "TrackClickSelection.h"
 
 #include "Localization.h"

@@ -1,11 +1,7 @@
 #pragma once
 
 #include "AppModelEnvironment.h"
-#include "FFmpegControl.h"
-#include "InputControl.h"
-#include "LyricsControl.h"
-#include "PlaybackControl.h"
-#include "SettingsControl.h"
+#include "InputRules.h"
 #include "LibraryBrowser.h"
 #include "LibrarySelection.h"
 #include "LyricsOverlayPanel.h"
@@ -27,6 +23,8 @@
 #include "Playback/PlaybackQueue.h"
 #include "Playlists/PlaylistStore.h"
 #include "Tags/TagEditUndoStore.h"
+#include "Theme/ThemeMode.h"
+#include "Theme/ThemePreset.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -38,6 +36,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+
+class FFmpegControl;
+class InputControl;
+class LyricsControl;
+class PlaybackControl;
+class SettingsControl;
 
 // The one observable object of the application: it owns every service for the life of the
 // process, publishes all interface state that more than one view needs, and carries out every

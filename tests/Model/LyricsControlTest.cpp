@@ -176,7 +176,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "第一行", nullptr},
         ImportCase{"empty.lrc", "[ar:Nobody]\n\n", "歌词文件没有可用内容。", false, nullptr, nullptr},
         ImportCase{"binary.lrc", QByteArray("\x80\xff\x80", 3), "无法读取歌词文件。",
-                   false, nullptr, nullptr}));
+                   false, nullptr, nullptr},
+        // No lyrics file is this large.
+        ImportCase{"huge.txt", QByteArray(9 * 1024 * 1024, 'a'), "无法读取歌词文件。", false, nullptr, nullptr}));
 
 TEST_F(LyricsControlTest, AnImportFinishedAfterTheTrackChangedIsSavedForItsTrack)
 {
@@ -199,14 +201,6 @@ TEST_F(LyricsControlTest, AnImportFinishedAfterTheTrackChangedIsSavedForItsTrack
     EXPECT_FALSE(model->hasLyricsOverride());
     EXPECT_TRUE(model->lyricsState().isResolving);
     EXPECT_FALSE(model->statusMessage());
-}
-
-TEST_F(LyricsControlTest, ImportingWithoutATrackAsksForOneFirst)
-{
-    build();
-    model->promptImportLyrics();
-    EXPECT_EQ(model->statusMessage(), QStringLiteral("先播放一首歌曲，再导入歌词。"));
-    EXPECT_TRUE(environment.prompts->shown.isEmpty());
 }
 
 TEST_F(LyricsControlTest, RestoringAutomaticMatchingReportsItsOutcomeForThatTrackOnly)

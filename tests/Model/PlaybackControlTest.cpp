@@ -1,7 +1,6 @@
 #include "FFmpegTools.h"
 #include "ModelFixture.h"
 
-#include "FakePanels.h"
 #include "Support/AudioFixture.h"
 
 #include <QFile>
@@ -16,12 +15,7 @@ class PlaybackControlTest : public ModelFixture
 {
 protected:
     // A track the engine cannot play itself.
-    static Track needingConversion(const QString &title, double duration = 200)
-    {
-        Track track = makeTrack(title, "/Music/" + title.toUtf8() + ".ogg");
-        track.duration = duration;
-        return track;
-    }
+    static Track needingConversion(const QString &title) { return makeTrack(title, "/Music/" + title.toUtf8() + ".ogg"); }
 
     static Track missing(const QString &title)
     {
@@ -30,8 +24,17 @@ protected:
         return track;
     }
 
-    AppModel &buildWithSettings(const AppSettings &settings)
+    // The model as a launch finds it: ffmpeg saved or not, the last track with its position.
+    AppModel &buildWith(bool ffmpegSaved, const std::optional<Track> &last = {}, double position = 0)
     {
+        AppSettings settings;
+        if (ffmpegSaved)
+            settings.ffmpegPath = tools.ffmpegPath();
+        if (last) {
+            settings.lastQueue = {last->id};
+            settings.lastTrackID = last->id;
+            settings.lastPosition = position;
+        }
         seedSettings(settings);
         return build();
     }
@@ -129,25 +132,6 @@ INSTANTIATE_TEST_SUITE_P(Modes, PlaybackStepTest,
                                            StepCase{PlaybackMode::RepeatOne, "B", true, "B", 2},
                                            StepCase{PlaybackMode::RepeatOne, "B", false, "B", 2}));
 
-TEST_F(PlaybackControlTest, ShuffleDealsEveryOtherTrackOnceAndStepsBackThroughWhatItDealt)
-{
-    const Track a = makeTrack("A"), b = makeTrack("B"), c = makeTrack("C");
-    seed({a, b, c});
-    AppModel &playing = build();
-    playing.setPlaybackMode(PlaybackMode::Shuffle);
-    playing.play(a.id);
-
-    QList<QUuid> dealt;
-    for (int step = 0; step < 2; ++step) {
-        playing.next();
-        dealt.append(playing.currentTrack()->id);
-    }
-    playing.previous();
-
-    EXPECT_EQ(QSet<QUuid>(dealt.begin(), dealt.end()), (QSet<QUuid>{b.id, c.id}));
-    EXPECT_EQ(playing.currentTrack()->id, dealt.first());
-}
-
 TEST_F(PlaybackControlTest, SteppingSkipsMissingFilesAndFilesThatFailToLoad)
 {
     const Track a = makeTrack("A"), b = missing("B"), c = makeTrack("C"), d = makeTrack("D");
@@ -173,7 +157,8 @@ TEST_F(PlaybackControlTest, AQueueOfMissingFilesIsTriedOnceThenGivesUp)
     AppSettings settings;
     settings.lastQueue = {a.id, b.id, c.id};
     settings.lastTrackID = a.id;
-    AppModel &playing = buildWithSettings(settings);
+    seedSettings(settings);
+    AppModel &playing = build();
     QSignalSpy statuses(&playing, &AppModel::statusMessageChanged);
 
     playing.next();
@@ -203,9 +188,7 @@ TEST_F(PlaybackControlTest, OnlyTheLatestConversionPlaysWhicheverFinishesFirst)
     for (const bool latestFirst : {true, false}) {
         const Track x = needingConversion("X"), y = needingConversion("Y");
         seed({x, y});
-        AppSettings settings;
-        settings.ffmpegPath = tools.ffmpegPath();
-        AppModel &playing = buildWithSettings(settings);
+        AppModel &playing = buildWith(true);
 
         playing.play(x.id);
         EXPECT_EQ(playing.statusMessage(), QStringLiteral("正在准备《X》…"));
@@ -227,9 +210,7 @@ TEST_F(PlaybackControlTest, ANativeStartDuringAConversionWins)
 {
     const Track a = makeTrack("A"), x = needingConversion("X");
     seed({a, x});
-    AppSettings settings;
-    settings.ffmpegPath = tools.ffmpegPath();
-    AppModel &playing = buildWithSettings(settings);
+    AppModel &playing = buildWith(true);
 
     playing.play(x.id);
     EXPECT_TRUE(environment.engine->loaded().isEmpty());
@@ -245,9 +226,7 @@ TEST_F(PlaybackControlTest, AFailedConversionReportsOnlyWhileItIsAwaited)
 {
     const Track x = needingConversion("X"), y = needingConversion("Y");
     seed({x, y});
-    AppSettings settings;
-    settings.ffmpegPath = tools.ffmpegPath();
-    AppModel &playing = buildWithSettings(settings);
+    AppModel &playing = buildWith(true);
 
     playing.play(x.id);
     playing.play(y.id);
@@ -265,32 +244,13 @@ TEST_F(PlaybackControlTest, AFailedConversionReportsOnlyWhileItIsAwaited)
     EXPECT_EQ(environment.transcoding->requests().size(), 3);
 }
 
-TEST_F(PlaybackControlTest, WithoutFFmpegTheTrackWaitsAndTheCurrentOneStays)
-{
-    const Track a = makeTrack("A"), x = needingConversion("X");
-    seed({a, x});
-    AppModel &playing = build();
-    playing.play(a.id);
-
-    playing.play(x.id);
-
-    EXPECT_TRUE(playing.showsFFmpegInstallPrompt());
-    EXPECT_EQ(playing.statusMessage(), QStringLiteral("需要 FFmpeg 才能播放此格式（《X》）。"));
-    EXPECT_EQ(playing.currentTrack(), a);
-    EXPECT_TRUE(environment.engine->isPlaying());
-}
-
 // A track that waited after a queue start begins where that start asked, not at the resume
 // position of the track that was current then.
 TEST_F(PlaybackControlTest, AWaitingTrackStartsAtItsOwnPositionOnceFFmpegIsFound)
 {
     const Track a = makeTrack("A"), x = needingConversion("X");
     seed({a, x});
-    AppSettings settings;
-    settings.lastQueue = {a.id};
-    settings.lastTrackID = a.id;
-    settings.lastPosition = 42;
-    AppModel &playing = buildWithSettings(settings);
+    AppModel &playing = buildWith(false, a, 42);
     playing.play(x.id);
     ASSERT_EQ(playing.restoredPosition(), 42);
 
@@ -309,11 +269,7 @@ TEST_F(PlaybackControlTest, TheWaitingCurrentTrackResumesWhereTheUserMovedIt)
 {
     const Track x = needingConversion("X");
     seed({x});
-    AppSettings settings;
-    settings.lastQueue = {x.id};
-    settings.lastTrackID = x.id;
-    settings.lastPosition = 42;
-    AppModel &playing = buildWithSettings(settings);
+    AppModel &playing = buildWith(false, x, 42);
     playing.play();
     ASSERT_TRUE(playing.showsFFmpegInstallPrompt());
     playing.seek(50);
@@ -336,7 +292,9 @@ TEST_F(PlaybackControlTest, AConversionStartForgetsTheTrackThatWaitedForFFmpeg)
     seed({x, y});
     AppModel &playing = build();
     playing.play(x.id);
-    ASSERT_TRUE(playing.showsFFmpegInstallPrompt());
+    EXPECT_TRUE(playing.showsFFmpegInstallPrompt());
+    EXPECT_EQ(playing.statusMessage(), QStringLiteral("需要 FFmpeg 才能播放此格式（《X》）。"));
+    EXPECT_FALSE(playing.currentTrack());
     installFFmpeg();
     playing.play(y.id);
 
@@ -349,6 +307,22 @@ TEST_F(PlaybackControlTest, AConversionStartForgetsTheTrackThatWaitedForFFmpeg)
     EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{copy("Y")});
 }
 
+TEST_F(PlaybackControlTest, ANativeStartEndsTheWaitForFFmpeg)
+{
+    const Track a = makeTrack("A"), x = needingConversion("X");
+    seed({a, x});
+    AppModel &playing = build();
+    playing.play(x.id);
+    playing.play(a.id);
+    EXPECT_FALSE(playing.showsFFmpegInstallPrompt());
+
+    installFFmpeg();
+    playing.redetectFFmpeg();
+
+    EXPECT_EQ(playing.currentTrack(), a);
+    EXPECT_TRUE(environment.transcoding->requests().isEmpty());
+}
+
 // The track changed while it was converted (here its duration was read meanwhile): the fresh
 // value plays, not the one captured when the conversion began.
 TEST_F(PlaybackControlTest, AFinishedConversionPlaysTheTrackAsItIsNow)
@@ -358,9 +332,7 @@ TEST_F(PlaybackControlTest, AFinishedConversionPlaysTheTrackAsItIsNow)
     Track x = makeTrack("X", QFile::encodeName(file));
     x.duration = 0;
     seed({x});
-    AppSettings settings;
-    settings.ffmpegPath = tools.ffmpegPath();
-    AppModel &playing = buildWithSettings(settings);
+    AppModel &playing = buildWith(true);
     playing.play(x.id);
 
     playing.redetectFFmpeg();
@@ -376,10 +348,7 @@ TEST_F(PlaybackControlTest, SeekingWithNothingLoadedMovesTheResumePositionWithin
 {
     const Track a = makeTrack("A");
     seed({a});
-    AppSettings settings;
-    settings.lastTrackID = a.id;
-    settings.lastPosition = 10;
-    AppModel &restored = buildWithSettings(settings);
+    AppModel &restored = buildWith(false, a, 10);
 
     for (const auto &[target, expected] : std::initializer_list<std::pair<double, double>>{
              {30, 30}, {500, 200}, {-5, 0}, {std::nan(""), 0}, {INFINITY, 0}}) {
@@ -409,16 +378,4 @@ TEST_F(PlaybackControlTest, SettingTheSameModeSavesNothing)
 
     fresh.setPlaybackMode(PlaybackMode::RepeatOne);
     EXPECT_EQ(savedSettings().playbackMode, QStringLiteral("repeatOne"));
-}
-
-TEST_F(PlaybackControlTest, TheMiniPlayerReplacesTheMainWindows)
-{
-    AppModel &shown = build();
-    FakeMiniPlayerPanel panel;
-    shown.setMiniPlayer(&panel);
-
-    shown.showMiniPlayer();
-
-    EXPECT_EQ(environment.shell->hideCount, 1);
-    EXPECT_EQ(panel.showCount, 1);
 }

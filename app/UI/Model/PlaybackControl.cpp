@@ -228,12 +228,11 @@ void PlaybackControl::resumeCurrent(const Track &track)
     const double position = m_model.m_restoredPosition;
     const std::optional<FileLocation> file =
         AudioFormatSupport::isNative(track.url) ? std::optional(track.url) : m_model.transcode().cachedURL(track);
-    if (!file) {
+    // Loading clears the resume position; a conversion keeps it until its copy plays.
+    if (file)
+        loadAndPlay(track, *file, position);
+    else
         startTrack(track, position);
-        return;
-    }
-    if (loadAndPlay(track, *file, position))
-        m_model.setRestoredPosition(0);
 }
 
 void PlaybackControl::seek(double seconds)
