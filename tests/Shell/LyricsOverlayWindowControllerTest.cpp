@@ -286,3 +286,26 @@ TEST_F(LyricsOverlayWindowControllerTest, HidingTakesThePillAlong)
 }
 
 } // namespace
+
+namespace {
+
+struct GripCase
+{
+    QPoint movement;
+    QRect expected;
+};
+
+class GripDrag : public ::testing::TestWithParam<GripCase>
+{
+};
+
+TEST_P(GripDrag, KeepsTheTopLeftCornerAndTheLimits)
+{
+    EXPECT_EQ(LyricsOverlayFrame::resizedFromCorner(QRect(300, 200, 560, 120), GetParam().movement), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(, GripDrag,
+    ::testing::Values(GripCase{{40, 30}, {300, 200, 600, 150}}, GripCase{{-1000, -1000}, {300, 200, 280, 70}},
+        GripCase{{2000, 2000}, {300, 200, 1200, 420}}));
+
+} // namespace
