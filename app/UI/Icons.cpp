@@ -192,15 +192,15 @@ void drawRepeatLoop(QPainter &painter)
 // The speaker's box and cone.
 void drawSpeaker(QPainter &painter)
 {
-    painter.drawPolygon(QPolygonF{{0.1, 0.38}, {0.24, 0.38}, {0.42, 0.2}, {0.42, 0.8}, {0.24, 0.62}, {0.1, 0.62}});
+    painter.drawPolygon(QPolygonF{{0.06, 0.38}, {0.18, 0.38}, {0.36, 0.2}, {0.36, 0.8}, {0.18, 0.62}, {0.06, 0.62}});
 }
 
 // `count` sound waves of growing radius in front of the speaker.
 void drawWaves(QPainter &painter, int count)
 {
-    const QPointF centre(0.42, 0.5);
+    const QPointF centre(0.36, 0.5);
     for (int wave = 1; wave <= count; ++wave) {
-        const qreal radius = 0.05 + 0.13 * wave;
+        const qreal radius = 0.02 + 0.15 * wave;
         const QRectF box(centre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
         QPainterPath arc;
         arc.arcMoveTo(box, -45);
