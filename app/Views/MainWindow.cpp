@@ -5,6 +5,7 @@
 #include "SearchField.h"
 #include "SheetPresenter.h"
 #include "Shell/CommandMenus.h"
+#include "SidebarView.h"
 #include "TopBar.h"
 #include "UI/AppModel.h"
 #include "UI/ThemeEnvironment.h"
@@ -37,6 +38,7 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     m_content->setShowsLyricsPage(m_model.showsLyricsPage());
     connect(&m_model, &AppModel::showsLyricsPageChanged, this,
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });
+    m_content->setSidebar(new SidebarView(m_model));
     bindSearchFocus();
     m_content->installEventFilter(this);
     // The start-up rescan waits until the window has shown something.
