@@ -52,54 +52,121 @@ QStringList fittedLines(const QString &text, const QFont &font, const LyricLineS
     return lines;
 }
 
-// A three-pass box blur of a premultiplied image, close to a Gaussian of the given radius.
-QImage blurred(const QImage &source, qreal radius)
+// The alpha channel of an image as a plain mask.
+QImage alphaMask(const QImage &image)
 {
-    QImage image = source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage mask = image.convertToFormat(QImage::Format_Alpha8);
+    mask.setDevicePixelRatio(image.devicePixelRatio());
+    return mask;
+}
+
+// A three-pass box blur of a mask, close to a Gaussian of `radius` pixels. Only the mask is
+// blurred: every blurred layer is of one colour.
+QImage blurredAtScale(QImage mask, qreal radius)
+{
     const int box = std::max(1, int(std::lround(radius * 0.6)));
-    const int width = image.width();
-    const int height = image.height();
-    std::vector<std::array<int, 4>> line(size_t(std::max(width, height)));
-    auto pass = [&](auto pixelAt, int length, int count) {
-        for (int index = 0; index < count; ++index) {
+    const int window = 2 * box + 1;
+    const int width = mask.width();
+    const int height = mask.height();
+    const qsizetype stride = mask.bytesPerLine();
+    uchar *bits = mask.bits();
+    std::vector<uchar> line(size_t(std::max(width, height)));
+    // One pass over `count` runs of `length` pixels, `step` bytes apart, the runs `gap` bytes apart.
+    auto pass = [&](int length, int count, qsizetype step, qsizetype gap) {
+        for (int run = 0; run < count; ++run) {
+            uchar *pixels = bits + run * gap;
+            for (int i = 0; i < length; ++i)
+                line[size_t(i)] = pixels[i * step];
+            int sum = 0;
+            for (int i = -box; i <= box; ++i)
+                sum += line[size_t(std::clamp(i, 0, length - 1))];
             for (int i = 0; i < length; ++i) {
-                const QRgb pixel = *pixelAt(index, i);
-                line[size_t(i)] = {qAlpha(pixel), qRed(pixel), qGreen(pixel), qBlue(pixel)};
-            }
-            std::array<int, 4> sum{};
-            const int window = 2 * box + 1;
-            for (int i = -box; i <= box; ++i) {
-                const auto &value = line[size_t(std::clamp(i, 0, length - 1))];
-                for (int c = 0; c < 4; ++c)
-                    sum[size_t(c)] += value[size_t(c)];
-            }
-            for (int i = 0; i < length; ++i) {
-                *pixelAt(index, i) = qRgba(sum[1] / window, sum[2] / window, sum[3] / window, sum[0] / window);
-                const auto &leaving = line[size_t(std::clamp(i - box, 0, length - 1))];
-                const auto &entering = line[size_t(std::clamp(i + box + 1, 0, length - 1))];
-                for (int c = 0; c < 4; ++c)
-                    sum[size_t(c)] += entering[size_t(c)] - leaving[size_t(c)];
+                pixels[i * step] = uchar(sum / window);
+                sum += line[size_t(std::min(i + box + 1, length - 1))] - line[size_t(std::max(i - box, 0))];
             }
         }
     };
-    auto rowPixel = [&](int row, int column) { return reinterpret_cast<QRgb *>(image.scanLine(row)) + column; };
-    auto columnPixel = [&](int column, int row) { return reinterpret_cast<QRgb *>(image.scanLine(row)) + column; };
     for (int round = 0; round < 3; ++round) {
-        pass(rowPixel, width, height);
-        pass(columnPixel, height, width);
+        pass(width, height, 1, stride);
+        pass(height, width, stride, 1);
     }
-    return image;
+    return mask;
 }
 
-// The shape of `glyphs` in one colour.
-QImage tinted(const QImage &glyphs, const QColor &color)
+// Blurred at logical resolution: a soft halo loses nothing there, and dense screens cost no more.
+QImage blurred(const QImage &mask, qreal radius)
 {
-    QImage image(glyphs.size(), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(glyphs.devicePixelRatio());
-    image.fill(color);
-    QPainter painter(&image);
-    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-    painter.drawImage(0, 0, glyphs);
+    const qreal ratio = mask.devicePixelRatio();
+    if (ratio <= 1.0)
+        return blurredAtScale(mask, radius);
+    const QSize logical = (QSizeF(mask.size()) / ratio).toSize().expandedTo(QSize(1, 1));
+    QImage small = blurredAtScale(
+        mask.scaled(logical, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_Alpha8), radius);
+    QImage result = small.scaled(mask.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        .convertToFormat(QImage::Format_Alpha8);
+    result.setDevicePixelRatio(ratio);
+    return result;
+}
+
+// The ring of an outline: the mask shifted by `offset` device pixels in the eight directions,
+// each copy at `opacity`, laid over one another.
+QImage ringMask(const QImage &mask, int offset, qreal opacity)
+{
+    QImage ring(mask.size(), QImage::Format_Alpha8);
+    ring.setDevicePixelRatio(mask.devicePixelRatio());
+    const int width = mask.width();
+    const int height = mask.height();
+    // What one copy of coverage a lets through, out of 255.
+    std::array<int, 256> through{};
+    for (int a = 0; a < 256; ++a)
+        through[size_t(a)] = 255 - int(std::lround(opacity * a));
+    for (int y = 0; y < height; ++y) {
+        const uchar *rows[3] = {y + offset < height ? mask.constScanLine(y + offset) : nullptr, mask.constScanLine(y),
+            y - offset >= 0 ? mask.constScanLine(y - offset) : nullptr};
+        uchar *target = ring.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            // Most of a line is empty: nothing near, no ring.
+            const int left = std::max(x - offset, 0);
+            const int right = std::min(x + offset, width - 1);
+            if (!(rows[0] && (rows[0][left] | rows[0][x] | rows[0][right])) && !(rows[1][left] | rows[1][right])
+                && !(rows[2] && (rows[2][left] | rows[2][x] | rows[2][right]))) {
+                target[x] = 0;
+                continue;
+            }
+            int light = 255;
+            for (int r = 0; r < 3; ++r) {
+                const uchar *row = rows[r];
+                if (!row)
+                    continue;
+                if (x + offset < width)
+                    light = light * through[row[x + offset]] / 255;
+                if (r != 1)
+                    light = light * through[row[x]] / 255;
+                if (x - offset >= 0)
+                    light = light * through[row[x - offset]] / 255;
+            }
+            target[x] = uchar(255 - light);
+        }
+    }
+    return ring;
+}
+
+// The mask filled with one colour.
+QImage tinted(const QImage &mask, const QColor &color)
+{
+    QImage image(mask.size(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(mask.devicePixelRatio());
+    std::array<QRgb, 256> shades;
+    for (int a = 0; a < 256; ++a)
+        shades[size_t(a)] = qPremultiply(qRgba(color.red(), color.green(), color.blue(), a * color.alpha() / 255));
+    const int width = mask.width();
+    const int height = mask.height();
+    for (int y = 0; y < height; ++y) {
+        const uchar *source = mask.constScanLine(y);
+        auto *target = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            target[x] = shades[source[x]];
+    }
     return image;
 }
 
@@ -150,6 +217,7 @@ QPixmap LyricLineRenderer::draw(const QString &text, const LyricLineStyle &style
         painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop, lines.join(QLatin1Char('\n')));
     }
 
+    const QImage mask = alphaMask(glyphs);
     QColor fill = style.fill;
     fill.setAlphaF(float(fill.alphaF() * style.emphasis));
     QImage letters(glyphs.size(), QImage::Format_ARGB32_Premultiplied);
@@ -158,29 +226,23 @@ QPixmap LyricLineRenderer::draw(const QString &text, const LyricLineStyle &style
     {
         QPainter painter(&letters);
         if (style.outline) {
-            painter.drawImage(0, 0, blurred(tinted(glyphs, style.stroke), 2.6 * devicePixelRatio));
-            QColor ring = style.stroke;
-            ring.setAlphaF(float(ring.alphaF() * 0.75));
-            const QImage ringGlyphs = tinted(glyphs, ring);
-            for (qreal dx : {-1.2, 0.0, 1.2}) {
-                for (qreal dy : {-1.2, 0.0, 1.2}) {
-                    if (dx != 0 || dy != 0)
-                        painter.drawImage(QPointF(dx, dy), ringGlyphs);
-                }
-            }
+            painter.drawImage(0, 0, tinted(blurred(mask, 2.6 * devicePixelRatio), style.stroke));
+            const int offset = std::max(1, int(std::lround(1.2 * devicePixelRatio)));
+            painter.drawImage(0, 0, tinted(ringMask(mask, offset, 0.75), style.stroke));
         }
-        painter.drawImage(0, 0, tinted(glyphs, fill));
+        painter.drawImage(0, 0, tinted(mask, fill));
     }
 
     // A soft drop shadow one pixel down.
     const QColor shadowColor(0, 0, 0, style.outline ? 46 : 66);
     const qreal shadowRadius = style.outline ? 2.0 : 2.5;
+    const QImage shadow = tinted(blurred(alphaMask(letters), shadowRadius * devicePixelRatio), shadowColor);
     QImage result(glyphs.size(), QImage::Format_ARGB32_Premultiplied);
     result.setDevicePixelRatio(devicePixelRatio);
     result.fill(Qt::transparent);
     {
         QPainter painter(&result);
-        painter.drawImage(QPointF(0, 1), blurred(tinted(letters, shadowColor), shadowRadius * devicePixelRatio));
+        painter.drawImage(QPointF(0, 1), shadow);
         painter.drawImage(0, 0, letters);
     }
     return QPixmap::fromImage(std::move(result));
