@@ -19,7 +19,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QWindow>
 
 #include <algorithm>
