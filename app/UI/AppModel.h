@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppModelEnvironment.h"
+#include "InputRules.h"
 #include "LibraryBrowser.h"
 #include "LibrarySelection.h"
 #include "LyricsOverlayPanel.h"
@@ -22,6 +23,8 @@
 #include "Playback/PlaybackQueue.h"
 #include "Playlists/PlaylistStore.h"
 #include "Tags/TagEditUndoStore.h"
+#include "Theme/ThemeMode.h"
+#include "Theme/ThemePreset.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -30,8 +33,15 @@
 #include <QString>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 #include <optional>
+
+class FFmpegControl;
+class InputControl;
+class LyricsControl;
+class PlaybackControl;
+class SettingsControl;
 
 // The one observable object of the application: it owns every service for the life of the
 // process, publishes all interface state that more than one view needs, and carries out every
@@ -193,12 +203,82 @@ public:
     // Drags one row of the shown playlist onto another.
     void moveTrack(const QUuid &draggedID, const QUuid &targetID);
 
-    // Playback.
-    // Plays the track: pauses or resumes the current one, else starts it with the visible list
+    // MARK: playback control (PlaybackControl)
+    // Plays or resumes the current track, else starts the first visible one.
+    void play();
+    // Pauses or resumes the current track; any other visible track starts with the visible list
     // as the queue.
     void play(const QUuid &trackID);
-    // Steps the queue by its mode and starts the track it gives.
+    // Step the queue by its mode, skipping tracks that cannot start.
     void next();
+    void previous();
+    // Seeks the engine, or moves the resume position while nothing is loaded; saves.
+    void seek(double seconds);
+    // Saves only when the mode changes.
+    void setPlaybackMode(PlaybackMode mode);
+    // The loaded file's duration, else the current track's stored one.
+    double displayDuration() const;
+    void showMiniPlayer();
+
+    // MARK: ffmpeg, conversion cache and durations (FFmpegControl)
+    // The located ffmpeg's path, or "未找到".
+    QString ffmpegPathText() const;
+    QString transcodeCacheSizeText() const;
+    // Each returns the status text it also shows.
+    QString clearTranscodeCache();
+    QString redetectFFmpeg();
+    // Nothing when the file chooser was cancelled.
+    std::optional<QString> chooseFFmpegPath();
+    void copyFFmpegInstallCommand();
+
+    // MARK: lyrics control (LyricsControl)
+    std::optional<QString> currentLyricText() const;
+    std::optional<QString> nextLyricText() const;
+    bool hasLyricsOverride() const;
+    bool canRetryLyrics() const;
+    void promptImportLyrics();
+    void restoreAutomaticLyrics();
+    void retryLyrics();
+
+    // MARK: lyrics window, appearance and window settings (SettingsControl)
+    // Each setter does nothing for the value already set. Otherwise it stores the value in the
+    // settings, applies it to what it concerns, saves, shows a failed save in the status line and
+    // announces settingsChanged(). The overlay and mini player parts are skipped while their
+    // controller is absent.
+    const AppSettings &settings() const { return m_library->settings(); }
+    // Flips between the lyrics page and the track list; closing the page scrolls the list to the
+    // current track.
+    void toggleLyricsPage();
+    // Shows or hides the desktop lyrics; not saved.
+    void setLyricsVisible(bool visible);
+    void setLyricsLocked(bool locked);
+    // Clamped to 0.05...0.9; stored at once, saved once the value has rested for the debounce delay.
+    void setLyricsOpacity(double opacity);
+    void setThemePreset(ThemePreset preset);
+    void setThemeMode(ThemeMode mode);
+    // A hex colour text, or nothing for the preset's own accent; saved like the opacity. The text is
+    // kept as given: the theme rules ignore one that is not a colour.
+    void setCustomAccent(const std::optional<QString> &hex);
+    // Kept and saved; the desktop offers no way to keep a window out of screen captures.
+    void setHideFromScreenCapture(bool hidden);
+    void setMiniAlwaysOnTop(bool onTop);
+    // "system", "zh" or "en"; any other code is ignored. Takes effect at the next launch, which a
+    // notice says.
+    void setAppLanguage(const QString &language);
+    // Blank text resets to the default service. An error text, and nothing changed, for anything
+    // but an http or https address with a host; nothing when accepted. Lyrics already shown stay.
+    std::optional<QString> setLyricsEndpoint(const std::optional<QString> &text);
+
+    // MARK: keyboard and search-focus monitors (InputControl)
+    // The application's event filter hands over every key press that reaches one of its windows,
+    // with what it found out about the windows; the model adds its own state, decides and acts.
+    // True when the model took the key.
+    bool handleKeyPress(const InputRules::KeyPress &press, const InputRules::KeyContext &windows);
+    // Likewise for every left click in a window. True when the click ends the search field's
+    // focus: the model has asked for it, and the caller takes the focus from the window's widgets
+    // and lets the click go on.
+    bool handleWindowClick(const InputRules::ClickContext &windows);
+    // MARK: end of the settings and monitors
 
 signals:
     void queueChanged(const PlaybackQueue &queue);
@@ -237,8 +317,15 @@ signals:
     void visibleTracksChanged();
     // What the views derive from the stores changed (playlists, folder and playlist counts).
     void changed();
+    // The settings record changed; views that show settings read it again.
+    void settingsChanged(const AppSettings &settings);
 
 private:
+    friend class PlaybackControl;
+    friend class FFmpegControl;
+    friend class LyricsControl;
+    friend class SettingsControl;
+
     // Publishing: each setter stores the value and emits its signal when it changed.
     // Always emits.
     void setQueue(const PlaybackQueue &queue);
@@ -282,20 +369,20 @@ private:
     // Rescans every library folder; nothing while a scan runs.
     void rescan();
 
-    // Settings and persistence.
-    void saveSettings(const AppSettings &settings);
+    // Settings and persistence. `done` hears the outcome of the write.
+    void saveSettings(const AppSettings &settings, std::function<void(const SettingsWriter::Outcome &)> done = {});
     // "保存失败：%@" when the library holds a save error.
     void surfacePersistenceError();
     // The change steps after an edit of the playlists: the announcement, then a save error.
     void announcePlaylistChange();
 
-    // Loads the track into the engine and plays it from the position; false when it cannot start.
-    bool startTrack(const Track &track, double position);
     std::optional<Track> trackWithID(const QUuid &trackID) const;
     // The tracks and playlists as the library now holds them.
     void refreshFromLibrary();
 
-    // Lyrics of the current track.
+    // MARK: playback, ffmpeg and lyrics internals
+    // Background conversions, missing durations and the cache size, after scans and imports.
+    void prepareLibraryFormats();
     void loadLyrics(const std::optional<Track> &track);
     void updateCurrentLyricLine(double position);
 
@@ -354,9 +441,6 @@ private:
     // Private working state.
     bool m_didStart = false;
     std::optional<QUuid> m_selectionAnchorID;
-    // The track waiting for ffmpeg to be found or chosen.
-    std::optional<Track> m_pendingTranscodeTrack;
-    QFutureWatcher<std::optional<ResolvedLyrics>> *m_lyricsTask = nullptr;
 
     // Collaborators.
     quint64 m_tracksRevision = 0;
@@ -367,4 +451,10 @@ private:
     // Last, so that pending saves are written while everything they touch still exists.
     std::unique_ptr<PlaybackStateSaver> m_playbackSaver;
     std::unique_ptr<SettingsWriter> m_settingsWriter;
+    // Playback, ffmpeg and lyrics; first to go, so that no result of theirs arrives late.
+    std::unique_ptr<PlaybackControl> m_playbackControl;
+    std::unique_ptr<FFmpegControl> m_ffmpegControl;
+    std::unique_ptr<LyricsControl> m_lyricsControl;
+    std::unique_ptr<SettingsControl> m_settingsControl;
+    std::unique_ptr<InputControl> m_inputControl;
 };
