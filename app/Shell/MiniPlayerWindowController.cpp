@@ -2,10 +2,12 @@
 
 #include "MiniPlayerPlacement.h"
 #include "UI/AppModel.h"
+#include "UI/Compositor.h"
 #include "UI/ThemeEnvironment.h"
 #include "Views/MiniPlayerView.h"
 
 #include <QEvent>
+#include <QPainterPath>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -25,6 +27,13 @@ QWidget *floatingPanel()
     // The strip draws its own rounded plate; the corners outside it show the desktop.
     panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setFixedSize(MiniPlayerWindowController::size);
+    // Without a compositor the see-through corners would show black: cut the window to the plate.
+    if (!Compositor::isRunning()) {
+        QPainterPath plate;
+        plate.addRoundedRect(QRectF(QPointF(), QSizeF(MiniPlayerWindowController::size)), MiniPlayerView::plateRadius,
+            MiniPlayerView::plateRadius);
+        panel->setMask(QRegion(plate.toFillPolygon().toPolygon()));
+    }
     return panel;
 }
 

@@ -75,6 +75,9 @@ TEST_F(MiniPlayerWindowControllerTest, FirstShowSitsTwentyInFromTheTopRight)
     EXPECT_TRUE(model->isMiniPlayerVisible());
     EXPECT_EQ(mini.panel()->size(), QSize(480, 66));
     EXPECT_EQ(mini.panel()->pos(), QPoint(area.x() + area.width() - 480 - 20, area.y() + 20));
+    // No compositor runs here: the window is cut to the rounded plate.
+    EXPECT_FALSE(mini.panel()->mask().contains(QPoint(1, 1)));
+    EXPECT_TRUE(mini.panel()->mask().contains(QPoint(240, 33)));
 }
 
 TEST_F(MiniPlayerWindowControllerTest, SavedOriginFarOffScreenIsPulledOntoTheScreen)
