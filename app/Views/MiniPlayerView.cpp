@@ -67,9 +67,11 @@ MiniPlayerView::MiniPlayerView(AppModel &model, PlaybackEngine &engine, QWidget 
 
     for (const auto signal : {&AppModel::isPlayingChanged, &AppModel::isLyricsVisibleChanged})
         connect(&model, signal, this, &MiniPlayerView::refresh);
+    connect(&model, &AppModel::currentTrackChanged, this, &MiniPlayerView::refreshCover);
     connect(&model, &AppModel::currentTrackChanged, this, &MiniPlayerView::refresh);
     connect(&model, &AppModel::lyricsStateChanged, this, &MiniPlayerView::refresh);
     connect(&model, &AppModel::currentLyricLineIndexChanged, this, &MiniPlayerView::refresh);
+    refreshCover();
     refresh();
 }
 
@@ -120,7 +122,6 @@ void MiniPlayerView::refresh()
 {
     const std::optional<Track> &track = m_model.currentTrack();
     m_titleBlock->setTexts(MiniPlayerTexts::title(track), MiniPlayerTexts::subtitle(track, m_model.currentLyricText()));
-    m_cover->setArtwork(track ? m_model.library().artworkURL(*track) : std::nullopt);
 
     const bool playing = m_model.isPlaying();
     m_playButton->setSymbol(playing ? Symbol::pause : Symbol::play);
@@ -129,6 +130,12 @@ void MiniPlayerView::refresh()
     const bool lyricsVisible = m_model.isLyricsVisible();
     m_lyricsButton->setActive(lyricsVisible);
     m_lyricsButton->setHelp(lyricsVisible ? L("隐藏歌词") : L("显示歌词"));
+}
+
+void MiniPlayerView::refreshCover()
+{
+    const std::optional<Track> &track = m_model.currentTrack();
+    m_cover->setArtwork(track ? m_model.library().artworkURL(*track) : std::nullopt);
 }
 
 void MiniPlayerView::resizeEvent(QResizeEvent *event)

@@ -48,7 +48,9 @@ protected:
 
 private:
     void buildButtons(QLayout *row);
+    // Texts and buttons; the cover only changes with the track.
     void refresh();
+    void refreshCover();
     void togglePlayPause();
 
     AppModel &m_model;

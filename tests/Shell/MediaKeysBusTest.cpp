@@ -148,6 +148,24 @@ TEST_F(MediaKeysBusTest, WithoutATrackThePlayerIsStopped)
     EXPECT_EQ(trackID(), QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
 }
 
+TEST(NowPlayingMetadataTest, KeysOnlyForWhatTheTrackHas)
+{
+    NowPlayingInfo info;
+    info.state = NowPlayingInfo::State::paused;
+    info.trackID = QUuid::fromString(QStringLiteral("6F1C3B8A-1D2E-4C4B-9A51-0F2B7E8C1A01"));
+    info.title = QStringLiteral("Intro");
+    const QVariantMap bare = MprisService::metadata(info);
+    EXPECT_EQ(bare.keys(), QStringList({"mpris:trackid", "xesam:title"}));
+
+    info.artist = QStringLiteral("周杰伦");
+    info.album = QStringLiteral("叶惠美");
+    info.duration = 269.5;
+    const QVariantMap full = MprisService::metadata(info);
+    EXPECT_EQ(full.value(QStringLiteral("xesam:artist")).toStringList(), QStringList{QStringLiteral("周杰伦")});
+    EXPECT_EQ(full.value(QStringLiteral("xesam:album")).toString(), QStringLiteral("叶惠美"));
+    EXPECT_EQ(full.value(QStringLiteral("mpris:length")).toLongLong(), 269'500'000);
+}
+
 } // namespace
 
 #include "MediaKeysBusTest.moc"
