@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QTest>
 #include <QWidget>
 #include <QWindow>
 
@@ -140,6 +141,22 @@ TEST_P(SpectrumRuleTest, SpectrumRunsWhileThePanelShowsOrTheSettingAsks)
 }
 
 INSTANTIATE_TEST_SUITE_P(MainSpectrum, SpectrumRuleTest, ::testing::Bool());
+
+TEST_F(MiniPlayerWindowControllerTest, DraggingTheStripMovesThePanelAndKeepsTheNewOrigin)
+{
+    MiniPlayerWindowController &mini = make();
+    mini.show();
+    settle();
+    const QPoint start = mini.panel()->pos();
+    // On the cover: the press goes through to the strip, which drags the window.
+    QTest::mousePress(mini.view(), Qt::LeftButton, {}, QPoint(25, 33));
+    QTest::mouseMove(mini.view(), QPoint(25 - 30, 33 + 12));
+    QTest::mouseRelease(mini.view(), Qt::LeftButton, {}, QPoint(25 - 30, 33 + 12));
+    settle();
+    EXPECT_EQ(mini.panel()->pos(), start + QPoint(-30, 12));
+    EXPECT_EQ(QSettings().value("miniPlayerOriginX").toDouble(), start.x() - 30);
+    EXPECT_EQ(QSettings().value("miniPlayerOriginY").toDouble(), start.y() + 12);
+}
 
 TEST_F(MiniPlayerWindowControllerTest, MovesWhileHiddenAreNotKept)
 {
