@@ -148,6 +148,27 @@ TEST_F(MediaKeysBusTest, WithoutATrackThePlayerIsStopped)
     EXPECT_EQ(trackID(), QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
 }
 
+TEST_F(MediaKeysBusTest, ThePositionReachesThePlayerAtMostOnceASecond)
+{
+    launch();
+    model_->play();
+    // Loading and seeking to the resume position ticked too; their second passes.
+    settle(2200);
+    const MprisService &service = delegate->mediaKeys()->service();
+    environment.engine->setPosition(10);
+    settle();
+    EXPECT_EQ(service.info().elapsed, 10);
+    environment.engine->setPosition(10.5);
+    environment.engine->setPosition(11);
+    settle(300);
+    EXPECT_EQ(service.info().elapsed, 10);
+    // The latest position of the second arrives when it is over.
+    settle(900);
+    EXPECT_EQ(service.info().elapsed, 11);
+    // Clients move a playing position on by themselves.
+    EXPECT_NEAR(playerctl({QStringLiteral("position")}).toDouble(), 11, 0.5);
+}
+
 TEST(NowPlayingMetadataTest, KeysOnlyForWhatTheTrackHas)
 {
     NowPlayingInfo info;
