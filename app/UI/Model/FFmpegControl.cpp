@@ -167,10 +167,10 @@ std::optional<QString> FFmpegControl::chooseFFmpegPath()
     }
     AppSettings settings = m_model.library().settings();
     settings.ffmpegPath = chosen->displayPath();
-    // The write finishes off the GUI thread; its failure shows once it is known, after the
-    // status below.
-    m_model.saveSettings(settings, [model = QPointer<AppModel>(&m_model)](const SettingsWriter::Outcome &outcome) {
-        if (model && !outcome)
+    // The write finishes off the GUI thread; a failure shows once it is known, after the status
+    // below.
+    m_model.saveSettings(settings, [model = QPointer<AppModel>(&m_model)](const SettingsWriter::Outcome &) {
+        if (model)
             model->surfacePersistenceError();
     });
     const QString text = Lf("已使用 FFmpeg：%@", chosen->displayPath());
