@@ -1,12 +1,11 @@
 #include "MiniButton.h"
 
-#include "UI/Icons.h"
 #include "UI/ThemeEnvironment.h"
 
 #include <QPainter>
 #include <QPainterPath>
 
-MiniButton::MiniButton(MiniPlayerSymbols::Symbol symbol, qreal pointSize, int side, bool isPrimary, QWidget *parent)
+MiniButton::MiniButton(Icons::Symbol symbol, qreal pointSize, int side, bool isPrimary, QWidget *parent)
     : QAbstractButton(parent)
     , m_symbol(symbol)
     , m_pointSize(pointSize)
@@ -17,7 +16,7 @@ MiniButton::MiniButton(MiniPlayerSymbols::Symbol symbol, qreal pointSize, int si
     setFocusPolicy(Qt::NoFocus);
 }
 
-void MiniButton::setSymbol(MiniPlayerSymbols::Symbol symbol)
+void MiniButton::setSymbol(Icons::Symbol symbol)
 {
     if (m_symbol == symbol)
         return;
@@ -67,7 +66,7 @@ void MiniButton::leaveEvent(QEvent *event)
 void MiniButton::paintEvent(QPaintEvent *)
 {
     const ThemePalette theme = ThemeEnvironment::theme(this);
-    const QImage symbol = MiniPlayerSymbols::image(m_symbol, m_pointSize, devicePixelRatioF());
+    const QImage symbol = m_symbol(m_pointSize, QFont::Normal, devicePixelRatioF());
     const QRectF symbolRect(QRectF(rect()).center() - QPointF(m_pointSize / 2, m_pointSize / 2),
         QSizeF(m_pointSize, m_pointSize));
     QPainter painter(this);

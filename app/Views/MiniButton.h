@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MiniPlayerSymbols.h"
+#include "UI/Icons.h"
 
 #include <QAbstractButton>
 
@@ -13,14 +13,14 @@ class MiniButton : public QAbstractButton
     Q_OBJECT
 
 public:
-    MiniButton(MiniPlayerSymbols::Symbol symbol, qreal pointSize, int side, bool isPrimary, QWidget *parent = nullptr);
+    MiniButton(Icons::Symbol symbol, qreal pointSize, int side, bool isPrimary, QWidget *parent = nullptr);
 
-    MiniPlayerSymbols::Symbol symbol() const { return m_symbol; }
+    Icons::Symbol symbol() const { return m_symbol; }
     bool isPrimary() const { return m_isPrimary; }
     bool isActive() const { return m_isActive; }
     bool isHovering() const { return m_isHovering; }
 
-    void setSymbol(MiniPlayerSymbols::Symbol symbol);
+    void setSymbol(Icons::Symbol symbol);
     void setHelp(const QString &help);
     void setActive(bool active);
 
@@ -33,7 +33,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    MiniPlayerSymbols::Symbol m_symbol;
+    Icons::Symbol m_symbol;
     qreal m_pointSize;
     int m_side;
     bool m_isPrimary;

@@ -1,13 +1,13 @@
 #pragma once
 
+#include <QFont>
 #include <QImage>
 
-// The mini player's button symbols drawn in code, as template images for a square of
-// `pointSize` logical pixels (only their alpha counts; Icons::tinted colours them).
+// The mini player's one symbol the shared icons lack, drawn like them (see Icons): a template
+// image for a square of `pointSize` logical pixels.
 namespace MiniPlayerSymbols {
 
-enum class Symbol { previous, play, pause, next, lyrics, expand };
-
-QImage image(Symbol symbol, qreal pointSize, qreal devicePixelRatio = 1.0);
+// A flat bar with arrows pointing away from it, up and down: back to the full window.
+QImage rectangleExpandVertical(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
 
 } // namespace MiniPlayerSymbols

@@ -2,12 +2,13 @@
 
 #include "Localization.h"
 #include "MiniButton.h"
-#include "MiniCoverView.h"
+#include "MiniPlayerSymbols.h"
 #include "MiniPlayerTexts.h"
 #include "MiniPositionView.h"
 #include "MiniProgressLineView.h"
 #include "MiniSpectrumView.h"
 #include "MiniTitleBlock.h"
+#include "TrackCoverView.h"
 #include "UI/AppModel.h"
 #include "UI/MaterialBackdrop.h"
 #include "UI/ThemeEnvironment.h"
@@ -18,8 +19,6 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QWindow>
-
-using MiniPlayerSymbols::Symbol;
 
 namespace {
 
@@ -37,7 +36,7 @@ MiniPlayerView::MiniPlayerView(AppModel &model, PlaybackEngine &engine, QWidget 
     : QWidget(parent)
     , m_model(model)
     , m_engine(engine)
-    , m_cover(new MiniCoverView(40, 10, this))
+    , m_cover(new TrackCoverView(40, 10, this))
     , m_titleBlock(new MiniTitleBlock(112, this))
     , m_spectrum(new MiniSpectrumView(engine, this))
     , m_position(new MiniPositionView(model, engine, this))
@@ -82,22 +81,22 @@ QList<MiniButton *> MiniPlayerView::buttons() const
 
 void MiniPlayerView::buildButtons(QLayout *row)
 {
-    m_previousButton = new MiniButton(Symbol::previous, 13, 22, false, this);
+    m_previousButton = new MiniButton(Icons::backwardEnd, 13, 22, false, this);
     m_previousButton->setHelp(L("上一首"));
     connect(m_previousButton, &MiniButton::clicked, &m_model, [this] { m_model.previous(); });
 
-    m_playButton = new MiniButton(Symbol::play, 14, 30, true, this);
+    m_playButton = new MiniButton(Icons::play, 14, 30, true, this);
     connect(m_playButton, &MiniButton::clicked, this, &MiniPlayerView::togglePlayPause);
 
-    m_nextButton = new MiniButton(Symbol::next, 13, 22, false, this);
+    m_nextButton = new MiniButton(Icons::forwardEnd, 13, 22, false, this);
     m_nextButton->setHelp(L("下一首"));
     connect(m_nextButton, &MiniButton::clicked, &m_model, [this] { m_model.next(); });
 
-    m_lyricsButton = new MiniButton(Symbol::lyrics, 18, 22, false, this);
+    m_lyricsButton = new MiniButton(Icons::textAlignLeft, 18, 22, false, this);
     connect(m_lyricsButton, &MiniButton::clicked, &m_model,
         [this] { m_model.setLyricsVisible(!m_model.isLyricsVisible()); });
 
-    m_expandButton = new MiniButton(Symbol::expand, 14, 22, false, this);
+    m_expandButton = new MiniButton(MiniPlayerSymbols::rectangleExpandVertical, 14, 22, false, this);
     m_expandButton->setHelp(L("展开主窗口"));
     connect(m_expandButton, &MiniButton::clicked, this, [this] {
         if (onExpand)
@@ -124,7 +123,7 @@ void MiniPlayerView::refresh()
     m_titleBlock->setTexts(MiniPlayerTexts::title(track), MiniPlayerTexts::subtitle(track, m_model.currentLyricText()));
 
     const bool playing = m_model.isPlaying();
-    m_playButton->setSymbol(playing ? Symbol::pause : Symbol::play);
+    m_playButton->setSymbol(playing ? Icons::pause : Icons::play);
     m_playButton->setHelp(playing ? L("暂停") : L("播放"));
 
     const bool lyricsVisible = m_model.isLyricsVisible();
@@ -135,7 +134,7 @@ void MiniPlayerView::refresh()
 void MiniPlayerView::refreshCover()
 {
     const std::optional<Track> &track = m_model.currentTrack();
-    m_cover->setArtwork(track ? m_model.library().artworkURL(*track) : std::nullopt);
+    m_cover->setUrl(track ? m_model.library().artworkURL(*track) : std::nullopt);
 }
 
 void MiniPlayerView::resizeEvent(QResizeEvent *event)

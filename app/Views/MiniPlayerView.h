@@ -8,12 +8,12 @@
 
 class AppModel;
 class MiniButton;
-class MiniCoverView;
 class MiniPositionView;
 class MiniProgressLineView;
 class MiniSpectrumView;
 class MiniTitleBlock;
 class PlaybackEngine;
+class TrackCoverView;
 
 // The mini player strip, 480 x 66: cover, title and subtitle (the current lyric line while there
 // is one), spectrum, elapsed time and five round buttons on a translucent plate with rounded
@@ -33,7 +33,7 @@ public:
     std::function<void()> onExpand;
 
     MiniTitleBlock *titleBlock() const { return m_titleBlock; }
-    MiniCoverView *cover() const { return m_cover; }
+    TrackCoverView *cover() const { return m_cover; }
     MiniPositionView *positionView() const { return m_position; }
     MiniProgressLineView *progressLine() const { return m_progress; }
     // Previous, play/pause, next, desktop lyrics, expand.
@@ -55,7 +55,7 @@ private:
 
     AppModel &m_model;
     PlaybackEngine &m_engine;
-    MiniCoverView *m_cover;
+    TrackCoverView *m_cover;
     MiniTitleBlock *m_titleBlock;
     MiniSpectrumView *m_spectrum;
     MiniPositionView *m_position;

@@ -1,6 +1,7 @@
 #include "GuiSupport/GuiFixture.h"
 #include "GuiSupport/Screenshots.h"
 #include "Views/MiniButton.h"
+#include "Views/MiniPlayerSymbols.h"
 #include "Views/MiniPlayerTexts.h"
 #include "Views/MiniPlayerView.h"
 #include "Views/MiniPositionView.h"
@@ -15,8 +16,6 @@
 #include <limits>
 
 namespace {
-
-using MiniPlayerSymbols::Symbol;
 
 Track track(const QString &artist, bool missing = false)
 {
@@ -144,7 +143,8 @@ TEST_F(MiniPlayerViewTest, FiveButtonsInOrderWithTheirActions)
     mini.onExpand = [&] { ++expanded; };
     const QList<MiniButton *> buttons = mini.buttons();
     ASSERT_EQ(buttons.size(), 5);
-    const QList<Symbol> symbols{Symbol::previous, Symbol::play, Symbol::next, Symbol::lyrics, Symbol::expand};
+    const QList<Icons::Symbol> symbols{Icons::backwardEnd, Icons::play, Icons::forwardEnd, Icons::textAlignLeft,
+        MiniPlayerSymbols::rectangleExpandVertical};
     const QStringList help{QStringLiteral("上一首"), QStringLiteral("播放"), QStringLiteral("下一首"),
         QStringLiteral("显示歌词"), QStringLiteral("展开主窗口")};
     for (qsizetype index = 0; index < buttons.size(); ++index) {
@@ -158,7 +158,7 @@ TEST_F(MiniPlayerViewTest, FiveButtonsInOrderWithTheirActions)
     buttons[1]->click();
     settle();
     EXPECT_TRUE(environment.engine->isPlaying());
-    EXPECT_EQ(buttons[1]->symbol(), Symbol::pause);
+    EXPECT_EQ(buttons[1]->symbol(), Icons::pause);
     EXPECT_EQ(buttons[1]->accessibleName(), QStringLiteral("暂停"));
     buttons[1]->click();
     settle();
