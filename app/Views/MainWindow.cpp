@@ -6,6 +6,7 @@
 #include "SheetPresenter.h"
 #include "Shell/CommandMenus.h"
 #include "TopBar.h"
+#include "TrackListView.h"
 #include "UI/AppModel.h"
 #include "UI/ThemeEnvironment.h"
 
@@ -23,6 +24,7 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
 {
     setWindowTitle(L("Quillmere"));
     setCentralWidget(m_content);
+    m_content->setTrackList(new TrackListView(m_model));
     new CommandMenus(m_model, *menuBar());
     setMinimumSize(minimumContentSize + QSize(0, menuBar()->sizeHint().height()));
     resize(minimumSize());
