@@ -206,17 +206,20 @@ void TrackRowDelegate::paintTitle(QPainter &painter, const QRect &cell, const Th
                                   const Track &track, bool isCurrent) const
 {
     const QFont &font = isCurrent ? m_currentTitleFont : m_titleFont;
+    const QFontMetrics titleMetrics(font);
     // The badge keeps its whole width; the title gives way.
-    int titleWidth = cell.width();
+    QString title;
     QRectF badge;
     if (track.isMissing) {
-        const QString badgeText = L("文件缺失");
         const QFontMetricsF badgeMetrics(m_badgeFont);
-        const QSizeF badgeSize(badgeMetrics.horizontalAdvance(badgeText) + 10, badgeMetrics.height() + 2);
-        const QFontMetrics titleMetrics(font);
-        const int wanted = titleMetrics.horizontalAdvance(track.title);
-        titleWidth = qMax(0, qMin(wanted, cell.width() - int(std::ceil(badgeSize.width())) - 6));
-        badge = QRectF(QPointF(cell.left() + titleWidth + 6, cell.center().y() + 0.5 - badgeSize.height() / 2), badgeSize);
+        const QSizeF badgeSize(badgeMetrics.horizontalAdvance(L("文件缺失")) + 10, badgeMetrics.height() + 2);
+        title = titleMetrics.elidedText(track.title, Qt::ElideRight,
+                                        qMax(0, cell.width() - int(std::ceil(badgeSize.width())) - 6));
+        const int titleWidth = titleMetrics.horizontalAdvance(title);
+        badge = QRectF(QPointF(cell.left() + titleWidth + 6, cell.center().y() + 0.5 - badgeSize.height() / 2),
+                       badgeSize);
+    } else {
+        title = titleMetrics.elidedText(track.title, Qt::ElideRight, cell.width());
     }
 
     QColor colour = palette.text;
@@ -226,9 +229,7 @@ void TrackRowDelegate::paintTitle(QPainter &painter, const QRect &cell, const Th
         colour = palette.accentLight;
     painter.setFont(font);
     painter.setPen(colour);
-    const QRect titleRect(cell.left(), cell.top(), titleWidth, cell.height());
-    painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
-                     QFontMetrics(font).elidedText(track.title, Qt::ElideRight, titleWidth));
+    painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter, title);
 
     if (!badge.isNull()) {
         QPainterPath capsule;

@@ -4,6 +4,7 @@
 #include "Library/LibraryStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 
@@ -18,7 +19,7 @@ QString coverName(int index)
 
 namespace TrackListLibrary {
 
-QList<Track> makeTracks(int count, int coverCount)
+QList<Track> makeTracks(const QString &folder, int count, int coverCount)
 {
     const QStringList titles{u"晴天"_qs, u"Blue in Green"_qs, u"七里香"_qs, u"Take the A Train"_qs, u"青花瓷"_qs,
                              u"Autumn Leaves"_qs, u"稻香"_qs, u"My Favorite Things"_qs};
@@ -31,11 +32,11 @@ QList<Track> makeTracks(int count, int coverCount)
         track.title = titles.at(i % titles.size()) + (i >= titles.size() ? QStringLiteral(" %1").arg(i) : QString());
         track.artist = artists.at(i % artists.size());
         track.album = QStringLiteral("专辑 %1").arg(i / 10);
-        track.url = FileLocation::fromLocalFile(QStringLiteral("/music/library/%1.flac").arg(i));
+        track.url = FileLocation::fromLocalFile(folder + QStringLiteral("/%1.flac").arg(i));
         track.duration = 150 + (i * 37) % 240;
         track.modifiedAt = 700'000'000 + i * 3600.0;
-        if (coverCount > 0 && i % 2 == 0)
-            track.artworkFileName = coverName((i / 2) % coverCount);
+        if (coverCount > 0 && i % 3 != 0)
+            track.artworkFileName = coverName(i % coverCount);
         tracks.append(track);
     }
     return tracks;
@@ -44,7 +45,9 @@ QList<Track> makeTracks(int count, int coverCount)
 void seed(const FileLocation &dataFolder, const QList<Track> &tracks, int coverCount)
 {
     IndexStore store(dataFolder);
-    (void)store.saveIndex(LibraryIndex{tracks, {FileLocation::fromLocalFile(QStringLiteral("/music/library"))}});
+    const QList<FileLocation> folders =
+        tracks.isEmpty() ? QList<FileLocation>{} : QList<FileLocation>{tracks.first().url.deletingLastPathComponent()};
+    (void)store.saveIndex(LibraryIndex{tracks, folders});
     const QString covers = dataFolder.displayPath() + u'/' + QString::fromLatin1(LibraryStore::coversFolderName);
     QDir().mkpath(covers);
     for (int i = 0; i < coverCount; ++i) {
@@ -57,6 +60,16 @@ void seed(const FileLocation &dataFolder, const QList<Track> &tracks, int coverC
         painter.fillRect(image.rect(), gradient);
         painter.end();
         image.save(covers + u'/' + coverName(i));
+    }
+}
+
+void createFiles(const QList<Track> &tracks)
+{
+    for (const Track &track : tracks) {
+        QDir().mkpath(track.url.deletingLastPathComponent().displayPath());
+        QFile file(track.url.displayPath());
+        if (file.open(QIODevice::WriteOnly))
+            file.write("audio");
     }
 }
 
