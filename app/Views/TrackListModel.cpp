@@ -2,6 +2,8 @@
 
 #include "UI/AppModel.h"
 
+#include <QVarLengthArray>
+
 TrackListModel::TrackListModel(AppModel &model, QObject *parent) : QAbstractListModel(parent), m_model(model)
 {
     m_tracks = m_model.visibleTracks();
@@ -54,6 +56,35 @@ void TrackListModel::reload()
     endResetModel();
 }
 
+namespace {
+
+// Membership in a set of identifiers, by plain comparison while the set is small: hashing an
+// identifier costs more than comparing it with a few others.
+class Membership
+{
+public:
+    explicit Membership(const QSet<QUuid> &set) : m_set(set)
+    {
+        if (set.size() <= smallSize) {
+            for (const QUuid &id : set)
+                m_few.append(id);
+        }
+    }
+    bool contains(const QUuid &id) const
+    {
+        if (m_set.size() > smallSize)
+            return m_set.contains(id);
+        return std::ranges::find(m_few, id) != m_few.end();
+    }
+
+private:
+    static constexpr qsizetype smallSize = 8;
+    const QSet<QUuid> &m_set;
+    QVarLengthArray<QUuid, smallSize> m_few;
+};
+
+} // namespace
+
 void TrackListModel::followCurrentTrack()
 {
     std::optional<QUuid> current;
@@ -67,24 +98,17 @@ void TrackListModel::followCurrentTrack()
     if (current)
         touched.insert(*current);
     m_currentID = current;
-    reportRows(touched);
+    const Membership changed(touched);
+    reportRows([&changed](const QUuid &id) { return changed.contains(id); });
 }
 
 void TrackListModel::followSelection()
 {
-    const QSet<QUuid> &selected = m_model.selectedTrackIDs();
-    // The rows that enter or leave the selection.
-    QSet<QUuid> touched;
-    for (const QUuid &id : selected) {
-        if (!m_selectedIDs.contains(id))
-            touched.insert(id);
-    }
-    for (const QUuid &id : std::as_const(m_selectedIDs)) {
-        if (!selected.contains(id))
-            touched.insert(id);
-    }
-    m_selectedIDs = selected;
-    reportRows(touched);
+    const QSet<QUuid> previous = std::exchange(m_selectedIDs, m_model.selectedTrackIDs());
+    // A row changes when it enters or leaves the selection.
+    const Membership before(previous);
+    const Membership after(m_selectedIDs);
+    reportRows([&before, &after](const QUuid &id) { return before.contains(id) != after.contains(id); });
 }
 
 void TrackListModel::followPlaying()
@@ -92,20 +116,18 @@ void TrackListModel::followPlaying()
     if (m_isPlaying == m_model.isPlaying())
         return;
     m_isPlaying = m_model.isPlaying();
-    if (m_currentID)
-        reportRows({*m_currentID});
+    if (const std::optional<QUuid> current = m_currentID)
+        reportRows([current](const QUuid &id) { return id == *current; });
 }
 
-void TrackListModel::reportRows(const QSet<QUuid> &trackIDs)
+void TrackListModel::reportRows(const std::function<bool(const QUuid &)> &touches)
 {
-    if (trackIDs.isEmpty())
-        return;
     const QList<int> roles{IsCurrentRole, IsSelectedRole};
     // A track can stand in a playlist more than once, so every row is looked at.
     int runStart = -1;
     const int count = int(m_tracks.size());
     for (int row = 0; row <= count; ++row) {
-        const bool touched = row < count && trackIDs.contains(m_tracks.at(row).id);
+        const bool touched = row < count && touches(m_tracks.at(row).id);
         if (touched && runStart < 0) {
             runStart = row;
         } else if (!touched && runStart >= 0) {

@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QUuid>
 
+#include <functional>
+
 #include <optional>
 
 class AppModel;
@@ -39,8 +41,8 @@ private:
     void followCurrentTrack();
     void followSelection();
     void followPlaying();
-    // One dataChanged per run of neighbouring rows whose track is among the identifiers.
-    void reportRows(const QSet<QUuid> &trackIDs);
+    // One dataChanged per run of neighbouring rows whose track the test picks.
+    void reportRows(const std::function<bool(const QUuid &)> &touches);
 
     AppModel &m_model;
     VisibleTrackList m_tracks;
