@@ -1,5 +1,7 @@
 #include "AudioFile.h"
 
+#include "DescriptorStream.h"
+
 #include <taglib/aifffile.h>
 #include <taglib/apefile.h>
 #include <taglib/asffile.h>
@@ -115,7 +117,13 @@ std::unique_ptr<AudioFile> AudioFile::openForReading(const char *path)
         ::close(descriptor);
         return nullptr;
     }
-    return open(descriptor, true, path);
+    // The stream adopts the descriptor and closes it, unless it could not open it at all.
+    auto stream = std::make_unique<TagLib::FileStream>(descriptor, true);
+    if (!stream->isOpen()) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    return open(std::move(stream), path);
 }
 
 std::unique_ptr<AudioFile> AudioFile::openForWriting(int descriptor)
@@ -123,19 +131,23 @@ std::unique_ptr<AudioFile> AudioFile::openForWriting(int descriptor)
     const int duplicate = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
     if (duplicate < 0)
         return nullptr;
-    return open(duplicate, false, {});
+    return open(std::make_unique<DescriptorStream>(duplicate), {});
 }
 
-std::unique_ptr<AudioFile> AudioFile::open(int ownedDescriptor, bool readOnly, std::string_view name)
+std::error_code AudioFile::writeError() const
 {
-    // The stream adopts the descriptor and closes it, unless it could not open it at all.
-    auto stream = std::make_unique<TagLib::FileStream>(ownedDescriptor, readOnly);
-    if (!stream->isOpen()) {
-        ::close(ownedDescriptor);
-        return nullptr;
-    }
-    if (!readOnly && stream->readOnly())
-        return nullptr;
+    const auto *stream = dynamic_cast<const DescriptorStream *>(m_stream.get());
+    return stream ? stream->error() : std::error_code();
+}
+
+long AudioFile::expectedLength() const
+{
+    const auto *stream = dynamic_cast<const DescriptorStream *>(m_stream.get());
+    return stream ? stream->expectedLength() : -1;
+}
+
+std::unique_ptr<AudioFile> AudioFile::open(std::unique_ptr<TagLib::IOStream> stream, std::string_view name)
+{
     const Format *suggested = suggestedFormat(name);
     std::unique_ptr<TagLib::File> file(suggested ? openAs(*suggested, stream.get()) : nullptr);
     for (const Format &format : formats) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string_view>
+#include <system_error>
 
 namespace TagLib {
 class File;
@@ -27,11 +28,16 @@ public:
     AudioFile &operator=(const AudioFile &) = delete;
 
     TagLib::File &file() const { return *m_file; }
+    // The first failed read or write of a file opened for writing; TagLib itself reports none.
+    std::error_code writeError() const;
+    // The length a file opened for writing must have after what TagLib wrote; -1 when opened
+    // for reading.
+    long expectedLength() const;
 
 private:
     AudioFile(std::unique_ptr<TagLib::IOStream> stream, std::unique_ptr<TagLib::File> file);
     // `name` suggests the format to check first; its extension decides nothing.
-    static std::unique_ptr<AudioFile> open(int ownedDescriptor, bool readOnly, std::string_view name);
+    static std::unique_ptr<AudioFile> open(std::unique_ptr<TagLib::IOStream> stream, std::string_view name);
 
     std::unique_ptr<TagLib::IOStream> m_stream;
     std::unique_ptr<TagLib::File> m_file; // declared after the stream: closed before it

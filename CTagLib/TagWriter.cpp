@@ -2,6 +2,7 @@
 
 #include "AudioFile.h"
 #include "Base64.h"
+#include "TagSnapshot.h"
 #include "TemporaryCopy.h"
 
 #include <taglib/aifffile.h>
@@ -20,11 +21,16 @@
 #include <taglib/wavfile.h>
 #include <taglib/xiphcomment.h>
 
+#include <cstdint>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 using Failure = std::optional<std::string>;
+
+const char *const noSpace = "磁盘空间不足，无法写入标签，文件未改动";
 
 const char *const apeAlbumArtistKey = "Album Artist";
 const char *const apeCoverKey = "Cover Art (Front)";
@@ -175,7 +181,8 @@ bool fitsFlacPictureBlock(const TagLib::File &file, const std::string &image, st
     return !dynamic_cast<const TagLib::FLAC::File *>(&file) || fixedFields + mime.size() + image.size() <= blockLimit;
 }
 
-Failure writeCover(TagLib::File &file, TagLib::Tag &tag, const std::string &base64)
+// Sets the picture, or removes every cover for an empty text; `written` tells which it did.
+Failure writeCover(TagLib::File &file, TagLib::Tag &tag, const std::string &base64, bool &written)
 {
     if (base64.empty()) {
         removeCovers(file, tag);
@@ -188,6 +195,7 @@ Failure writeCover(TagLib::File &file, TagLib::Tag &tag, const std::string &base
     if (!fitsFlacPictureBlock(file, *image, mime))
         return "封面数据无效";
     addCover(file, tag, mime, TagLib::ByteVector(image->data(), static_cast<unsigned>(image->size())));
+    written = true;
     return std::nullopt;
 }
 
@@ -199,7 +207,22 @@ std::optional<unsigned> tagNumber(const FieldValue *value)
     return static_cast<unsigned>(value->number);
 }
 
-Failure applyFields(TagLib::File &file, TagLib::Tag &tag, const FieldMap &fields)
+// What a reader of the saved file must find, as the tag that was written holds it (TagLib may
+// normalise a value, as it turns a numeric ID3 genre into its name).
+struct ExpectedTags
+{
+    std::optional<std::string> title, artist, album, genre, albumArtist;
+    std::optional<unsigned> year, trackNumber;
+    // A picture was written. The one read back may be another that the file holds beside it.
+    bool cover = false;
+};
+
+std::string utf8(const TagLib::String &text)
+{
+    return text.to8Bit(true);
+}
+
+Failure applyFields(TagLib::File &file, TagLib::Tag &tag, const FieldMap &fields, ExpectedTags &expected)
 {
     const FieldValue *albumArtist = field(fields, "albumArtist");
     const FieldValue *artwork = field(fields, "artworkBase64");
@@ -219,7 +242,85 @@ Failure applyFields(TagLib::File &file, TagLib::Tag &tag, const FieldMap &fields
         tag.setTrack(*track);
     if (albumArtist)
         writeAlbumArtist(tag, utf8String(albumArtist->text));
-    return artwork ? writeCover(file, tag, artwork->text) : std::nullopt;
+    if (artwork) {
+        if (Failure failure = writeCover(file, tag, artwork->text, expected.cover))
+            return failure;
+    }
+
+    if (field(fields, "title"))
+        expected.title = utf8(tag.title());
+    if (field(fields, "artist"))
+        expected.artist = utf8(tag.artist());
+    if (field(fields, "album"))
+        expected.album = utf8(tag.album());
+    if (field(fields, "genre"))
+        expected.genre = utf8(tag.genre());
+    if (tagNumber(field(fields, "year")))
+        expected.year = tag.year();
+    if (tagNumber(field(fields, "trackNumber")))
+        expected.trackNumber = tag.track();
+    if (albumArtist)
+        expected.albumArtist = albumArtist->text;
+    return std::nullopt;
+}
+
+bool matches(const std::optional<std::string> &expected, const std::string &found)
+{
+    return !expected || *expected == found;
+}
+
+bool matches(const std::optional<unsigned> &expected, unsigned found)
+{
+    return !expected || *expected == found;
+}
+
+// Reads the saved copy as any reader would: it must have the length that the save produced, open
+// as audio and hold every field written.
+Failure verifyCopy(const TemporaryCopy &copy, long savedSize, const ExpectedTags &expected)
+{
+    struct stat status{};
+    if (::fstat(copy.descriptor(), &status) != 0 || status.st_size != savedSize)
+        return "保存标签失败";
+    const std::optional<TagSnapshot> saved = TagSnapshot::read(copy.path().c_str());
+    if (!saved)
+        return "保存标签失败";
+    const bool complete = matches(expected.title, saved->title) && matches(expected.artist, saved->artist)
+        && matches(expected.album, saved->album) && matches(expected.genre, saved->genre)
+        && matches(expected.albumArtist, saved->albumArtist) && (!expected.cover || !saved->cover.empty())
+        && matches(expected.year, saved->year) && matches(expected.trackNumber, saved->trackNumber);
+    if (!complete)
+        return "该格式无法保存所写的全部标签，文件未改动";
+    return std::nullopt;
+}
+
+// The RIFF header and the chunk sizes of a WAV file must add up to its length: with a chunk that
+// claims less than it holds, a new tag chunk would land where players still read audio.
+bool wavChunksFitTheFile(int descriptor)
+{
+    struct stat status{};
+    if (::fstat(descriptor, &status) != 0)
+        return false;
+    const auto littleEndian = [](const unsigned char *bytes) {
+        return std::uint64_t(bytes[0]) | std::uint64_t(bytes[1]) << 8 | std::uint64_t(bytes[2]) << 16
+            | std::uint64_t(bytes[3]) << 24;
+    };
+    const auto fileSize = std::uint64_t(status.st_size);
+    unsigned char header[12];
+    if (::pread(descriptor, header, sizeof header, 0) != ssize_t(sizeof header)
+        || littleEndian(header + 4) + 8 != fileSize)
+        return false;
+    std::uint64_t position = sizeof header;
+    while (position + 8 <= fileSize) {
+        unsigned char chunk[8];
+        if (::pread(descriptor, chunk, sizeof chunk, off_t(position)) != ssize_t(sizeof chunk))
+            return false;
+        const std::uint64_t size = littleEndian(chunk + 4);
+        position += 8 + size + (size & 1);
+        // The pad byte of a last chunk of odd size is often left out.
+        if (position == fileSize + 1 && (size & 1))
+            position = fileSize;
+    }
+    return position == fileSize;
 }
 
 bool saveFile(TagLib::File &file)
@@ -232,25 +333,45 @@ bool saveFile(TagLib::File &file)
     return file.save();
 }
 
-// Opens the copy by its content, applies the fields and saves it; TagLib has let go of the copy
-// when this returns.
+// Opens the copy by its content, applies the fields, saves it and reads it back; TagLib has let go
+// of the copy when this returns.
 Failure tagCopy(const TemporaryCopy &copy, const FieldMap &fields)
 {
     try {
-        const std::unique_ptr<AudioFile> audio = AudioFile::openForWriting(copy.descriptor());
-        if (!audio)
-            return "不支持的音频格式";
-        TagLib::Tag *tag = tagToWrite(audio->file());
-        if (!tag)
-            return "该格式无法写入标签";
-        if (Failure failure = applyFields(audio->file(), *tag, fields))
-            return failure;
-        if (!saveFile(audio->file()))
-            return "保存标签失败";
-        return std::nullopt;
+        ExpectedTags expected;
+        long savedSize = 0;
+        {
+            const std::unique_ptr<AudioFile> audio = AudioFile::openForWriting(copy.descriptor());
+            if (!audio)
+                return "不支持的音频格式";
+            if (dynamic_cast<TagLib::RIFF::WAV::File *>(&audio->file()) && !wavChunksFitTheFile(copy.descriptor()))
+                return "WAV 文件的块大小与文件长度不符，无法写入标签";
+            TagLib::Tag *tag = tagToWrite(audio->file());
+            if (!tag)
+                return "该格式无法写入标签";
+            if (Failure failure = applyFields(audio->file(), *tag, fields, expected))
+                return failure;
+            const bool saved = saveFile(audio->file());
+            if (const std::error_code error = audio->writeError())
+                return error == std::errc::no_space_on_device ? noSpace : "保存标签失败: " + error.message();
+            if (!saved)
+                return "保存标签失败";
+            savedSize = audio->expectedLength();
+        }
+        return verifyCopy(copy, savedSize, expected);
     } catch (...) {
         return "写入标签时发生未知错误";
     }
+}
+
+// Room the copy needs beyond the file's own size: the given texts and picture, plus the padding
+// and rewritten headers of the tag.
+std::uint64_t growthOf(const FieldMap &fields)
+{
+    std::uint64_t bytes = 64 * 1024;
+    for (const auto &[key, value] : fields)
+        bytes += value.text.size();
+    return bytes;
 }
 
 } // namespace
@@ -261,9 +382,9 @@ std::optional<std::string> TagWriter::write(const char *path, const FieldMap &fi
     if (::stat(path, &status) != 0)
         return "文件不存在";
     std::error_code error;
-    const std::unique_ptr<TemporaryCopy> copy = TemporaryCopy::make(path, error);
+    const std::unique_ptr<TemporaryCopy> copy = TemporaryCopy::make(path, error, growthOf(fields));
     if (!copy)
-        return "无法创建临时文件: " + error.message();
+        return error == std::errc::no_space_on_device ? noSpace : "无法创建临时文件: " + error.message();
     if (Failure failure = tagCopy(*copy, fields))
         return failure; // the copy is removed with it
     if (const std::error_code replaceError = copy->replaceTarget())

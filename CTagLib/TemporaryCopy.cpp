@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -98,7 +99,7 @@ TemporaryCopy::~TemporaryCopy()
         ::unlink(m_path.c_str());
 }
 
-std::unique_ptr<TemporaryCopy> TemporaryCopy::make(const char *path, std::error_code &error)
+std::unique_ptr<TemporaryCopy> TemporaryCopy::make(const char *path, std::error_code &error, std::uint64_t growth)
 {
     // The copy goes beside the real file: renaming over a link would replace the link and leave
     // the file it points to untouched.
@@ -110,11 +111,11 @@ std::unique_ptr<TemporaryCopy> TemporaryCopy::make(const char *path, std::error_
     const std::string target = resolved.get();
     const std::string copyPath = target + ".quillmere-" + std::to_string(::getpid()) + "-"
         + std::to_string(::arc4random()) + ".tmp";
-    return make(target, copyPath, error);
+    return make(target, copyPath, error, growth);
 }
 
 std::unique_ptr<TemporaryCopy> TemporaryCopy::make(const std::string &target, const std::string &copyPath,
-                                                   std::error_code &error)
+                                                   std::error_code &error, std::uint64_t growth)
 {
     // O_NONBLOCK: a FIFO at the path must fail below, not wait for a writer.
     const Descriptor source{::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
@@ -129,6 +130,13 @@ std::unique_ptr<TemporaryCopy> TemporaryCopy::make(const std::string &target, co
     }
     if (!S_ISREG(status.st_mode)) {
         error = std::make_error_code(S_ISDIR(status.st_mode) ? std::errc::is_a_directory : std::errc::not_supported);
+        return nullptr;
+    }
+    // A copy that fills the disk makes every write after it fail, in this program and others.
+    struct statvfs space{};
+    if (::statvfs(folderOf(copyPath).c_str(), &space) == 0
+        && std::uint64_t(space.f_bavail) * space.f_frsize < std::uint64_t(status.st_size) + growth) {
+        error = std::make_error_code(std::errc::no_space_on_device);
         return nullptr;
     }
     // O_EXCL and O_NOFOLLOW: never write through something planted at the copy's name.

@@ -418,21 +418,31 @@ void AppModel::play(const QUuid &trackID)
     savePlaybackState();
 }
 
+// Steps over files that are missing, at most once round the queue.
 void AppModel::next()
 {
     PlaybackQueue queue = m_queue;
-    const std::optional<QUuid> id = queue.next();
+    std::optional<Track> playable;
+    for (qsizetype step = 0; step < queue.trackIDs().size() && !playable; ++step) {
+        const std::optional<QUuid> id = queue.next();
+        if (!id)
+            break;
+        const std::optional<Track> track = trackWithID(*id);
+        if (!track) {
+            setStatusMessage(L("曲目不在音乐库中。"));
+            break;
+        }
+        if (!track->isMissing)
+            playable = track;
+    }
     setQueue(queue);
-    if (!id)
-        return;
-    if (const std::optional<Track> track = trackWithID(*id); track && !track->isMissing)
-        startTrack(*track, 0);
+    if (playable)
+        startTrack(*playable, 0);
     savePlaybackState();
 }
 
 bool AppModel::startTrack(const Track &track, double position)
 {
-    m_preparingTrackID = track.id;
     setCurrentTrack(track);
     setRestoredPosition(position);
     if (const auto loaded = m_engine->load(track.url); !loaded) {

@@ -40,7 +40,8 @@
 //
 // Publishing: each property's signal carries the new value and fires only when the value
 // changed, except `currentTrack` and `selection`, which fire on every assignment (followers rely
-// on hearing a re-assignment of the same track or selection). `changed()` is the general
+// on hearing a re-assignment of the same track or selection), and `queue` and `tracks`, which are
+// only assigned when they change and cost more to compare than to announce. `changed()` is the general
 // announcement after commands that change what is derived from the stores (playlists, counts).
 class AppModel : public QObject
 {
@@ -165,7 +166,8 @@ public:
     void start();
     // Writes the queue, current track, position and mode into the settings and saves them.
     void savePlaybackState();
-    // Writes every settings save still pending before this returns; called when quitting.
+    // Writes every settings save still pending before this returns. The shell calls it when
+    // quitting, right after savePlaybackState(); destroying the model does it too.
     void flushPendingSaves();
     void dismissStatus();
 
@@ -238,10 +240,12 @@ signals:
 
 private:
     // Publishing: each setter stores the value and emits its signal when it changed.
+    // Always emits.
     void setQueue(const PlaybackQueue &queue);
     // Always emits, also for an equal track.
     void setCurrentTrack(const std::optional<Track> &track);
     void setRestoredPosition(double position);
+    // Always emits, and starts a new library revision.
     void setTracks(const QList<Track> &tracks);
     void setPlaying(bool playing);
     void setScanning(bool scanning);
@@ -350,15 +354,16 @@ private:
     // Private working state.
     bool m_didStart = false;
     std::optional<QUuid> m_selectionAnchorID;
+    // The track waiting for ffmpeg to be found or chosen.
     std::optional<Track> m_pendingTranscodeTrack;
-    std::optional<QUuid> m_preparingTrackID;
     QFutureWatcher<std::optional<ResolvedLyrics>> *m_lyricsTask = nullptr;
 
     // Collaborators.
     quint64 m_tracksRevision = 0;
     quint64 m_playlistsRevision = 0;
-    mutable LibraryBrowser m_browser;
-    mutable SidebarCounts m_sidebarCounts;
+    std::shared_ptr<StandardizedPaths> m_standardizedPaths = std::make_shared<StandardizedPaths>();
+    mutable LibraryBrowser m_browser{m_standardizedPaths};
+    mutable SidebarCounts m_sidebarCounts{m_standardizedPaths};
     // Last, so that pending saves are written while everything they touch still exists.
     std::unique_ptr<PlaybackStateSaver> m_playbackSaver;
     std::unique_ptr<SettingsWriter> m_settingsWriter;

@@ -49,7 +49,7 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
     library.reserve(libraryTracks.size());
     for (const Track &track : libraryTracks) {
         library.insert(pathOf(track.url), track);
-        plan.plannedIDs.insert(track.id);
+        plan.plannedPaths.insert(track.id, pathOf(track.url));
     }
 
     QSet<QByteArray> newPaths;
@@ -115,8 +115,17 @@ QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks)
 {
     QHash<QUuid, qsizetype> currentPosition;
     currentPosition.reserve(currentTracks.size());
-    for (qsizetype i = 0; i < currentTracks.size(); ++i)
-        currentPosition.insert(currentTracks.at(i).id, i);
+    QSet<QByteArray> claimedPaths; // current paths of the tracks added or re-pointed meanwhile
+    const auto changedMeanwhile = [&plan](const Track &track) {
+        const auto planned = plan.plannedPaths.constFind(track.id);
+        return planned == plan.plannedPaths.constEnd() || *planned != pathOf(track.url);
+    };
+    for (qsizetype i = 0; i < currentTracks.size(); ++i) {
+        const Track &track = currentTracks.at(i);
+        currentPosition.insert(track.id, i);
+        if (changedMeanwhile(track))
+            claimedPaths.insert(pathOf(track.url));
+    }
 
     QList<Track> merged;
     merged.reserve(currentTracks.size() + plan.pending.size());
@@ -135,14 +144,26 @@ QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks)
         append(current);
     }
     for (const Track &track : plan.pending) {
-        if (plan.plannedIDs.contains(track.id) && !currentPosition.contains(track.id))
-            continue; // a rewritten file whose track was removed while the rescan ran
-        append(track);
+        if (!plan.plannedPaths.contains(track.id)) {
+            if (!claimedPaths.contains(pathOf(track.url)))
+                append(track);
+            continue;
+        }
+        // A rewritten file: its track may have been removed or re-pointed meanwhile.
+        const auto position = currentPosition.constFind(track.id);
+        if (position != currentPosition.constEnd() && !changedMeanwhile(currentTracks.at(*position)))
+            append(track);
     }
     for (const Track &track : currentTracks) {
-        const QByteArray path = pathOf(track.url);
-        if (plan.scannedPaths.contains(path) || emitted.contains(track.id))
+        if (emitted.contains(track.id))
             continue;
+        if (changedMeanwhile(track)) {
+            merged.append(track);
+            continue;
+        }
+        const QByteArray path = pathOf(track.url);
+        if (plan.scannedPaths.contains(path))
+            continue; // another record of the same path was matched
         Track kept = track;
         if (const auto move = plan.moves.constFind(track.id); move != plan.moves.constEnd()) {
             kept.url = *move;

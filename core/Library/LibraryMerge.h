@@ -24,7 +24,7 @@ struct Plan
     QSet<QByteArray> unreadablePaths;
     QList<QByteArray> folderPrefixes;
     bool scoped = false;
-    QSet<QUuid> plannedIDs; // the ids in the library when the plan was made
+    QHash<QUuid, QByteArray> plannedPaths; // each track's path when the plan was made
 };
 
 // The standardised path of a location, the key every rule of the merge compares.
@@ -35,7 +35,9 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
 
 // The new track list: unchanged, then pending, then the tracks not found at their stored paths
 // (moved, kept, or flagged missing). It is reconciled with the library as it is now: tracks
-// removed while the covers were read stay removed, and an unchanged track keeps its current record.
+// removed while the rescan ran stay removed, an unchanged track keeps its current record, and a
+// track added or re-pointed meanwhile stays as it is now, since the scan judged its old path
+// only; a file the scan found at its new path is that track's, not a new one.
 QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks);
 
 } // namespace LibraryMerge

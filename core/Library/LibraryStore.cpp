@@ -56,6 +56,9 @@ void LibraryStore::recordOutcome(const std::expected<void, FileError> &outcome)
 void LibraryStore::load()
 {
     beginOperation();
+    // Saves and cover writes cut short by a crash leave hidden temporaries the size of the file.
+    m_files.removeStaleTemporaries(m_directory);
+    m_files.removeStaleTemporaries(coversDirectory());
     Loaded<LibraryIndex> index = m_store.decode<LibraryIndex>(m_store.fileLocation(IndexStore::libraryFileName));
     m_index = std::move(index.value).value_or(LibraryIndex{});
     Loaded<QList<Playlist>> playlists =
@@ -138,7 +141,7 @@ QList<Track> LibraryStore::missingTracks() const
 
 std::optional<FileLocation> LibraryStore::artworkURL(const Track &track) const
 {
-    if (!track.artworkFileName)
+    if (!track.artworkFileName || !Track::isCoverFileName(*track.artworkFileName))
         return std::nullopt;
     const FileLocation file = coversDirectory().appending(*track.artworkFileName);
     return m_files.exists(file) ? std::optional(file) : std::nullopt;
@@ -235,8 +238,13 @@ std::optional<QString> LibraryStore::saveArtwork(const QByteArray &image, const 
 
 void LibraryStore::deleteArtwork(const Track &track)
 {
-    if (track.artworkFileName)
-        (void)m_files.remove(coversDirectory().appending(*track.artworkFileName));
+    // One regular file inside the covers folder, never a folder or what a link points to.
+    if (!track.artworkFileName || !Track::isCoverFileName(*track.artworkFileName))
+        return;
+    const FileLocation file = coversDirectory().appending(*track.artworkFileName);
+    const auto status = m_files.entryStatus(file);
+    if (status && status->isRegularFile)
+        (void)m_files.remove(file);
 }
 
 void LibraryStore::removeTrack(const QUuid &trackID)

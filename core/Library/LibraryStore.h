@@ -42,8 +42,9 @@ public:
     explicit LibraryStore(const FileLocation &directory, FileOperations &files = FileOperations::system(),
                           QObject *parent = nullptr);
 
-    // Reads the three files (each falling back to its backup), composes the recovery notice and
-    // repairs garbled Chinese in the stored track texts, saving the index once if any changed.
+    // Removes the temporaries of writes cut short, reads the three files (each falling back to its
+    // backup), composes the recovery notice and repairs garbled Chinese in the stored track texts,
+    // saving the index once if any changed. Cover names that are not plain file names are dropped.
     void load();
 
     const LibraryIndex &index() const { return m_index; }

@@ -112,9 +112,17 @@ std::expected<Track, QString> Track::read(JsonReader &reader)
     }
     if (!reader.ok())
         return std::unexpected(QStringLiteral("track: ") + reader.error());
+    // Anything but a plain name could reach outside the covers folder.
+    if (track.artworkFileName && !isCoverFileName(*track.artworkFileName))
+        track.artworkFileName.reset();
     if (seen != AllRequired)
         return std::unexpected(QStringLiteral("track: a required key is missing"));
     return track;
+}
+
+bool Track::isCoverFileName(const QString &name)
+{
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(QChar(0));
 }
 
 size_t qHash(const Track &track, size_t seed)

@@ -33,7 +33,11 @@ struct Track
 
     // Streamed: a library holds a hundred thousand of them.
     void write(JsonWriter &writer) const;
+    // Ignores a cover name that is not a plain file name.
     static std::expected<Track, QString> read(JsonReader &reader);
+
+    // A name that stays inside the covers folder: not empty, no "/", not "." or "..".
+    static bool isCoverFileName(const QString &name);
 };
 
 size_t qHash(const Track &track, size_t seed = 0);

@@ -41,19 +41,21 @@ QList<OrganizePlanItem> FileOrganizer::plan(
     const QList<Track> &tracks, const QString &templateText, const FileLocation &root) const
 {
     QList<OrganizePlanItem> items;
+    QSet<QByteArray> plannedSources;
     QSet<QString> planned;
     // The next number to try per rendered destination: the lower ones are known to be taken.
     QHash<QString, int> nextNumber;
     for (const Track &track : tracks) {
         const FileLocation source = track.url.standardized();
         const FileLocation destination = OrganizeTemplate::render(templateText, track, root).standardized();
-        if (destination.path() == source.path())
+        if (destination.path() == source.path() || plannedSources.contains(source.path()))
             continue;
+        plannedSources.insert(source.path());
 
         const QString destinationKey = plannedKey(destination);
         FileLocation candidate = destination;
         QString candidateKey = destinationKey;
-        while (planned.contains(candidateKey) || m_files.exists(candidate)) {
+        while (planned.contains(candidateKey) || m_files.entryExists(candidate)) {
             int &number = nextNumber[destinationKey];
             number = std::max(number, 2);
             candidate = numbered(destination, number++);
@@ -70,21 +72,50 @@ std::expected<void, OrganizeError> FileOrganizer::preflight(const QList<Organize
     for (const OrganizePlanItem &item : items) {
         if (!m_files.exists(item.source))
             return std::unexpected(OrganizeError::sourceMissing(item.source));
-        if (m_files.exists(item.destination))
+        if (m_files.entryExists(item.destination))
             return std::unexpected(OrganizeError::destinationExists(item.destination));
     }
     return {};
 }
 
-std::expected<void, OrganizeError> FileOrganizer::apply(
-    const QList<OrganizePlanItem> &items, bool copy, const Progress &progress)
+QList<FileLocation> FileOrganizer::missingFolders(const QList<OrganizePlanItem> &items) const
 {
-    if (items.isEmpty())
+    QList<FileLocation> missing;
+    QSet<QByteArray> seen;
+    for (const OrganizePlanItem &item : items) {
+        QList<FileLocation> chain;
+        FileLocation folder = item.destination.standardized().deletingLastPathComponent();
+        while (!folder.isEmpty() && !seen.contains(folder.path()) && !m_files.entryExists(folder)) {
+            seen.insert(folder.path());
+            chain.prepend(folder);
+            const FileLocation parent = folder.deletingLastPathComponent();
+            if (parent == folder)
+                break;
+            folder = parent;
+        }
+        missing += chain;
+    }
+    return missing;
+}
+
+std::expected<void, OrganizeError> FileOrganizer::apply(
+    const QList<OrganizePlanItem> &planned, bool copy, const Progress &progress)
+{
+    if (planned.isEmpty())
         return {};
+    // One item per source file: a second one would find its source gone.
+    QList<OrganizePlanItem> items;
+    QSet<QByteArray> sources;
+    for (const OrganizePlanItem &item : planned) {
+        if (!sources.contains(item.source.standardized().path())) {
+            sources.insert(item.source.standardized().path());
+            items.append(item);
+        }
+    }
     if (auto checked = preflight(items); !checked)
         return checked;
     // The journal comes first: whatever happens to the run, its files can be found again.
-    if (auto recorded = m_undo.record(items, copy); !recorded)
+    if (auto recorded = m_undo.record(items, copy, missingFolders(items)); !recorded)
         return recorded;
 
     QList<OrganizePlanItem> applied;

@@ -29,12 +29,14 @@ public:
     OrganizeUndoStore &undo() const { return m_undo; }
     FileOperations &files() const { return m_files; }
 
-    // One item per track that is not already in place, in the tracks' order. A destination taken
-    // by a file or by an earlier item is numbered: "Song (2).flac", "Song (3).flac", ...
+    // One item per file that is not already in place, in the tracks' order; a file listed twice
+    // is planned once. A destination taken by anything (a dangling link too) or by an earlier item
+    // is numbered: "Song (2).flac", "Song (3).flac", ...
     QList<OrganizePlanItem> plan(
         const QList<Track> &tracks, const QString &templateText, const FileLocation &root) const;
-    // Checks every item, records the plan, then copies or moves item by item. The first failing
-    // item stops the run with ApplyFailed; the journal then holds only the items applied.
+    // Checks every item, records the plan, then copies or moves item by item; a later item with
+    // the source of an earlier one is dropped. The first failing item stops the run with
+    // ApplyFailed; the journal then holds only the items applied.
     std::expected<void, OrganizeError> apply(
         const QList<OrganizePlanItem> &items, bool copy, const Progress &progress = {});
     OrganizeUndoStore::UndoResult undoLast() { return m_undo.undoLast(); }
@@ -46,6 +48,8 @@ public:
 
 private:
     std::expected<void, OrganizeError> preflight(const QList<OrganizePlanItem> &items) const;
+    // The destination folders that do not exist yet, deepest last.
+    QList<FileLocation> missingFolders(const QList<OrganizePlanItem> &items) const;
     std::expected<void, OrganizeError> applyItem(const OrganizePlanItem &item, bool copy);
     static std::optional<dev_t> volumeIdentifier(const FileLocation &location, FileOperations &files);
 

@@ -11,4 +11,9 @@ namespace OrganizeFileOps {
 // that failed (EEXIST when `to` is taken).
 std::expected<void, FileError> move(const FileLocation &from, const FileLocation &to, FileOperations &files);
 
+// True when both are regular files of the same size and modification time (to the two seconds of
+// the coarsest volumes) holding the same bytes: one is a finished copy of the other. False when
+// either cannot be read.
+bool sameContent(const FileLocation &first, const FileLocation &second, FileOperations &files);
+
 } // namespace OrganizeFileOps

@@ -22,11 +22,13 @@ std::expected<void, OrganizeError> OrganizeUndoStore::save(const QList<OrganizeU
     return {};
 }
 
-std::expected<void, OrganizeError> OrganizeUndoStore::record(const QList<OrganizePlanItem> &items, bool copy)
+std::expected<void, OrganizeError> OrganizeUndoStore::record(const QList<OrganizePlanItem> &items, bool copy,
+                                                             const QList<FileLocation> &createdFolders)
 {
     if (items.isEmpty())
         return {};
-    if (auto saved = m_journal.append(OrganizeUndoEntry { items, copy, FileTime::nowReferenceSeconds() }); !saved)
+    const OrganizeUndoEntry entry { items, copy, FileTime::nowReferenceSeconds(), createdFolders };
+    if (auto saved = m_journal.append(entry); !saved)
         return std::unexpected(OrganizeError::file(saved.error()));
     return {};
 }
@@ -53,9 +55,13 @@ OrganizeUndoStore::UndoResult OrganizeUndoStore::undoLast()
         const std::expected<bool, OrganizeError> reverted = undoItem(*item, entry.copy);
         if (!reverted)
             return std::unexpected(OrganizeError::undoFailed(restored, reverted.error()));
+        removeTemporaries(*item);
         if (*reverted)
             restored.append(*item);
     }
+    // Deepest first; a folder that still holds anything stays.
+    for (auto folder = entry.createdFolders.crbegin(); folder != entry.createdFolders.crend(); ++folder)
+        (void)m_files.removeEmptyFolder(*folder);
     if (auto saved = m_journal.removeLast(); !saved)
         return std::unexpected(OrganizeError::file(saved.error()));
     return restored;
@@ -80,17 +86,24 @@ std::expected<bool, OrganizeError> OrganizeUndoStore::undoItem(const OrganizePla
         return false;
 
     if (copy) {
-        // When the original is gone, the copy is the only one left: keep it.
+        // Unless the original still holds what was copied, the copy may be the only one left.
         const auto original = m_files.status(source);
-        if (!original || (original->device == placed->device && original->inode == placed->inode))
+        if (!original || (original->device == placed->device && original->inode == placed->inode)
+            || !OrganizeFileOps::sameContent(source, destination, m_files))
             return false;
         if (auto removed = m_files.remove(destination); !removed)
             return std::unexpected(OrganizeError::file(removed.error()));
         return true;
     }
 
-    if (m_files.exists(source))
-        return std::unexpected(OrganizeError::restoreConflict(source));
+    if (m_files.entryExists(source)) {
+        // A move across file systems cut short between copy and removal: the source is intact.
+        if (!OrganizeFileOps::sameContent(source, destination, m_files))
+            return std::unexpected(OrganizeError::restoreConflict(source));
+        if (auto removed = m_files.remove(destination); !removed)
+            return std::unexpected(OrganizeError::file(removed.error()));
+        return true;
+    }
     if (auto created = m_files.createDirectories(source.deletingLastPathComponent()); !created)
         return std::unexpected(OrganizeError::file(created.error()));
     if (auto moved = OrganizeFileOps::move(destination, source, m_files); !moved) {
@@ -99,6 +112,12 @@ std::expected<bool, OrganizeError> OrganizeUndoStore::undoItem(const OrganizePla
         return std::unexpected(OrganizeError::file(moved.error()));
     }
     return true;
+}
+
+void OrganizeUndoStore::removeTemporaries(const OrganizePlanItem &item)
+{
+    for (const FileLocation &file : { item.destination.standardized(), item.source.standardized() })
+        m_files.removeStaleTemporaries(file.deletingLastPathComponent(), file.fileName());
 }
 
 std::expected<void, OrganizeError> OrganizeUndoStore::clear()

@@ -34,13 +34,17 @@ public:
     int limit() const { return m_journal.limit(); }
 
     // Appends an entry (nothing for no items), dropping the oldest beyond the limit. On a failed
-    // save the entries stay as they were.
-    std::expected<void, OrganizeError> record(const QList<OrganizePlanItem> &items, bool copy);
+    // save the entries stay as they were. `createdFolders` are the folders the run will create.
+    std::expected<void, OrganizeError> record(const QList<OrganizePlanItem> &items, bool copy,
+                                              const QList<FileLocation> &createdFolders = {});
     // After a run that stopped early: the newest entry keeps only the items that reached their
     // destination, and goes when there are none, so that an undo never acts on the others.
     std::expected<void, OrganizeError> keepOnlyApplied(const QList<OrganizePlanItem> &applied);
     // Reverts the newest entry, last item first. Items whose file is gone are skipped; a copy is
-    // deleted only while its original still exists. On failure the entry stays for another try.
+    // deleted only while the original holds the same content. A moved file whose source holds the
+    // same bytes again (a move across file systems cut short) just loses its second copy. The
+    // run's unfinished temporary files go, and so do the folders it created once they are empty.
+    // On failure the entry stays for another try.
     UndoResult undoLast();
     // Removes the journal and its backup.
     std::expected<void, OrganizeError> clear();
@@ -50,6 +54,8 @@ private:
     std::expected<void, OrganizeError> save(const QList<OrganizeUndoEntry> &entries);
     // True when the item was reverted, false when there was nothing to revert.
     std::expected<bool, OrganizeError> undoItem(const OrganizePlanItem &item, bool copy);
+    // The unfinished temporary copies a killed run or undo left beside the item's two files.
+    void removeTemporaries(const OrganizePlanItem &item);
 
     UndoJournal<OrganizeUndoEntry> m_journal;
     FileOperations &m_files;

@@ -9,7 +9,7 @@
 #include <sys/types.h>
 #include <ctime>
 
-// What stat(2) tells about a file, following links.
+// What stat(2) tells about a file (lstat(2) for entryStatus).
 struct FileStatus
 {
     bool isDirectory = false;
@@ -60,10 +60,20 @@ public:
     virtual std::expected<void, FileError> moveNoReplace(const FileLocation &from, const FileLocation &to) = 0;
     // Removes a file, a link or a whole folder.
     virtual std::expected<void, FileError> remove(const FileLocation &location) = 0;
+    // Removes a folder only while it is empty (ENOTEMPTY otherwise).
+    virtual std::expected<void, FileError> removeEmptyFolder(const FileLocation &folder) = 0;
+    // Removes the hidden temporary files that writes and copies into `folder` leave behind when the
+    // process dies half-way: all of them, or only those made for the name `forName`. Best effort.
+    virtual void removeStaleTemporaries(const FileLocation &folder, const QByteArray &forName = {}) = 0;
     // Creates the folder and its missing parents with the given mode; an existing folder is fine.
     virtual std::expected<void, FileError> createDirectories(const FileLocation &folder, mode_t mode = 0755) = 0;
     // stat(2); fails with ENOENT when nothing is there.
     virtual std::expected<FileStatus, FileError> status(const FileLocation &location) = 0;
 
+    // lstat(2): the entry itself, a link not followed; fails with ENOENT when nothing is there.
+    virtual std::expected<FileStatus, FileError> entryStatus(const FileLocation &location) = 0;
+
     bool exists(const FileLocation &location) { return status(location).has_value(); }
+    // Anything at the name, a dangling link included.
+    bool entryExists(const FileLocation &location) { return entryStatus(location).has_value(); }
 };

@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 
+#include <cerrno>
+
 namespace JsonFile {
 
 QByteArray serialize(const QJsonValue &value)
@@ -39,13 +41,24 @@ std::expected<void, FileError> preserveCurrent(FileOperations &files, const File
             (void)files.remove(backup);
         return files.linkOrCopy(file, backup);
     }
+    const FileLocation corrupt = corruptCopyOf(file);
+    if (!current) {
+        if (current.error().code == ENOENT)
+            return {};
+        // A file that cannot be read may well be newer than its backup: it is never replaced
+        // unless it is kept. A link keeps it without reading it.
+        if (files.exists(corrupt))
+            (void)files.remove(corrupt);
+        return files.linkOrCopy(file, corrupt);
+    }
     const auto backupBytes = files.readAll(backup);
     if (backupBytes && decodes(*backupBytes))
         return {};
-    const FileLocation corrupt = corruptCopyOf(file);
+    // Damaged beyond decoding: kept when possible, but the save goes on either way.
     if (files.exists(corrupt))
         (void)files.remove(corrupt);
-    return files.copyFile(file, corrupt);
+    (void)files.copyFile(file, corrupt);
+    return {};
 }
 
 } // namespace JsonFile

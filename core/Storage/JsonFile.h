@@ -57,8 +57,9 @@ inline FileLocation backupOf(const FileLocation &file) { return file.withSuffix(
 inline FileLocation corruptCopyOf(const FileLocation &file) { return file.withSuffix(".corrupt"); }
 
 // Before `file` is replaced: when it still decodes, it becomes the "bak" companion (one generation
-// back). When it does not decode and neither does the backup, it is kept as the "corrupt"
-// companion, so that a damaged file with no good backup is never silently destroyed.
+// back). When it cannot be read at all, it becomes the "corrupt" companion, and a failure to keep
+// it fails the call: it may hold newer content than the backup. When it reads but does not decode
+// and neither does the backup, it is kept as the "corrupt" companion when possible.
 // `knownDecodable` skips reading the file again when the caller knows its content decodes.
 std::expected<void, FileError> preserveCurrent(FileOperations &files, const FileLocation &file,
                                                const std::function<bool(const QByteArray &)> &decodes,

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -52,17 +53,40 @@ bool writeFully(int fd, const char *data, qint64 size)
     return true;
 }
 
+// Temporary files are named "." + the target's name (at most 200 bytes, to stay within the
+// 255-byte limit of a name) + "." + a random number in base 36 + ".part".
+QByteArray temporaryStem(QByteArray name)
+{
+    if (name.size() > 200)
+        name.truncate(200);
+    return "." + name + ".";
+}
+
+bool isTemporaryName(const QByteArray &name, const QByteArray &forName)
+{
+    static const QByteArray ending = ".part";
+    if (!name.startsWith('.') || !name.endsWith(ending))
+        return false;
+    const qsizetype numberEnd = name.size() - ending.size();
+    const qsizetype numberStart = name.lastIndexOf('.', numberEnd - 1) + 1;
+    if (numberStart <= 1 || numberStart == numberEnd)
+        return false;
+    for (qsizetype i = numberStart; i < numberEnd; ++i) {
+        const char c = name.at(i);
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z')))
+            return false;
+    }
+    return forName.isEmpty() || name.left(numberStart) == temporaryStem(forName);
+}
+
 // A fresh, hidden, exclusive temporary file beside `target`.
 std::expected<std::pair<FileLocation, int>, FileError> createTemporaryBeside(const FileLocation &target)
 {
     const FileLocation folder = target.deletingLastPathComponent();
-    QByteArray name = target.fileName();
-    // Keep the temporary name within the 255-byte limit of a name.
-    if (name.size() > 200)
-        name.truncate(200);
+    const QByteArray stem = temporaryStem(target.fileName());
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-        const FileLocation temporary = folder.appending("." + name + "." + suffix + ".part");
+        const FileLocation temporary = folder.appending(stem + suffix + ".part");
         const int fd = ::open(temporary.cPath(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0)
             return std::pair{temporary, fd};
@@ -295,6 +319,33 @@ std::expected<void, FileError> PosixFileOperations::remove(const FileLocation &l
     return {};
 }
 
+std::expected<void, FileError> PosixFileOperations::removeEmptyFolder(const FileLocation &folder)
+{
+    if (::rmdir(folder.cPath()) != 0)
+        return failure("rmdir", folder, errno);
+    return {};
+}
+
+void PosixFileOperations::removeStaleTemporaries(const FileLocation &folder, const QByteArray &forName)
+{
+    DIR *listing = ::opendir(folder.cPath());
+    if (!listing)
+        return;
+    QList<QByteArray> stale;
+    while (const dirent *entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (isTemporaryName(name, forName))
+            stale.append(name);
+    }
+    ::closedir(listing);
+    for (const QByteArray &name : std::as_const(stale)) {
+        struct stat info {};
+        const FileLocation file = folder.appending(name);
+        if (::lstat(file.cPath(), &info) == 0 && S_ISREG(info.st_mode))
+            ::unlink(file.cPath());
+    }
+}
+
 std::expected<void, FileError> PosixFileOperations::createDirectories(const FileLocation &folder, mode_t mode)
 {
     const QByteArray path = folder.standardized().path();
@@ -317,11 +368,10 @@ std::expected<void, FileError> PosixFileOperations::createDirectories(const File
     return {};
 }
 
-std::expected<FileStatus, FileError> PosixFileOperations::status(const FileLocation &location)
+namespace {
+
+FileStatus statusOf(const struct stat &info)
 {
-    struct stat info {};
-    if (location.isEmpty() || ::stat(location.cPath(), &info) != 0)
-        return failure("stat", location, location.isEmpty() ? ENOENT : errno);
     FileStatus status;
     status.isDirectory = S_ISDIR(info.st_mode);
     status.isRegularFile = S_ISREG(info.st_mode);
@@ -331,4 +381,22 @@ std::expected<FileStatus, FileError> PosixFileOperations::status(const FileLocat
     status.inode = info.st_ino;
     status.mode = info.st_mode;
     return status;
+}
+
+} // namespace
+
+std::expected<FileStatus, FileError> PosixFileOperations::status(const FileLocation &location)
+{
+    struct stat info {};
+    if (location.isEmpty() || ::stat(location.cPath(), &info) != 0)
+        return failure("stat", location, location.isEmpty() ? ENOENT : errno);
+    return statusOf(info);
+}
+
+std::expected<FileStatus, FileError> PosixFileOperations::entryStatus(const FileLocation &location)
+{
+    struct stat info {};
+    if (location.isEmpty() || ::lstat(location.cPath(), &info) != 0)
+        return failure("lstat", location, location.isEmpty() ? ENOENT : errno);
+    return statusOf(info);
 }

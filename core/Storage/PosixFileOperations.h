@@ -14,8 +14,11 @@ public:
     std::expected<void, FileError> replace(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> moveNoReplace(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> remove(const FileLocation &location) override;
+    std::expected<void, FileError> removeEmptyFolder(const FileLocation &folder) override;
+    void removeStaleTemporaries(const FileLocation &folder, const QByteArray &forName) override;
     std::expected<void, FileError> createDirectories(const FileLocation &folder, mode_t mode) override;
     std::expected<FileStatus, FileError> status(const FileLocation &location) override;
+    std::expected<FileStatus, FileError> entryStatus(const FileLocation &location) override;
 
     // Best effort: makes a rename in the folder survive a power cut.
     static void syncFolder(const FileLocation &folder);

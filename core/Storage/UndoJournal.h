@@ -30,6 +30,9 @@ public:
     {
         // A folder that cannot be made shows up as the load's or the next save's own error.
         (void)m_files.createDirectories(file.deletingLastPathComponent());
+        // Saves cut short by a crash leave hidden temporaries of the journal and its backup.
+        m_files.removeStaleTemporaries(file.deletingLastPathComponent(), file.fileName());
+        m_files.removeStaleTemporaries(file.deletingLastPathComponent(), file.fileName() + ".bak");
         Loaded<QList<Entry>> loaded = BackupJSON::load<QList<Entry>>(file, m_files);
         if (loaded.source == LoadSource::Backup)
             m_loadNotice = notices.restoredFromBackup;

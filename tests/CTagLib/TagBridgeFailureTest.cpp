@@ -8,12 +8,15 @@
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 using namespace BridgeFixture;
 
@@ -178,6 +181,107 @@ TEST_F(TagBridgeFailure, failedReplaceRemovesTheCopy)
     copy.reset();
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(copyPath)));
     expectUntouched();
+}
+
+QString coverText(qsizetype bytes)
+{
+    return QString::fromLatin1((QByteArray("\xFF\xD8\xFF\xE0") + QByteArray(bytes - 4, 'c')).toBase64());
+}
+
+TEST_F(TagBridgeFailure, copyThatCannotGrowFailsAndLeavesNothing)
+{
+    QString message;
+    {
+        const FileSizeLimit limit(rlim_t(original.size()) + 4096);
+        message = writeTags(audio, QJsonObject{{"artworkBase64", coverText(64 * 1024)}});
+    }
+    EXPECT_EQ(message, QStringLiteral("保存标签失败: ") + QString::fromStdString(std::make_error_code(std::errc::file_too_large).message()));
+    expectUntouched();
+}
+
+// A 600 KB file system holding the file and filler that leaves 164 KB free: the copy fits, a
+// 98 KB cover on top of it does not.
+TEST(TagBridgeFullDisk, writeThatWouldFillTheDiskFailsAndLeavesTheFileAsItWas)
+{
+    QTemporaryDir source;
+    QTemporaryDir mountPoint;
+    ASSERT_TRUE(source.isValid() && mountPoint.isValid());
+    const QByteArray point = QFile::encodeName(mountPoint.path());
+    if (::mount("tmpfs", point.constData(), "tmpfs", 0, "size=600k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    struct Unmount
+    {
+        QByteArray point;
+        ~Unmount() { ::umount2(point.constData(), MNT_DETACH); }
+    } unmount{point};
+
+    for (const auto &[name, extra] : {std::pair{"tone.mp3", QStringList{}},
+                                      std::pair{"tone.m4a", QStringList{"-c:a", "alac"}}}) {
+        SCOPED_TRACE(name);
+        const QString made = AudioFixture::makeTone(source.path(), QString::fromLatin1(name), name[5] == 'm' ? 7.5 : 0.3,
+                                                    1000, extra);
+        ASSERT_FALSE(made.isEmpty());
+        const QString audio = mountPoint.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(QFile::copy(made, audio));
+        const QByteArray original = fileBytes(audio);
+        struct statvfs space{};
+        ASSERT_EQ(::statvfs(point.constData(), &space), 0);
+        const qint64 filler = qint64(space.f_bavail * space.f_frsize) - 164 * 1024;
+        ASSERT_GT(filler, 0);
+        QFile fill(mountPoint.filePath(QStringLiteral("filler")));
+        ASSERT_TRUE(fill.open(QIODevice::WriteOnly));
+        ASSERT_EQ(fill.write(QByteArray(filler, 'f')), filler);
+        fill.close();
+
+        EXPECT_EQ(writeTags(audio, QJsonObject{{"artworkBase64", coverText(98 * 1024)}}),
+                  QStringLiteral("磁盘空间不足，无法写入标签，文件未改动"));
+        EXPECT_EQ(fileBytes(audio), original);
+        EXPECT_TRUE(temporaryLeftovers(mountPoint.path()).isEmpty());
+        ASSERT_TRUE(QFile::remove(audio) && fill.remove());
+    }
+}
+
+// Formats whose tag takes no picture, and a field the tag of a WAV file with a broken chunk loses.
+TEST(TagBridgeReadBack, fieldsThatDoNotReadBackFailTheWrite)
+{
+    QTemporaryDir folder;
+    for (const char *name : {"tone.wv", "tone.tta"}) {
+        SCOPED_TRACE(name);
+        const QString audio = AudioFixture::makeTone(folder.path(), QString::fromLatin1(name), 0.3);
+        ASSERT_FALSE(audio.isEmpty());
+        const QByteArray original = fileBytes(audio);
+        EXPECT_EQ(writeTags(audio, QJsonObject{{"title", "t"}, {"artworkBase64", coverText(1024)}}),
+                  QStringLiteral("该格式无法保存所写的全部标签，文件未改动"));
+        EXPECT_EQ(fileBytes(audio), original);
+        EXPECT_EQ(writeTags(audio, QJsonObject{{"title", "t"}}), QString());
+    }
+    EXPECT_TRUE(temporaryLeftovers(folder.path()).isEmpty());
+}
+
+// Chunk sizes that do not add up to the file: the data chunk claims nothing, or the RIFF size
+// claims more or less than there is.
+TEST(TagBridgeReadBack, wavWhoseChunkSizesDoNotMatchTheFileIsRefused)
+{
+    QTemporaryDir folder;
+    const QString audio = AudioFixture::makeTone(folder.path(), QStringLiteral("tone.wav"), 0.3);
+    ASSERT_FALSE(audio.isEmpty());
+    const QByteArray good = fileBytes(audio);
+    const qsizetype data = good.indexOf("data");
+    ASSERT_GT(data, 0);
+    const auto withSize = [&](qsizetype at, quint32 size) {
+        QByteArray bytes = good;
+        qToLittleEndian(size, bytes.data() + at);
+        return bytes;
+    };
+    for (const QByteArray &damaged : {withSize(data + 4, 0), withSize(4, quint32(good.size())),
+                                      withSize(4, quint32(good.size() - 100))}) {
+        QFile file(audio);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(damaged) == damaged.size());
+        file.close();
+        EXPECT_EQ(writeTags(audio, QJsonObject{{"title", "t"}}),
+                  QStringLiteral("WAV 文件的块大小与文件长度不符，无法写入标签"));
+        EXPECT_EQ(fileBytes(audio), damaged);
+    }
 }
 
 } // namespace

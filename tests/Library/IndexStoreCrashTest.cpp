@@ -1,6 +1,8 @@
 #include "Library/IndexStore.h"
+#include "Library/LibraryStore.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -96,4 +98,9 @@ TEST(IndexStoreCrash, KilledSavesNeverLeaveAPartialLibrary)
         ASSERT_TRUE(loaded.value.has_value()) << "round " << round;
         ASSERT_TRUE(isWholeLibrary(*loaded.value)) << "round " << round;
     }
+    // The next start clears the temporaries of the saves that were cut short.
+    LibraryStore(folder).load();
+    const QStringList hidden =
+        QDir(dir.path() + QStringLiteral("/data")).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+    EXPECT_TRUE(hidden.isEmpty()) << hidden.join(u' ').toStdString();
 }

@@ -161,3 +161,38 @@ TEST_F(IndexStoreTest, AFileChangedByAnotherProgramIsCheckedBeforeItBecomesTheBa
     ASSERT_TRUE(m_store.saveIndex(libraryWith(QStringLiteral("三"))));
     EXPECT_EQ(read("library.json.bak"), goodBackup);
 }
+
+TEST_F(IndexStoreTest, AnUnreadableFileIsKeptBeforeItIsReplacedOrNotReplacedAtAll)
+{
+    ASSERT_TRUE(m_store.saveIndex(libraryWith(QStringLiteral("旧"))));
+    ASSERT_TRUE(m_store.saveIndex(libraryWith(QStringLiteral("新"))));
+    const QByteArray newer = read("library.json");
+    const QByteArray older = read("library.json.bak");
+    using Operation = FileOperations::Operation;
+    IndexStore restarted(folder(), m_files);
+
+    // The file cannot be read (as when permission is denied) and cannot be kept: no save.
+    m_files.failOnce(Operation::Read, EACCES, "library.json");
+    EXPECT_EQ(restarted.decode<LibraryIndex>(file("library.json")).source, LoadSource::Backup);
+    m_files.failOnce(Operation::Read, EACCES, "library.json");
+    m_files.failOnce(Operation::Copy, EIO, "library.json.corrupt");
+    EXPECT_FALSE(restarted.saveIndex(libraryWith(QStringLiteral("备份之后"))));
+    EXPECT_EQ(read("library.json"), newer);
+
+    // It can be kept: the save goes on and the newer content stays beside it.
+    m_files.failOnce(Operation::Read, EACCES, "library.json");
+    ASSERT_TRUE(restarted.saveIndex(libraryWith(QStringLiteral("备份之后"))));
+    EXPECT_EQ(read("library.json.corrupt"), newer);
+    EXPECT_EQ(read("library.json.bak"), older);
+    EXPECT_EQ(m_store.loadIndex().tracks.first().title, QStringLiteral("备份之后"));
+}
+
+TEST_F(IndexStoreTest, ADamagedFileThatCannotBeKeptAsideDoesNotStopTheSave)
+{
+    put("settings.json", "{ not json");
+    m_files.failOnce(FileOperations::Operation::Copy, EIO, "settings.json.corrupt");
+    AppSettings changed;
+    changed.themeMode = QStringLiteral("light");
+    ASSERT_TRUE(m_store.saveSettings(changed));
+    EXPECT_EQ(m_store.loadSettings(), changed);
+}

@@ -200,3 +200,31 @@ TEST(LibraryMerge, ChangesMadeWhileTheCoversWereReadAreKept)
     ASSERT_EQ(merged.size(), 1);
     EXPECT_EQ(merged.first(), edited);
 }
+
+// A sub-folder renamed while the rescan ran: the scan may have seen the old names, the new ones,
+// or neither, and two of its files cannot be told apart by size and date.
+TEST(LibraryMerge, TracksRepointedWhileTheRescanRanStayWhateverTheScanSaw)
+{
+    const QList<Track> before{track("/m/sub/a.mp3", 100), track("/m/sub/b.mp3", 100), track("/m/sub/c.mp3", 300)};
+    QList<Track> now = before;
+    QList<Track> renamedFiles;
+    for (Track &current : now) {
+        current.url = FileLocation::fromPath(QByteArray(current.url.path()).replace("/sub/", "/sub2/"));
+        renamedFiles.append(scanned(current));
+    }
+    QList<Track> oldFiles;
+    for (const Track &stored : before)
+        oldFiles.append(scanned(stored));
+
+    for (const QList<Track> &seen : {oldFiles, renamedFiles, QList<Track>{}}) {
+        const LibraryMerge::Plan plan = LibraryMerge::plan(before, found(seen), musicFolder, false, {});
+        const QList<Track> merged = LibraryMerge::finish(plan, now);
+        EXPECT_EQ(merged.size(), 3);
+        for (const Track &current : now) {
+            const Track *kept = byPath(merged, current.url.path().constData());
+            ASSERT_NE(kept, nullptr) << current.url.path().constData();
+            EXPECT_EQ(kept->id, current.id);
+            EXPECT_FALSE(kept->isMissing);
+        }
+    }
+}

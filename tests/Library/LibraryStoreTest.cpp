@@ -55,6 +55,18 @@ public:
         return faults.moveNoReplace(from, to);
     }
     std::expected<void, FileError> remove(const FileLocation &location) override { return faults.remove(location); }
+    std::expected<void, FileError> removeEmptyFolder(const FileLocation &folder) override
+    {
+        return faults.removeEmptyFolder(folder);
+    }
+    void removeStaleTemporaries(const FileLocation &folder, const QByteArray &forName) override
+    {
+        faults.removeStaleTemporaries(folder, forName);
+    }
+    std::expected<FileStatus, FileError> entryStatus(const FileLocation &location) override
+    {
+        return faults.entryStatus(location);
+    }
     std::expected<void, FileError> createDirectories(const FileLocation &folder, mode_t mode) override
     {
         return faults.createDirectories(folder, mode);
@@ -137,6 +149,47 @@ TEST_F(LibraryStoreTest, LoadWithoutFilesGivesAnEmptyLibraryAndWritesNothing)
     EXPECT_EQ(m_store.lastError(), std::nullopt);
     EXPECT_TRUE(m_files.written.isEmpty());
     EXPECT_FALSE(exists(folder()));
+}
+
+TEST_F(LibraryStoreTest, LoadRemovesTheTemporariesOfSavesCutShort)
+{
+    startWith({makeTrack(u"晴天"_qs)});
+    const QList<FileLocation> stale{file(".library.json.tmp.3k9xq2.part"), file(".settings.json.zz01.part"),
+                                    coversFolder().appending(QByteArray(".1F0E.jpg.abc.part"))};
+    const QList<FileLocation> kept{file("notes.part"), file(".hidden.part"), file(".a.B7.part")};
+    for (const FileLocation &location : stale + kept)
+        put(location, "left over");
+
+    LibraryStore restarted(folder());
+    restarted.load();
+
+    for (const FileLocation &location : stale)
+        EXPECT_FALSE(exists(location)) << location.path().constData();
+    for (const FileLocation &location : kept)
+        EXPECT_TRUE(exists(location)) << location.path().constData();
+    EXPECT_EQ(restarted.index().tracks.size(), 1);
+}
+
+TEST_F(LibraryStoreTest, CoverNamesThatAreNotPlainFileNamesAreIgnoredAndOnlyCoverFilesAreRemoved)
+{
+    const FileLocation outside = FileLocation::fromLocalFile(m_dir.path()).appending(QByteArray("x"));
+    put(outside.appending(QByteArray("keep")), "user's file");
+    put(coversFolder().appending(QByteArray("folder/keep")), "user's file");
+    QList<Track> tracks;
+    for (const char *name : {"../../x", "", ".", "..", "a/b", "folder"}) {
+        tracks.append(makeTrack(QString::fromLatin1(name)));
+        tracks.last().artworkFileName = QString::fromLatin1(name);
+    }
+    startWith(tracks);
+
+    for (qsizetype i = 0; i < 5; ++i)
+        EXPECT_EQ(m_store.index().tracks[i].artworkFileName, std::nullopt) << i;
+    EXPECT_EQ(m_store.index().tracks[5].artworkFileName, u"folder"_qs);
+    m_store.removeTracks({tracks[0].id, tracks[5].id});
+
+    EXPECT_EQ(contents(outside.appending(QByteArray("keep"))), "user's file");
+    EXPECT_EQ(contents(coversFolder().appending(QByteArray("folder/keep"))), "user's file");
+    EXPECT_EQ(m_store.index().tracks.size(), 4);
 }
 
 enum class FileState { Fine, FromBackup, Unreadable, Absent };

@@ -230,6 +230,27 @@ TEST_P(OrganizeMoveTest, UndoBlockedByAnOccupiedSourceResumesOnceCleared)
     EXPECT_TRUE(m_undo.entries().isEmpty());
 }
 
+TEST_P(OrganizeMoveTest, UndoAfterAMoveCutShortRemovesTheSecondCopyTemporariesAndNewFolders)
+{
+    ASSERT_TRUE(m_organizer.apply(m_items, false));
+    // Killed between the copy and the removal of the source, while copying the next file.
+    ASSERT_TRUE(m_files.copyFile(m_items[1].destination, m_items[1].source));
+    const FileLocation destinationFolder = m_items[2].destination.deletingLastPathComponent();
+    writeFile(destinationFolder.appending(QByteArray(".Song 2.flac.1x2y3z.part")), "partial");
+
+    const auto undone = m_organizer.undoLast();
+
+    ASSERT_TRUE(undone && *undone) << undone.error().text().toStdString();
+    EXPECT_EQ(undone->value().size(), 3);
+    for (qsizetype i = 0; i < 3; ++i)
+        EXPECT_TRUE(atSource(i));
+    EXPECT_FALSE(m_files.exists(destinationFolder));
+    if (!m_other) {
+        EXPECT_FALSE(m_files.exists(m_out));
+    }
+    EXPECT_TRUE(m_undo.entries().isEmpty());
+}
+
 TEST_P(OrganizeMoveTest, FailedJournalRewriteKeepsTheFullEntryAndUndoSkipsTheRest)
 {
     const Operation transfer = GetParam() ? Operation::Copy : Operation::MoveNoReplace;

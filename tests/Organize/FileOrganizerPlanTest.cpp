@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace OrganizeFixture;
 
 namespace {
@@ -81,6 +83,34 @@ TEST_F(FileOrganizerPlanTest, ExistingFilesAndPlannedNamesAreBothSkipped)
     EXPECT_EQ(destinationBelowOut(items[0]), "Artist/Song (2).flac");
     EXPECT_EQ(destinationBelowOut(items[1]), "Artist/Song (4).flac");
     EXPECT_EQ(destinationBelowOut(items[2]), "Artist/Song (5).flac");
+}
+
+TEST_F(FileOrganizerPlanTest, FileListedTwiceIsPlannedOnce)
+{
+    const Track song = existingTrack("in/song.flac", "Song");
+    Track again = song;
+    again.url = at("in/./song.flac");
+
+    const QList<OrganizePlanItem> items = plan({ song, again });
+
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(destinationBelowOut(items[0]), "Artist/Song.flac");
+    ASSERT_TRUE(m_organizer.apply({ items[0], OrganizePlanItem { again.url, at("out/other.flac"), false } }, false));
+    EXPECT_EQ(m_undo.entries().constLast().items, items);
+}
+
+TEST_F(FileOrganizerPlanTest, DanglingLinkAtTheDestinationCountsAsTaken)
+{
+    const Track song = existingTrack("in/song.flac", "Song");
+    ASSERT_TRUE(FileOperations::system().createDirectories(at("out/Artist")));
+    ASSERT_EQ(::symlink("/nonexistent/target", at("out/Artist/Song.flac").cPath()), 0);
+
+    const QList<OrganizePlanItem> items = plan({ song });
+
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(destinationBelowOut(items[0]), "Artist/Song (2).flac");
+    ASSERT_TRUE(m_organizer.apply(items, false));
+    EXPECT_EQ(contentOf(items[0].destination), "in/song.flac");
 }
 
 TEST_F(FileOrganizerPlanTest, NameWithoutExtensionGetsTheNumberAtTheEnd)

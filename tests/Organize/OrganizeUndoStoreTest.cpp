@@ -74,7 +74,7 @@ TEST_F(OrganizeUndoStoreTest, LargerJournalLoadsAsItsNewestEntries)
 {
     QList<OrganizeUndoEntry> entries;
     for (int i = 0; i < 80; ++i)
-        entries.append({ { item(QByteArray::number(i)) }, false, double(i) });
+        entries.append({ { item(QByteArray::number(i)) }, false, double(i), {} });
     writeFile(journal(), JsonFile::encode(entries));
 
     const OrganizeUndoStore store(m_folder, 50, m_files);
@@ -183,17 +183,21 @@ TEST_F(OrganizeUndoStoreTest, SaveFailureAfterACompleteUndoKeepsTheEntry)
     EXPECT_EQ(OrganizeUndoStore(m_folder, 50, m_files).entries().size(), 1);
 }
 
-TEST_F(OrganizeUndoStoreTest, UndoOfACopyOnlyRemovesFilesThatAreSeparateCopies)
+TEST_F(OrganizeUndoStoreTest, UndoOfACopyRemovesOnlyCopiesOfTheOriginalInPlace)
 {
     OrganizeUndoStore store(m_folder, 50, m_files);
-    const QList<OrganizePlanItem> items = placed({ "copy", "linked", "folder" });
-    writeFile(items[0].source, "original");
-    writeFile(items[1].source, "original");
-    ASSERT_TRUE(m_files.remove(items[1].destination));
-    ASSERT_EQ(::link(items[1].source.cPath(), items[1].destination.cPath()), 0);
-    writeFile(items[2].source, "original");
-    ASSERT_TRUE(m_files.remove(items[2].destination));
-    writeFile(items[2].destination.appending(QByteArray("inside")), "user's file");
+    const QList<OrganizePlanItem> items { item("copy"), item("replaced"), item("linked"), item("folder") };
+    for (const OrganizePlanItem &planned : items) {
+        writeFile(planned.source, "original");
+        ASSERT_TRUE(m_files.createDirectories(planned.destination.deletingLastPathComponent(), 0755));
+    }
+    ASSERT_TRUE(m_files.copyFile(items[0].source, items[0].destination));
+    // The original was deleted and another file of the same size now stands at its path.
+    ASSERT_TRUE(m_files.copyFile(items[1].source, items[1].destination));
+    ASSERT_TRUE(m_files.remove(items[1].source));
+    writeFile(items[1].source, "another!");
+    ASSERT_EQ(::link(items[2].source.cPath(), items[2].destination.cPath()), 0);
+    writeFile(items[3].destination.appending(QByteArray("inside")), "user's file");
     ASSERT_TRUE(store.record(items, true));
 
     const auto undone = store.undoLast();
@@ -202,9 +206,9 @@ TEST_F(OrganizeUndoStoreTest, UndoOfACopyOnlyRemovesFilesThatAreSeparateCopies)
     EXPECT_EQ(**undone, QList<OrganizePlanItem> { items[0] });
     EXPECT_FALSE(m_files.exists(items[0].destination));
     EXPECT_EQ(contentOf(items[1].destination), "original");
-    EXPECT_EQ(contentOf(items[2].destination.appending(QByteArray("inside"))), "user's file");
-    for (const OrganizePlanItem &kept : items)
-        EXPECT_EQ(contentOf(kept.source), "original");
+    EXPECT_EQ(contentOf(items[1].source), "another!");
+    EXPECT_EQ(contentOf(items[2].destination), "original");
+    EXPECT_EQ(contentOf(items[3].destination.appending(QByteArray("inside"))), "user's file");
 }
 
 TEST_F(OrganizeUndoStoreTest, UnexaminableDestinationFailsTheUndoAndKeepsTheEntry)

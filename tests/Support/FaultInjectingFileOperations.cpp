@@ -102,3 +102,22 @@ std::expected<FileStatus, FileError> FaultInjectingFileOperations::status(const 
         return std::unexpected(*fault);
     return m_real.status(location);
 }
+
+std::expected<FileStatus, FileError> FaultInjectingFileOperations::entryStatus(const FileLocation &location)
+{
+    if (auto fault = intercept(Operation::Status, location))
+        return std::unexpected(*fault);
+    return m_real.entryStatus(location);
+}
+
+std::expected<void, FileError> FaultInjectingFileOperations::removeEmptyFolder(const FileLocation &folder)
+{
+    if (auto fault = intercept(Operation::Remove, folder))
+        return std::unexpected(*fault);
+    return m_real.removeEmptyFolder(folder);
+}
+
+void FaultInjectingFileOperations::removeStaleTemporaries(const FileLocation &folder, const QByteArray &forName)
+{
+    m_real.removeStaleTemporaries(folder, forName);
+}

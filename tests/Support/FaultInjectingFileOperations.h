@@ -25,8 +25,13 @@ public:
     std::expected<void, FileError> replace(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> moveNoReplace(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> remove(const FileLocation &location) override;
+    // Fails as a Remove.
+    std::expected<void, FileError> removeEmptyFolder(const FileLocation &folder) override;
+    void removeStaleTemporaries(const FileLocation &folder, const QByteArray &forName) override;
     std::expected<void, FileError> createDirectories(const FileLocation &folder, mode_t mode) override;
     std::expected<FileStatus, FileError> status(const FileLocation &location) override;
+    // Fails as a Status.
+    std::expected<FileStatus, FileError> entryStatus(const FileLocation &location) override;
 
 private:
     struct Fault

@@ -3,20 +3,19 @@
 #include <QHash>
 
 #include <numeric>
-#include <vector>
 
 VisibleTrackList LibraryBrowser::visibleTracks(const QList<Track> &tracks, quint64 tracksRevision,
                                                const QList<Playlist> &playlists, quint64 playlistsRevision,
                                                const BrowseState &state)
 {
-    const BaseKey baseKey{tracksRevision, playlistsRevision, state.selection};
-    if (m_baseKey != baseKey)
-        updateBase(tracks, playlists, baseKey);
-    const OrderKey orderKey{state.sortsColumns(), state.sort, state.ascending};
-    if (m_orderKey != orderKey)
-        updateOrder(orderKey);
-    if (m_rowsSearch != state.searchText)
-        updateRows(state.searchText);
+    VisibleKey key{tracksRevision, state.selection.isPlaylist() ? playlistsRevision : 0, state};
+    if (m_visibleKey == key)
+        return m_visible;
+    if (state.selection.isPlaylist())
+        m_visible = playlistTracks(tracks, tracksRevision, playlists, playlistsRevision, state);
+    else
+        m_visible = VisibleTrackList(tracks, libraryRows(tracks, tracksRevision, state));
+    m_visibleKey = std::move(key);
     return m_visible;
 }
 
@@ -39,8 +38,7 @@ QList<Track> LibraryBrowser::baseTracks(const QList<Track> &tracks, const QList<
     case LibrarySelection::Kind::Playlist:
         break;
     }
-    const QUuid id = *selection.playlistID();
-    const auto playlist = std::ranges::find(playlists, id, &Playlist::id);
+    const auto playlist = std::ranges::find(playlists, *selection.playlistID(), &Playlist::id);
     if (playlist == playlists.end())
         return {};
     QHash<QUuid, qsizetype> rowOf;
@@ -58,8 +56,7 @@ QList<Track> LibraryBrowser::baseTracks(const QList<Track> &tracks, const QList<
 
 bool LibraryBrowser::belongs(const Track &track, const QByteArray &folderPrefix)
 {
-    const FileLocation location = track.url.standardized();
-    return location.path().size() > folderPrefix.size() && location.path().startsWith(folderPrefix);
+    return lies(track.url.standardized().path(), folderPrefix);
 }
 
 QByteArray LibraryBrowser::folderPrefix(const FileLocation &folder)
@@ -70,47 +67,66 @@ QByteArray LibraryBrowser::folderPrefix(const FileLocation &folder)
     return prefix;
 }
 
-void LibraryBrowser::updateBase(const QList<Track> &tracks, const QList<Playlist> &playlists, const BaseKey &key)
+// The sorted library's rows that lie in the shown folder and match the search. Picking the
+// matches out of the sorted rows gives what sorting the matches alone gives, since the sort is
+// stable.
+QList<qsizetype> LibraryBrowser::libraryRows(const QList<Track> &tracks, quint64 tracksRevision,
+                                             const BrowseState &state)
 {
-    m_base = baseTracks(tracks, playlists, key.selection);
-    m_baseKey = key;
-    m_orderKey.reset();
-}
+    const SortKey sortKey{tracksRevision, state.sort, state.ascending};
+    if (m_sortKey != sortKey) {
+        m_sortedRows = m_libraryQuery.apply(tracks, QString(), state.sort, state.ascending);
+        m_sortKey = sortKey;
+    }
 
-void LibraryBrowser::updateOrder(const OrderKey &key)
-{
-    if (key.sorted) {
-        m_order = m_query.apply(m_base, QString(), key.sort, key.ascending);
-    } else {
-        m_order.resize(m_base.size());
-        std::iota(m_order.begin(), m_order.end(), 0);
+    const std::optional<FileLocation> folder = state.selection.folderLocation();
+    if (folder) {
+        FolderKey folderKey{tracksRevision, *folder};
+        if (m_folderKey != folderKey) {
+            const QByteArray prefix = folderPrefix(*folder);
+            const QList<QByteArrayView> &paths = m_paths->of(tracks, tracksRevision);
+            m_inFolder.assign(size_t(tracks.size()), false);
+            for (qsizetype row = 0; row < tracks.size(); ++row)
+                m_inFolder[size_t(row)] = lies(paths.at(row), prefix);
+            m_folderKey = std::move(folderKey);
+        }
     }
-    m_orderKey = key;
-    m_rowsSearch.reset();
-}
 
-// The search keeps the shown order: the matching rows are picked out of the sorted rows, which is
-// what sorting the matches alone gives, since the sort is stable.
-void LibraryBrowser::updateRows(const QString &searchText)
-{
-    m_rowsSearch = searchText;
-    if (searchText.trimmed().isEmpty()) {
-        m_visible = VisibleTrackList(m_base, m_order);
-        return;
+    bool searching = !state.searchText.trimmed().isEmpty();
+    if (searching) {
+        SearchKey searchKey{tracksRevision, state.searchText};
+        if (m_searchKey != searchKey) {
+            const QList<qsizetype> matches = m_libraryQuery.filter(tracks, state.searchText);
+            m_matchesAll = matches.size() == tracks.size();
+            m_matching.assign(size_t(tracks.size()), false);
+            for (qsizetype row : matches)
+                m_matching[size_t(row)] = true;
+            m_searchKey = std::move(searchKey);
+        }
+        searching = !m_matchesAll;
     }
-    const QList<qsizetype> matches = m_query.filter(m_base, searchText);
-    if (!m_orderKey->sorted) {
-        m_visible = VisibleTrackList(m_base, matches);
-        return;
-    }
-    std::vector<bool> matching(size_t(m_base.size()), false);
-    for (qsizetype row : matches)
-        matching[size_t(row)] = true;
+
+    if (!folder && !searching)
+        return m_sortedRows;
     QList<qsizetype> rows;
-    rows.reserve(matches.size());
-    for (qsizetype row : m_order) {
-        if (matching[size_t(row)])
+    rows.reserve(m_sortedRows.size());
+    for (qsizetype row : m_sortedRows) {
+        if ((!folder || m_inFolder[size_t(row)]) && (!searching || m_matching[size_t(row)]))
             rows.append(row);
     }
-    m_visible = VisibleTrackList(m_base, rows);
+    return rows;
+}
+
+VisibleTrackList LibraryBrowser::playlistTracks(const QList<Track> &tracks, quint64 tracksRevision,
+                                                const QList<Playlist> &playlists, quint64 playlistsRevision,
+                                                const BrowseState &state)
+{
+    PlaylistKey key{tracksRevision, playlistsRevision, *state.selection.playlistID()};
+    if (m_playlistKey != key) {
+        m_playlistTracks = baseTracks(tracks, playlists, state.selection);
+        m_playlistKey = std::move(key);
+    }
+    if (state.sortsColumns())
+        return {m_playlistTracks, m_playlistQuery.apply(m_playlistTracks, state.searchText, state.sort, state.ascending)};
+    return {m_playlistTracks, m_playlistQuery.filter(m_playlistTracks, state.searchText)};
 }

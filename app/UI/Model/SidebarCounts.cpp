@@ -49,20 +49,29 @@ void SidebarCounts::startRevision(quint64 tracksRevision, quint64 playlistsRevis
     m_valid = true;
 }
 
-// One pass over the tracks, each path tested against every folder's prefix.
+// One pass over the tracks. A track lies below a folder when its path continues the folder's
+// prefix, so only the path's slashes at the prefixes' lengths need a look-up.
 void SidebarCounts::countFolders(const QList<Track> &tracks, const QList<FileLocation> &folders)
 {
     std::vector<QByteArray> prefixes;
-    prefixes.reserve(size_t(folders.size()));
     for (const FileLocation &folder : folders)
         prefixes.push_back(LibraryBrowser::folderPrefix(folder));
+    QHash<QByteArrayView, size_t> folderOfPrefix;
+    std::vector<qsizetype> lengths;
+    for (size_t index = 0; index < prefixes.size(); ++index) {
+        folderOfPrefix.insert(prefixes[index], index);
+        if (std::ranges::find(lengths, prefixes[index].size()) == lengths.end())
+            lengths.push_back(prefixes[index].size());
+    }
+
     std::vector<int> counts(prefixes.size(), 0);
-    for (const Track &track : tracks) {
-        const FileLocation location = track.url.standardized();
-        const QByteArray &path = location.path();
-        for (size_t index = 0; index < prefixes.size(); ++index) {
-            if (path.size() > prefixes[index].size() && path.startsWith(prefixes[index]))
-                ++counts[index];
+    for (QByteArrayView path : m_paths->of(tracks, m_tracksRevision)) {
+        for (qsizetype length : lengths) {
+            if (path.size() <= length || path.at(length - 1) != '/')
+                continue;
+            if (const auto folder = folderOfPrefix.constFind(path.first(length));
+                folder != folderOfPrefix.cend())
+                ++counts[*folder];
         }
     }
     for (size_t index = 0; index < prefixes.size(); ++index)
