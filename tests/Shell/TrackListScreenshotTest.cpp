@@ -5,6 +5,7 @@
 #include "Views/ArtworkThumbnailCache.h"
 #include "Views/MainWindow.h"
 #include "Views/MainWindowContent.h"
+#include "Views/TrackContextMenu.h"
 #include "Views/TrackListView.h"
 
 #include <QTest>
@@ -50,6 +51,13 @@ TEST_P(TrackListScreenshotTest, MainWindowWithTheTrackList)
     settle(300);
     EXPECT_EQ(list->thumbnails()->pendingCount(), 0);
     Screenshots::save(window, QString::fromLatin1(look.name));
+
+    // The row menu of the playing row, over the window.
+    list->openContextMenu(model->visibleTracks().at(2).id, QRect(0, 0, 600, 36));
+    ASSERT_TRUE(list->contextMenu());
+    settle();
+    Screenshots::save(*list->contextMenu(), QString::fromLatin1(look.name) + u"-menu"_qs);
+    list->contextMenu()->close();
 }
 
 INSTANTIATE_TEST_SUITE_P(Looks, TrackListScreenshotTest,
