@@ -37,11 +37,6 @@ QImage ArtworkThumbnailCache::thumbnail(const FileLocation &file, QSize pixelSiz
     return {};
 }
 
-bool ArtworkThumbnailCache::isSettled(const FileLocation &file, QSize pixelSize) const
-{
-    return m_cache.contains(Key{file, pixelSize});
-}
-
 void ArtworkThumbnailCache::store(const Key &key, const QImage &image)
 {
     m_cache.insert(key, new QImage(image));

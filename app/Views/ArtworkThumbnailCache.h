@@ -23,9 +23,6 @@ public:
 
     // The thumbnail when it is decoded; a null image while it loads or when there is none.
     QImage thumbnail(const FileLocation &file, QSize pixelSize);
-    // True once the file's thumbnail at that size was decoded or found unreadable.
-    bool isSettled(const FileLocation &file, QSize pixelSize) const;
-    int capacity() const { return m_cache.maxCost(); }
     int pendingCount() const { return int(m_pending.size()); }
 
     // Scaled to fill the square and cropped to its centre; null when the file is no image.

@@ -6,7 +6,7 @@
 
 #include "Localization.h"
 
-SortBar::SortBar(QWidget *parent) : QWidget(parent), m_trailingInset(TrackColumns::listPadding)
+SortBar::SortBar(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("sortBar"));
     setFixedHeight(22 + 6);
@@ -35,14 +35,6 @@ void SortBar::setState(TrackSort sort, bool ascending, bool sortsColumns)
         button->setState(sortsColumns && button->column() == sort, ascending);
 }
 
-void SortBar::setTrailingInset(int inset)
-{
-    if (inset == m_trailingInset)
-        return;
-    m_trailingInset = inset;
-    layoutButtons();
-}
-
 SortButton *SortBar::button(TrackSort column) const
 {
     for (SortButton *button : m_buttons) {
@@ -60,7 +52,8 @@ void SortBar::resizeEvent(QResizeEvent *)
 void SortBar::layoutButtons()
 {
     using namespace TrackColumns;
-    const TrackRowDelegate::Cells cells = TrackRowDelegate::columns(listPadding, width() - listPadding - m_trailingInset);
+    // The rows keep the same margin from the view's edge, beside the scroll bar when it shows.
+    const TrackRowDelegate::Cells cells = TrackRowDelegate::columns(listPadding, width() - 2 * listPadding);
     const QRect rects[] = {cells.title, cells.artist, cells.album, cells.duration, cells.added};
     for (qsizetype i = 0; i < m_buttons.size(); ++i) {
         const QRect &cell = rects[i];

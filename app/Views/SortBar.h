@@ -18,8 +18,6 @@ public:
 
     // No column is active while `sortsColumns` is false (a playlist in its own order).
     void setState(TrackSort sort, bool ascending, bool sortsColumns);
-    // The right margin beside the list's scroll bar, so the titles stay over their cells.
-    void setTrailingInset(int inset);
     SortButton *button(TrackSort column) const;
 
 signals:
@@ -32,5 +30,4 @@ private:
     void layoutButtons();
 
     QList<SortButton *> m_buttons;
-    int m_trailingInset;
 };

@@ -5,7 +5,6 @@
 #include "ProgressBanner.h"
 #include "SortBar.h"
 #include "StatusBanner.h"
-#include "TrackColumns.h"
 #include "TrackContextMenu.h"
 #include "TrackListHeader.h"
 #include "TrackListModel.h"
@@ -16,7 +15,6 @@
 #include "UI/AppModel.h"
 #include "UI/ThemeEnvironment.h"
 
-#include <QEvent>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTimer>
@@ -55,7 +53,6 @@ TrackListView::TrackListView(AppModel &model, QWidget *parent)
     m_rows->setModel(m_listModel);
     m_rows->setItemDelegate(new TrackRowDelegate(model, *m_thumbnails, m_rows));
     m_rows->acceptsReorder = [this] { return m_model.canReorderPlaylist(); };
-    m_rows->verticalScrollBar()->installEventFilter(this);
     m_content->addWidget(m_rows);
     m_content->addWidget(m_emptyState);
     m_content->setMinimumSize(0, 0);
@@ -83,8 +80,6 @@ TrackListView::TrackListView(AppModel &model, QWidget *parent)
     refreshBanners();
     refreshContent();
 }
-
-TrackListView::~TrackListView() = default;
 
 void TrackListView::connectModel()
 {
@@ -195,21 +190,6 @@ void TrackListView::scrollToTargetIfNeeded()
         if (const int row = m_listModel->rowOf(id); row >= 0)
             m_rows->scrollToRow(row);
     });
-}
-
-bool TrackListView::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_rows->verticalScrollBar() && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
-        QMetaObject::invokeMethod(this, &TrackListView::alignSortBarWithRows, Qt::QueuedConnection);
-    return QWidget::eventFilter(watched, event);
-}
-
-void TrackListView::alignSortBarWithRows()
-{
-    const QScrollBar *bar = m_rows->verticalScrollBar();
-    const int inset = bar->isVisible() ? qMax(0, TrackColumns::listPadding - bar->width()) : TrackColumns::listPadding;
-    // The sort bar spans the whole view; the rows stop at the scroll bar.
-    m_sortBar->setTrailingInset(inset + (bar->isVisible() ? bar->width() : 0));
 }
 
 void TrackListView::paintEvent(QPaintEvent *)

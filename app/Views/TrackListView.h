@@ -27,7 +27,6 @@ class TrackListView : public QWidget
 
 public:
     explicit TrackListView(AppModel &model, QWidget *parent = nullptr);
-    ~TrackListView() override;
 
     TrackListHeader *header() const { return m_header; }
     SortBar *sortBar() const { return m_sortBar; }
@@ -46,7 +45,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void connectModel();
@@ -55,7 +53,6 @@ private:
     void refreshBanners();
     void refreshContent();
     void scrollToTargetIfNeeded();
-    void alignSortBarWithRows();
     void applyScrollBarTheme(const ThemePalette &palette);
     void runEmptyStateAction();
 

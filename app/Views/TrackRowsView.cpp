@@ -27,11 +27,9 @@ TrackRowsView::TrackRowsView(QWidget *parent) : QListView(parent)
     viewport()->setAttribute(Qt::WA_Hover);
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
-    setDragEnabled(true);
+    // Drags start from mouseMoveEvent, which knows the pressed row; rows show no drop marks.
     setAcceptDrops(true);
     setDropIndicatorShown(false);
-    setDragDropMode(QAbstractItemView::DragDrop);
-    setDefaultDropAction(Qt::MoveAction);
     // The list's top and bottom margins stay inside the scrolled content's frame.
     setViewportMargins(0, 6, 0, 14);
     verticalScrollBar()->setSingleStep(18);
@@ -116,11 +114,6 @@ void TrackRowsView::mouseReleaseEvent(QMouseEvent *event)
     if (pressed && trackAt(event->position().toPoint()) == pressed)
         emit trackClicked(*pressed, event->modifiers());
     event->accept();
-}
-
-void TrackRowsView::startDrag(Qt::DropActions)
-{
-    // Drags start from mouseMoveEvent, which knows the pressed row.
 }
 
 bool TrackRowsView::offersReorder(const QDropEvent &event) const

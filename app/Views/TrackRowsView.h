@@ -41,7 +41,6 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     std::optional<QUuid> trackAt(const QPoint &position) const;
