@@ -95,7 +95,6 @@ void TrackListView::connectModel()
     });
     connect(&m_model, &AppModel::changed, this, header);
     connect(&m_model, &AppModel::tracksChanged, this, header);
-    connect(&m_model, &AppModel::changed, m_rows->viewport(), qOverload<>(&QWidget::update));
 
     const auto sortBar = [this] { refreshSortBar(); };
     connect(&m_model, &AppModel::sortChanged, this, sortBar);
