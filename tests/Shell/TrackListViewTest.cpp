@@ -372,6 +372,7 @@ TEST_F(TrackListViewTest, EmptyStatesOfferTheirOneAction)
     model->setSearchText(u"没有这首歌"_qs);
     EXPECT_TRUE(empty->isVisible());
     EXPECT_EQ(empty->title(), u"没有匹配的歌曲"_qs);
+    Screenshots::save(*view, u"track-list-empty-search-light"_qs);
     QTest::mouseClick(empty->actionButton(), Qt::LeftButton);
     EXPECT_EQ(model->searchText(), QString());
     EXPECT_TRUE(rows()->isVisible());
