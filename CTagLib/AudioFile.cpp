@@ -97,6 +97,46 @@ TagLib::File *openAs(const Format &format, IOStream *stream)
     return file->isValid() ? file.release() : nullptr;
 }
 
+unsigned byteAt(const TagLib::ByteVector &data, unsigned index)
+{
+    return static_cast<unsigned char>(data[index]);
+}
+
+// Where the audio starts after the ID3v2 tags that open the stream, 0 when none does.
+long long offsetPastID3v2Tags(IOStream *stream)
+{
+    constexpr unsigned headerSize = 10;
+    long long offset = 0;
+    for (;;) {
+        stream->seek(offset);
+        const TagLib::ByteVector header = stream->readBlock(headerSize);
+        if (header.size() < headerSize || !header.startsWith("ID3") || byteAt(header, 3) == 0xFF
+            || byteAt(header, 4) == 0xFF)
+            return offset;
+        long long size = 0;
+        for (unsigned i = 6; i < headerSize; ++i) {
+            if (byteAt(header, i) >= 0x80)
+                return offset;
+            size = size * 128 + byteAt(header, i);
+        }
+        const bool hasFooter = (byteAt(header, 5) & 0x10) != 0;
+        offset += headerSize + size + (hasFooter ? headerSize : 0);
+    }
+}
+
+// TagLib's MPEG check looks past the first ID3v2 tag only; a second tag, or junk after the
+// first, hides the audio from it. Judged by what follows every leading tag: MPEG audio of some
+// length.
+TagLib::File *openAsTaggedMpeg(IOStream *stream)
+{
+    if (offsetPastID3v2Tags(stream) == 0)
+        return nullptr;
+    stream->seek(0);
+    std::unique_ptr<TagLib::File> file(makeFileWithFrameFactory<TagLib::MPEG::File>(stream));
+    const TagLib::AudioProperties *audio = file->isValid() ? file->audioProperties() : nullptr;
+    return audio && audio->lengthInMilliseconds() > 0 ? file.release() : nullptr;
+}
+
 } // namespace
 
 AudioFile::AudioFile(std::unique_ptr<TagLib::IOStream> stream, std::unique_ptr<TagLib::File> file)
@@ -156,5 +196,7 @@ std::unique_ptr<AudioFile> AudioFile::open(std::unique_ptr<TagLib::IOStream> str
         if (&format != suggested)
             file.reset(openAs(format, stream.get()));
     }
+    if (!file)
+        file.reset(openAsTaggedMpeg(stream.get()));
     return file ? std::unique_ptr<AudioFile>(new AudioFile(std::move(stream), std::move(file))) : nullptr;
 }

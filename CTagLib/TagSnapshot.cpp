@@ -12,6 +12,7 @@
 #include <taglib/infotag.h>
 #include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/wavfile.h>
 #include <taglib/xiphcomment.h>
@@ -144,6 +145,20 @@ TagLib::PropertyMap propertiesOf(const TagLib::Tag &tag)
     return tag.properties();
 }
 
+// ID3v2's genre accessor turns genre numbers into names; the frame keeps what was written (a
+// "(18)" of ID3v2.3 is read by TagLib as "18").
+std::string storedGenre(TagLib::Tag &tag)
+{
+    if (auto *id3 = dynamic_cast<TagLib::ID3v2::Tag *>(&tag)) {
+        const TagLib::ID3v2::FrameList frames = id3->frameList("TCON");
+        if (frames.isEmpty())
+            return {};
+        const auto *text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame *>(frames.front());
+        return utf8(text ? text->fieldList().toString() : frames.front()->toString());
+    }
+    return utf8(tag.genre());
+}
+
 std::string firstProperty(const TagLib::PropertyMap &properties, const char *key)
 {
     const auto found = properties.find(key);
@@ -160,6 +175,7 @@ TagSnapshot snapshot(TagLib::File &file)
         result.artist = utf8(tag->artist());
         result.album = utf8(tag->album());
         result.genre = utf8(tag->genre());
+        result.genreText = storedGenre(*tag);
         result.year = tag->year();
         result.trackNumber = tag->track();
         result.albumArtist = utf8(albumArtist(tag));

@@ -19,6 +19,8 @@ struct TagSnapshot
     // with number rules of their own.
     std::string yearText;
     std::string trackNumberText;
+    // The genre as stored: a genre number ("18") stays a number.
+    std::string genreText;
     std::string cover; // the first non-empty embedded picture, as stored
     // Length in seconds; nothing when TagLib found no audio properties.
     std::optional<double> duration;

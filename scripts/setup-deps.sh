@@ -10,6 +10,7 @@ packages=(
   xvfb xauth dbus pulseaudio pulseaudio-utils playerctl sox fonts-wqy-microhei
   xdotool xcompmgr imagemagick x11-utils
   locales
+  libuchardet-dev
   clang-14 libclang-rt-14-dev
 )
 

@@ -116,6 +116,8 @@ AppModel::~AppModel()
         m_lyricsTask->cancel();
     m_engine->setOnFinish({});
     m_engine->disconnect(this);
+    // A file job still running stops after its current file and records what it did.
+    m_fileJobs->finishForQuit();
     flushPendingSaves();
 }
 
@@ -179,24 +181,14 @@ void AppModel::start()
         QMetaObject::invokeMethod(this, &AppModel::rescan, Qt::QueuedConnection);
 }
 
-void AppModel::rescan()
-{
-    if (m_isScanning)
-        return;
-    setScanning(true);
-    auto *scan = new QFutureWatcher<void>(this);
-    connect(scan, &QFutureWatcher<void>::finished, this, [this, scan] {
-        scan->deleteLater();
-        refreshFromLibrary();
-        setScanning(false);
-    });
-    scan->setFuture(m_library->rescan(m_environment.metadataReader));
-}
-
+// The library as it is now: its tracks and playlists republished, the selection pruned to tracks
+// that still exist, and the current track refreshed, or let go when it is gone.
 void AppModel::refreshFromLibrary()
 {
     setTracks(m_library->index().tracks);
     m_playlists->reload(m_library->playlists());
+    pruneSelection();
+    followCurrentTrack();
 }
 
 // MARK: saving and the status line

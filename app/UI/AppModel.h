@@ -12,17 +12,25 @@
 #include "TagEditorRequest.h"
 #include "VisibleTrackList.h"
 
+// File commands (AppModelFileCommands.cpp).
+#include "FileJobRunner.h"
+#include "MojibakeScan.h"
+#include "TagEditJob.h"
+#include "WrittenTags.h"
+
 #include "Library/LibraryStore.h"
 #include "Library/TrackSort.h"
 #include "Lyrics/LyricsCache.h"
 #include "Lyrics/LyricsDisplayState.h"
 #include "Models/Track.h"
 #include "Organize/FileOrganizer.h"
+#include "Organize/OrganizePlanItem.h"
 #include "Organize/OrganizeUndoStore.h"
 #include "Playback/PlaybackQueue.h"
 #include "Playlists/PlaylistStore.h"
 #include "Tags/TagEditUndoStore.h"
 
+#include <QFuture>
 #include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
@@ -200,6 +208,53 @@ public:
     // Steps the queue by its mode and starts the track it gives.
     void next();
 
+    // ---- Import, scan and folder commands ----
+    // Folders chosen in an open panel; empty when cancelled.
+    QList<FileLocation> openFolders();
+    // Adds the folders of the items (a file stands for its folder) and scans the library once
+    // per folder, in the background; refused while a scan runs.
+    void importFolders(const QList<FileLocation> &items);
+    // Rescans every library folder in the background; nothing while a scan runs.
+    void rescan();
+    // The same for one library folder.
+    void rescanFolder(const FileLocation &folder);
+    // The commands below return their status text, also shown in the status line. Folder and
+    // track changes are refused while a scan runs, whose merge would lose them.
+    // Forgets the folder and its tracks; the files stay on disk.
+    QString removeFolder(const FileLocation &folder);
+    // Renames the folder on disk; the playing track goes on from its new place.
+    QString renameFolder(const FileLocation &folder, const QString &name);
+    // Points a (missing) track at another file, adding its folder to the library when needed.
+    QString relocateTrack(const Track &track, const FileLocation &file);
+    // Forgets the tracks; the files stay on disk. Empty text, and nothing done, for no tracks.
+    QString removeTracksFromLibrary(const QList<QUuid> &trackIDs);
+    QString removeMissingTracks();
+    // ---- end of import, scan and folder commands ----
+
+    // ---- Tag edits ----
+    // Opens the tag editor for the visible tracks among these; nothing when none is visible.
+    void beginTagEdit(const QList<QUuid> &trackIDs);
+    // Writes the changes into every track's file, one after the other in the background,
+    // journalling each changed file. Finishes on the GUI thread with nothing on success, else the
+    // text to show (a refusal, the failures, or a library save failure).
+    QFuture<std::optional<QString>> applyTagEdit(const TagFields &fields, const QList<Track> &tracks);
+    // Puts the newest journalled file back to its tags before the edit.
+    QString undoLastTagEdit();
+    QString clearTagUndoHistory();
+    // Looks for garbled Chinese in the visible tracks among these, asks, and repairs.
+    void promptRepairMojibake(const QList<QUuid> &trackIDs);
+    // ---- end of tag edits ----
+
+    // ---- Organising ----
+    // Opens the organizer preview for the visible, present tracks among these.
+    void beginOrganize(const QList<QUuid> &trackIDs);
+    // Moves or copies the files in the background and points the library at them. Finishes on the
+    // GUI thread with nothing on success, else the text to show.
+    QFuture<std::optional<QString>> performOrganize(const QList<OrganizePlanItem> &plan, bool copy,
+                                                    const FileLocation &destinationRoot);
+    QString undoLastOrganize();
+    // ---- end of organising ----
+
 signals:
     void queueChanged(const PlaybackQueue &queue);
     void currentTrackChanged(const std::optional<Track> &track);
@@ -279,8 +334,6 @@ private:
     void restorePlaybackState();
     void observeEngine();
     void reportLoadNotices();
-    // Rescans every library folder; nothing while a scan runs.
-    void rescan();
 
     // Settings and persistence.
     void saveSettings(const AppSettings &settings);
@@ -294,6 +347,39 @@ private:
     std::optional<Track> trackWithID(const QUuid &trackID) const;
     // The tracks and playlists as the library now holds them.
     void refreshFromLibrary();
+    // Drops selected identifiers of tracks that are gone.
+    void pruneSelection();
+    // The current track as the library now holds it; let go when it is gone.
+    void followCurrentTrack();
+
+    // ---- File commands: shared steps ----
+    // The visible tracks among these, in the order shown.
+    QList<Track> visibleTracksWithIDs(const QList<QUuid> &trackIDs) const;
+    // The steps after every scan: the flag, then the library republished.
+    void finishScan();
+    void importNextFolder(const QList<FileLocation> &folders, qsizetype next);
+    // Refuses a library change while a scan runs: the status text, else nothing.
+    std::optional<QString> refusalWhileScanning();
+    // refreshFromLibrary() and the change announcement.
+    void republishLibrary();
+    void reloadAfterFolderRename(const Track &track, bool wasPlaying, double position);
+    // "保存失败：%@" when the library holds a save error.
+    std::optional<QString> persistenceErrorText() const;
+    // Shows the text, or the library's save error in its place, and returns what it showed.
+    QString reportUnlessSaveFailed(const QString &text);
+    // Carries the tags now in these files into their library entries, saving the index once.
+    void updateIndex(const QList<WrittenTags> &written);
+    std::optional<QString> finishTagEdit(const TagEditJob::Outcome &outcome);
+    void confirmMojibakeRepair(const QList<MojibakeRepairCandidate> &candidates);
+    void repairMojibake(const QList<MojibakeRepairCandidate> &candidates, qsizetype next, const QStringList &failures);
+    std::optional<QString> finishOrganize(const std::expected<void, OrganizeError> &result,
+                                          const QList<OrganizePlanItem> &plan, bool copy,
+                                          const FileLocation &destinationRoot);
+    // The library follows the files that reached their destinations.
+    void pointTracksAtDestinations(const QList<OrganizePlanItem> &items, const FileLocation &destinationRoot);
+    // The library follows the files that came back to their sources.
+    void restoreTrackURLs(const QList<OrganizePlanItem> &items);
+    // ---- end of file commands: shared steps ----
 
     // Lyrics of the current track.
     void loadLyrics(const std::optional<Track> &track);
@@ -314,6 +400,9 @@ private:
     std::unique_ptr<PlaylistStore> m_playlists;
     std::unique_ptr<LyricsCache> m_lyricsCache;
     std::unique_ptr<LyricsResolving> m_lyricsResolver;
+    // The busy rule of file jobs and their worker pool; fileWorkProgress mirrors its progress.
+    std::unique_ptr<FileJobRunner> m_fileJobs =
+        std::make_unique<FileJobRunner>([this](const std::optional<QString> &progress) { setFileWorkProgress(progress); });
 
     // Published state, initial values as a fresh model shows them.
     PlaybackQueue m_queue{{}, 0, PlaybackMode::RepeatAll};

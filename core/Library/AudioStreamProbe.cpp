@@ -1,5 +1,7 @@
 #include "AudioStreamProbe.h"
 
+#include "FFmpegLog.h"
+
 extern "C" {
 #include <libavformat/avformat.h>
 }
@@ -28,6 +30,7 @@ double seconds(const AVFormatContext &context, const AVStream &stream)
 
 std::optional<double> readableDuration(const FileLocation &file)
 {
+    FFmpegLog::install();
     // "file:" keeps a name with a colon from being taken for another protocol.
     const QByteArray url = "file:" + file.path();
     AVFormatContext *opened = nullptr;

@@ -10,14 +10,15 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
-#include <filesystem>
+#include <memory>
 #include <numeric>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace LibraryScanner {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Paths sort by Unicode scalar value after canonical composition, with no locale and no case
 // folding; for UTF-8 text that is the byte order of its composed form. Other bytes sort as they are.
@@ -29,54 +30,113 @@ QByteArray sortKey(const QByteArray &path)
     return QString::fromUtf8(path).normalized(QString::NormalizationForm_C).toUtf8();
 }
 
-bool isHiddenName(const fs::path &path)
+bool isHiddenName(const char *name)
 {
-    const fs::path name = path.filename();
-    return !name.empty() && name.native().front() == '.';
+    return name[0] == '.';
+}
+
+struct FileIdentity
+{
+    dev_t device;
+    ino_t inode;
+    friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
+};
+
+size_t qHash(const FileIdentity &identity, size_t seed = 0)
+{
+    return qHashMulti(seed, quint64(identity.device), quint64(identity.inode));
+}
+
+struct FolderCloser
+{
+    void operator()(DIR *folder) const { ::closedir(folder); }
+};
+
+// Walks the folders depth first without following links to folders; calls `visit` with every
+// entry that is not a folder and reports the folders it cannot open.
+template <typename Visit>
+void walk(const QList<FileLocation> &folders, QList<FileLocation> &unopenable, Visit visit)
+{
+    for (const FileLocation &folder : folders) {
+        QList<QByteArray> pending{folder.path()};
+        while (!pending.isEmpty()) {
+            const QByteArray path = pending.takeLast();
+            const std::unique_ptr<DIR, FolderCloser> listing(::opendir(path.constData()));
+            if (!listing) {
+                unopenable.append(FileLocation::fromPath(path).standardized());
+                continue;
+            }
+            QList<QByteArray> subfolders;
+            while (const dirent *entry = ::readdir(listing.get())) {
+                if (isHiddenName(entry->d_name))
+                    continue;
+                const QByteArray child = path.endsWith('/') ? path + entry->d_name : path + '/' + entry->d_name;
+                bool isFolder = entry->d_type == DT_DIR;
+                if (entry->d_type == DT_UNKNOWN) {
+                    struct stat status{};
+                    isFolder = ::lstat(child.constData(), &status) == 0 && S_ISDIR(status.st_mode);
+                }
+                if (isFolder)
+                    subfolders.append(child);
+                else
+                    visit(child, entry->d_type == DT_LNK);
+            }
+            // Depth first, in the order listed.
+            std::reverse(subfolders.begin(), subfolders.end());
+            pending += subfolders;
+        }
+    }
 }
 
 } // namespace
 
-QList<FileLocation> collectFiles(const QList<FileLocation> &folders)
+CollectedFiles collectFiles(const QList<FileLocation> &folders)
 {
-    QList<FileLocation> files;
+    CollectedFiles collected;
     QSet<QByteArray> seen;
-    for (const FileLocation &folder : folders) {
-        std::error_code error;
-        fs::recursive_directory_iterator walk(fs::path(folder.path().toStdString()),
-                                              fs::directory_options::skip_permission_denied, error);
-        if (error)
-            continue;
-        for (; walk != fs::recursive_directory_iterator(); walk.increment(error)) {
-            if (error)
-                break;
-            const fs::directory_entry &entry = *walk;
-            if (isHiddenName(entry.path())) {
-                walk.disable_recursion_pending();
-                continue;
+    struct Listed
+    {
+        qsizetype position;
+        bool throughLink;
+    };
+    QHash<FileIdentity, Listed> byIdentity;
+    walk(folders, collected.unopenableFolders, [&](const QByteArray &path, bool isLink) {
+        const FileLocation file = FileLocation::fromPath(path);
+        if (!AudioFormatSupport::isSupported(file))
+            return;
+        // A folder named like an audio file is walked, not listed; what cannot be examined counts
+        // as a file.
+        struct stat status{};
+        const bool examined = ::stat(file.cPath(), &status) == 0;
+        if (examined && !S_ISREG(status.st_mode))
+            return;
+        const FileLocation standardized = file.standardized();
+        if (seen.contains(standardized.path()))
+            return;
+        seen.insert(standardized.path());
+        if (examined) {
+            const FileIdentity identity{status.st_dev, status.st_ino};
+            if (const auto listed = byIdentity.find(identity); listed != byIdentity.end()) {
+                // The file's own path wins over a link to it.
+                if (listed->throughLink && !isLink) {
+                    collected.files[listed->position] = standardized;
+                    listed->throughLink = false;
+                }
+                return;
             }
-            const FileLocation file = FileLocation::fromPath(QByteArray::fromStdString(entry.path().native()));
-            if (!AudioFormatSupport::isSupported(file))
-                continue;
-            // A folder named like an audio file is walked, not listed; an unknown type counts as a file.
-            std::error_code typeError;
-            if (!entry.is_regular_file(typeError) && !typeError)
-                continue;
-            const FileLocation standardized = file.standardized();
-            if (!seen.contains(standardized.path())) {
-                seen.insert(standardized.path());
-                files.append(standardized);
-            }
+            byIdentity.insert(identity, {collected.files.size(), isLink});
         }
-    }
-    return files;
+        collected.files.append(standardized);
+    });
+    return collected;
 }
 
 ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known)
 {
     if (folders.isEmpty())
         return {};
-    QList<FileLocation> files = collectFiles(folders);
+    CollectedFiles collected = collectFiles(folders);
+    QList<FileLocation> &files = collected.files;
     {
         QList<std::pair<QByteArray, FileLocation>> keyed;
         keyed.reserve(files.size());
@@ -140,6 +200,7 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
         else
             result.unreadable.append(files.at(i));
     }
+    result.unreadable += collected.unopenableFolders;
     return result;
 }
 

@@ -17,13 +17,21 @@ namespace LibraryScanner {
 // modification date is not read again: the merge keeps its stored record anyway.
 using KnownFiles = QHash<QByteArray, FileFingerprint>;
 
-// Every file with a supported extension below the folders, standardised, each once, in the order
-// found. Names starting with "." are neither listed nor entered; links to folders are not followed;
-// names are taken as raw bytes, whatever their encoding.
-QList<FileLocation> collectFiles(const QList<FileLocation> &folders);
+struct CollectedFiles
+{
+    QList<FileLocation> files;
+    QList<FileLocation> unopenableFolders; // folders that could not be listed, so the user hears of them
+};
 
-// The scan in path order. A native file the reader cannot read is listed as unreadable; fallback
-// formats are never read and always give a track. Covers are not kept.
+// Every file with a supported extension below the folders, standardised, in the order found, one
+// per file on disk (device and inode): a link to a file listed already is dropped, and a file seen
+// first through a link is listed by its own path. Names starting with "." are neither listed nor
+// entered; links to folders are not followed; names are taken as raw bytes, whatever their encoding.
+CollectedFiles collectFiles(const QList<FileLocation> &folders);
+
+// The scan in path order. A native file the reader cannot read is listed as unreadable, and so is
+// a folder that cannot be listed; fallback formats are never read and always give a track. Covers
+// are not kept.
 ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known = {});
 
 } // namespace LibraryScanner

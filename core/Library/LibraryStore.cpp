@@ -160,6 +160,32 @@ bool LibraryStore::updateTrack(const Track &track)
     return true;
 }
 
+void LibraryStore::applyTrackEdits(const QList<TrackEdit> &edits)
+{
+    beginOperation();
+    bool changed = false;
+    for (const TrackEdit &edit : edits) {
+        if (!isUsableDuration(edit.track.duration))
+            continue;
+        const auto stored = std::ranges::find(m_index.tracks, edit.track.id, &Track::id);
+        if (stored == m_index.tracks.end())
+            continue;
+        Track track = edit.track;
+        track.artworkFileName = stored->artworkFileName;
+        if (edit.artworkChanged && edit.artwork) {
+            if (std::optional<QString> name = saveArtwork(*edit.artwork, track.id))
+                track.artworkFileName = std::move(name);
+        } else if (edit.artworkChanged) {
+            deleteArtwork(*stored);
+            track.artworkFileName.reset();
+        }
+        *stored = std::move(track);
+        changed = true;
+    }
+    if (changed)
+        saveIndex();
+}
+
 void LibraryStore::updateDurations(const QHash<QUuid, double> &durations)
 {
     beginOperation();

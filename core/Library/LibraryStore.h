@@ -71,6 +71,19 @@ public:
     // Replaces the track with the same id and saves the index. A track whose duration is not a
     // finite number of seconds (0 or more) is refused: false, nothing changes.
     bool updateTrack(const Track &track);
+    // A track's new descriptive fields after its file's tags changed, and its new cover when the
+    // cover changed (the image's bytes, or none to remove the cover file).
+    struct TrackEdit
+    {
+        Track track;
+        bool artworkChanged = false;
+        std::optional<QByteArray> artwork;
+    };
+    // Applies the edits in order, each to the track with the same id (others are skipped), and
+    // saves the index once. A track keeps its cover file name unless its cover changed; a cover
+    // that cannot be written keeps the old one and reports the failure in lastError(). Edits with
+    // a duration that is not a finite number of seconds are skipped.
+    void applyTrackEdits(const QList<TrackEdit> &edits);
     // Fills in durations of tracks that have none (0 or less) from finite, positive values.
     void updateDurations(const QHash<QUuid, double> &durations);
     // Re-points tracks at new file locations (matched after standardisation) and unflags them.

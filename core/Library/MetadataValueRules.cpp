@@ -57,7 +57,7 @@ std::optional<QString> text(QStringView value)
 
 std::optional<qint64> year(QStringView value)
 {
-    const NumericRun run = leadingNumericRun(value);
+    const NumericRun run = leadingNumericRun(value.trimmed());
     if (run.length < 4)
         return std::nullopt;
     // Four ASCII digits are the first four scalars; anything else fails the parse.
@@ -67,7 +67,7 @@ std::optional<qint64> year(QStringView value)
 
 std::optional<qint64> trackNumber(QStringView value)
 {
-    const NumericRun run = leadingNumericRun(value);
+    const NumericRun run = leadingNumericRun(value.trimmed());
     return run.length == 0 ? std::nullopt : decimal(run.characters);
 }
 

@@ -24,7 +24,7 @@ AudioMetadata record(const TagSnapshot &tags, double duration)
         .albumArtist = text(tags.albumArtist),
         .year = MetadataValueRules::year(QString::fromStdString(tags.yearText)),
         .trackNumber = MetadataValueRules::trackNumber(QString::fromStdString(tags.trackNumberText)),
-        .genre = text(tags.genre),
+        .genre = text(tags.genreText),
         .duration = duration,
     };
     const auto coverSize = qsizetype(tags.cover.size());

@@ -55,6 +55,13 @@ std::optional<QJsonValue> jsonValue(const QByteArray &body)
     return wrapped.array().first();
 }
 
+// An object whose end is followed by junk is a broken answer, not lyrics text.
+bool startsAsJsonObject(const QByteArray &body)
+{
+    const QByteArray start = body.startsWith("\xEF\xBB\xBF") ? body.sliced(3) : body;
+    return start.trimmed().startsWith('{');
+}
+
 // Captive portals and proxies answer with a page instead of lyrics.
 bool isMarkup(const QByteArray &body, const QByteArray &contentType)
 {
@@ -113,7 +120,7 @@ Result interpretAnswer(int status, const QByteArray &body, const QByteArray &con
             return std::nullopt;
         return lyricsFromPayload(json->toObject());
     }
-    if (isMarkup(body, contentType))
+    if (startsAsJsonObject(body) || isMarkup(body, contentType))
         return std::nullopt;
     // Endpoints that answer with LRC or plain text instead of JSON.
     QStringDecoder decoder(QStringConverter::Utf8, QStringDecoder::Flag::Stateless);

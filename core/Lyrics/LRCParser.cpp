@@ -11,16 +11,21 @@ namespace {
 struct Patterns
 {
     // `\d` takes every Unicode digit, so full-width tags match; they then fail to convert.
-    QRegularExpression timestamp { QStringLiteral(R"(\[(\d{1,3}):(\d{1,2})(?:[.:](\d{1,3}))?\])"),
+    QRegularExpression timestamp { QStringLiteral(R"(\[(\d{1,3}):(\d{1,2})(?:[.:,](\d{1,3}))?\])"),
+        QRegularExpression::UseUnicodePropertiesOption };
+    // Word timings inside a line: enhanced LRC's <mm:ss.xx>, or a time tag after the words began.
+    QRegularExpression wordTime { QStringLiteral(R"([<\[]\d{1,3}:\d{1,2}(?:[.:,]\d{1,3})?[>\]])"),
         QRegularExpression::UseUnicodePropertiesOption };
     QRegularExpression offset { QStringLiteral(R"(\[offset:\s*([+-]?\d+)\s*\])"),
         QRegularExpression::UseUnicodePropertiesOption | QRegularExpression::CaseInsensitiveOption };
-    QRegularExpression metadata { QStringLiteral(R"(^\[[A-Za-z]+:.*\]$)"),
+    // Any tag of the form [key:value] alone on its line ([ar:…], [#:…], [x-trans:…]).
+    QRegularExpression metadata { QStringLiteral(R"(^\[[^\[\]:\d][^\[\]:]*:.*\]$)"),
         QRegularExpression::UseUnicodePropertiesOption };
 
     Patterns()
     {
         timestamp.optimize();
+        wordTime.optimize();
         offset.optimize();
         metadata.optimize();
     }
@@ -117,6 +122,38 @@ bool isMetadata(QStringView trimmedLine)
     return patterns().metadata.match(trimmedLine).hasMatch();
 }
 
+// The time tags that open a line, one after another with only blanks between them; what stands
+// before the first one is not part of the line.
+qsizetype leadingTagCount(QStringView line, const QList<QRegularExpressionMatch> &matches)
+{
+    qsizetype count = 1;
+    while (count < matches.size()
+           && trimmed(line.sliced(matches[count - 1].capturedEnd(),
+                                  matches[count].capturedStart() - matches[count - 1].capturedEnd()))
+                  .isEmpty())
+        ++count;
+    return count;
+}
+
+// The words without the word timings between them; a timing between two blanks takes one with it.
+QString wordsWithoutTimings(QStringView text)
+{
+    QString words;
+    words.reserve(text.size());
+    qsizetype from = 0;
+    QRegularExpressionMatchIterator timings = patterns().wordTime.globalMatch(text);
+    while (timings.hasNext()) {
+        const QRegularExpressionMatch timing = timings.next();
+        words += text.sliced(from, timing.capturedStart() - from);
+        from = timing.capturedEnd();
+        if (!words.isEmpty() && isBlank(words.back()))
+            while (from < text.size() && isBlank(text[from]))
+                ++from;
+    }
+    words += text.sliced(from);
+    return trimmed(words).toString();
+}
+
 } // namespace
 
 namespace LRCParser {
@@ -144,9 +181,10 @@ Lyrics parse(QStringView text)
         QList<QRegularExpressionMatch> matches;
         while (tags.hasNext())
             matches.append(tags.next());
-        const QString words = trimmed(line.sliced(matches.last().capturedEnd())).toString();
-        for (const QRegularExpressionMatch &match : matches) {
-            if (const std::optional<double> time = tagTime(match))
+        const qsizetype lineTags = leadingTagCount(line, matches);
+        const QString words = wordsWithoutTimings(line.sliced(matches[lineTags - 1].capturedEnd()));
+        for (qsizetype i = 0; i < lineTags; ++i) {
+            if (const std::optional<double> time = tagTime(matches[i]))
                 timed.append(LyricLine { *time, words });
         }
     });
@@ -167,8 +205,7 @@ Lyrics parsePlainText(QStringView text)
     forEachLine(text, [&](QStringView line) {
         if (isMetadata(trimmed(line)))
             return;
-        QString words = line.toString();
-        words.remove(patterns().timestamp);
+        QString words = wordsWithoutTimings(line);
         words.remove(patterns().offset);
         const QStringView kept = trimmed(words);
         if (!kept.isEmpty())

@@ -17,8 +17,7 @@ inline constexpr qint64 maximumSize = 8 * 1024 * 1024;
 // on a FIFO.
 std::optional<QByteArray> read(FileOperations &files, const FileLocation &file);
 
-// Strict UTF-8 (a BOM is dropped), else the UTF-16 or UTF-32 that a BOM announces, else strict
-// GB 18030, the usual encoding of older Chinese LRC files; none when no decoding is clean.
+// The text by the rule file names share (TextDecoding); none when no decoding is clean.
 std::optional<QString> decodeText(const QByteArray &bytes);
 
 } // namespace LyricsFile

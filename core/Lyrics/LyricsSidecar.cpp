@@ -17,8 +17,8 @@ struct Candidate
     QByteArray sortKey; // UTF-8 of the composed name: byte order is code-point order
 };
 
-// File names are bytes; most are UTF-8, older Chinese ones GB 18030. Latin-1 keeps any other
-// name distinct from every other.
+// File names are bytes, decoded by the rule lyrics text follows. Latin-1 keeps any name that no
+// rule reads distinct from every other.
 QString decodeName(const QByteArray &name)
 {
     return LyricsFile::decodeText(name).value_or(QString::fromLatin1(name));

@@ -121,6 +121,10 @@ std::expected<void, OrganizeError> FileOrganizer::apply(
     QList<OrganizePlanItem> applied;
     applied.reserve(items.size());
     for (const OrganizePlanItem &item : items) {
+        if (m_stopRequested) {
+            (void)m_undo.keepOnlyApplied(applied);
+            return std::unexpected(OrganizeError::interrupted(applied));
+        }
         if (auto done = applyItem(item, copy); !done) {
             // If this save fails, the full entry stays: undo skips the items never applied.
             (void)m_undo.keepOnlyApplied(applied);

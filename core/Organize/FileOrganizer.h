@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <expected>
 #include <functional>
 #include <optional>
@@ -46,6 +47,10 @@ public:
     static bool crossesVolumes(
         const FileLocation &source, const FileLocation &destination, FileOperations &files);
 
+    // From now on every apply stops before its next item and ends with Interrupted, keeping in
+    // the journal only the items applied. Any thread may call it; used when the program quits.
+    void stopBeforeNextItem() { m_stopRequested = true; }
+
 private:
     std::expected<void, OrganizeError> preflight(const QList<OrganizePlanItem> &items) const;
     // The destination folders that do not exist yet, deepest last.
@@ -55,4 +60,5 @@ private:
 
     OrganizeUndoStore &m_undo;
     FileOperations &m_files;
+    std::atomic<bool> m_stopRequested = false;
 };

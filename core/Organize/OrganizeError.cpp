@@ -39,6 +39,13 @@ OrganizeError OrganizeError::undoFailed(QList<OrganizePlanItem> restored, const 
     return error;
 }
 
+OrganizeError OrganizeError::interrupted(QList<OrganizePlanItem> applied)
+{
+    OrganizeError error(Kind::Interrupted);
+    error.m_items = std::move(applied);
+    return error;
+}
+
 OrganizeError OrganizeError::file(const FileError &fileError)
 {
     OrganizeError error(Kind::File);
@@ -60,6 +67,8 @@ QString OrganizeError::text() const
         return Lf("整理失败：%@", m_underlying->text());
     case Kind::UndoFailed:
         return Lf("撤销整理失败：%@", m_underlying->text());
+    case Kind::Interrupted:
+        return L("整理已中断。");
     case Kind::File:
         return m_fileError.text();
     }

@@ -21,6 +21,7 @@ public:
         RestoreConflict, // something at the original place while undoing (location: the source)
         ApplyFailed, // an item failed; `items` were applied before it
         UndoFailed, // an item failed; `items` were restored before it
+        Interrupted, // the run was asked to stop; `items` were applied before that
         File, // a file operation failed
     };
 
@@ -29,11 +30,12 @@ public:
     static OrganizeError restoreConflict(const FileLocation &source);
     static OrganizeError applyFailed(QList<OrganizePlanItem> applied, const OrganizeError &underlying);
     static OrganizeError undoFailed(QList<OrganizePlanItem> restored, const OrganizeError &underlying);
+    static OrganizeError interrupted(QList<OrganizePlanItem> applied);
     static OrganizeError file(const FileError &error);
 
     Kind kind() const { return m_kind; }
     const FileLocation &location() const { return m_location; }
-    // The items applied (ApplyFailed) or restored (UndoFailed) before the failure.
+    // The items applied (ApplyFailed, Interrupted) or restored (UndoFailed) before the failure.
     const QList<OrganizePlanItem> &items() const { return m_items; }
     // The cause of ApplyFailed and UndoFailed; null for the other kinds.
     const OrganizeError *underlying() const { return m_underlying.get(); }

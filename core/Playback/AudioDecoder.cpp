@@ -1,5 +1,8 @@
 #include "AudioDecoder.h"
 
+#include "FFmpegLog.h"
+#include "Mp3LengthHeader.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -8,6 +11,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -57,7 +61,9 @@ struct AudioDecoder::State
     std::unique_ptr<AVFrame, FrameFreer> frame{av_frame_alloc()};
     AVStream *stream = nullptr;
     int sampleRate = 0;
-    qint64 frameCount = 0;
+    std::atomic<qint64> frameCount{0};
+    // An estimated length is no place to cut the decoded frames off.
+    bool lengthExact = true;
     qint64 startTimestamp = 0;
 
     // The resampler's input as last configured.
@@ -210,7 +216,7 @@ bool AudioDecoder::State::decodeNext()
         const qint64 first = nextFrame;
         nextFrame += count;
         // Frames before the target, and the encoder's padding after the last frame, are dropped.
-        const qint64 last = std::min(nextFrame, frameCount);
+        const qint64 last = lengthExact ? std::min<qint64>(nextFrame, frameCount) : nextFrame;
         if (last <= dropUntil || !configureResampler(*frame)) {
             av_frame_unref(frame.get());
             continue;
@@ -230,8 +236,9 @@ bool AudioDecoder::State::decodeNext()
     return false;
 }
 
-std::expected<std::unique_ptr<AudioDecoder>, QString> AudioDecoder::open(const FileLocation &location)
+std::expected<std::unique_ptr<AudioDecoder>, QString> AudioDecoder::open(const FileLocation &location, Length length)
 {
+    FFmpegLog::install();
     auto state = std::make_unique<State>();
     state->location = location;
     const AVCodec *decoder = nullptr;
@@ -252,12 +259,28 @@ std::expected<std::unique_ptr<AudioDecoder>, QString> AudioDecoder::open(const F
     if (state->stream->start_time != AV_NOPTS_VALUE)
         state->startTimestamp = state->stream->start_time;
 
-    // MP3 and other bitrate-estimated lengths can be off by frames; count those from the packets.
-    const bool estimated = format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE
-                           || std::strcmp(format->iformat->name, "mp3") == 0
+    // MP3 and other bitrate-estimated lengths can be off by frames: an MP3's own header tells its
+    // length, otherwise the packets do.
+    const bool mp3 = std::strcmp(format->iformat->name, "mp3") == 0;
+    const bool estimated = format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE || mp3
                            || state->stream->duration == AV_NOPTS_VALUE;
-    state->frameCount = estimated ? state->countFrames() : state->toFrames(state->stream->duration);
+    if (!estimated) {
+        state->frameCount = state->toFrames(state->stream->duration);
+    } else if (const std::optional<qint64> stated = mp3 ? Mp3LengthHeader::decodedFrames(location) : std::nullopt) {
+        state->frameCount = *stated;
+    } else if (length == Length::Counted) {
+        state->frameCount = state->countFrames();
+    } else {
+        state->lengthExact = false;
+        state->frameCount = format->duration > 0 ? av_rescale(format->duration, state->sampleRate, AV_TIME_BASE) : 0;
+    }
     return std::unique_ptr<AudioDecoder>(new AudioDecoder(std::move(state)));
+}
+
+std::optional<qint64> AudioDecoder::countedFrameCount(const FileLocation &location)
+{
+    const auto decoder = open(location, Length::Counted);
+    return decoder ? std::optional((*decoder)->frameCount()) : std::nullopt;
 }
 
 AudioDecoder::AudioDecoder(std::unique_ptr<State> state) : m_state(std::move(state)) {}
@@ -274,10 +297,20 @@ qint64 AudioDecoder::frameCount() const
     return m_state->frameCount;
 }
 
+bool AudioDecoder::isLengthExact() const
+{
+    return m_state->lengthExact;
+}
+
+void AudioDecoder::setFrameCount(qint64 frames)
+{
+    m_state->frameCount = frames;
+}
+
 bool AudioDecoder::seek(qint64 frame)
 {
     State &state = *m_state;
-    const qint64 target = std::clamp<qint64>(frame, 0, state.frameCount);
+    const qint64 target = std::clamp<qint64>(frame, 0, state.frameCount.load());
     const qint64 preroll = qint64(seekPrerollSeconds * state.sampleRate);
     // Before the start too: AAC's priming packet sits at a negative time and primes the decoder.
     const qint64 timestamp = state.startTimestamp

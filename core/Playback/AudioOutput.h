@@ -50,6 +50,9 @@ public:
 
 signals:
     void segmentFinished(quint64 token);
+    // The running device stopped by itself (its sound server went away): it counts as stopped, and
+    // the next `start()` opens it again. The description is for the user.
+    void failed(const QString &description);
 };
 
 using AudioOutputFactory = std::function<std::unique_ptr<AudioOutput>(AudioOutput::Tap tap)>;

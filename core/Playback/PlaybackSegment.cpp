@@ -12,12 +12,15 @@ constexpr double ringSeconds = 2.0;
 // The decoder thread looks for room this often; the audio thread never has to wake it.
 constexpr auto refillInterval = std::chrono::milliseconds(20);
 
+std::atomic<quint64> lastGeneration{0};
+
 } // namespace
 
 PlaybackSegment::PlaybackSegment(std::shared_ptr<AudioDecoder> decoder, qint64 startFrame, quint64 token)
     : m_decoder(std::move(decoder)),
       m_startFrame(startFrame),
       m_token(token),
+      m_generation(++lastGeneration),
       m_ring(std::max<qint64>(qint64(ringSeconds * m_decoder->sampleRate()), chunkFrames * 2), AudioDecoder::channelCount),
       m_thread([this](std::stop_token stopToken) { decode(stopToken); })
 {

@@ -24,6 +24,8 @@ public:
     PlaybackSegment &operator=(const PlaybackSegment &) = delete;
 
     quint64 token() const { return m_token; }
+    // Unique to this segment in the process: unlike its address, never reused by a later one.
+    quint64 generation() const { return m_generation; }
     // Ends the decoder thread and waits for it.
     void stop();
 
@@ -43,6 +45,7 @@ private:
     std::shared_ptr<AudioDecoder> m_decoder;
     qint64 m_startFrame;
     quint64 m_token;
+    quint64 m_generation;
     AudioRingBuffer m_ring;
     std::atomic<bool> m_decoderFinished{false};
     std::mutex m_wakeMutex;

@@ -4,6 +4,9 @@
 #include "Localization.h"
 #include "SinkAudioOutput.h"
 
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -72,6 +75,7 @@ AudioOutput &PlayerEngine::ensureEngine()
             handleTap(interleaved, channels, sampleRate);
         });
         connect(m_engine.get(), &AudioOutput::segmentFinished, this, &PlayerEngine::handleSegmentFinished);
+        connect(m_engine.get(), &AudioOutput::failed, this, &PlayerEngine::handleOutputFailure);
         m_engine->setVolume(m_volume);
         updateTapInstallation();
     }
@@ -81,7 +85,8 @@ AudioOutput &PlayerEngine::ensureEngine()
 std::expected<void, QString> PlayerEngine::load(const FileLocation &location)
 {
     setLastError({});
-    auto opened = AudioDecoder::open(location);
+    // Never a count of every packet here: a long MP3 without a length header is counted on a worker.
+    auto opened = AudioDecoder::open(location, AudioDecoder::Length::Estimated);
     if (!opened) {
         setLastError(Lf("无法读取音频文件（%@）", opened.error()));
         return std::unexpected(opened.error());
@@ -104,7 +109,25 @@ std::expected<void, QString> PlayerEngine::load(const FileLocation &location)
 
     ensureEngine().connectSource(m_file);
     scheduleSegment(0);
+    if (!m_file->isLengthExact())
+        countLength(location);
     return {};
+}
+
+void PlayerEngine::countLength(const FileLocation &location)
+{
+    auto *counting = new QFutureWatcher<std::optional<qint64>>(this);
+    connect(counting, &QFutureWatcherBase::finished, this,
+            [this, counting, counted = std::weak_ptr<AudioDecoder>(m_file)] {
+                counting->deleteLater();
+                const std::optional<qint64> frames = counting->result();
+                const std::shared_ptr<AudioDecoder> file = counted.lock();
+                if (!frames || !file || file != m_file)
+                    return;
+                file->setFrameCount(*frames);
+                setDuration(double(*frames) / file->sampleRate());
+            });
+    counting->setFuture(QtConcurrent::run([location] { return AudioDecoder::countedFrameCount(location); }));
 }
 
 // A remainder of any length plays: segments are not limited to 32-bit frame counts.
@@ -130,6 +153,25 @@ void PlayerEngine::handleSegmentFinished(quint64 token)
 {
     if (token == m_generation)
         finishPlayback();
+}
+
+// The device is gone (its sound server stopped): playback stops where it was heard, and the next
+// play() opens the device again and goes on from there.
+void PlayerEngine::handleOutputFailure(const QString &description)
+{
+    if (!m_engine || !m_engine->isRunning())
+        return;
+    const double position = currentPlaybackPosition();
+    m_engine->stop();
+    setLastError(description);
+    if (m_file && m_segmentScheduled)
+        scheduleSegment(std::min(qint64(position * m_file->sampleRate()), m_file->frameCount()));
+    m_pausedPosition = position;
+    setPosition(position);
+    setPlaying(false);
+    updateTapInstallation();
+    startSpectrumDecay();
+    m_positionTimer.stop();
 }
 
 void PlayerEngine::finishPlayback()

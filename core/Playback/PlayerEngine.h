@@ -73,6 +73,7 @@ signals:
 
 private:
     AudioOutput &ensureEngine();
+    void countLength(const FileLocation &location);
     void scheduleSegment(qint64 startFrame);
     bool startEngineIfNeeded();
     void startPlaying();
@@ -80,6 +81,7 @@ private:
     double currentPlaybackPosition() const;
     void finishPlayback();
     void handleSegmentFinished(quint64 token);
+    void handleOutputFailure(const QString &description);
     void updateTapInstallation();
     void handleTap(std::span<const float> interleaved, int channels, double sampleRate);
     void applyTapBands(const QList<float> &bands);

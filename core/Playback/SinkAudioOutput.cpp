@@ -13,6 +13,10 @@ SinkAudioOutput::SinkAudioOutput(Tap tap, QObject *parent)
     m_audioThread.setObjectName(QStringLiteral("audio"));
     m_feed->moveToThread(&m_audioThread);
     connect(m_feed, &SinkFeed::segmentFinished, this, &AudioOutput::segmentFinished);
+    connect(m_feed, &SinkFeed::failed, this, [this](const QString &description) {
+        if (m_running)
+            emit failed(description);
+    });
     connect(&m_audioThread, &QThread::finished, m_feed, &QObject::deleteLater);
     m_audioThread.start(QThread::TimeCriticalPriority);
 }
@@ -61,19 +65,24 @@ void SinkAudioOutput::scheduleSegment(qint64 startFrame, quint64 token)
     m_feed->setSegment(m_segment);
 }
 
+void SinkAudioOutput::onAudioThread(void (SinkFeed::*request)())
+{
+    QMetaObject::invokeMethod(m_feed, [feed = m_feed, request] { (feed->*request)(); }, Qt::QueuedConnection);
+}
+
 void SinkAudioOutput::play()
 {
-    m_feed->setPlaying(true);
+    onAudioThread(&SinkFeed::play);
 }
 
 void SinkAudioOutput::pause()
 {
-    m_feed->setPlaying(false);
+    onAudioThread(&SinkFeed::pause);
 }
 
 void SinkAudioOutput::stopSegment()
 {
-    m_feed->setPlaying(false);
+    onAudioThread(&SinkFeed::idle);
     m_feed->setSegment(nullptr);
     if (m_segment) {
         // The decoder must be free before the next segment uses it.

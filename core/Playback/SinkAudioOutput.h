@@ -32,6 +32,9 @@ public:
     void setTapInstalled(bool installed) override;
 
 private:
+    // Queued, in order with every other request to the audio thread.
+    void onAudioThread(void (SinkFeed::*request)());
+
     QThread m_audioThread;
     SinkFeed *m_feed;
     std::shared_ptr<AudioDecoder> m_decoder;

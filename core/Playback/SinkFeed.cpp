@@ -5,6 +5,7 @@
 #include "PlaybackSegment.h"
 
 #include <QAudioSink>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -13,6 +14,8 @@ namespace {
 constexpr int bytesPerFrame = AudioDecoder::channelCount * int(sizeof(float));
 // Small enough that a seek is heard promptly, large enough to ride out a busy machine.
 constexpr double sinkBufferSeconds = 0.1;
+// Longer than the sink and the sound server hold, so the end of a track is heard in full.
+constexpr int idleSuspensionDelayMs = 1000;
 
 QString describe(QAudio::Error error)
 {
@@ -32,9 +35,13 @@ QString describe(QAudio::Error error)
 
 } // namespace
 
-SinkFeed::SinkFeed(AudioOutput::Tap tap, QObject *parent) : QIODevice(parent), m_tap(std::move(tap))
+SinkFeed::SinkFeed(AudioOutput::Tap tap, QObject *parent)
+    : QIODevice(parent), m_tap(std::move(tap)), m_idleSuspension(new QTimer(this))
 {
     m_handed.reserve(256);
+    m_idleSuspension->setSingleShot(true);
+    m_idleSuspension->setInterval(idleSuspensionDelayMs);
+    connect(m_idleSuspension, &QTimer::timeout, this, &SinkFeed::suspendSink);
 }
 
 SinkFeed::~SinkFeed()
@@ -55,6 +62,7 @@ std::expected<void, QString> SinkFeed::openSink(const QAudioDevice &device, int 
         return std::unexpected(L("音频设备不支持此格式"));
     m_sink = new QAudioSink(device, format, this);
     m_sink->setBufferSize(qsizetype(sinkBufferSeconds * sampleRate) * bytesPerFrame);
+    connect(m_sink, &QAudioSink::stateChanged, this, &SinkFeed::noteSinkState);
     m_sampleRate = sampleRate;
     m_sinkFrames = 0;
     m_handed.clear();
@@ -68,10 +76,49 @@ std::expected<void, QString> SinkFeed::openSink(const QAudioDevice &device, int 
     return {};
 }
 
+void SinkFeed::play()
+{
+    m_idleSuspension->stop();
+    m_playing.store(true, std::memory_order_release);
+    if (m_sink && m_sink->state() == QAudio::SuspendedState)
+        m_sink->resume();
+}
+
+void SinkFeed::pause()
+{
+    // Suspended first: the frames the sink holds play on after the resume, with no silence between.
+    suspendSink();
+    m_playing.store(false, std::memory_order_release);
+}
+
+void SinkFeed::idle()
+{
+    m_playing.store(false, std::memory_order_release);
+    m_idleSuspension->start();
+}
+
+void SinkFeed::suspendSink()
+{
+    m_idleSuspension->stop();
+    if (m_sink && m_sink->state() != QAudio::SuspendedState && m_sink->state() != QAudio::StoppedState)
+        m_sink->suspend();
+}
+
+void SinkFeed::noteSinkState(QAudio::State state)
+{
+    if (state != QAudio::StoppedState || !m_sink)
+        return;
+    if (const QString failure = describe(m_sink->error()); !failure.isEmpty())
+        emit failed(failure);
+}
+
 void SinkFeed::closeSink()
 {
+    m_playing.store(false, std::memory_order_release);
+    m_idleSuspension->stop();
     if (!m_sink)
         return;
+    disconnect(m_sink, nullptr, this, nullptr);
     m_sink->stop();
     delete m_sink;
     m_sink = nullptr;
@@ -101,8 +148,8 @@ qint64 SinkFeed::readData(char *data, qint64 maxSize)
     const qint64 frames = maxSize / bytesPerFrame;
     float *samples = reinterpret_cast<float *>(data);
     const std::shared_ptr<PlaybackSegment> segment = currentSegment();
-    if (segment.get() != m_activeSegment) {
-        m_activeSegment = segment.get();
+    if (const quint64 generation = segment ? segment->generation() : 0; generation != m_activeGeneration) {
+        m_activeGeneration = generation;
         m_handed.clear();
     }
 

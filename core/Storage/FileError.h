@@ -17,6 +17,7 @@ struct FileError
     static FileError withDetail(const QString &operation, const FileLocation &location,
                                 const QString &detail);
 
-    // "operation path: reason", for logs and status texts.
+    // For the user: the common errors described through the text lookup with the path ("文件或文件夹不存在：/a.flac");
+    // any other error as "operation path: reason". The system's own wording stays in `detail`.
     QString text() const;
 };

@@ -1,5 +1,7 @@
 #include "FileLocation.h"
 
+#include "TextDecoding.h"
+
 #include <QFile>
 #include <QList>
 
@@ -174,7 +176,7 @@ QByteArray FileLocation::fileName() const
 
 QString FileLocation::fileNameText() const
 {
-    return QFile::decodeName(fileName());
+    return TextDecoding::displayText(fileName());
 }
 
 QString FileLocation::pathExtension() const

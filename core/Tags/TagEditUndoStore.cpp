@@ -6,16 +6,17 @@
 
 namespace {
 
-// The old value; else, when the edit set a value the file did not have, `cleared` to remove it
-// again; else absent, leaving the field alone.
+// Only a field the edit changed is written back: the old value, or `cleared` when the file had
+// none. A field the edit left alone stays absent, so that an undo never rewrites it (rewriting the
+// artwork would drop every picture but the front cover).
 template <typename T>
 std::optional<T> restored(const std::optional<T> &before, const std::optional<T> &after, const T &cleared)
 {
+    if (before == after)
+        return std::nullopt;
     if (before)
         return before;
-    if (after)
-        return cleared;
-    return std::nullopt;
+    return cleared;
 }
 
 } // namespace
@@ -47,12 +48,13 @@ std::expected<void, FileError> TagEditUndoStore::record(const TagUndoEntry &entr
     return m_journal.append(entry);
 }
 
-std::expected<std::optional<TagUndoEntry>, TagEditUndoError> TagEditUndoStore::undoLast()
+std::expected<std::optional<TagUndoEntry>, TagEditUndoError> TagEditUndoStore::undoLast(const TagWriter &write)
 {
     if (m_journal.entries().isEmpty())
         return std::nullopt;
     const TagUndoEntry entry = m_journal.entries().last();
-    if (auto written = m_service.write(restorePayload(entry), entry.url); !written)
+    const TagFields payload = restorePayload(entry);
+    if (auto written = write ? write(payload, entry.url) : m_service.write(payload, entry.url); !written)
         return std::unexpected(TagEditUndoError{written.error()});
     if (auto saved = m_journal.removeLast(); !saved)
         return std::unexpected(TagEditUndoError{saved.error()});

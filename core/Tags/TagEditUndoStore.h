@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <expected>
+#include <functional>
 #include <optional>
 
 // The journal of tag edits, "tag-edits.json" in the undo folder, oldest first. The newest edit can
@@ -21,6 +22,9 @@ class TagEditUndoStore
 public:
     static inline const QByteArray journalFileName = "tag-edits.json";
 
+    // Writes tags into a file as TagService::write does.
+    using TagWriter = std::function<std::expected<void, TagServiceError>(const TagFields &, const FileLocation &)>;
+
     // Creates the folder and loads the journal; never fails (a damaged journal starts empty and
     // says so in loadNotice). A limit below 1 counts as 1.
     TagEditUndoStore(const FileLocation &directory, int limit, FileOperations &files = FileOperations::system());
@@ -30,15 +34,15 @@ public:
 
     // Appends the entry, dropping the oldest beyond the limit.
     std::expected<void, FileError> record(const TagUndoEntry &entry);
-    // Writes the newest entry's old tags back into its file and drops it; nothing when the
-    // journal is empty.
-    std::expected<std::optional<TagUndoEntry>, TagEditUndoError> undoLast();
+    // Writes the newest entry's old tags back into its file (through `write` when given, else
+    // this store's own tag service) and drops it; nothing when the journal is empty.
+    std::expected<std::optional<TagUndoEntry>, TagEditUndoError> undoLast(const TagWriter &write = {});
     // Removes the journal and its backup.
     std::expected<void, FileError> clear();
 
 private:
-    // What undoes the entry: the old values, and clearing for each field the edit gave a value
-    // that the file did not have.
+    // What undoes the entry: for each field the edit changed, the old value, or clearing when the
+    // file had none.
     static TagFields restorePayload(const TagUndoEntry &entry);
 
     UndoJournal<TagUndoEntry> m_journal;

@@ -41,9 +41,10 @@ bool openForReading(QFile &file, const FileLocation &location)
 
 TagFormatCapabilities TagFormatCapabilities::capabilities(const FileLocation &file)
 {
+    // Not "aac": TagLib cannot write raw ADTS streams.
     static const QStringList fullyWritable = {
         QStringLiteral("mp3"), QStringLiteral("mp2"), QStringLiteral("m4a"), QStringLiteral("m4b"),
-        QStringLiteral("mp4"), QStringLiteral("aac"), QStringLiteral("flac"), QStringLiteral("ape"),
+        QStringLiteral("mp4"), QStringLiteral("flac"), QStringLiteral("ape"),
         QStringLiteral("ogg"), QStringLiteral("oga"), QStringLiteral("opus"), QStringLiteral("aif"),
         QStringLiteral("aiff"), QStringLiteral("aifc"),
     };

@@ -5,7 +5,11 @@
 #include <QCryptographicHash>
 
 #include <cmath>
-#include <filesystem>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace TranscodeCache {
 
@@ -26,29 +30,43 @@ FileLocation cacheURL(const Track &track, const FileLocation &root)
                           + QStringLiteral(".m4a"));
 }
 
+namespace {
+
+// The regular files below an open folder, which it closes. Walked relative to each folder's
+// descriptor, so depth never makes a path too long; an item that cannot be examined or opened is
+// passed over and the walk goes on.
+qint64 sizeBelow(int folder)
+{
+    DIR *listing = ::fdopendir(folder);
+    if (!listing) {
+        ::close(folder);
+        return 0;
+    }
+    qint64 total = 0;
+    while (const dirent *entry = ::readdir(listing)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        struct stat status{};
+        if (::fstatat(::dirfd(listing), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISREG(status.st_mode)) {
+            total += status.st_size;
+        } else if (S_ISDIR(status.st_mode)) {
+            const int child = ::openat(::dirfd(listing), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child >= 0)
+                total += sizeBelow(child);
+        }
+    }
+    ::closedir(listing);
+    return total;
+}
+
+} // namespace
+
 qint64 directorySize(const FileLocation &root)
 {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::recursive_directory_iterator items(fs::path(root.path().toStdString()),
-                                           fs::directory_options::skip_permission_denied, error);
-    if (error)
-        return 0;
-    qint64 total = 0;
-    for (const fs::recursive_directory_iterator end; items != end; items.increment(error)) {
-        if (error)
-            break;
-        if (items->path().filename().native().starts_with('.')) {
-            items.disable_recursion_pending();
-            continue;
-        }
-        const fs::file_status status = items->symlink_status(error);
-        if (error || !fs::is_regular_file(status))
-            continue;
-        const auto size = items->file_size(error);
-        total += error ? 0 : qint64(size);
-    }
-    return total;
+    const int folder = ::open(root.cPath(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return folder < 0 ? 0 : sizeBelow(folder);
 }
 
 } // namespace TranscodeCache

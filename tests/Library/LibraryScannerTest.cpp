@@ -50,7 +50,7 @@ TEST_F(LibraryScannerTest, CollectsSupportedFilesAndSkipsHiddenOnes)
     touch(".hidden/inside.mp3");
     touch("Live.flac/track.ogg"); // a folder named like an audio file is walked, not listed
     touch("notes.txt");
-    QList<QByteArray> found = relativePaths(LibraryScanner::collectFiles({root()}));
+    QList<QByteArray> found = relativePaths(LibraryScanner::collectFiles({root()}).files);
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (QList<QByteArray>{"Live.flac/track.ogg", "Song.MP3", "a.Flac"}));
 }
@@ -60,7 +60,7 @@ TEST_F(LibraryScannerTest, NestedFoldersAndDotSegmentsListEachFileOnce)
     touch("A/B/x.mp3");
     touch("A/y.wav");
     const QList<FileLocation> files =
-        LibraryScanner::collectFiles({root().appending(QByteArray("A")), root().appending(QByteArray("A/./B/../B"))});
+        LibraryScanner::collectFiles({root().appending(QByteArray("A")), root().appending(QByteArray("A/./B/../B"))}).files;
     EXPECT_EQ(files.size(), 2);
     for (const FileLocation &file : files)
         EXPECT_EQ(file, file.standardized());
@@ -71,10 +71,28 @@ TEST_F(LibraryScannerTest, FindsNamesThatAreNotUtf8AndLinksToFoldersAreNotFollow
     const QByteArray gbkName("\xc7\xe7\xcc\xec.ogg"); // "晴天" in GBK
     touch("gbk/" + gbkName);
     ASSERT_EQ(::symlink(m_dir.path().toLocal8Bit().constData(), at("gbk/loop").cPath()), 0);
-    const QList<FileLocation> files = LibraryScanner::collectFiles({at("gbk")});
+    const QList<FileLocation> files = LibraryScanner::collectFiles({at("gbk")}).files;
     ASSERT_EQ(files.size(), 1);
     EXPECT_EQ(files.first().fileName(), gbkName);
     EXPECT_EQ(FileLocation::fromUrlText(files.first().urlText()), files.first());
+}
+
+TEST_F(LibraryScannerTest, OneFilePerDeviceAndInodeAndUnopenableFoldersAreListed)
+{
+    touch("music/real.mp3");
+    touch("elsewhere/real.flac");
+    ASSERT_EQ(::symlink(at("music/real.mp3").cPath(), at("music/a-link.mp3").cPath()), 0);
+    ASSERT_EQ(::symlink(at("elsewhere/real.flac").cPath(), at("music/b-link.flac").cPath()), 0);
+    const LibraryScanner::CollectedFiles collected
+        = LibraryScanner::collectFiles({at("music"), at("missing"), at("elsewhere")});
+    QList<QByteArray> found = relativePaths(collected.files);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (QList<QByteArray>{"elsewhere/real.flac", "music/real.mp3"}));
+    EXPECT_EQ(collected.unopenableFolders, QList<FileLocation>{at("missing")});
+
+    const ScanResult result = LibraryScanner::scan({at("missing")}, TagLibMetadataReader());
+    EXPECT_TRUE(result.tracks.isEmpty());
+    EXPECT_EQ(result.unreadable, QList<FileLocation>{at("missing")});
 }
 
 TEST_F(LibraryScannerTest, ScanIsInPathOrderWithUnreadableFilesApart)

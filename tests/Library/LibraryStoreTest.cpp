@@ -678,3 +678,37 @@ TEST_F(LibraryStoreTest, ArtworkDataIsCancelledWithTheStore)
 }
 
 } // namespace
+
+// ---- Tag edits of many tracks ----
+
+TEST_F(LibraryStoreTest, TrackEditsAreSavedOnceWithTheirCoversWrittenOrRemoved)
+{
+    Track plain = makeTrack(u"A"_qs), covered = makeTrack(u"B"_qs), stranger = makeTrack(u"C"_qs);
+    startWith({plain, covered});
+    m_store.setArtwork(QByteArray("old"), covered.id);
+    covered.artworkFileName = m_store.index().tracks.at(1).artworkFileName;
+    m_files.written.clear();
+
+    Track retitled = plain;
+    retitled.title = u"新"_qs;
+    retitled.artworkFileName = u"ignored.jpg"_qs; // the store decides the cover's name
+    Track uncovered = covered;
+    uncovered.title = u"旧"_qs;
+    m_store.applyTrackEdits({{retitled, true, QByteArray("image")}, {uncovered, true, std::nullopt}, {stranger, false, {}}});
+
+    EXPECT_EQ(m_files.writes("library.json"), 1);
+    const QList<Track> stored = storedIndex().tracks;
+    ASSERT_EQ(stored.size(), 2);
+    EXPECT_EQ(stored.at(0).title, u"新"_qs);
+    EXPECT_EQ(stored.at(0).artworkFileName, Json::uuidText(plain.id) + u".jpg"_qs);
+    EXPECT_EQ(contents(coverFile(plain.id)), QByteArray("image"));
+    EXPECT_EQ(stored.at(1).title, u"旧"_qs);
+    EXPECT_FALSE(stored.at(1).artworkFileName);
+    EXPECT_FALSE(exists(coverFile(covered.id)));
+
+    // Without a cover change the entry keeps the cover it has.
+    Track again = stored.at(0);
+    again.artworkFileName.reset();
+    m_store.applyTrackEdits({{again, false, {}}});
+    EXPECT_EQ(m_store.index().tracks.at(0).artworkFileName, stored.at(0).artworkFileName);
+}

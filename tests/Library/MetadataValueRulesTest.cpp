@@ -29,7 +29,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, YearRule,
                                            NumberCase{u"20031", 2003}, NumberCase{u"1999年", 1999},
                                            NumberCase{u"0000", std::nullopt}, NumberCase{u"03", std::nullopt},
                                            NumberCase{u"A2003", std::nullopt}, NumberCase{u"", std::nullopt},
-                                           NumberCase{u" 2003", std::nullopt},
+                                           NumberCase{u" 2003 ", 2003},
                                            NumberCase{u"２００３", std::nullopt}, // numeric, but not ASCII
                                            NumberCase{u"200３", std::nullopt}, NumberCase{u"0012", 12}));
 
@@ -45,6 +45,7 @@ TEST_P(TrackNumberRule, parsesTheWholeLeadingNumericRun)
 INSTANTIATE_TEST_SUITE_P(Texts, TrackNumberRule,
                          ::testing::Values(NumberCase{u"3/12", 3}, NumberCase{u"07", 7}, NumberCase{u"0", 0},
                                            NumberCase{u"12 of 14", 12}, NumberCase{u"A1", std::nullopt},
+                                           NumberCase{u"\t 5 \n", 5},
                                            NumberCase{u"", std::nullopt},
                                            NumberCase{u"9223372036854775807", 9223372036854775807},
                                            NumberCase{u"9223372036854775808", std::nullopt},

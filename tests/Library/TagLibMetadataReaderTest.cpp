@@ -242,4 +242,56 @@ TEST_F(TagLibMetadataReaderTest, concurrentReadsGiveTheSameRecords)
     }
 }
 
+TEST_F(TagLibMetadataReaderTest, numericGenresAndPaddedNumbersAreReadAsStored)
+{
+    const struct
+    {
+        const char *version;
+        const char *genre;
+        const char *expected;
+    } cases[] = {{"4", "18", "18"}, {"3", "(18)", "18"}, {"3", "Techno", "Techno"}};
+    for (const auto &entry : cases) {
+        const QString path = tone(QStringLiteral("g%1.mp3").arg(&entry - cases),
+                                  {"-id3v2_version", entry.version, "-metadata", QStringLiteral("genre=%1").arg(entry.genre),
+                                   "-metadata", "date= 2003 ", "-metadata", "track= 7 "});
+        const std::optional<AudioMetadata> metadata = read(path);
+        ASSERT_TRUE(metadata.has_value()) << entry.genre;
+        EXPECT_EQ(metadata->genre, QString::fromUtf8(entry.expected)) << entry.genre;
+        EXPECT_EQ(metadata->year, 2003);
+        EXPECT_EQ(metadata->trackNumber, 7);
+    }
+}
+
+TEST_F(TagLibMetadataReaderTest, mp3WithTwoID3v2TagsIsReadAndWritable)
+{
+    // The tag of one file put in front of another whole tagged file.
+    QFile outer(tone("outer.mp3", {"-metadata", "title=外层"}));
+    ASSERT_TRUE(outer.open(QIODevice::ReadOnly));
+    const QByteArray header = outer.read(10);
+    const qint64 tagSize = 10 + ((header[6] & 0x7F) << 21 | (header[7] & 0x7F) << 14 | (header[8] & 0x7F) << 7 | (header[9] & 0x7F));
+    const QByteArray outerTag = header + outer.read(tagSize - 10);
+    // The second tag is longer than the stretch in which TagLib's own check looks for audio.
+    QFile inner(tone("inner.mp3", {"-metadata", "title=内层", "-metadata", "comment=" + QString(3000, u'x')}));
+    ASSERT_TRUE(inner.open(QIODevice::ReadOnly));
+    const QString path = folder.filePath("twice.mp3");
+    writeFile(path, outerTag + inner.readAll());
+
+    std::optional<AudioMetadata> metadata = read(path);
+    ASSERT_TRUE(metadata.has_value());
+    EXPECT_EQ(metadata->title, QStringLiteral("外层"));
+    EXPECT_NEAR(metadata->duration, 1.0, 0.1);
+
+    ASSERT_EQ(quillmere_write_tags(QFile::encodeName(path).constData(), R"({"title":"新"})", nullptr), 0);
+    metadata = read(path);
+    ASSERT_TRUE(metadata.has_value());
+    EXPECT_EQ(metadata->title, QStringLiteral("新"));
+}
+
+TEST_F(TagLibMetadataReaderTest, adtsAacGivesItsDurationThroughTheStreamProbe)
+{
+    const std::optional<AudioMetadata> metadata = read(tone("tone.aac"));
+    ASSERT_TRUE(metadata.has_value());
+    EXPECT_NEAR(metadata->duration, 1.0, 0.1);
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include "FaultInjectingFileOperations.h"
 #include "Library/TrackFactory.h"
+#include "Library/TrackQuery.h"
 #include "Storage/FileTime.h"
 
 #include <QStringEncoder>
@@ -129,4 +130,19 @@ TEST_F(TrackFactoryTest, ApplyingRefillsTheDescriptionAndKeepsTheFileFacts)
     expected.trackNumber = 7;
     expected.genre = std::nullopt;
     EXPECT_EQ(applied, expected);
+}
+
+TEST_F(TrackFactoryTest, AFileNameInGB18030GivesReadableTitleArtistAndSearch)
+{
+    const QByteArray name = QStringEncoder("GB18030").encode(u"晴天 - 周杰伦.ape"_qs);
+    const FileLocation file = FileLocation::fromLocalFile(m_dir.path()).appending(name);
+    ASSERT_TRUE(FileOperations::system().writeAtomically(file, "x"));
+    const Track track = TrackFactory::make(file, std::nullopt, m_id);
+    EXPECT_EQ(track.title, u"周杰伦"_qs);
+    EXPECT_EQ(track.artist, u"晴天"_qs);
+    EXPECT_EQ(track.url.path().right(name.size()), name);
+    Track renamed = track;
+    renamed.title = u"x"_qs;
+    renamed.artist = u"y"_qs;
+    EXPECT_EQ(TrackQuery().filter({renamed}, u"周杰伦.ape"_qs), QList<qsizetype>{0});
 }

@@ -122,7 +122,7 @@ TEST_F(LyricsServiceTest, Gb18030SidecarIsRead)
 
 TEST_F(LyricsServiceTest, UnreadableSidecarFallsToTheCacheWithoutTryingAnother)
 {
-    writeFile("Song.lrc", "[00:01.00]\xFF\xFF\x80");
+    writeFile("Song.lrc", "[00:01.00]\x81 \x8D \x90");
     writeFile("Song (Live).lrc", "[00:01.00]other sidecar");
     ASSERT_TRUE(m_cache.save(cached, m_track.title, m_track.artist, m_track.duration));
     EXPECT_EQ(resolve(), (ResolvedLyrics { cached, LyricsOrigin::Online, std::nullopt }));
@@ -225,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(Encodings, ReadTextTest,
         TextCase { "Utf8WithBom", "\xEF\xBB\xBF晴天", u"晴天"_qs },
         TextCase { "Utf16WithBom", QByteArray("\xFF\xFEn\0a", 6), u"na"_qs },
         TextCase { "Gb18030", QStringEncoder("GB18030").encode(u"晴天"_qs), u"晴天"_qs },
-        TextCase { "Neither", "\xFF\xFF\x80", std::nullopt },
+        TextCase { "Neither", "\x81 \x8D \x90", std::nullopt },
         TextCase { "Oversized", QByteArray(8 * 1024 * 1024 + 1, 'a'), std::nullopt }),
     [](const auto &info) { return std::string(info.param.name); });
 

@@ -374,3 +374,26 @@ TEST_F(OrganizeAcrossFileSystemsTest, UndoOfACopyKeepsCopiesWhoseOriginalIsGone)
 }
 
 } // namespace
+
+class OrganizeStopTest : public OrganizeRunFixture, public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(prepare(false)); }
+};
+
+TEST_F(OrganizeStopTest, AStopRequestEndsTheRunBeforeTheNextItemKeepingOnlyTheAppliedOnes)
+{
+    const auto applied = m_organizer.apply(m_items, false, [&](int done, int) {
+        if (done == 1)
+            m_organizer.stopBeforeNextItem();
+    });
+
+    ASSERT_FALSE(applied);
+    EXPECT_EQ(applied.error().kind(), OrganizeError::Kind::Interrupted);
+    EXPECT_EQ(applied.error().items(), QList<OrganizePlanItem>{m_items[0]});
+    EXPECT_TRUE(atDestination(0));
+    EXPECT_TRUE(atSource(1));
+    EXPECT_TRUE(atSource(2));
+    ASSERT_EQ(m_undo.entries().size(), 1);
+    EXPECT_EQ(m_undo.entries().constLast().items, QList<OrganizePlanItem>{m_items[0]});
+}

@@ -89,6 +89,44 @@ INSTANTIATE_TEST_SUITE_P(Formats, AudioDecoderFormatTest, nativeAudioFormats(), 
 INSTANTIATE_TEST_SUITE_P(Mp3WithoutHeader, AudioDecoderFormatTest,
                          ::testing::Values(AudioFormatCase{"plain.mp3", {"-write_xing", "0"}, false}), audioFormatName);
 
+// The length header of the first frame is read, not every packet counted: a copy cut short keeps
+// the whole file's length, MPEG-1 stereo and MPEG-2 mono alike.
+TEST(AudioDecoderTest, Mp3LengthComesFromItsHeader)
+{
+    QTemporaryDir folder;
+    for (const QStringList &extra : {QStringList{}, QStringList{"-ac", "1", "-ar", "22050"}}) {
+        const QString path = AudioFixture::makeTone(folder.path(), QStringLiteral("whole.mp3"), 2.0, 1000, extra);
+        auto whole = AudioDecoder::open(FileLocation::fromLocalFile(path));
+        ASSERT_TRUE(whole.has_value());
+        EXPECT_EQ(qint64(readAll(**whole).size() / AudioDecoder::channelCount), (*whole)->frameCount());
+
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QFile cut(folder.filePath(QStringLiteral("cut.mp3")));
+        ASSERT_TRUE(cut.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        cut.write(bytes.left(bytes.size() / 2));
+        cut.close();
+        auto shortened = AudioDecoder::open(FileLocation::fromLocalFile(cut.fileName()), AudioDecoder::Length::Estimated);
+        ASSERT_TRUE(shortened.has_value());
+        EXPECT_TRUE((*shortened)->isLengthExact());
+        EXPECT_EQ((*shortened)->frameCount(), (*whole)->frameCount()) << extra.join(u' ').toStdString();
+    }
+}
+
+TEST(AudioDecoderTest, Mp3WithoutHeaderIsCountedApartWhenAskedTo)
+{
+    QTemporaryDir folder;
+    const QString path = AudioFixture::makeTone(folder.path(), QStringLiteral("plain.mp3"), 2.0, 1000, {"-write_xing", "0"});
+    auto estimated = AudioDecoder::open(FileLocation::fromLocalFile(path), AudioDecoder::Length::Estimated);
+    ASSERT_TRUE(estimated.has_value());
+    EXPECT_FALSE((*estimated)->isLengthExact());
+    const std::optional<qint64> counted = AudioDecoder::countedFrameCount(FileLocation::fromLocalFile(path));
+    ASSERT_TRUE(counted);
+    // Playing from an estimate loses nothing: the frames run to the real end.
+    EXPECT_EQ(qint64(readAll(**estimated).size() / AudioDecoder::channelCount), *counted);
+}
+
 TEST(AudioDecoderTest, MonoPlaysAtFullLevelOnBothChannels)
 {
     QTemporaryDir folder;

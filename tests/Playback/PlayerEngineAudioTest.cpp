@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -71,6 +72,19 @@ protected:
         ASSERT_TRUE(engine.load(FileLocation::fromLocalFile(path)).has_value()) << engine.lastError().toStdString();
         engine.play();
         ASSERT_TRUE(engine.isPlaying()) << engine.lastError().toStdString();
+    }
+
+    // Whether each stream playing into the server is corked (suspended), as the server sees it.
+    static QStringList corked()
+    {
+        QProcess pactl;
+        pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
+        pactl.waitForFinished(5000);
+        QStringList states;
+        for (const QByteArray &line : pactl.readAllStandardOutput().split('\n'))
+            if (line.trimmed().startsWith("Corked:"))
+                states.append(QString::fromLatin1(line.trimmed().mid(7).trimmed()));
+        return states;
     }
 
     QTemporaryDir folder;
@@ -141,6 +155,35 @@ TEST_F(PlayerEngineAudioTest, PauseSilencesTheSinkAndHoldsThePosition)
     EXPECT_LT(ToneAnalysis::level(samples, pauseMark + 0.3, pauseMark + 0.7, 1000), toneLevel * 0.02);
 }
 
+TEST_F(PlayerEngineAudioTest, PausedOrEndedTheOutputIsSuspendedAndResumesWithNothingLost)
+{
+    loadAndPlay(tone("long.flac", 3.0));
+    waitUntilHeard();
+    spinFor(600);
+    EXPECT_EQ(corked(), QStringList{"no"});
+    engine.pause();
+    spinFor(300);
+    EXPECT_EQ(corked(), QStringList{"yes"});
+    spinFor(500);
+
+    engine.play();
+    spinFor(700);
+    EXPECT_EQ(corked(), QStringList{"no"});
+    engine.pause();
+    spinFor(300);
+    // Everything played was heard once: no block lost at the pause or repeated at the resume.
+    EXPECT_NEAR(ToneAnalysis::audibleSeconds(recording.samples(), 1000, toneLevel / 2), engine.position(), 0.1);
+
+    // Ended, it is suspended once the end has had time to be heard.
+    engine.seek(2.7);
+    engine.play();
+    ASSERT_TRUE(spinUntil([this] { return finishCount > 0; }, 3000));
+    spinFor(300);
+    EXPECT_EQ(corked(), QStringList{"no"});
+    EXPECT_TRUE(spinUntil([] { return corked() == QStringList{"yes"}; }, 3000));
+    recording.stop();
+}
+
 TEST_F(PlayerEngineAudioTest, SeekWhilePlayingJumpsAndReachesTheNaturalEnd)
 {
     loadAndPlay(tone("long.wav", 6.0));
@@ -160,6 +203,34 @@ TEST_F(PlayerEngineAudioTest, SeekWhilePlayingJumpsAndReachesTheNaturalEnd)
     EXPECT_GT(audible, 0.5);
     EXPECT_LT(audible, 1.0);
     EXPECT_DOUBLE_EQ(engine.position(), engine.duration());
+}
+
+// Each published position after a seek is the seek target plus the time the sink has played
+// since, as its monitor recorded it (a busy machine stalls both alike).
+TEST_F(PlayerEngineAudioTest, PositionFollowsThePlayedTimeAfterSeeksBackForwardAndNearTheEnd)
+{
+    loadAndPlay(tone("long.flac", 8.0));
+    waitUntilHeard();
+    spinFor(1500);
+    double recordedAtSeek = 0;
+    double lastTarget = 0;
+    QList<std::pair<double, double>> published; // (position, seconds recorded since the seek)
+    QObject::connect(&engine, &PlayerEngine::positionChanged, [&](double position) {
+        if (position != lastTarget)
+            published.append({position, recording.seconds() - recordedAtSeek});
+    });
+    for (const double target : {0.5, 4.0, 1.0, 6.5}) {
+        published.clear();
+        lastTarget = target;
+        engine.seek(target);
+        recordedAtSeek = recording.seconds();
+        spinFor(1100);
+        ASSERT_TRUE(engine.isPlaying()) << target;
+        ASSERT_GE(published.size(), 2) << target;
+        for (const auto &[position, elapsed] : published)
+            EXPECT_NEAR(position, target + elapsed, 0.3) << target;
+    }
+    recording.stop();
 }
 
 TEST_F(PlayerEngineAudioTest, PositionAdvancesWithWhatIsHeardAndNeverGoesBack)

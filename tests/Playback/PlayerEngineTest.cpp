@@ -2,9 +2,11 @@
 #include "Playback/PlayerEngine.h"
 
 #include "FakeAudioOutput.h"
+#include "Playback/AudioDecoder.h"
 #include "Support/AudioFixture.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -112,6 +114,19 @@ TEST_F(PlayerEngineTest, LoadMakesReadyAtTheStartWithTheDecodedDuration)
     EXPECT_DOUBLE_EQ(engine.duration(), 2.0);
     EXPECT_EQ(output->segmentStart, 0);
     EXPECT_FALSE(output->running); // loading stops the device; playing starts it
+}
+
+TEST_F(PlayerEngineTest, AnMp3WithoutLengthHeaderGetsItsCountedDurationAfterTheLoad)
+{
+    const QString path = AudioFixture::makeTone(folder.path(), QStringLiteral("plain.mp3"), 2.0, 1000, {"-write_xing", "0"});
+    ASSERT_TRUE(engine.load(FileLocation::fromLocalFile(path)).has_value());
+    const std::optional<qint64> counted = AudioDecoder::countedFrameCount(FileLocation::fromLocalFile(path));
+    ASSERT_TRUE(counted);
+    QElapsedTimer waited;
+    waited.start();
+    while (engine.duration() != double(*counted) / 44100 && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_DOUBLE_EQ(engine.duration(), double(*counted) / 44100);
 }
 
 TEST_F(PlayerEngineTest, PlayStartsTheDeviceAndThePositionTimer)

@@ -277,3 +277,26 @@ TEST_F(TagEditUndoStoreTest, ClearRemovesJournalAndBackupAndKeepsEntriesWhenItFa
 }
 
 } // namespace
+
+TEST_F(TagEditUndoStoreTest, UndoWritesBackOnlyTheFieldsTheEditChanged)
+{
+    TagFields before = titled("旧");
+    before.artworkBase64 = QStringLiteral("aW1hZ2U=");
+    before.year = 2001;
+    TagFields after = before;
+    after.title = QStringLiteral("新");
+    after.genre = QStringLiteral("Rock");
+    TagEditUndoStore store(m_folder, 50, m_files);
+    ASSERT_TRUE(store.record({m_base.appending(QByteArray("song.flac")), before, after, 1}));
+    TagFields written;
+
+    ASSERT_TRUE(store.undoLast([&](const TagFields &fields, const FileLocation &) {
+        written = fields;
+        return std::expected<void, TagServiceError>();
+    }));
+
+    TagFields expected = titled("旧");
+    expected.genre = QString(); // added by the edit: removed again
+    EXPECT_EQ(written, expected); // the cover and the year were not touched by the edit
+    EXPECT_TRUE(store.entries().isEmpty());
+}

@@ -73,7 +73,7 @@ TEST_F(TagFormatCapabilitiesTest, ExtensionsAnswerByTheTableWhateverTheirCase)
         TagFormatCapabilities expected;
     } cases[] = {
         {"a.mp3", everything},  {"a.mp2", everything},  {"a.m4a", everything},   {"a.m4b", everything},
-        {"a.mp4", everything},  {"a.aac", everything},  {"a.flac", everything},  {"a.ape", everything},
+        {"a.mp4", everything},  {"a.aac", unsupported},  {"a.flac", everything},  {"a.ape", everything},
         {"a.ogg", everything},  {"a.oga", everything},  {"a.opus", everything},  {"a.aif", everything},
         {"a.aiff", everything}, {"a.aifc", everything}, {"A.MP3", everything},   {"a.Flac", everything},
         {"a.wma", wmaOrAsf},    {"a.asf", wmaOrAsf},    {"a.WMA", wmaOrAsf},     {"a.wav", wavWithoutId3},

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 // Seconds since 2001 (as tracks store dates) of a time given in seconds since 1970.
@@ -124,6 +128,38 @@ TEST_F(TranscodeCacheSizeTest, LeavesOutHiddenItemsLinksAndEmptyFolders)
     QFile::link(QStringLiteral("/usr/bin/ffmpeg"), QDir(root.path()).filePath(QStringLiteral("link")));
 
     EXPECT_EQ(size(), 0);
+}
+
+// Folders that cannot be opened are passed over wherever the listing meets them. Root opens any
+// folder whatever its mode, so a child process runs out of descriptors instead: three folders deep
+// is as far as it can open.
+TEST_F(TranscodeCacheSizeTest, UnopenableFoldersArePassedOver)
+{
+    for (int i = 0; i < 6; ++i) {
+        const QString folder = QStringLiteral("f%1/").arg(i);
+        file(folder + QStringLiteral("a.m4a"), 10);
+        file(folder + QStringLiteral("deep/1/2/out-of-reach.m4a"), 1000);
+    }
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        const rlimit limit{rlim_t(lowestFree + 3), rlim_t(lowestFree + 3)};
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+            ::_exit(2);
+        const qint64 measured = size();
+        ::_exit(::write(channel[1], &measured, sizeof measured) == sizeof measured ? 0 : 3);
+    }
+    ::close(channel[1]);
+    qint64 measured = -1;
+    EXPECT_EQ(::read(channel[0], &measured, sizeof measured), ssize_t(sizeof measured));
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(measured, 60);
 }
 
 TEST_F(TranscodeCacheSizeTest, MissingFolderMeasuresZero)

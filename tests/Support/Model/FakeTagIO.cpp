@@ -2,9 +2,15 @@
 
 namespace {
 
+// As the tag bridge writes: a present value replaces the tag, and its removal form (the empty
+// text, 0) removes it.
 template <typename T> void takePresent(std::optional<T> &target, const std::optional<T> &value)
 {
-    if (value)
+    if (!value)
+        return;
+    if (*value == T{})
+        target.reset();
+    else
         target = value;
 }
 

@@ -11,7 +11,7 @@ class FakeTagIO final : public TagIO
 {
 public:
     std::optional<TagFields> read(const FileLocation &file) const override;
-    // Merges the present fields; fails for files scripted to fail.
+    // Merges the present fields (the empty text and 0 remove a tag); fails for files scripted to fail.
     std::expected<void, TagServiceError> write(const TagFields &fields, const FileLocation &file) const override;
 
     void setTags(const FileLocation &file, const TagFields &fields);
