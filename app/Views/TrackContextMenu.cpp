@@ -66,6 +66,19 @@ TrackContextMenu::TrackContextMenu(AppModel &model, const QUuid &trackID, QWidge
     if (parent)
         ThemeEnvironment::setTheme(this, ThemeEnvironment::theme(parent));
 
+    const qreal dpr = devicePixelRatioF();
+    addItem(TrackListSymbols::pencil(symbolSide, QFont::Normal, dpr), L("编辑标签…"),
+            [this](const QList<QUuid> &ids) { m_model.beginTagEdit(ids); });
+    addItem(TrackListSymbols::wandAndStars(symbolSide, QFont::Normal, dpr), L("修复乱码标签…"),
+            [this](const QList<QUuid> &ids) { m_model.promptRepairMojibake(ids); });
+    addItem(TrackListSymbols::folder(symbolSide, QFont::Normal, dpr), L("整理文件…"),
+            [this](const QList<QUuid> &ids) { m_model.beginOrganize(ids); });
+    // Without a question, also for many tracks: the files stay on disk, and the model refuses
+    // while a scan runs.
+    addItem(TrackListSymbols::trash(symbolSide, QFont::Normal, dpr), L("从音乐库移除"),
+            [this](const QList<QUuid> &ids) { m_model.removeTracksFromLibrary(ids); })
+        ->setObjectName(QStringLiteral("removeFromLibrary"));
+    addSeparator();
     addPlaylistSection();
     applyTheme();
 }

@@ -71,6 +71,7 @@ TrackListView::TrackListView(AppModel &model, QWidget *parent)
     connect(m_rows, &TrackRowsView::trackClicked, &m_model, &AppModel::handleTrackClick);
     connect(m_rows, &TrackRowsView::trackDropped, &m_model, &AppModel::moveTrack);
     connect(m_rows, &TrackRowsView::contextMenuRequested, this, &TrackListView::openContextMenu);
+    connect(m_header, &TrackListHeader::rescanRequested, &m_model, &AppModel::rescan);
     connect(m_statusBanner, &StatusBanner::dismissRequested, &m_model, &AppModel::dismissStatus);
     connect(m_emptyState, &EmptyStateView::actionRequested, this, &TrackListView::runEmptyStateAction);
     connectModel();
@@ -154,6 +155,7 @@ void TrackListView::runEmptyStateAction()
         m_model.select(LibrarySelection::allMusic());
         break;
     case TrackListTexts::EmptySituation::EmptyLibrary:
+        m_model.importFolders(m_model.openFolders());
         break;
     }
 }

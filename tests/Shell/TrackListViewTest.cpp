@@ -21,6 +21,7 @@
 #include "Views/TrackRowsView.h"
 
 #include <QApplication>
+#include <QLayout>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -389,20 +390,96 @@ TEST_F(TrackListViewTest, EmptyStatesOfferTheirOneAction)
     EXPECT_EQ(empty->actionButton()->text(), u"查看全部音乐"_qs);
 }
 
+TEST_F(TrackListViewTest, MenuItemsActOnTheContextTracksWithoutAskingAndOnlyAPlaylistOffersItsRemoval)
+{
+    open();
+    const auto titles = [this] {
+        QStringList texts;
+        for (const QAction *action : view->contextMenu()->actions()) {
+            if (!action->isSeparator() && !action->text().isEmpty())
+                texts.append(action->text());
+        }
+        return texts;
+    };
+    const QList<QUuid> order = visibleIDs();
+    for (int row : {0, 2, 4})
+        click(order.at(row), Qt::ControlModifier);
+    view->openContextMenu(order.at(2), QRect());
+    EXPECT_EQ(titles(), (QStringList{u"编辑标签…"_qs, u"修复乱码标签…"_qs, u"整理文件…"_qs, u"从音乐库移除"_qs,
+                                     u"夜晚 && 雨"_qs, u"空列表"_qs}));
+
+    view->contextMenu()->findChild<QAction *>(u"removeFromLibrary"_qs)->trigger();
+    settle();
+    EXPECT_TRUE(environment.prompts->shown.isEmpty()) << "no confirmation";
+    EXPECT_EQ(model->statusMessage(), u"已从音乐库移除 3 首歌曲，文件仍保留在磁盘上。"_qs);
+    EXPECT_EQ(visibleIDs(), (QList<QUuid>{order.at(1), order.at(3)}));
+
+    model->select(LibrarySelection::playlist(nightPlaylist));
+    view->openContextMenu(visibleIDs().first(), QRect());
+    EXPECT_FALSE(view->contextMenu()->findChild<QAction *>(u"removeFromPlaylist"_qs));
+}
+
+TEST_F(TrackListViewTest, RescanButtonStartsAScanAndWaitsForIt)
+{
+    open();
+    SymbolButton *rescan = view->header()->rescanButton();
+    EXPECT_TRUE(rescan->isEnabled());
+    QTest::mouseClick(rescan, Qt::LeftButton);
+    EXPECT_TRUE(model->isScanning());
+    EXPECT_TRUE(view->header()->scanningNote()->isVisible());
+    EXPECT_FALSE(rescan->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !model->isScanning(); }, 10000));
+    EXPECT_TRUE(rescan->isEnabled());
+    EXPECT_FALSE(view->header()->scanningNote()->isVisible());
+}
+
+TEST_F(TrackListViewTest, EmptyLibraryChoosesFoldersToImport)
+{
+    home.writeDataFile(u"library.json"_qs, R"({"folders": [], "tracks": []})");
+    open();
+    EXPECT_EQ(view->header()->metaLine(), u"0 首 · 0 分钟"_qs);
+    EXPECT_FALSE(view->header()->rescanButton()->isEnabled());
+    EmptyStateView *empty = view->emptyState();
+    EXPECT_EQ(empty->title(), u"音乐库是空的"_qs);
+
+    const FileLocation folder = FileLocation::fromLocalFile(home.musicPath() + u"/Jazz"_qs);
+    environment.prompts->folderAnswers.append({folder});
+    QTest::mouseClick(empty->actionButton(), Qt::LeftButton);
+    EXPECT_TRUE(model->isScanning());
+    EXPECT_FALSE(empty->actionButton()->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !model->isScanning(); }, 10000));
+    EXPECT_EQ(model->library().index().folders, QList<FileLocation>{folder});
+    EXPECT_TRUE(empty->actionButton()->isEnabled());
+}
+
 TEST_F(TrackListViewTest, BannersStackProgressAboveStatusAndClampTheMessage)
 {
     open();
-    EXPECT_FALSE(view->progressBanner()->isVisible());
-    EXPECT_FALSE(view->statusBanner()->isVisible());
-    QString longMessage;
-    for (int i = 0; i < 30; ++i)
-        longMessage += u"无法读取这首歌曲的标签，文件可能已损坏。"_qs;
+    createFile(sunny);
+    TagFields fields;
+    fields.genre = u"流行"_qs;
+    (void)model->applyTagEdit(fields, {model->visibleTracks().at(rowOf(sunny))});
     model->addToPlaylist(emptyPlaylist, {sunny});
+    ASSERT_TRUE(model->fileWorkProgress());
+    view->layout()->activate();
+    ASSERT_TRUE(view->progressBanner()->isVisible());
     ASSERT_TRUE(view->statusBanner()->isVisible());
+    EXPECT_EQ(view->progressBanner()->text(), *model->fileWorkProgress());
+    EXPECT_LT(view->progressBanner()->y(), view->statusBanner()->y());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !model->fileWorkProgress(); }, 10000));
+    EXPECT_FALSE(view->progressBanner()->isVisible());
 
-    ClampedText *message = view->statusBanner()->message();
-    message->setText(longMessage);
+    // A message far longer than two lines: the name of a new playlist in its confirmation.
+    QString longName;
+    for (int i = 0; i < 30; ++i)
+        longName += u"深夜电台精选"_qs;
+    environment.prompts->textAnswers.append(longName);
+    model->promptCreatePlaylist();
+    model->addToPlaylist(model->playlists().playlists().last().id, {sunny});
+    ASSERT_TRUE(view->statusBanner()->isVisible());
     settle();
+    ClampedText *message = view->statusBanner()->message();
+    EXPECT_TRUE(message->text().contains(longName));
     const QStringList lines = message->shownLines();
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines.last().endsWith(u'…'));
