@@ -118,8 +118,11 @@ void TrackRowsView::mouseReleaseEvent(QMouseEvent *event)
 
 bool TrackRowsView::offersReorder(const QDropEvent &event) const
 {
-    return event.mimeData()->hasFormat(QString::fromLatin1(DragPayloads::utf8TextType))
-        || event.mimeData()->hasText();
+    // Files from a file manager also come with their addresses as text; they go on to the
+    // window, which imports them.
+    const QMimeData &data = *event.mimeData();
+    return !DragPayloads::offersFileURLs(data)
+        && (data.hasFormat(QString::fromLatin1(DragPayloads::utf8TextType)) || data.hasText());
 }
 
 void TrackRowsView::dragEnterEvent(QDragEnterEvent *event)
@@ -139,7 +142,7 @@ void TrackRowsView::dragMoveEvent(QDragMoveEvent *event)
 void TrackRowsView::dropEvent(QDropEvent *event)
 {
     const std::optional<QUuid> target = trackAt(event->position().toPoint());
-    if (!target || !acceptsReorder || !acceptsReorder())
+    if (!target || !offersReorder(*event) || !acceptsReorder || !acceptsReorder())
         return event->ignore();
     event->acceptProposedAction();
     const std::optional<QString> text = DragPayloads::textValue(*event->mimeData());

@@ -289,6 +289,12 @@ TEST_F(TrackListViewTest, ReorderDropsOnlyIntoAnUnsortedPlaylistWithoutSearch)
     model->setSearchText(QString());
     model->toggleSort(TrackSort::Title);
     EXPECT_FALSE(drop(soWhat, sunny)) << "sorted";
+    model->select(LibrarySelection::playlist(nightPlaylist));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(home.musicPath())});
+    QDragEnterEvent enter(centreOf(soWhat), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(rows()->viewport(), &enter);
+    EXPECT_FALSE(enter.isAccepted()) << "files are for the window to import";
     EXPECT_EQ(model->playlists().playlists().first().trackIDs, (QList<QUuid>{sunny, soWhat}));
 }
 
