@@ -1,171 +1,79 @@
 #include "JsonParser.h"
 
+#include <simdjson.h>
+
 #include <cstdlib>
+#include <string_view>
+
+namespace ondemand = simdjson::ondemand;
 
 namespace {
 
-void appendUtf8(std::string &bytes, unsigned codePoint)
+// The text up to the first closing brace outside a string: the object ends there when the text is
+// valid, and whatever follows it is never looked at.
+std::string_view leadingObject(std::string_view text)
 {
-    if (codePoint < 0x80) {
-        bytes += char(codePoint);
-    } else if (codePoint < 0x800) {
-        bytes += char(0xC0 | codePoint >> 6);
-        bytes += char(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        bytes += char(0xE0 | codePoint >> 12);
-        bytes += char(0x80 | (codePoint >> 6 & 0x3F));
-        bytes += char(0x80 | (codePoint & 0x3F));
-    } else {
-        bytes += char(0xF0 | codePoint >> 18);
-        bytes += char(0x80 | (codePoint >> 12 & 0x3F));
-        bytes += char(0x80 | (codePoint >> 6 & 0x3F));
-        bytes += char(0x80 | (codePoint & 0x3F));
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (inString && text[i] == '\\')
+            ++i;
+        else if (text[i] == '"')
+            inString = !inString;
+        else if (!inString && text[i] == '}')
+            return text.substr(0, i + 1);
     }
+    return text;
 }
 
-int hexDigit(char character)
+// An optional sign and decimal digits, as strtoll reads them; beyond 64 bits, the nearest bound.
+bool parseNumber(std::string_view token, long long &number)
 {
-    if (character >= '0' && character <= '9')
-        return character - '0';
-    if (character >= 'a' && character <= 'f')
-        return character - 'a' + 10;
-    if (character >= 'A' && character <= 'F')
-        return character - 'A' + 10;
-    return -1;
+    const std::string digits(token);
+    char *end = nullptr;
+    number = std::strtoll(digits.c_str(), &end, 10);
+    const char first = digits.empty() ? '\0' : digits.front();
+    const bool startsRight = first == '-' || first == '+' || (first >= '0' && first <= '9');
+    return startsRight && end != digits.c_str() && end == digits.c_str() + digits.size();
+}
+
+bool parseValue(ondemand::value json, FieldValue &value)
+{
+    value.present = true;
+    // A scalar's token runs up to the next structural character, white space after it included.
+    std::string_view token = json.raw_json_token();
+    token = token.substr(0, token.find_last_not_of(" \t\n\r") + 1);
+    if (token.starts_with('"')) {
+        std::string_view text;
+        if (json.get_string().get(text))
+            return false;
+        value.null = false;
+        value.text = text;
+        return true;
+    }
+    if (token == "null")
+        return true;
+    value.null = false;
+    return parseNumber(token, value.number);
 }
 
 } // namespace
 
-std::optional<FieldMap> JsonParser::parseObject()
+std::optional<FieldMap> JsonParser::parseObject() const
 {
-    FieldMap fields;
-    skipWhitespace();
-    if (!consume('{'))
+    const simdjson::padded_string text(leadingObject(m_text));
+    ondemand::parser parser;
+    ondemand::document document;
+    ondemand::object object;
+    if (parser.iterate(text).get(document) || document.get_object().get(object))
         return std::nullopt;
-    skipWhitespace();
-    if (consume('}'))
-        return fields;
-    while (true) {
-        skipWhitespace();
-        std::string key;
-        if (!parseString(key))
-            return std::nullopt;
-        skipWhitespace();
-        if (!consume(':'))
-            return std::nullopt;
-        skipWhitespace();
+    FieldMap fields;
+    for (auto member : object) {
+        ondemand::field field;
+        std::string_view key;
         FieldValue value;
-        if (!parseValue(value))
+        if (std::move(member).get(field) || field.unescaped_key().get(key) || !parseValue(field.value(), value))
             return std::nullopt;
-        fields.insert_or_assign(std::move(key), std::move(value));
-        skipWhitespace();
-        if (consume('}'))
-            return fields;
-        if (!consume(','))
-            return std::nullopt;
+        fields.insert_or_assign(std::string(key), std::move(value));
     }
-}
-
-void JsonParser::skipWhitespace()
-{
-    while (*m_position == ' ' || *m_position == '\t' || *m_position == '\n' || *m_position == '\r')
-        ++m_position;
-}
-
-bool JsonParser::consume(char expected)
-{
-    if (*m_position != expected)
-        return false;
-    ++m_position;
-    return true;
-}
-
-bool JsonParser::parseString(std::string &bytes)
-{
-    if (!consume('"'))
-        return false;
-    while (true) {
-        const char character = *m_position;
-        if (character == '\0')
-            return false;
-        ++m_position;
-        if (character == '"')
-            return true;
-        if (character != '\\') {
-            bytes += character;
-            continue;
-        }
-        const char escape = *m_position;
-        if (escape == '\0')
-            return false;
-        ++m_position;
-        switch (escape) {
-        case '"': bytes += '"'; break;
-        case '\\': bytes += '\\'; break;
-        case '/': bytes += '/'; break;
-        case 'b': bytes += '\b'; break;
-        case 'f': bytes += '\f'; break;
-        case 'n': bytes += '\n'; break;
-        case 'r': bytes += '\r'; break;
-        case 't': bytes += '\t'; break;
-        case 'u': {
-            unsigned value = 0;
-            if (!parseHex4(value))
-                return false;
-            if (value >= 0xD800 && value <= 0xDBFF) {
-                // A high surrogate is only valid with its low partner right after it.
-                unsigned low = 0;
-                if (!consume('\\') || !consume('u') || !parseHex4(low) || low < 0xDC00 || low > 0xDFFF)
-                    return false;
-                value = 0x10000 + (value - 0xD800) * 0x400 + (low - 0xDC00);
-            }
-            appendUtf8(bytes, value);
-            break;
-        }
-        default:
-            return false;
-        }
-    }
-}
-
-bool JsonParser::parseHex4(unsigned &value)
-{
-    value = 0;
-    for (int index = 0; index < 4; ++index) {
-        const int digit = hexDigit(*m_position);
-        if (digit < 0)
-            return false;
-        value = value << 4 | unsigned(digit);
-        ++m_position;
-    }
-    return true;
-}
-
-bool JsonParser::parseValue(FieldValue &value)
-{
-    value.present = true;
-    if (*m_position == '"') {
-        value.null = false;
-        return parseString(value.text);
-    }
-    if (m_position[0] == 'n' && m_position[1] == 'u' && m_position[2] == 'l' && m_position[3] == 'l') {
-        m_position += 4;
-        return true;
-    }
-    value.null = false;
-    return parseNumber(value.number);
-}
-
-bool JsonParser::parseNumber(long long &number)
-{
-    // strtoll would first skip white space of its own.
-    const char first = *m_position;
-    if (!(first == '-' || first == '+' || (first >= '0' && first <= '9')))
-        return false;
-    char *end = nullptr;
-    number = std::strtoll(m_position, &end, 10); // out of range: the nearest bound
-    if (end == m_position)
-        return false;
-    m_position = end;
-    return *m_position != '.' && *m_position != 'e' && *m_position != 'E';
+    return fields;
 }

@@ -11,11 +11,11 @@ bash scripts/setup-deps.sh
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DQUILLMERE_FUZZ=ON \
   -DQUILLMERE_BUILD_TESTS=OFF -DQUILLMERE_BUILD_BENCHMARKS=OFF
-cmake --build "$build_dir" -j 4 --target TagJsonFuzzer AudioReadFuzzer
+cmake --build "$build_dir" -j 4 --target TagJsonFuzzer StoredJsonFuzzer AudioReadFuzzer
 
 # Seeds: small real files of every format, with tags and a cover, and a few JSON texts.
 corpus="$build_dir/corpus"
-mkdir -p "$corpus/TagJsonFuzzer" "$corpus/AudioReadFuzzer"
+mkdir -p "$corpus/TagJsonFuzzer" "$corpus/StoredJsonFuzzer" "$corpus/AudioReadFuzzer"
 seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
 ffmpeg -v error -y -f lavfi -i color=red:s=8x8 -frames:v 1 "$seeds/cover.png"
@@ -33,9 +33,13 @@ for spec in "mp3:0:cover" "m4a:1:cover" "flac:2:cover" "wav:3:" "aiff:4:" "ogg:5
 done
 printf '%s' '{"title":"晴天","year":2003,"trackNumber":null,"artworkBase64":"iVBORw0KGgo="}' >"$corpus/TagJsonFuzzer/object"
 printf '%s' '{ "a" : "\u00e9\ud83c\udfb5\\\"" , "b":-12 }' >"$corpus/TagJsonFuzzer/escapes"
+# Keys steer the stored-JSON fuzzer's typed reads by their first letter (see StoredJsonFuzzer.cpp).
+printf '%s' '{"folders":["file:///m/%E9%9F%B3"],"tracks":[{"s":"晴天\n","i":2003,"n":1.5e2,"b":true,"o":null},
+  {"u":"file:///a","i":-1,"x":[{"y":[]}],"o":"\ud83c\udfb5"},{"r":[1,"2",[3]]}]}' >"$corpus/StoredJsonFuzzer/library"
+printf '%s' '[{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","name":"列表","trackIDs":[]}]' >"$corpus/StoredJsonFuzzer/playlists"
 
 export TMPDIR=${TMPDIR:-/tmp}
-for target in TagJsonFuzzer AudioReadFuzzer; do
+for target in TagJsonFuzzer StoredJsonFuzzer AudioReadFuzzer; do
   echo "Fuzzing $target for $seconds s"
   "$build_dir/fuzz/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
     -artifact_prefix="$build_dir/$target-" -print_final_stats=1 "$corpus/$target"

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build ccache g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-  libtag1-dev libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libfftw3-dev ffmpeg
+  libtag1-dev libsimdjson-dev libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libfftw3-dev ffmpeg
   xvfb xauth dbus pulseaudio pulseaudio-utils playerctl sox fonts-wqy-microhei
   xdotool xcompmgr imagemagick x11-utils
   locales

@@ -1,5 +1,8 @@
 #include "AppModel.h"
 
+#include "FFmpegControl.h"
+#include "LyricsControl.h"
+#include "PlaybackControl.h"
 #include "PlaybackState.h"
 #include "TrackClickSelection.h"
 
@@ -87,6 +90,10 @@ AppModel::AppModel(const FileLocation &directory, AppModelEnvironment environmen
         m_environment.makeLyricsResolver(*m_lyricsCache, LRCLIBClient::resolvedEndpoint(settings.lyricsEndpoint));
     m_lyricsResolver->setOnlineEnabled(settings.onlineLyricsEnabled);
 
+    m_playbackControl = std::make_unique<PlaybackControl>(*this);
+    m_ffmpegControl = std::make_unique<FFmpegControl>(*this);
+    m_lyricsControl = std::make_unique<LyricsControl>(*this);
+
     m_playbackSaver = std::make_unique<PlaybackStateSaver>(m_environment.timing.playbackSaveInterval,
                                                            [this] { savePlaybackState(); });
 
@@ -112,8 +119,6 @@ AppModel::AppModel(const FileLocation &directory, AppModelEnvironment environmen
 
 AppModel::~AppModel()
 {
-    if (m_lyricsTask)
-        m_lyricsTask->cancel();
     m_engine->setOnFinish({});
     m_engine->disconnect(this);
     // A file job still running stops after its current file and records what it did.
@@ -188,7 +193,7 @@ void AppModel::refreshFromLibrary()
     setTracks(m_library->index().tracks);
     m_playlists->reload(m_library->playlists());
     pruneSelection();
-    followCurrentTrack();
+    m_playbackControl->followLibrary();
 }
 
 // MARK: saving and the status line
@@ -199,10 +204,10 @@ void AppModel::savePlaybackState()
                                       m_engine->position(), m_restoredPosition));
 }
 
-void AppModel::saveSettings(const AppSettings &settings)
+void AppModel::saveSettings(const AppSettings &settings, std::function<void(const SettingsWriter::Outcome &)> done)
 {
     m_library->setSettings(settings);
-    m_settingsWriter->save(settings);
+    m_settingsWriter->save(settings, std::move(done));
 }
 
 void AppModel::flushPendingSaves()
@@ -214,7 +219,7 @@ void AppModel::dismissStatus()
 {
     setStatusMessage(std::nullopt);
     setShowsFFmpegInstallPrompt(false);
-    m_pendingTranscodeTrack.reset();
+    m_playbackControl->forgetPendingTranscode();
 }
 
 void AppModel::surfacePersistenceError()
@@ -377,78 +382,46 @@ void AppModel::moveTrack(const QUuid &draggedID, const QUuid &targetID)
     announcePlaylistChange();
 }
 
-// MARK: playback
+// MARK: playback control
+
+void AppModel::play()
+{
+    m_playbackControl->play();
+}
 
 void AppModel::play(const QUuid &trackID)
 {
-    if (m_currentTrack && m_currentTrack->id == trackID) {
-        if (m_engine->isPlaying())
-            m_engine->pause();
-        else if (m_engine->duration() > 0)
-            m_engine->play();
-        else
-            startTrack(*m_currentTrack, m_restoredPosition);
-        return;
-    }
-    const std::optional<Track> track = trackWithID(trackID);
-    if (!track)
-        return;
-    if (track->isMissing) {
-        setStatusMessage(Lf("《%@》文件缺失，无法播放。", track->title));
-        return;
-    }
-    QList<QUuid> ids = visibleTracks().ids();
-    qsizetype index = ids.indexOf(trackID);
-    if (index < 0) {
-        ids = {trackID};
-        index = 0;
-    }
-    PlaybackQueue queue = m_queue;
-    queue.replace(ids, index);
-    setQueue(queue);
-    startTrack(*track, 0);
-    savePlaybackState();
+    m_playbackControl->play(trackID);
 }
 
-// Steps over files that are missing, at most once round the queue.
 void AppModel::next()
 {
-    PlaybackQueue queue = m_queue;
-    std::optional<Track> playable;
-    for (qsizetype step = 0; step < queue.trackIDs().size() && !playable; ++step) {
-        const std::optional<QUuid> id = queue.next();
-        if (!id)
-            break;
-        const std::optional<Track> track = trackWithID(*id);
-        if (!track) {
-            setStatusMessage(L("曲目不在音乐库中。"));
-            break;
-        }
-        if (!track->isMissing)
-            playable = track;
-    }
-    setQueue(queue);
-    if (playable)
-        startTrack(*playable, 0);
-    savePlaybackState();
+    m_playbackControl->next();
 }
 
-bool AppModel::startTrack(const Track &track, double position)
+void AppModel::previous()
 {
-    setCurrentTrack(track);
-    setRestoredPosition(position);
-    if (const auto loaded = m_engine->load(track.url); !loaded) {
-        setStatusMessage(loaded.error());
-        return false;
-    }
-    if (position > 0)
-        m_engine->seek(position);
-    m_engine->play();
-    if (!m_engine->lastError().isEmpty()) {
-        setStatusMessage(m_engine->lastError());
-        return false;
-    }
-    return true;
+    m_playbackControl->previous();
+}
+
+void AppModel::seek(double seconds)
+{
+    m_playbackControl->seek(seconds);
+}
+
+void AppModel::setPlaybackMode(PlaybackMode mode)
+{
+    m_playbackControl->setPlaybackMode(mode);
+}
+
+double AppModel::displayDuration() const
+{
+    return m_playbackControl->displayDuration();
+}
+
+void AppModel::showMiniPlayer()
+{
+    m_playbackControl->showMiniPlayer();
 }
 
 std::optional<Track> AppModel::trackWithID(const QUuid &trackID) const
@@ -459,49 +432,88 @@ std::optional<Track> AppModel::trackWithID(const QUuid &trackID) const
     return *track;
 }
 
-// MARK: lyrics
+// MARK: ffmpeg, conversion cache and durations
 
-// A newer resolution supersedes the running one; a result is shown only while its track is
-// still current.
+QString AppModel::ffmpegPathText() const
+{
+    return m_ffmpegControl->ffmpegPathText();
+}
+
+QString AppModel::transcodeCacheSizeText() const
+{
+    return m_ffmpegControl->transcodeCacheSizeText();
+}
+
+QString AppModel::clearTranscodeCache()
+{
+    return m_ffmpegControl->clearTranscodeCache();
+}
+
+QString AppModel::redetectFFmpeg()
+{
+    return m_ffmpegControl->redetectFFmpeg();
+}
+
+std::optional<QString> AppModel::chooseFFmpegPath()
+{
+    return m_ffmpegControl->chooseFFmpegPath();
+}
+
+void AppModel::copyFFmpegInstallCommand()
+{
+    m_ffmpegControl->copyFFmpegInstallCommand();
+}
+
+void AppModel::prepareLibraryFormats()
+{
+    m_ffmpegControl->prepareLibraryFormats();
+}
+
+// MARK: lyrics control
+
 void AppModel::loadLyrics(const std::optional<Track> &track)
 {
-    if (m_lyricsTask) {
-        m_lyricsTask->cancel();
-        m_lyricsTask->deleteLater();
-        m_lyricsTask = nullptr;
-    }
-    LyricsDisplayState state = m_lyricsState;
-    const bool cleared = state.beginLoading(track ? std::optional(track->id) : std::nullopt);
-    setLyricsState(state);
-    if (cleared)
-        setCurrentLyricLineIndex(std::nullopt);
-    if (!track)
-        return;
-
-    using Watcher = QFutureWatcher<std::optional<ResolvedLyrics>>;
-    auto *task = new Watcher(this);
-    m_lyricsTask = task;
-    connect(task, &Watcher::finished, this, [this, task, id = track->id] {
-        task->deleteLater();
-        if (m_lyricsTask != task)
-            return;
-        m_lyricsTask = nullptr;
-        if (task->isCanceled() || task->future().resultCount() == 0)
-            return;
-        if (!m_currentTrack || m_currentTrack->id != id)
-            return;
-        LyricsDisplayState finished = m_lyricsState;
-        finished.finish(task->result(), id);
-        setLyricsState(finished);
-        updateCurrentLyricLine(m_engine->position());
-    });
-    task->setFuture(m_lyricsResolver->resolve(*track));
+    m_lyricsControl->loadLyrics(track);
 }
 
 void AppModel::updateCurrentLyricLine(double position)
 {
-    const std::optional<Lyrics> &lyrics = m_lyricsState.lyrics;
-    setCurrentLyricLineIndex(lyrics ? lyrics->index(position) : std::nullopt);
+    m_lyricsControl->updateCurrentLyricLine(position);
+}
+
+std::optional<QString> AppModel::currentLyricText() const
+{
+    return m_lyricsControl->currentLyricText();
+}
+
+std::optional<QString> AppModel::nextLyricText() const
+{
+    return m_lyricsControl->nextLyricText();
+}
+
+bool AppModel::hasLyricsOverride() const
+{
+    return m_lyricsControl->hasLyricsOverride();
+}
+
+bool AppModel::canRetryLyrics() const
+{
+    return m_lyricsControl->canRetryLyrics();
+}
+
+void AppModel::promptImportLyrics()
+{
+    m_lyricsControl->promptImportLyrics();
+}
+
+void AppModel::restoreAutomaticLyrics()
+{
+    m_lyricsControl->restoreAutomaticLyrics();
+}
+
+void AppModel::retryLyrics()
+{
+    m_lyricsControl->retryLyrics();
 }
 
 // MARK: published state

@@ -41,6 +41,10 @@
 #include <memory>
 #include <optional>
 
+class FFmpegControl;
+class LyricsControl;
+class PlaybackControl;
+
 // The one observable object of the application: it owns every service for the life of the
 // process, publishes all interface state that more than one view needs, and carries out every
 // user action. Lives on the GUI thread; views read its properties, follow their signals and call
@@ -201,12 +205,42 @@ public:
     // Drags one row of the shown playlist onto another.
     void moveTrack(const QUuid &draggedID, const QUuid &targetID);
 
-    // Playback.
-    // Plays the track: pauses or resumes the current one, else starts it with the visible list
+    // MARK: playback control (PlaybackControl)
+    // Plays or resumes the current track, else starts the first visible one.
+    void play();
+    // Pauses or resumes the current track; any other visible track starts with the visible list
     // as the queue.
     void play(const QUuid &trackID);
-    // Steps the queue by its mode and starts the track it gives.
+    // Step the queue by its mode, skipping tracks that cannot start.
     void next();
+    void previous();
+    // Seeks the engine, or moves the resume position while nothing is loaded; saves.
+    void seek(double seconds);
+    // Saves only when the mode changes.
+    void setPlaybackMode(PlaybackMode mode);
+    // The loaded file's duration, else the current track's stored one.
+    double displayDuration() const;
+    void showMiniPlayer();
+
+    // MARK: ffmpeg, conversion cache and durations (FFmpegControl)
+    // The located ffmpeg's path, or "未找到".
+    QString ffmpegPathText() const;
+    QString transcodeCacheSizeText() const;
+    // Each returns the status text it also shows.
+    QString clearTranscodeCache();
+    QString redetectFFmpeg();
+    // Nothing when the file chooser was cancelled.
+    std::optional<QString> chooseFFmpegPath();
+    void copyFFmpegInstallCommand();
+
+    // MARK: lyrics control (LyricsControl)
+    std::optional<QString> currentLyricText() const;
+    std::optional<QString> nextLyricText() const;
+    bool hasLyricsOverride() const;
+    bool canRetryLyrics() const;
+    void promptImportLyrics();
+    void restoreAutomaticLyrics();
+    void retryLyrics();
 
     // ---- Import, scan and folder commands ----
     // Folders chosen in an open panel; empty when cancelled.
@@ -294,6 +328,10 @@ signals:
     void changed();
 
 private:
+    friend class PlaybackControl;
+    friend class FFmpegControl;
+    friend class LyricsControl;
+
     // Publishing: each setter stores the value and emits its signal when it changed.
     // Always emits.
     void setQueue(const PlaybackQueue &queue);
@@ -335,27 +373,24 @@ private:
     void observeEngine();
     void reportLoadNotices();
 
-    // Settings and persistence.
-    void saveSettings(const AppSettings &settings);
+    // Settings and persistence. `done` hears the outcome of the write.
+    void saveSettings(const AppSettings &settings, std::function<void(const SettingsWriter::Outcome &)> done = {});
     // "保存失败：%@" when the library holds a save error.
     void surfacePersistenceError();
     // The change steps after an edit of the playlists: the announcement, then a save error.
     void announcePlaylistChange();
 
-    // Loads the track into the engine and plays it from the position; false when it cannot start.
-    bool startTrack(const Track &track, double position);
     std::optional<Track> trackWithID(const QUuid &trackID) const;
     // The tracks and playlists as the library now holds them.
     void refreshFromLibrary();
     // Drops selected identifiers of tracks that are gone.
     void pruneSelection();
-    // The current track as the library now holds it; let go when it is gone.
-    void followCurrentTrack();
 
     // ---- File commands: shared steps ----
     // The visible tracks among these, in the order shown.
     QList<Track> visibleTracksWithIDs(const QList<QUuid> &trackIDs) const;
-    // The steps after every scan: the flag, then the library republished.
+    // The steps after every scan: the flag, the library republished, then the formats that need
+    // conversion prepared.
     void finishScan();
     void importNextFolder(const QList<FileLocation> &folders, qsizetype next);
     // Refuses a library change while a scan runs: the status text, else nothing.
@@ -381,7 +416,9 @@ private:
     void restoreTrackURLs(const QList<OrganizePlanItem> &items);
     // ---- end of file commands: shared steps ----
 
-    // Lyrics of the current track.
+    // MARK: playback, ffmpeg and lyrics internals
+    // Background conversions, missing durations and the cache size, after scans and imports.
+    void prepareLibraryFormats();
     void loadLyrics(const std::optional<Track> &track);
     void updateCurrentLyricLine(double position);
 
@@ -443,9 +480,6 @@ private:
     // Private working state.
     bool m_didStart = false;
     std::optional<QUuid> m_selectionAnchorID;
-    // The track waiting for ffmpeg to be found or chosen.
-    std::optional<Track> m_pendingTranscodeTrack;
-    QFutureWatcher<std::optional<ResolvedLyrics>> *m_lyricsTask = nullptr;
 
     // Collaborators.
     quint64 m_tracksRevision = 0;
@@ -456,4 +490,8 @@ private:
     // Last, so that pending saves are written while everything they touch still exists.
     std::unique_ptr<PlaybackStateSaver> m_playbackSaver;
     std::unique_ptr<SettingsWriter> m_settingsWriter;
+    // Playback, ffmpeg and lyrics; first to go, so that no result of theirs arrives late.
+    std::unique_ptr<PlaybackControl> m_playbackControl;
+    std::unique_ptr<FFmpegControl> m_ffmpegControl;
+    std::unique_ptr<LyricsControl> m_lyricsControl;
 };

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QList>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QString>
 
 #include <concepts>
@@ -91,6 +92,47 @@ struct JsonCodec<QList<T>>
     static std::expected<QList<T>, QString> read(JsonReader &reader)
         requires streamed
     {
-        return reader.readArray<T>([](JsonReader &element) { return JsonCodec<T>::read(element); });
+        // Large arrays are read in runs on all cores, each run by a reader of its own, started as
+        // soon as the run is found. Every run is waited for: they read the text of `reader`.
+        constexpr qsizetype runLength = 1024;
+        QList<QFuture<std::expected<QList<T>, QString>>> runs;
+        reader.forEachElementRun(runLength, [&runs](QByteArrayView run) {
+            const qsizetype first = runs.size() * runLength;
+            runs.append(QtConcurrent::run([run, first] {
+                JsonReader part(JsonReader::Elements, run);
+                return readElements(part, first);
+            }));
+        });
+        QList<T> values;
+        values.reserve(runs.size() * runLength);
+        for (auto &run : runs) {
+            std::expected<QList<T>, QString> part = run.takeResult();
+            if (!part)
+                reader.fail(part.error());
+            else if (reader.ok())
+                values.append(std::move(*part));
+        }
+        if (!reader.ok())
+            return std::unexpected(reader.error());
+        return values;
+    }
+
+private:
+    static std::expected<QList<T>, QString> readElements(JsonReader &reader, qsizetype firstIndex)
+    {
+        QList<T> values;
+        if (!reader.beginArray())
+            return std::unexpected(reader.error());
+        while (reader.nextElement()) {
+            auto value = JsonCodec<T>::read(reader);
+            if (!value) {
+                reader.fail(QStringLiteral("element %1: %2").arg(firstIndex + values.size()).arg(value.error()));
+                return std::unexpected(reader.error());
+            }
+            values.append(std::move(*value));
+        }
+        if (!reader.ok() || !reader.atEnd())
+            return std::unexpected(reader.ok() ? QStringLiteral("trailing characters") : reader.error());
+        return values;
     }
 };

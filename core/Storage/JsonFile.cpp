@@ -3,7 +3,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonParseError>
 
 #include <cerrno>
 
@@ -17,15 +16,15 @@ QByteArray serialize(const QJsonValue &value)
     return document.toJson(QJsonDocument::Indented);
 }
 
-std::expected<QJsonValue, QString> parse(const QByteArray &bytes)
+std::expected<QJsonValue, QString> parse(QByteArray bytes)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError)
-        return std::unexpected(error.errorString() + QStringLiteral(" at offset %1").arg(error.offset));
-    if (document.isArray())
-        return document.array();
-    return document.object();
+    JsonReader reader(std::move(bytes));
+    const std::optional<QJsonValue> value = reader.readValue();
+    if (!value)
+        return std::unexpected(reader.error());
+    if (!reader.atEnd())
+        return std::unexpected(QStringLiteral("trailing characters after the value"));
+    return *value;
 }
 
 std::expected<void, FileError> preserveCurrent(FileOperations &files, const FileLocation &file,

@@ -13,7 +13,7 @@
 namespace JsonFile {
 
 QByteArray serialize(const QJsonValue &value);
-std::expected<QJsonValue, QString> parse(const QByteArray &bytes);
+std::expected<QJsonValue, QString> parse(QByteArray bytes);
 
 template <typename T>
 QByteArray encode(const T &value)
@@ -28,16 +28,16 @@ QByteArray encode(const T &value)
 }
 
 template <typename T>
-std::expected<T, QString> decode(const QByteArray &bytes)
+std::expected<T, QString> decode(QByteArray bytes)
 {
     if constexpr (JsonCodec<T>::streamed) {
-        JsonReader reader(bytes);
+        JsonReader reader(std::move(bytes));
         auto value = JsonCodec<T>::read(reader);
         if (value && !reader.atEnd())
             return std::unexpected(QStringLiteral("trailing characters after the value"));
         return value;
     } else {
-        auto json = parse(bytes);
+        auto json = parse(std::move(bytes));
         if (!json)
             return std::unexpected(json.error());
         return JsonCodec<T>::decode(*json);
@@ -50,7 +50,7 @@ std::expected<T, QString> read(FileOperations &files, const FileLocation &file)
     auto bytes = files.readAll(file);
     if (!bytes)
         return std::unexpected(bytes.error().text());
-    return decode<T>(*bytes);
+    return decode<T>(std::move(*bytes));
 }
 
 inline FileLocation backupOf(const FileLocation &file) { return file.withSuffix(".bak"); }

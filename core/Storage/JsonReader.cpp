@@ -1,252 +1,317 @@
 #include "JsonReader.h"
 
-#include <QtConcurrent/QtConcurrentMap>
+#include <QJsonArray>
+#include <QJsonObject>
 
-#include <charconv>
+#include <simdjson.h>
+
 #include <cmath>
 #include <vector>
+
+namespace ondemand = simdjson::ondemand;
 
 namespace {
 
 constexpr int maximumDepth = 512;
 
-void appendUtf8(QByteArray &out, char32_t code)
+QString errorText(simdjson::error_code error)
 {
-    if (code < 0x80) {
-        out.append(char(code));
-    } else if (code < 0x800) {
-        out.append(char(0xC0 | (code >> 6)));
-        out.append(char(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.append(char(0xE0 | (code >> 12)));
-        out.append(char(0x80 | ((code >> 6) & 0x3F)));
-        out.append(char(0x80 | (code & 0x3F)));
-    } else {
-        out.append(char(0xF0 | (code >> 18)));
-        out.append(char(0x80 | ((code >> 12) & 0x3F)));
-        out.append(char(0x80 | ((code >> 6) & 0x3F)));
-        out.append(char(0x80 | (code & 0x3F)));
-    }
+    return QString::fromLatin1(simdjson::error_message(error));
 }
 
-int hexDigit(char c)
+// A reader needs its text with room for simdjson's padding after it, and a parser. Setting up their
+// buffers is costly (the pages fault in on first use), so every thread keeps the small ones its
+// readers used and lends them out again: element runs are read by the hundred.
+struct Workspace
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    QByteArray text;
+    ondemand::parser parser;
+};
+thread_local std::vector<std::unique_ptr<Workspace>> idleWorkspaces;
+constexpr qsizetype largestKeptText = 4 << 20;
+
+std::unique_ptr<Workspace> borrowWorkspace()
+{
+    if (idleWorkspaces.empty())
+        return std::make_unique<Workspace>();
+    std::unique_ptr<Workspace> workspace = std::move(idleWorkspaces.back());
+    idleWorkspaces.pop_back();
+    return workspace;
+}
+
+void giveBack(std::unique_ptr<Workspace> workspace)
+{
+    if (workspace->text.capacity() <= largestKeptText && workspace->parser.capacity() <= size_t(largestKeptText))
+        idleWorkspaces.push_back(std::move(workspace));
+}
+
+// The string token with each \u escape of a lone UTF-16 surrogate turned into one of U+FFFD.
+QByteArray withoutLoneSurrogates(std::string_view token)
+{
+    QByteArray text(token.data(), qsizetype(token.size()));
+    auto unitAt = [&text](qsizetype at) {
+        bool ok = false;
+        const int unit = at + 4 <= text.size() ? QByteArrayView(text).sliced(at, 4).toInt(&ok, 16) : -1;
+        return ok ? unit : -1;
+    };
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '\\' || text[i + 1] != 'u') {
+            i += text[i] == '\\' ? 1 : 0; // an escaped character, possibly a backslash
+            continue;
+        }
+        const int unit = unitAt(i + 2);
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        const int next = i + 7 < text.size() && text[i + 6] == '\\' && text[i + 7] == 'u' ? unitAt(i + 8) : -1;
+        if (high && next >= 0xDC00 && next <= 0xDFFF)
+            i += 6; // a proper pair: skip its first half here, the second below
+        else if (unit >= 0xD800 && unit <= 0xDFFF)
+            text.replace(i + 2, 4, "fffd");
+        i += 5;
+    }
+    return text;
 }
 
 } // namespace
 
-JsonReader::JsonReader(QByteArrayView json) : m_position(json.data()), m_end(json.data() + json.size()) {}
+// The text, the document, the value that the next read takes, and the containers being walked.
+struct JsonReader::State
+{
+    struct Container
+    {
+        bool isObject = false;
+        bool started = false;
+        ondemand::object_iterator field, fieldsEnd;
+        ondemand::array_iterator element, elementsEnd;
+    };
+
+    State() : workspace(borrowWorkspace()) {}
+    ~State() { giveBack(std::move(workspace)); }
+
+    // Copies the parts into the workspace's text.
+    void setText(QByteArrayView prefix, QByteArrayView body, QByteArrayView suffix)
+    {
+        QByteArray &text = workspace->text;
+        text.resize(0); // keeps the capacity
+        text.reserve(prefix.size() + body.size() + suffix.size() + simdjson::SIMDJSON_PADDING);
+        text.append(prefix).append(body).append(suffix);
+    }
+
+    std::unique_ptr<Workspace> workspace;
+    ondemand::document document;
+    bool documentPending = true; // the next read takes the document itself
+    std::optional<ondemand::value> value;
+    std::vector<Container> containers;
+    QByteArray repairedText; // the last string read with its lone surrogates replaced
+
+    // Runs `read` on the pending value (the document or a member) and hands it over.
+    template <typename Read>
+    auto take(Read read) -> decltype(read(document))
+    {
+        if (documentPending) {
+            documentPending = false;
+            return read(document);
+        }
+        if (!value)
+            return simdjson::INCORRECT_TYPE;
+        ondemand::value current = *value;
+        value.reset();
+        return read(current);
+    }
+    // Marks the pending value read after `inspect` consumed it.
+    void handOver()
+    {
+        documentPending = false;
+        value.reset();
+    }
+    // Runs `look` on the pending value without handing it over.
+    template <typename Look>
+    auto inspect(Look look) -> decltype(look(document))
+    {
+        if (documentPending)
+            return look(document);
+        if (!value)
+            return simdjson::INCORRECT_TYPE;
+        return look(*value);
+    }
+};
+
+JsonReader::JsonReader(QByteArrayView json) : m_state(std::make_unique<State>())
+{
+    m_state->setText({}, json, {});
+    start();
+}
+
+JsonReader::JsonReader(QByteArray &&json) : m_state(std::make_unique<State>())
+{
+    QByteArray &text = m_state->workspace->text;
+    text = std::move(json);
+    text.reserve(text.size() + simdjson::SIMDJSON_PADDING); // in place for a big, unshared buffer
+    start();
+}
+
+JsonReader::JsonReader(ElementsTag, QByteArrayView elements) : m_state(std::make_unique<State>())
+{
+    m_state->setText("[", elements, "]");
+    start();
+}
+
+void JsonReader::start()
+{
+    const QByteArray &text = m_state->workspace->text;
+    const simdjson::padded_string_view view(text.constData(), size_t(text.size()), size_t(text.capacity()));
+    if (const auto error = m_state->workspace->parser.iterate(view).get(m_state->document))
+        fail(errorText(error));
+}
+
+JsonReader::~JsonReader() = default;
 
 void JsonReader::fail(const QString &message)
 {
     if (m_error.isEmpty())
         m_error = message;
-    m_position = m_end;
-}
-
-void JsonReader::skipWhitespace()
-{
-    while (m_position < m_end
-           && (*m_position == ' ' || *m_position == '\n' || *m_position == '\r' || *m_position == '\t'))
-        ++m_position;
-}
-
-bool JsonReader::expect(char c)
-{
-    skipWhitespace();
-    if (m_position < m_end && *m_position == c) {
-        ++m_position;
-        return true;
-    }
-    fail(QStringLiteral("expected '%1'").arg(QLatin1Char(c)));
-    return false;
 }
 
 JsonReader::Type JsonReader::peek()
 {
-    skipWhitespace();
-    if (!ok() || m_position >= m_end)
+    if (!ok())
         return Type::Invalid;
-    switch (*m_position) {
-    case 'n': return Type::Null;
-    case 't':
-    case 'f': return Type::Bool;
-    case '"': return Type::String;
-    case '[': return Type::Array;
-    case '{': return Type::Object;
-    default: return (*m_position == '-' || (*m_position >= '0' && *m_position <= '9')) ? Type::Number : Type::Invalid;
+    ondemand::json_type type;
+    if (m_state->inspect([](auto &value) { return value.type(); }).get(type))
+        return Type::Invalid;
+    switch (type) {
+    case ondemand::json_type::null: return Type::Null;
+    case ondemand::json_type::boolean: return Type::Bool;
+    case ondemand::json_type::number: return Type::Number;
+    case ondemand::json_type::string: return Type::String;
+    case ondemand::json_type::array: return Type::Array;
+    case ondemand::json_type::object: return Type::Object;
     }
+    return Type::Invalid;
 }
 
 bool JsonReader::skipNull()
 {
     if (peek() != Type::Null)
         return false;
-    if (m_end - m_position >= 4 && QByteArrayView(m_position, 4) == "null") {
-        m_position += 4;
-        return true;
+    bool isNull = false;
+    if (const auto error = m_state->inspect([](auto &value) { return value.is_null(); }).get(isNull)) {
+        fail(errorText(error));
+        return false;
     }
-    fail(QStringLiteral("invalid literal"));
-    return false;
+    if (isNull)
+        m_state->handOver();
+    else
+        fail(QStringLiteral("invalid literal"));
+    return isNull;
 }
 
 bool JsonReader::beginObject()
 {
-    if (peek() != Type::Object) {
+    ondemand::object object;
+    State::Container container;
+    container.isObject = true;
+    if (!ok() || m_state->take([](auto &value) { return value.get_object(); }).get(object)
+        || object.begin().get(container.field) || object.end().get(container.fieldsEnd)) {
         fail(QStringLiteral("expected an object"));
         return false;
     }
-    ++m_position;
-    m_firstInContainer = true;
-    return true;
-}
-
-bool JsonReader::nextMember(char close)
-{
-    skipWhitespace();
-    if (!ok() || m_position >= m_end) {
-        fail(close == '}' ? QStringLiteral("unterminated object") : QStringLiteral("unterminated array"));
-        return false;
-    }
-    if (*m_position == close) {
-        ++m_position;
-        m_firstInContainer = false;
-        return false;
-    }
-    if (!m_firstInContainer && !expect(','))
-        return false;
-    m_firstInContainer = false;
+    m_state->containers.push_back(container);
     return true;
 }
 
 bool JsonReader::nextKey(QByteArrayView &key)
 {
-    if (!nextMember('}'))
+    if (!ok() || m_state->containers.empty() || !m_state->containers.back().isObject)
         return false;
-    skipWhitespace();
-    const auto name = readRaw(m_keyScratch);
-    if (!name || !expect(':'))
+    State::Container &object = m_state->containers.back();
+    if (object.started)
+        ++object.field;
+    object.started = true;
+    if (!(object.field != object.fieldsEnd)) {
+        m_state->containers.pop_back();
         return false;
-    key = *name;
+    }
+    ondemand::field field;
+    std::string_view name;
+    simdjson::error_code error = (*object.field).get(field);
+    if (!error)
+        error = field.unescaped_key().get(name);
+    if (error) {
+        fail(errorText(error));
+        return false;
+    }
+    key = QByteArrayView(name.data(), qsizetype(name.size()));
+    m_state->value = std::move(field).value();
     return true;
 }
 
 bool JsonReader::beginArray()
 {
-    if (peek() != Type::Array) {
+    ondemand::array array;
+    State::Container container;
+    if (!ok() || m_state->take([](auto &value) { return value.get_array(); }).get(array)
+        || array.begin().get(container.element) || array.end().get(container.elementsEnd)) {
         fail(QStringLiteral("expected an array"));
         return false;
     }
-    ++m_position;
-    m_firstInContainer = true;
+    m_state->containers.push_back(container);
     return true;
 }
 
 bool JsonReader::nextElement()
 {
-    return nextMember(']');
+    if (!ok() || m_state->containers.empty() || m_state->containers.back().isObject)
+        return false;
+    State::Container &array = m_state->containers.back();
+    if (array.started)
+        ++array.element;
+    array.started = true;
+    if (!(array.element != array.elementsEnd)) {
+        m_state->containers.pop_back();
+        return false;
+    }
+    ondemand::value element;
+    if (const auto error = (*array.element).get(element)) {
+        fail(errorText(error));
+        return false;
+    }
+    m_state->value = element;
+    return true;
 }
 
-std::optional<QByteArrayView> JsonReader::readRaw(QByteArray &scratch)
+std::optional<QByteArrayView> JsonReader::readRaw()
 {
-    if (peek() != Type::String) {
-        fail(QStringLiteral("expected a string"));
+    if (!ok())
+        return std::nullopt;
+    std::string_view text;
+    std::string_view refusedToken;
+    auto error = m_state->take([&refusedToken](auto &value) {
+        auto string = value.get_string();
+        if (string.error() == simdjson::STRING_ERROR)
+            refusedToken = value.raw_json_token();
+        return string;
+    }).get(text);
+    if (error == simdjson::STRING_ERROR) {
+        // Qt's JSON writer keeps a lone surrogate of a text as its \u escape, which simdjson
+        // refuses; read as the replacement character, such a file stays readable.
+        const QByteArray repaired = withoutLoneSurrogates(refusedToken);
+        if (repaired != QByteArrayView(refusedToken)) {
+            if (auto bytes = JsonReader(repaired).readUtf8()) {
+                m_state->repairedText = std::move(*bytes);
+                return QByteArrayView(m_state->repairedText);
+            }
+        }
+    }
+    if (error) {
+        fail(error == simdjson::INCORRECT_TYPE ? QStringLiteral("expected a string") : errorText(error));
         return std::nullopt;
     }
-    ++m_position;
-    // Without escapes the text is a view of the input; with them it is unescaped into `scratch`.
-    const char *start = m_position;
-    while (m_position < m_end && *m_position != '"' && *m_position != '\\'
-           && static_cast<unsigned char>(*m_position) >= 0x20)
-        ++m_position;
-    if (m_position < m_end && *m_position == '"')
-        return QByteArrayView(start, m_position++ - start);
-
-    QByteArray &out = scratch;
-    out.clear();
-    const char *runStart = start;
-    while (m_position < m_end) {
-        const char c = *m_position;
-        if (c == '"') {
-            out.append(runStart, m_position - runStart);
-            ++m_position;
-            return QByteArrayView(out);
-        }
-        if (static_cast<unsigned char>(c) < 0x20) {
-            fail(QStringLiteral("control character in string"));
-            return std::nullopt;
-        }
-        if (c != '\\') {
-            ++m_position;
-            continue;
-        }
-        out.append(runStart, m_position - runStart);
-        if (m_end - m_position < 2)
-            break;
-        const char escaped = m_position[1];
-        m_position += 2;
-        switch (escaped) {
-        case '"': out.append('"'); break;
-        case '\\': out.append('\\'); break;
-        case '/': out.append('/'); break;
-        case 'b': out.append('\b'); break;
-        case 'f': out.append('\f'); break;
-        case 'n': out.append('\n'); break;
-        case 'r': out.append('\r'); break;
-        case 't': out.append('\t'); break;
-        case 'u': {
-            auto unit = [this]() -> int {
-                if (m_end - m_position < 4)
-                    return -1;
-                int value = 0;
-                for (int i = 0; i < 4; ++i) {
-                    const int digit = hexDigit(m_position[i]);
-                    if (digit < 0)
-                        return -1;
-                    value = value * 16 + digit;
-                }
-                m_position += 4;
-                return value;
-            };
-            int code = unit();
-            if (code < 0) {
-                fail(QStringLiteral("bad \\u escape"));
-                return std::nullopt;
-            }
-            if (code >= 0xD800 && code <= 0xDBFF && m_end - m_position >= 6 && m_position[0] == '\\'
-                && m_position[1] == 'u') {
-                m_position += 2;
-                const int low = unit();
-                if (low >= 0xDC00 && low <= 0xDFFF)
-                    code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-                else
-                    code = 0xFFFD;
-            } else if (code >= 0xD800 && code <= 0xDFFF) {
-                code = 0xFFFD; // a lone surrogate
-            }
-            appendUtf8(out, char32_t(code));
-            break;
-        }
-        default:
-            fail(QStringLiteral("bad escape"));
-            return std::nullopt;
-        }
-        runStart = m_position;
-    }
-    fail(QStringLiteral("unterminated string"));
-    return std::nullopt;
+    return QByteArrayView(text.data(), qsizetype(text.size()));
 }
 
 std::optional<QByteArray> JsonReader::readUtf8()
 {
-    const auto view = readRaw(m_scratch);
+    const auto view = readRaw();
     if (!view)
         return std::nullopt;
     return view->toByteArray();
@@ -254,218 +319,167 @@ std::optional<QByteArray> JsonReader::readUtf8()
 
 std::optional<QString> JsonReader::readString()
 {
-    const auto view = readRaw(m_scratch);
+    const auto view = readRaw();
     if (!view)
         return std::nullopt;
     return QString::fromUtf8(*view);
 }
 
-std::optional<QByteArrayView> JsonReader::numberText()
-{
-    if (peek() != Type::Number) {
-        fail(QStringLiteral("expected a number"));
-        return std::nullopt;
-    }
-    const char *start = m_position;
-    const char *p = m_position;
-    auto digits = [&] {
-        const char *begin = p;
-        while (p < m_end && *p >= '0' && *p <= '9')
-            ++p;
-        return p > begin;
-    };
-    if (*p == '-')
-        ++p;
-    if (p < m_end && *p == '0')
-        ++p;
-    else if (!digits()) {
-        fail(QStringLiteral("bad number"));
-        return std::nullopt;
-    }
-    if (p < m_end && *p == '.') {
-        ++p;
-        if (!digits()) {
-            fail(QStringLiteral("bad number"));
-            return std::nullopt;
-        }
-    }
-    if (p < m_end && (*p == 'e' || *p == 'E')) {
-        ++p;
-        if (p < m_end && (*p == '+' || *p == '-'))
-            ++p;
-        if (!digits()) {
-            fail(QStringLiteral("bad number"));
-            return std::nullopt;
-        }
-    }
-    m_position = p;
-    return QByteArrayView(start, p - start);
-}
-
 std::optional<double> JsonReader::readNumber()
 {
-    const auto text = numberText();
-    if (!text)
+    if (!ok())
         return std::nullopt;
-    double value = 0;
-    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (error != std::errc() || end != text->data() + text->size() || !std::isfinite(value)) {
-        fail(QStringLiteral("number out of range"));
+    double number = 0;
+    if (const auto error = m_state->take([](auto &value) { return value.get_double(); }).get(number)) {
+        fail(error == simdjson::INCORRECT_TYPE ? QStringLiteral("expected a number") : QStringLiteral("number out of range"));
         return std::nullopt;
     }
-    return value;
+    return number;
 }
 
 std::optional<qint64> JsonReader::readInteger()
 {
-    const auto text = numberText();
-    if (!text)
+    if (!ok())
         return std::nullopt;
-    qint64 whole = 0;
-    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), whole);
-    if (error == std::errc() && end == text->data() + text->size())
+    int64_t whole = 0;
+    if (!m_state->inspect([](auto &value) { return value.get_int64(); }).get(whole)) {
+        m_state->handOver();
         return whole;
+    }
     // "3.0" or "1e3" are integral too; fractions and overflow are not.
-    double value = 0;
-    const auto [doubleEnd, doubleError] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (doubleError == std::errc() && doubleEnd == text->data() + text->size() && value == std::trunc(value)
-        && std::fabs(value) < 9.2e18)
-        return qint64(value);
+    double number = 0;
+    if (!m_state->take([](auto &value) { return value.get_double(); }).get(number)
+        && number == std::trunc(number) && std::fabs(number) < 9.2e18)
+        return qint64(number);
     fail(QStringLiteral("expected an integer"));
     return std::nullopt;
 }
 
 std::optional<bool> JsonReader::readBool()
 {
-    if (peek() == Type::Bool) {
-        if (m_end - m_position >= 4 && QByteArrayView(m_position, 4) == "true") {
-            m_position += 4;
-            return true;
+    if (!ok())
+        return std::nullopt;
+    bool flag = false;
+    if (m_state->take([](auto &value) { return value.get_bool(); }).get(flag)) {
+        fail(QStringLiteral("expected a boolean"));
+        return std::nullopt;
+    }
+    return flag;
+}
+
+std::optional<QJsonValue> JsonReader::readValue()
+{
+    return readValue(0);
+}
+
+std::optional<QJsonValue> JsonReader::readValue(int depth)
+{
+    switch (peek()) {
+    case Type::Null:
+        return skipNull() ? std::optional(QJsonValue(QJsonValue::Null)) : std::nullopt;
+    case Type::Bool:
+        if (const auto flag = readBool())
+            return QJsonValue(*flag);
+        return std::nullopt;
+    case Type::Number: {
+        ondemand::number number;
+        if (m_state->inspect([](auto &value) { return value.get_number(); }).get(number)) {
+            // Integers beyond 64 bits are still numbers; keep them as doubles.
+            if (const auto approximate = readNumber())
+                return QJsonValue(*approximate);
+            return std::nullopt;
         }
-        if (m_end - m_position >= 5 && QByteArrayView(m_position, 5) == "false") {
-            m_position += 5;
+        m_state->handOver();
+        if (number.is_int64())
+            return QJsonValue(qint64(number.get_int64()));
+        return QJsonValue(number.as_double());
+    }
+    case Type::String:
+        if (const auto text = readString())
+            return QJsonValue(*text);
+        return std::nullopt;
+    case Type::Array: {
+        if (depth >= maximumDepth) {
+            fail(QStringLiteral("nested too deeply"));
+            return std::nullopt;
+        }
+        QJsonArray array;
+        if (!beginArray())
+            return std::nullopt;
+        while (nextElement()) {
+            const auto element = readValue(depth + 1);
+            if (!element)
+                return std::nullopt;
+            array.append(*element);
+        }
+        return ok() ? std::optional(QJsonValue(array)) : std::nullopt;
+    }
+    case Type::Object: {
+        if (depth >= maximumDepth) {
+            fail(QStringLiteral("nested too deeply"));
+            return std::nullopt;
+        }
+        QJsonObject object;
+        if (!beginObject())
+            return std::nullopt;
+        QByteArrayView key;
+        while (nextKey(key)) {
+            const QString name = QString::fromUtf8(key);
+            const auto member = readValue(depth + 1);
+            if (!member)
+                return std::nullopt;
+            object.insert(name, *member);
+        }
+        return ok() ? std::optional(QJsonValue(object)) : std::nullopt;
+    }
+    case Type::Invalid: break;
+    }
+    fail(QStringLiteral("expected a value"));
+    return std::nullopt;
+}
+
+bool JsonReader::forEachElementRun(qsizetype length, const std::function<void(QByteArrayView)> &handOut)
+{
+    const char *runStart = nullptr;
+    const char *runEnd = nullptr;
+    qsizetype inRun = 0;
+    if (!beginArray())
+        return false;
+    while (nextElement()) {
+        // Containers are skipped whole; a scalar is its token.
+        std::string_view element;
+        const Type type = peek();
+        simdjson::error_code error = simdjson::SUCCESS;
+        auto wholeText = [&element](auto container) {
+            auto error = container.error();
+            return error ? error : container.value_unsafe().raw_json().get(element);
+        };
+        if (type == Type::Object)
+            error = wholeText(m_state->take([](auto &value) { return value.get_object(); }));
+        else if (type == Type::Array)
+            error = wholeText(m_state->take([](auto &value) { return value.get_array(); }));
+        else if (type != Type::Invalid)
+            element = m_state->value->raw_json_token();
+        if (type == Type::Invalid || error) {
+            fail(QStringLiteral("expected a value"));
             return false;
         }
-    }
-    fail(QStringLiteral("expected a boolean"));
-    return std::nullopt;
-}
-
-bool JsonReader::skipValue()
-{
-    // Iterative, so hostile nesting cannot exhaust the stack; `inObject` holds the open containers.
-    std::vector<bool> inObject;
-    for (;;) {
-        switch (peek()) {
-        case Type::Null: skipNull(); break;
-        case Type::Bool: readBool(); break;
-        case Type::Number: numberText(); break;
-        case Type::String: readRaw(m_scratch); break;
-        case Type::Object:
-        case Type::Array:
-            if (inObject.size() >= maximumDepth) {
-                fail(QStringLiteral("nested too deeply"));
-                return false;
-            }
-            inObject.push_back(*m_position == '{');
-            ++m_position;
-            m_firstInContainer = true;
-            break;
-        case Type::Invalid: fail(QStringLiteral("expected a value")); return false;
-        }
-        // Move on to the next value to skip, closing the containers that end here.
-        for (;;) {
-            if (!ok())
-                return false;
-            if (inObject.empty())
-                return true;
-            skipWhitespace();
-            if (m_position >= m_end) {
-                fail(QStringLiteral("unterminated container"));
-                return false;
-            }
-            if (*m_position == (inObject.back() ? '}' : ']')) {
-                ++m_position;
-                inObject.pop_back();
-                m_firstInContainer = false;
-                continue;
-            }
-            if (!m_firstInContainer && !expect(','))
-                return false;
-            m_firstInContainer = false;
-            if (inObject.back() && (!readRaw(m_keyScratch) || !expect(':')))
-                return false;
-            break;
+        if (!runStart)
+            runStart = element.data();
+        runEnd = element.data() + element.size();
+        if (++inRun == length) {
+            handOut(QByteArrayView(runStart, runEnd));
+            runStart = nullptr;
+            inRun = 0;
         }
     }
-}
-
-std::optional<QList<QByteArrayView>> JsonReader::elementTexts()
-{
-    if (!beginArray())
-        return std::nullopt;
-    QList<QByteArrayView> texts;
-    skipWhitespace();
-    if (m_position < m_end && *m_position == ']') {
-        ++m_position;
-        m_firstInContainer = false;
-        return texts;
-    }
-    int depth = 0;
-    const char *start = m_position;
-    while (m_position < m_end) {
-        const char c = *m_position;
-        if (c == '"') {
-            // Skip the string, escapes included.
-            ++m_position;
-            while (m_position < m_end && *m_position != '"')
-                m_position += (*m_position == '\\' && m_end - m_position > 1) ? 2 : 1;
-            if (m_position >= m_end)
-                break;
-        } else if (c == '{' || c == '[') {
-            if (++depth > maximumDepth) {
-                fail(QStringLiteral("nested too deeply"));
-                return std::nullopt;
-            }
-        } else if (c == '}' || c == ']') {
-            if (depth == 0) {
-                if (c != ']')
-                    break;
-                texts.append(QByteArrayView(start, m_position - start));
-                ++m_position;
-                m_firstInContainer = false;
-                return texts;
-            }
-            --depth;
-        } else if (c == ',' && depth == 0) {
-            texts.append(QByteArrayView(start, m_position - start));
-            start = m_position + 1;
-        }
-        ++m_position;
-    }
-    fail(QStringLiteral("unterminated array"));
-    return std::nullopt;
-}
-
-void JsonReader::forEachInParallel(qsizetype count, const std::function<void(qsizetype)> &work)
-{
-    constexpr qsizetype chunkSize = 2048;
-    if (count <= chunkSize) {
-        for (qsizetype i = 0; i < count; ++i)
-            work(i);
-        return;
-    }
-    QList<qsizetype> starts;
-    for (qsizetype start = 0; start < count; start += chunkSize)
-        starts.append(start);
-    QtConcurrent::blockingMap(starts, [&](qsizetype start) {
-        for (qsizetype i = start; i < std::min(start + chunkSize, count); ++i)
-            work(i);
-    });
+    if (runStart && ok())
+        handOut(QByteArrayView(runStart, runEnd));
+    return ok();
 }
 
 bool JsonReader::atEnd()
 {
-    skipWhitespace();
-    return m_position >= m_end;
+    return ok() && !m_state->documentPending && m_state->containers.empty()
+        && m_state->document.current_location().error() == simdjson::OUT_OF_BOUNDS;
 }

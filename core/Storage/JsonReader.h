@@ -2,25 +2,34 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QJsonValue>
+#include <QList>
 #include <QString>
 
-#include <QList>
-
-#include <expected>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <vector>
 
-// A strict pull parser over UTF-8 JSON, for the records that are loaded by the hundred thousand.
-// Every read either succeeds or records the first error and fails from then on; callers check
-// ok() at the end.
+// A strict pull parser over UTF-8 JSON, for the records that are loaded by the hundred thousand
+// (simdjson On-Demand underneath). Every read either succeeds or records the first error and fails
+// from then on; callers check ok() at the end. Values are read in document order: a value that is
+// not read before the next key or element is skipped.
 class JsonReader
 {
 public:
     enum class Type { Null, Bool, Number, String, Array, Object, Invalid };
 
-    // Reads the bytes in place: they must outlive the reader.
+    // Copies the bytes into a padded buffer of its own.
     explicit JsonReader(QByteArrayView json);
+    // Takes the bytes over and pads them in place.
+    explicit JsonReader(QByteArray &&json);
+    // Reads `elements`, array elements separated by commas (a run of forEachElementRun()), as one
+    // array.
+    enum ElementsTag { Elements };
+    JsonReader(ElementsTag, QByteArrayView elements);
+    ~JsonReader();
+    JsonReader(const JsonReader &) = delete;
+    JsonReader &operator=(const JsonReader &) = delete;
 
     bool ok() const { return m_error.isEmpty(); }
     const QString &error() const { return m_error; }
@@ -32,7 +41,7 @@ public:
 
     // Objects: beginObject(), then nextKey() until it returns false.
     bool beginObject();
-    // The next key, unescaped UTF-8, valid until the next read; false at the object's end or on
+    // The next key, unescaped UTF-8, valid as long as the reader; false at the object's end or on
     // an error.
     bool nextKey(QByteArrayView &key);
     // Arrays: beginArray(), then nextElement() before each element until it returns false.
@@ -45,39 +54,15 @@ public:
     // An integral number within the range of qint64.
     std::optional<qint64> readInteger();
     std::optional<bool> readBool();
-    bool skipValue();
+    // Any value, checked as strictly as the typed reads; integers keep all their digits.
+    std::optional<QJsonValue> readValue();
+    bool skipValue() { return readValue().has_value(); }
 
-    // An array whose elements are each read by `read` (a reader -> std::expected<T, QString>) on a
-    // reader of their own: large arrays are split at element boundaries and read on all cores.
-    template <typename T, typename Read>
-    std::expected<QList<T>, QString> readArray(Read read)
-    {
-        const std::optional<QList<QByteArrayView>> texts = elementTexts();
-        if (!texts)
-            return std::unexpected(m_error);
-        std::vector<std::optional<T>> values(texts->size());
-        QList<QString> errors(texts->size());
-        forEachInParallel(texts->size(), [&](qsizetype i) {
-            JsonReader element(texts->at(i));
-            std::expected<T, QString> value = read(element);
-            if (value && !element.atEnd())
-                value = std::unexpected(QStringLiteral("trailing characters"));
-            if (value)
-                values[size_t(i)] = std::move(*value);
-            else
-                errors[i] = value.error();
-        });
-        QList<T> result;
-        result.reserve(texts->size());
-        for (qsizetype i = 0; i < texts->size(); ++i) {
-            if (!values[size_t(i)]) {
-                fail(QStringLiteral("element %1: %2").arg(i).arg(errors.at(i)));
-                return std::unexpected(m_error);
-            }
-            result.append(std::move(*values[size_t(i)]));
-        }
-        return result;
-    }
+    // Consumes the array that is next and hands its elements out as they are found, in runs of up
+    // to `length` each, as texts for readers of their own (constructed with `Elements`) that stay
+    // valid as long as this reader: large arrays are read on all cores. The elements are only
+    // delimited here; their own readers check them. False on an error.
+    bool forEachElementRun(qsizetype length, const std::function<void(QByteArrayView)> &handOut);
 
     // An optional field's value: null makes it absent, anything else goes through `read`.
     template <typename T, typename Read>
@@ -89,26 +74,15 @@ public:
             field = read();
     }
 
-    // True when only whitespace remains.
+    // True when the whole text has been read and nothing but whitespace follows.
     bool atEnd();
 
 private:
-    // Consumes an array and gives the text of each element, checking only its structure.
-    std::optional<QList<QByteArrayView>> elementTexts();
-    // Calls `work` for every index below `count`, on all cores when there are many.
-    static void forEachInParallel(qsizetype count, const std::function<void(qsizetype)> &work);
+    struct State;
+    void start();
+    std::optional<QByteArrayView> readRaw();
+    std::optional<QJsonValue> readValue(int depth);
 
-    // Moves past the comma before the next member of the open container; false at `close`.
-    bool nextMember(char close);
-    void skipWhitespace();
-    bool expect(char c);
-    std::optional<QByteArrayView> numberText();
-    std::optional<QByteArrayView> readRaw(QByteArray &scratch);
-
-    const char *m_position;
-    const char *m_end;
+    std::unique_ptr<State> m_state;
     QString m_error;
-    bool m_firstInContainer = false;
-    QByteArray m_scratch;
-    QByteArray m_keyScratch;
 };

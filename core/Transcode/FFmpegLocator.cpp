@@ -5,10 +5,8 @@
 
 namespace FFmpegLocator {
 
-namespace {
-
-// A regular file (a folder may carry the executable bit too) that this process may run. Only
-// absolute paths count: a relative one would depend on the working folder of the moment.
+// A folder may carry the executable bit too; only a regular file counts. A relative path would
+// depend on the working folder of the moment.
 bool isExecutableFile(const FileLocation &location)
 {
     if (!location.path().startsWith('/'))
@@ -17,6 +15,8 @@ bool isExecutableFile(const FileLocation &location)
     return ::stat(location.cPath(), &info) == 0 && S_ISREG(info.st_mode)
         && ::access(location.cPath(), X_OK) == 0;
 }
+
+namespace {
 
 // The absolute folders of the environment's PATH, in order; relative entries such as "." are
 // skipped so that the working folder never supplies an executable.

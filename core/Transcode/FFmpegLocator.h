@@ -12,6 +12,9 @@
 // folders, then the search path of the environment.
 namespace FFmpegLocator {
 
+// An absolute path naming a regular file that this process may run.
+bool isExecutableFile(const FileLocation &location);
+
 // "/usr/local/bin", then "/opt/homebrew/bin".
 const QStringList &defaultFixedDirectories();
 

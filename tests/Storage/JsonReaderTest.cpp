@@ -1,4 +1,5 @@
 #include "Models/LibraryIndex.h"
+#include "Models/Playlist.h"
 #include "Storage/JsonFile.h"
 #include "Storage/JsonReader.h"
 #include "Storage/JsonWriter.h"
@@ -22,8 +23,21 @@ TEST(JsonReader, UnescapesStringsLikeAnyJsonParser)
     ASSERT_EQ(texts.size(), expected.size());
     for (qsizetype i = 0; i < texts.size(); ++i)
         EXPECT_EQ(texts.at(i), expected.at(i).toString()) << i;
-    // UTF-8 cannot hold a lone surrogate: it becomes the replacement character.
-    EXPECT_EQ(JsonReader(QByteArray(R"("\ud800 lone")")).readString(), QStringLiteral("\uFFFD lone"));
+    // UTF-8 cannot hold a lone surrogate: it becomes the replacement character. Raw bytes must be
+    // UTF-8 text without control characters.
+    EXPECT_EQ(JsonReader(QByteArray(R"("\ud800 lone \\ud800 \udc00\ud83c\udfb5\ud83c")")).readString(),
+              QStringLiteral("\uFFFD lone \\ud800 \uFFFD\U0001F3B5\uFFFD"));
+    for (const char *bad : {"\"\xff\"", "\"\x01\"", R"("\ud800\x")"})
+        EXPECT_FALSE(JsonReader(QByteArray(bad)).readString()) << bad;
+}
+
+TEST(JsonReader, AStoredTextWithALoneSurrogateStaysReadable)
+{
+    // Qt's writer keeps a lone surrogate as its \u escape.
+    const Playlist playlist{QUuid::createUuid(), QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b"), {}};
+    const auto decoded = JsonFile::decode<QList<Playlist>>(JsonFile::encode(QList<Playlist>{playlist}));
+    ASSERT_TRUE(decoded) << decoded.error().toStdString();
+    EXPECT_EQ(decoded->first().name, QStringLiteral("a\uFFFDb"));
 }
 
 TEST(JsonReader, NumbersAreStrictAndIntegersIntegral)
@@ -62,7 +76,7 @@ TEST(JsonReader, SkipsUnknownValuesAndRefusesHostileNesting)
     EXPECT_FALSE(JsonFile::decode<LibraryIndex>("{\"folders\": [], \"tracks\": " + deep + "}"));
 }
 
-TEST(JsonReader, ALargeArrayReadInParallelKeepsOrderAndFailsOnOneBadElement)
+TEST(JsonReader, ALargeArrayKeepsOrderAndFailsOnOneBadElement)
 {
     LibraryIndex index;
     for (int i = 0; i < 9000; ++i) {

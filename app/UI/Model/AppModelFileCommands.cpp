@@ -23,25 +23,6 @@ void AppModel::pruneSelection()
     setSelectedTrackIDs(QSet<QUuid>(m_selectedTrackIDs).intersect(known));
 }
 
-void AppModel::followCurrentTrack()
-{
-    if (!m_currentTrack)
-        return;
-    const std::optional<Track> current = trackWithID(m_currentTrack->id);
-    if (!current) {
-        setCurrentTrack(std::nullopt);
-        setRestoredPosition(0);
-        m_engine->pause();
-        return;
-    }
-    setCurrentTrack(current);
-    if (current->isMissing) {
-        m_engine->pause();
-        setRestoredPosition(0);
-        setStatusMessage(Lf("《%@》文件缺失，仍保留在列表中。", current->title));
-    }
-}
-
 // ---- Import, scan and folder commands ----
 
 namespace {
@@ -108,6 +89,7 @@ void AppModel::finishScan()
 {
     setScanning(false);
     refreshFromLibrary();
+    prepareLibraryFormats();
 }
 
 std::optional<QString> AppModel::refusalWhileScanning()

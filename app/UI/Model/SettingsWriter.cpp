@@ -20,9 +20,11 @@ SettingsWriter::~SettingsWriter()
     flush();
 }
 
-void SettingsWriter::save(const AppSettings &settings)
+void SettingsWriter::save(const AppSettings &settings, std::function<void(const Outcome &)> done)
 {
     m_pending = settings;
+    if (done)
+        m_pendingDone.append(std::move(done));
     if (!m_running && !m_coalescing.isActive())
         m_coalescing.start();
 }
@@ -38,9 +40,7 @@ void SettingsWriter::flush()
     if (m_pending) {
         const AppSettings settings = std::move(*m_pending);
         m_pending.reset();
-        const Outcome outcome = m_store.saveSettings(settings);
-        if (m_written)
-            m_written(outcome);
+        report(m_store.saveSettings(settings), std::exchange(m_pendingDone, {}));
     }
     m_coalescing.stop();
 }
@@ -51,6 +51,7 @@ void SettingsWriter::startWrite()
         return;
     const AppSettings settings = std::move(*m_pending);
     m_pending.reset();
+    m_runningDone = std::exchange(m_pendingDone, {});
     const quint64 sequence = ++m_sequence;
     QFuture<Outcome> future =
         QtConcurrent::run(&m_worker, [store = &m_store, settings] { return store->saveSettings(settings); });
@@ -69,8 +70,15 @@ void SettingsWriter::finishWrite(quint64 sequence, const Outcome &outcome)
     if (!m_running || m_running->first != sequence)
         return;
     m_running.reset();
-    if (m_written)
-        m_written(outcome);
+    report(outcome, std::exchange(m_runningDone, {}));
     if (m_pending && !m_coalescing.isActive())
         m_coalescing.start();
+}
+
+void SettingsWriter::report(const Outcome &outcome, QList<std::function<void(const Outcome &)>> done)
+{
+    if (m_written)
+        m_written(outcome);
+    for (const auto &action : done)
+        action(outcome);
 }

@@ -31,7 +31,8 @@ public:
     // Writes what is still pending.
     ~SettingsWriter() override;
 
-    void save(const AppSettings &settings);
+    // `done` hears the outcome of the write that carries this snapshot, after `written`.
+    void save(const AppSettings &settings, std::function<void(const Outcome &)> done = {});
     // Waits for a running write and writes the pending snapshot before it returns.
     void flush();
     // No write runs and none waits.
@@ -40,12 +41,15 @@ public:
 private:
     void startWrite();
     void finishWrite(quint64 sequence, const Outcome &outcome);
+    void report(const Outcome &outcome, QList<std::function<void(const Outcome &)>> done);
 
     IndexStore m_store;
     QThreadPool m_worker;
     QTimer m_coalescing;
     std::function<void(const Outcome &)> m_written;
     std::optional<AppSettings> m_pending;
+    QList<std::function<void(const Outcome &)>> m_pendingDone;
+    QList<std::function<void(const Outcome &)>> m_runningDone;
     // The write in flight, by its sequence number.
     std::optional<std::pair<quint64, QFuture<Outcome>>> m_running;
     quint64 m_sequence = 0;
