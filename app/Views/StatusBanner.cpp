@@ -6,6 +6,7 @@
 #include "TrackListSymbols.h"
 
 #include "Localization.h"
+#include "UI/Model/FFmpegControl.h"
 #include "UI/Fonts.h"
 #include "UI/Icons.h"
 #include "UI/ThemeEnvironment.h"
@@ -71,16 +72,16 @@ StatusBanner::StatusBanner(QWidget *parent)
     ffmpeg->setSpacing(12);
     const struct
     {
-        const char *title;
+        QString title;
         const char *name;
         void (StatusBanner::*signal)();
     } actions[] = {
-        {"复制 brew install ffmpeg", "copyFFmpegCommand", &StatusBanner::copyFFmpegCommandRequested},
-        {"重新检测", "redetectFFmpeg", &StatusBanner::redetectFFmpegRequested},
-        {"选择 FFmpeg…", "chooseFFmpeg", &StatusBanner::chooseFFmpegRequested},
+        {Lf("复制 %@", FFmpegControl::installCommand), "copyFFmpegCommand", &StatusBanner::copyFFmpegCommandRequested},
+        {L("重新检测"), "redetectFFmpeg", &StatusBanner::redetectFFmpegRequested},
+        {L("选择 FFmpeg…"), "chooseFFmpeg", &StatusBanner::chooseFFmpegRequested},
     };
     for (const auto &action : actions) {
-        auto *button = new TextButton(L(action.title), rowFont, TextButton::Kind::Plain, m_ffmpegRow);
+        auto *button = new TextButton(action.title, rowFont, TextButton::Kind::Plain, m_ffmpegRow);
         button->setObjectName(QString::fromLatin1(action.name));
         connect(button, &TextButton::clicked, this, action.signal);
         ffmpeg->addWidget(button);

@@ -73,6 +73,10 @@ TrackListView::TrackListView(AppModel &model, QWidget *parent)
     connect(m_rows, &TrackRowsView::contextMenuRequested, this, &TrackListView::openContextMenu);
     connect(m_header, &TrackListHeader::rescanRequested, &m_model, &AppModel::rescan);
     connect(m_statusBanner, &StatusBanner::dismissRequested, &m_model, &AppModel::dismissStatus);
+    connect(m_statusBanner, &StatusBanner::copyFFmpegCommandRequested, &m_model, &AppModel::copyFFmpegInstallCommand);
+    // Both report their outcome in the status line themselves.
+    connect(m_statusBanner, &StatusBanner::redetectFFmpegRequested, this, [this] { m_model.redetectFFmpeg(); });
+    connect(m_statusBanner, &StatusBanner::chooseFFmpegRequested, this, [this] { m_model.chooseFFmpegPath(); });
     connect(m_emptyState, &EmptyStateView::actionRequested, this, &TrackListView::runEmptyStateAction);
     connectModel();
 

@@ -505,4 +505,27 @@ TEST_F(TrackListViewTest, BannersStackProgressAboveStatusAndClampTheMessage)
     EXPECT_FALSE(view->statusBanner()->isVisible());
 }
 
+TEST_F(TrackListViewTest, FFmpegPromptOffersItsActionsUntilClosed)
+{
+    open();
+    model->redetectFFmpeg();
+    ASSERT_TRUE(model->showsFFmpegInstallPrompt());
+    StatusBanner *banner = view->statusBanner();
+    ASSERT_TRUE(banner->ffmpegRow()->isVisible());
+    auto *copy = banner->findChild<TextButton *>(u"copyFFmpegCommand"_qs);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->text(), u"复制 sudo apt install ffmpeg"_qs);
+    QTest::mouseClick(copy, Qt::LeftButton);
+    EXPECT_EQ(environment.shell->clipboard, u"sudo apt install ffmpeg"_qs);
+    EXPECT_EQ(model->statusMessage(), u"已复制安装命令：sudo apt install ffmpeg"_qs);
+
+    QTest::mouseClick(banner->findChild<TextButton *>(u"redetectFFmpeg"_qs), Qt::LeftButton);
+    EXPECT_EQ(model->statusMessage(), u"仍未找到 FFmpeg，请先运行 sudo apt install ffmpeg。"_qs);
+    Screenshots::save(*view, u"track-list-ffmpeg-prompt-light"_qs);
+
+    QTest::mouseClick(banner->findChild<SymbolButton *>(u"dismissStatus"_qs), Qt::LeftButton);
+    EXPECT_FALSE(banner->isVisible());
+    EXPECT_FALSE(model->showsFFmpegInstallPrompt());
+}
+
 } // namespace
