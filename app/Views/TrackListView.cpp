@@ -189,7 +189,8 @@ void TrackListView::scrollToTargetIfNeeded()
     if (!target)
         return;
     m_model.setListScrollTarget(std::nullopt);
-    if (m_listModel->rowOf(*target) < 0)
+    // The model's list, not the rows: a selection change announces its new list after the target.
+    if (!m_model.visibleTracks().contains(*target))
         return;
     QTimer::singleShot(scrollDelayMilliseconds, m_rows, [this, id = *target] {
         if (const int row = m_listModel->rowOf(id); row >= 0)
