@@ -1,9 +1,11 @@
 #include "AppModel.h"
 
 #include "FFmpegControl.h"
+#include "InputControl.h"
 #include "LyricsControl.h"
 #include "PlaybackControl.h"
 #include "PlaybackState.h"
+#include "SettingsControl.h"
 #include "TrackClickSelection.h"
 
 #include "Localization.h"
@@ -96,6 +98,8 @@ AppModel::AppModel(const FileLocation &directory, AppModelEnvironment environmen
 
     m_playbackSaver = std::make_unique<PlaybackStateSaver>(m_environment.timing.playbackSaveInterval,
                                                            [this] { savePlaybackState(); });
+    m_settingsControl = std::make_unique<SettingsControl>(*this);
+    m_inputControl = std::make_unique<InputControl>(*this);
 
     restorePlaybackState();
     setTagUndoCount(int(m_tagUndoStore->entries().size()));
@@ -212,6 +216,7 @@ void AppModel::saveSettings(const AppSettings &settings, std::function<void(cons
 
 void AppModel::flushPendingSaves()
 {
+    m_settingsControl->flushDelayedSaves();
     m_settingsWriter->flush();
 }
 
@@ -515,6 +520,77 @@ void AppModel::retryLyrics()
 {
     m_lyricsControl->retryLyrics();
 }
+
+// MARK: lyrics window, appearance and window settings
+
+void AppModel::toggleLyricsPage()
+{
+    m_settingsControl->toggleLyricsPage();
+}
+
+void AppModel::setLyricsVisible(bool visible)
+{
+    m_settingsControl->setLyricsVisible(visible);
+}
+
+void AppModel::setLyricsLocked(bool locked)
+{
+    m_settingsControl->setLyricsLocked(locked);
+}
+
+void AppModel::setLyricsOpacity(double opacity)
+{
+    m_settingsControl->setLyricsOpacity(opacity);
+}
+
+void AppModel::setThemePreset(ThemePreset preset)
+{
+    m_settingsControl->setThemePreset(preset);
+}
+
+void AppModel::setThemeMode(ThemeMode mode)
+{
+    m_settingsControl->setThemeMode(mode);
+}
+
+void AppModel::setCustomAccent(const std::optional<QString> &hex)
+{
+    m_settingsControl->setCustomAccent(hex);
+}
+
+void AppModel::setHideFromScreenCapture(bool hidden)
+{
+    m_settingsControl->setHideFromScreenCapture(hidden);
+}
+
+void AppModel::setMiniAlwaysOnTop(bool onTop)
+{
+    m_settingsControl->setMiniAlwaysOnTop(onTop);
+}
+
+void AppModel::setAppLanguage(const QString &language)
+{
+    m_settingsControl->setAppLanguage(language);
+}
+
+std::optional<QString> AppModel::setLyricsEndpoint(const std::optional<QString> &text)
+{
+    return m_settingsControl->setLyricsEndpoint(text);
+}
+
+// MARK: keyboard and search-focus monitors
+
+bool AppModel::handleKeyPress(const InputRules::KeyPress &press, const InputRules::KeyContext &windows)
+{
+    return m_inputControl->handleKeyPress(press, windows);
+}
+
+bool AppModel::handleWindowClick(const InputRules::ClickContext &windows)
+{
+    return m_inputControl->handleWindowClick(windows);
+}
+
+// MARK: end of the settings and monitors
 
 // MARK: published state
 

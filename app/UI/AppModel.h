@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppModelEnvironment.h"
+#include "InputRules.h"
 #include "LibraryBrowser.h"
 #include "LibrarySelection.h"
 #include "LyricsOverlayPanel.h"
@@ -29,6 +30,8 @@
 #include "Playback/PlaybackQueue.h"
 #include "Playlists/PlaylistStore.h"
 #include "Tags/TagEditUndoStore.h"
+#include "Theme/ThemeMode.h"
+#include "Theme/ThemePreset.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
@@ -38,12 +41,15 @@
 #include <QString>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 class FFmpegControl;
+class InputControl;
 class LyricsControl;
 class PlaybackControl;
+class SettingsControl;
 
 // The one observable object of the application: it owns every service for the life of the
 // process, publishes all interface state that more than one view needs, and carries out every
@@ -289,6 +295,46 @@ public:
     QString undoLastOrganize();
     // ---- end of organising ----
 
+    // MARK: lyrics window, appearance and window settings (SettingsControl)
+    // Each setter does nothing for the value already set. Otherwise it stores the value in the
+    // settings, applies it to what it concerns, saves, shows a failed save in the status line and
+    // announces settingsChanged(). The overlay and mini player parts are skipped while their
+    // controller is absent.
+    const AppSettings &settings() const { return m_library->settings(); }
+    // Flips between the lyrics page and the track list; closing the page scrolls the list to the
+    // current track.
+    void toggleLyricsPage();
+    // Shows or hides the desktop lyrics; not saved.
+    void setLyricsVisible(bool visible);
+    void setLyricsLocked(bool locked);
+    // Clamped to 0.05...0.9; stored at once, saved once the value has rested for the debounce delay.
+    void setLyricsOpacity(double opacity);
+    void setThemePreset(ThemePreset preset);
+    void setThemeMode(ThemeMode mode);
+    // A hex colour text, or nothing for the preset's own accent; saved like the opacity. The text is
+    // kept as given: the theme rules ignore one that is not a colour.
+    void setCustomAccent(const std::optional<QString> &hex);
+    // Kept and saved; the desktop offers no way to keep a window out of screen captures.
+    void setHideFromScreenCapture(bool hidden);
+    void setMiniAlwaysOnTop(bool onTop);
+    // "system", "zh" or "en"; any other code is ignored. Takes effect at the next launch, which a
+    // notice says.
+    void setAppLanguage(const QString &language);
+    // Blank text resets to the default service. An error text, and nothing changed, for anything
+    // but an http or https address with a host; nothing when accepted. Lyrics already shown stay.
+    std::optional<QString> setLyricsEndpoint(const std::optional<QString> &text);
+
+    // MARK: keyboard and search-focus monitors (InputControl)
+    // The application's event filter hands over every key press that reaches one of its windows,
+    // with what it found out about the windows; the model adds its own state, decides and acts.
+    // True when the model took the key.
+    bool handleKeyPress(const InputRules::KeyPress &press, const InputRules::KeyContext &windows);
+    // Likewise for every left click in a window. True when the click ends the search field's
+    // focus: the model has asked for it, and the caller takes the focus from the window's widgets
+    // and lets the click go on.
+    bool handleWindowClick(const InputRules::ClickContext &windows);
+    // MARK: end of the settings and monitors
+
 signals:
     void queueChanged(const PlaybackQueue &queue);
     void currentTrackChanged(const std::optional<Track> &track);
@@ -326,11 +372,14 @@ signals:
     void visibleTracksChanged();
     // What the views derive from the stores changed (playlists, folder and playlist counts).
     void changed();
+    // The settings record changed; views that show settings read it again.
+    void settingsChanged(const AppSettings &settings);
 
 private:
     friend class PlaybackControl;
     friend class FFmpegControl;
     friend class LyricsControl;
+    friend class SettingsControl;
 
     // Publishing: each setter stores the value and emits its signal when it changed.
     // Always emits.
@@ -494,4 +543,6 @@ private:
     std::unique_ptr<PlaybackControl> m_playbackControl;
     std::unique_ptr<FFmpegControl> m_ffmpegControl;
     std::unique_ptr<LyricsControl> m_lyricsControl;
+    std::unique_ptr<SettingsControl> m_settingsControl;
+    std::unique_ptr<InputControl> m_inputControl;
 };

@@ -1,7 +1,10 @@
 #include "DesktopShell.h"
 
+#include "InterfaceLanguage.h"
+
 #include <QApplication>
 #include <QClipboard>
+#include <QSettings>
 #include <QWidget>
 
 void DesktopShell::copyToClipboard(const QString &text)
@@ -16,4 +19,11 @@ void DesktopShell::hideMainWindows()
         if (window->isVisible() && window->windowType() != Qt::Tool && window->windowType() != Qt::Popup)
             window->hide();
     }
+}
+
+// Read by start-up before any window exists.
+void DesktopShell::applyLanguage(const QString &language)
+{
+    QSettings settings;
+    InterfaceLanguage::store(settings, language);
 }

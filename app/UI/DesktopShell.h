@@ -4,8 +4,8 @@
 
 #include <QObject>
 
-// The model's requests to the desktop: the clipboard and the main windows directly; appearance
-// and language as signals for the parts that own them (the theme environment, the translator).
+// The model's requests to the desktop: the clipboard, the main windows and the language kept for
+// the next launch directly; the appearance as a signal for the theme environment, which owns it.
 class DesktopShell final : public QObject, public ApplicationShell
 {
     Q_OBJECT
@@ -16,9 +16,8 @@ public:
     void applyAppearance(const QString &themeMode) override { emit appearanceRequested(themeMode); }
     void copyToClipboard(const QString &text) override;
     void hideMainWindows() override;
-    void applyLanguage(const QString &language) override { emit languageRequested(language); }
+    void applyLanguage(const QString &language) override;
 
 signals:
     void appearanceRequested(const QString &themeMode);
-    void languageRequested(const QString &language);
 };

@@ -95,7 +95,7 @@ bool DialogPrompts::confirm(const QString &title, const QString &message, const 
 void DialogPrompts::inform(const QString &title, const QString &message)
 {
     std::unique_ptr<QMessageBox> box(plainMessageBox(title, message));
-    box->addButton(L("好"), QMessageBox::AcceptRole);
+    box->addButton(L("确定"), QMessageBox::AcceptRole);
     box->exec();
     clearKeyboardFocus();
 }

@@ -14,6 +14,6 @@ public:
     virtual void copyToClipboard(const QString &text) = 0;
     // Orders out every main window (not the floating panels).
     virtual void hideMainWindows() = 0;
-    // A language code, or "system".
+    // Keeps the interface language ("zh", "en" or "system") for the next launch.
     virtual void applyLanguage(const QString &language) = 0;
 };

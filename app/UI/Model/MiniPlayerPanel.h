@@ -13,6 +13,8 @@ public:
 
     virtual void show() = 0;
     virtual void hide() = 0;
-    // Applies the level and capture settings again.
+    // Applies the level and capture settings again: the panel stays on top of other windows
+    // exactly while miniAlwaysOnTop is on (Qt::WindowStaysOnTopHint); capture has no effect on
+    // this desktop.
     virtual void applySettings() = 0;
 };

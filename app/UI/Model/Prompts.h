@@ -24,5 +24,6 @@ public:
     virtual std::optional<QString> askText(const QString &title, const QString &message, const QString &value) = 0;
     // The confirming button first, "取消" second; true when the first was chosen.
     virtual bool confirm(const QString &title, const QString &message, const QString &confirmButton) = 0;
+    // One button, "确定".
     virtual void inform(const QString &title, const QString &message) = 0;
 };
