@@ -100,6 +100,8 @@ void TrackListView::connectModel()
     });
     connect(&m_model, &AppModel::changed, this, header);
     connect(&m_model, &AppModel::tracksChanged, this, header);
+    // The row style lives in the settings.
+    connect(&m_model, &AppModel::settingsChanged, m_rows->viewport(), qOverload<>(&QWidget::update));
 
     const auto sortBar = [this] { refreshSortBar(); };
     connect(&m_model, &AppModel::sortChanged, this, sortBar);

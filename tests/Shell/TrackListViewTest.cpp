@@ -7,6 +7,7 @@
 #include "Views/ClampedText.h"
 #include "Views/EmptyStateView.h"
 #include "Views/MainWindow.h"
+#include "Views/MainWindowContent.h"
 #include "Views/ProgressBanner.h"
 #include "Views/SortBar.h"
 #include "Views/SortButton.h"
@@ -313,6 +314,35 @@ TEST_F(TrackListViewTest, ScrollTargetIsTakenOnceAndDroppedWhenFilteredOut)
     EXPECT_EQ(model->listScrollTarget(), sunny);
     view->show();
     EXPECT_FALSE(model->listScrollTarget());
+}
+
+TEST_F(TrackListViewTest, ClosingTheLyricsPageBringsThePlayingRowToTheMiddle)
+{
+    const QList<Track> tracks = TrackListLibrary::makeTracks(home.musicPath() + u"/收藏"_qs, 200, 0);
+    TrackListLibrary::createFiles(tracks);
+    TrackListLibrary::seed(home.dataFolder(), tracks, 0);
+    buildModel();
+    MainWindow window(*model, theme);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto *list = qobject_cast<TrackListView *>(window.content()->trackList());
+    ASSERT_TRUE(list);
+    const QUuid playing = model->visibleTracks().at(150).id;
+    model->play(playing);
+    ASSERT_EQ(model->currentTrack()->id, playing);
+
+    // From an empty playlist, where the playing track is not shown, through the lyrics page.
+    model->select(LibrarySelection::playlist(emptyPlaylist));
+    model->toggleLyricsPage();
+    ASSERT_FALSE(list->isVisible());
+    model->select(LibrarySelection::allMusic());
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_FALSE(model->listScrollTarget());
+    settle(500);
+    const QRect row = list->rows()->visualRect(list->listModel()->index(list->listModel()->rowOf(playing)));
+    const QRect viewport = list->rows()->viewport()->rect();
+    EXPECT_TRUE(viewport.contains(row)) << row.y() << " in " << viewport.height();
+    EXPECT_NEAR(row.center().y(), viewport.center().y(), row.height());
 }
 
 TEST_F(TrackListViewTest, ContextTracksAreTheShownSelectionOrTheClickedRow)
