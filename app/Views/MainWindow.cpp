@@ -26,7 +26,6 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
 {
     setWindowTitle(L("Quillmere"));
     setCentralWidget(m_content);
-    m_content->setTrackList(new TrackListView(m_model));
     new CommandMenus(m_model, *menuBar());
     setMinimumSize(minimumContentSize + QSize(0, menuBar()->sizeHint().height()));
     resize(minimumSize());
@@ -44,6 +43,7 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     connect(&m_model, &AppModel::showsLyricsPageChanged, this,
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });
     m_content->setSidebar(new SidebarView(m_model));
+    m_content->setTrackList(new TrackListView(m_model));
     m_content->setPlayerBar(new PlayerBarView(m_model));
     bindSearchFocus();
     m_content->installEventFilter(this);

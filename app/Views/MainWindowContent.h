@@ -29,13 +29,12 @@ public:
     QWidget *playerBar() const { return m_playerBar; }
     DropOverlay *dropOverlay() const { return m_dropOverlay; }
 
-    // Puts the real track list in place of its stand-in.
-    void setTrackList(QWidget *trackList);
     // Shows the lyrics page in the centre instead of the track list.
     void setShowsLyricsPage(bool shows);
-    // Put the real sidebar and player bar in place of their stand-ins. The player bar keeps its
-    // own height, which may reach above the bar it draws.
+    // Put the real sidebar, track list and player bar in place of their stand-ins. The player bar
+    // keeps its own height, which may reach above the bar it draws.
     void setSidebar(QWidget *sidebar);
+    void setTrackList(QWidget *trackList);
     void setPlayerBar(QWidget *playerBar);
 
 signals:
