@@ -79,6 +79,12 @@ TrackContextMenu::TrackContextMenu(AppModel &model, const QUuid &trackID, QWidge
             [this](const QList<QUuid> &ids) { m_model.removeTracksFromLibrary(ids); })
         ->setObjectName(QStringLiteral("removeFromLibrary"));
     addSeparator();
+    if (const std::optional<QUuid> playlistID = m_model.selection().playlistID()) {
+        addItem(TrackListSymbols::minusCircle(symbolSide, QFont::Normal, dpr), L("从播放列表移除"),
+                [this, id = *playlistID](const QList<QUuid> &ids) { m_model.removeFromPlaylist(id, ids); })
+            ->setObjectName(QStringLiteral("removeFromPlaylist"));
+        addSeparator();
+    }
     addPlaylistSection();
     applyTheme();
 }

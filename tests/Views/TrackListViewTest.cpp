@@ -400,6 +400,28 @@ TEST_F(TrackListViewTest, AddingToAPlaylistFromTheMenuTakesTheContextTracks)
     EXPECT_EQ(model->statusMessage(), u"已添加到「空列表」"_qs);
 }
 
+TEST_F(TrackListViewTest, RemovingFromAPlaylistIsOfferedOnlyInsideOne)
+{
+    open();
+    const auto removeItem = [this] {
+        const QList<QAction *> actions = view->contextMenu()->actions();
+        const auto found = std::ranges::find(actions, u"removeFromPlaylist"_qs, &QAction::objectName);
+        return found == actions.end() ? nullptr : *found;
+    };
+    view->openContextMenu(visibleIDs().at(0), QRect());
+    EXPECT_FALSE(removeItem());
+    view->contextMenu()->close();
+    settle();
+
+    model->select(LibrarySelection::playlist(nightPlaylist));
+    const QList<QUuid> before = model->playlists().playlists().at(0).trackIDs;
+    view->openContextMenu(before.at(0), QRect());
+    ASSERT_TRUE(removeItem());
+    removeItem()->trigger();
+    settle();
+    EXPECT_EQ(model->playlists().playlists().at(0).trackIDs, before.mid(1));
+}
+
 TEST_F(TrackListViewTest, EmptyStatesOfferTheirOneAction)
 {
     open();
