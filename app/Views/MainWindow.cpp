@@ -2,6 +2,7 @@
 
 #include "Localization.h"
 #include "MainWindowContent.h"
+#include "NowPlayingLyricsView.h"
 #include "SearchField.h"
 #include "SheetPresenter.h"
 #include "Shell/CommandMenus.h"
@@ -34,6 +35,7 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     m_content->topBar()->searchField()->applyTheme();
 
     connect(m_content->topBar(), &TopBar::settingsRequested, this, [this] { m_model.setSettingsPresented(true); });
+    m_content->setLyricsPage(new NowPlayingLyricsView(m_model));
     m_content->setShowsLyricsPage(m_model.showsLyricsPage());
     connect(&m_model, &AppModel::showsLyricsPageChanged, this,
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });

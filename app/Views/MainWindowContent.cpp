@@ -10,6 +10,8 @@
 #include <QHBoxLayout>
 #include <QMimeData>
 #include <QStackedWidget>
+
+#include <utility>
 #include <QVBoxLayout>
 
 MainWindowContent::MainWindowContent(QWidget *parent)
@@ -45,6 +47,16 @@ MainWindowContent::MainWindowContent(QWidget *parent)
     layout->addWidget(m_playerBar);
 
     m_dropOverlay->raise();
+}
+
+void MainWindowContent::setLyricsPage(QWidget *lyricsPage)
+{
+    const bool showsLyricsPage = m_centre->currentWidget() == m_lyricsPage;
+    m_centre->insertWidget(m_centre->indexOf(m_lyricsPage), lyricsPage);
+    m_centre->removeWidget(m_lyricsPage);
+    delete std::exchange(m_lyricsPage, lyricsPage);
+    if (showsLyricsPage)
+        m_centre->setCurrentWidget(m_lyricsPage);
 }
 
 void MainWindowContent::setShowsLyricsPage(bool shows)

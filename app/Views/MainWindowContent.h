@@ -29,6 +29,8 @@ public:
     QWidget *playerBar() const { return m_playerBar; }
     DropOverlay *dropOverlay() const { return m_dropOverlay; }
 
+    // Puts the real lyrics page in place of its stand-in.
+    void setLyricsPage(QWidget *lyricsPage);
     // Shows the lyrics page in the centre instead of the track list.
     void setShowsLyricsPage(bool shows);
 
