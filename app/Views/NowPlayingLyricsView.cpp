@@ -141,7 +141,6 @@ QScrollArea *NowPlayingLyricsView::buildLeftColumn()
     actions->addWidget(m_restore);
 
     auto *content = new QWidget;
-    content->setAutoFillBackground(false);
     auto *stack = new QVBoxLayout(content);
     stack->setContentsMargins(0, 0, 0, 4);
     stack->setSpacing(9);
@@ -158,9 +157,10 @@ QScrollArea *NowPlayingLyricsView::buildLeftColumn()
     column->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     column->setWidgetResizable(true);
     column->setMinimumSize(0, 0);
-    column->viewport()->setAutoFillBackground(false);
-    column->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     column->setWidget(content);
+    // The backdrop shows through; the scroll area fills its viewport and content otherwise.
+    column->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
     return column;
 }
 

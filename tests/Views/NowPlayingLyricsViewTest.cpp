@@ -1,3 +1,4 @@
+#include "AudioFixture.h"
 #include "GuiSupport/GuiFixture.h"
 #include "GuiSupport/Screenshots.h"
 #include "Views/LyricsEmptyState.h"
@@ -323,6 +324,7 @@ TEST_F(NowPlayingLyricsViewTest, ANewTrackScrollsToItsLineAtOnce)
     waitForScroll();
     model->next();
     settle();
+    ASSERT_NE(model->currentTrack()->id, QUuid(firstTrackID));
     answer(numberedLines(120));
     playAt(10 + 4 * 60);
     waitForScroll();
@@ -363,12 +365,21 @@ TEST_F(NowPlayingLyricsViewTest, CoverFillsBackdropAndButton)
 TEST_F(NowPlayingLyricsViewTest, Screenshots)
 {
     seedCover();
+    // The track's file exists, so the start-up rescan keeps it playable.
+    ASSERT_FALSE(AudioFixture::makeTone(home.musicPath() + QStringLiteral("/华语"), QStringLiteral("晴天.mp3"), 2.0, 1000,
+        { QStringLiteral("-metadata"), QStringLiteral("title=晴天"), QStringLiteral("-metadata"),
+            QStringLiteral("artist=周杰伦"), QStringLiteral("-metadata"), QStringLiteral("album=叶惠美") })
+                     .isEmpty());
     buildModel();
     window = std::make_unique<MainWindow>(*model, theme);
     window->resize(1180, 760);
     model->toggleLyricsPage();
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    // The first show starts the model, whose rescan finds the track again.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return model->didStart() && !model->isScanning(); }, 5000));
+    settle(100);
+    model->retryLyrics();
     answer(lyrics(sunnyDay, true));
     playAt(10 + 4 * 7 + 1);
     auto *pageInWindow = window->findChild<NowPlayingLyricsView *>();
