@@ -1,6 +1,6 @@
 #include "BlurredCover.h"
 
-#include "CoverImageFile.h"
+#include "TrackCoverView.h"
 
 #include <cmath>
 #include <vector>
@@ -58,7 +58,7 @@ QImage blurred(const QImage &source, qreal deviation)
 
 QImage make(const FileLocation &cover, int side, qreal blurRadius)
 {
-    const QImage thumbnail = CoverImageFile::decode(cover, thumbnailSide);
+    const QImage thumbnail = TrackCoverView::decode(cover, thumbnailSide);
     if (thumbnail.isNull())
         return {};
     const int shortSide = std::min(thumbnail.width(), thumbnail.height());

@@ -59,7 +59,6 @@ void LyricsPageBackdrop::fetchCover()
     m_coverImage = image;
     m_stale = true;
     update();
-    emit coverShown();
 }
 
 void LyricsPageBackdrop::resizeEvent(QResizeEvent *event)

@@ -30,10 +30,6 @@ public:
     void rebuild();
     const QPixmap &picture() const { return m_picture; }
 
-signals:
-    // The blurred cover of the current file is in the picture.
-    void coverShown();
-
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -1,14 +1,15 @@
 #include "NowPlayingLyricsView.h"
 
+#include "CoverButton.h"
 #include "Localization.h"
 #include "LyricsEmptyState.h"
 #include "LyricsListView.h"
 #include "LyricsOriginBadge.h"
 #include "LyricsPageBackdrop.h"
 #include "LyricsPageButton.h"
-#include "LyricsPageCover.h"
 #include "UI/AppModel.h"
 #include "UI/Fonts.h"
+#include "TrackCoverView.h"
 #include "UI/ThemeEnvironment.h"
 
 #include <QLabel>
@@ -117,9 +118,8 @@ QWidget *NowPlayingLyricsView::buildHeader()
 
 QScrollArea *NowPlayingLyricsView::buildLeftColumn()
 {
-    m_cover = new LyricsPageCover(coverSide, coverCornerRadius);
-    m_cover->setToolTip(L("返回歌曲列表"));
-    m_cover->setAccessibleName(L("专辑封面，点击返回歌曲列表"));
+    m_cover = new CoverButton(coverSide, coverCornerRadius);
+    m_cover->setHelp(L("返回歌曲列表"), L("专辑封面，点击返回歌曲列表"));
     m_title = titleLabel(Fonts::system(20, QFont::DemiBold));
     m_subtitle = titleLabel(Fonts::system(11.5));
     m_badge = new LyricsOriginBadge;
@@ -221,7 +221,7 @@ void NowPlayingLyricsView::followTrack()
     const std::optional<Track> &track = m_model.currentTrack();
     const std::optional<FileLocation> artwork = track ? m_model.library().artworkURL(*track) : std::nullopt;
     m_backdrop->setCover(artwork);
-    m_cover->setCover(artwork);
+    m_cover->cover()->setUrl(artwork);
     m_title->setText(track ? track->title : L("未在播放"));
     m_subtitle->setText(subtitle(track));
     // Searching is only possible with a track.

@@ -10,12 +10,12 @@
 #include <optional>
 
 class AppModel;
+class CoverButton;
 class LyricsEmptyState;
 class LyricsListView;
 class LyricsOriginBadge;
 class LyricsPageBackdrop;
 class LyricsPageButton;
-class LyricsPageCover;
 class QLabel;
 class QScrollArea;
 class QStackedWidget;
@@ -48,7 +48,7 @@ public:
     // Hidden while the lyrics have no origin.
     LyricsOriginBadge *originBadge() const { return m_badge; }
     LyricsPageButton *backButton() const { return m_back; }
-    LyricsPageCover *coverButton() const { return m_cover; }
+    CoverButton *coverButton() const { return m_cover; }
     LyricsPageButton *importButton() const { return m_import; }
     LyricsPageButton *retryButton() const { return m_retry; }
     // Present only while the lyrics are an imported override.
@@ -79,7 +79,7 @@ private:
     QWidget *m_header = nullptr;
     LyricsPageButton *m_back = nullptr;
     QScrollArea *m_left = nullptr;
-    LyricsPageCover *m_cover = nullptr;
+    CoverButton *m_cover = nullptr;
     QLabel *m_title = nullptr;
     QLabel *m_subtitle = nullptr;
     LyricsOriginBadge *m_badge = nullptr;

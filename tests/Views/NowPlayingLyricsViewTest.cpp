@@ -6,9 +6,10 @@
 #include "Views/LyricsOriginBadge.h"
 #include "Views/LyricsPageBackdrop.h"
 #include "Views/LyricsPageButton.h"
-#include "Views/LyricsPageCover.h"
+#include "Views/CoverButton.h"
 #include "Views/MainWindow.h"
 #include "Views/NowPlayingLyricsView.h"
+#include "Views/TrackCoverView.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -16,7 +17,6 @@
 #include <QJsonObject>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -350,9 +350,9 @@ TEST_F(NowPlayingLyricsViewTest, CoverFillsBackdropAndButton)
     seedCover();
     open();
     ASSERT_TRUE(page->backdrop()->cover().has_value());
-    QSignalSpy backdrop(page->backdrop(), &LyricsPageBackdrop::coverShown);
-    QSignalSpy cover(page->coverButton(), &LyricsPageCover::imageShown);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->backdrop()->coverImage().isNull() && !page->coverButton()->image().isNull(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return !page->backdrop()->coverImage().isNull() && !page->coverButton()->cover()->image().isNull();
+    }, 5000));
     // Blurred at a small size and scaled up: neighbouring pixels barely differ.
     const QImage blurred = page->backdrop()->coverImage();
     EXPECT_GE(blurred.width(), 900);
