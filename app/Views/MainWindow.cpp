@@ -2,6 +2,7 @@
 
 #include "Localization.h"
 #include "MainWindowContent.h"
+#include "NowPlayingLyricsView.h"
 #include "PlayerBarView.h"
 #include "SearchField.h"
 #include "SheetPresenter.h"
@@ -39,6 +40,7 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     connect(m_content->topBar(), &TopBar::settingsRequested, this, [this] { m_model.setSettingsPresented(true); });
     connect(m_content, &MainWindowContent::filesDropped, this,
         [this](const QList<FileLocation> &items) { m_model.importFolders(items); });
+    m_content->setLyricsPage(new NowPlayingLyricsView(m_model));
     m_content->setShowsLyricsPage(m_model.showsLyricsPage());
     connect(&m_model, &AppModel::showsLyricsPageChanged, this,
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });

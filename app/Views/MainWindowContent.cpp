@@ -10,6 +10,8 @@
 #include <QHBoxLayout>
 #include <QMimeData>
 #include <QStackedWidget>
+
+#include <utility>
 #include <QVBoxLayout>
 
 MainWindowContent::MainWindowContent(QWidget *parent)
@@ -49,12 +51,22 @@ MainWindowContent::MainWindowContent(QWidget *parent)
 
 void MainWindowContent::setTrackList(QWidget *trackList)
 {
-    const bool showsTrackList = m_centre->currentWidget() == m_trackList;
-    m_centre->insertWidget(m_centre->indexOf(m_trackList), trackList);
-    m_centre->removeWidget(m_trackList);
-    delete std::exchange(m_trackList, trackList);
-    if (showsTrackList)
-        m_centre->setCurrentWidget(m_trackList);
+    replaceCentrePane(m_trackList, trackList);
+}
+
+void MainWindowContent::setLyricsPage(QWidget *lyricsPage)
+{
+    replaceCentrePane(m_lyricsPage, lyricsPage);
+}
+
+void MainWindowContent::replaceCentrePane(QWidget *&pane, QWidget *replacement)
+{
+    const bool shown = m_centre->currentWidget() == pane;
+    m_centre->insertWidget(m_centre->indexOf(pane), replacement);
+    m_centre->removeWidget(pane);
+    delete std::exchange(pane, replacement);
+    if (shown)
+        m_centre->setCurrentWidget(pane);
 }
 
 void MainWindowContent::setShowsLyricsPage(bool shows)

@@ -29,6 +29,8 @@ public:
     QWidget *playerBar() const { return m_playerBar; }
     DropOverlay *dropOverlay() const { return m_dropOverlay; }
 
+    // Puts the real lyrics page in place of its stand-in.
+    void setLyricsPage(QWidget *lyricsPage);
     // Shows the lyrics page in the centre instead of the track list.
     void setShowsLyricsPage(bool shows);
     // Put the real sidebar, track list and player bar in place of their stand-ins. The player bar
@@ -48,6 +50,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Swaps one of the centre's panes, keeping it shown when it was.
+    void replaceCentrePane(QWidget *&pane, QWidget *replacement);
+
     TopBar *m_topBar;
     QWidget *m_sidebar;
     QWidget *m_trackList;
