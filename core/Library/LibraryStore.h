@@ -2,6 +2,7 @@
 
 #include "Library/FolderRenameError.h"
 #include "Library/IndexStore.h"
+#include "Library/LibraryMerge.h"
 #include "Library/MetadataReading.h"
 #include "Library/ScanResult.h"
 #include "Models/LibraryIndex.h"
@@ -117,10 +118,27 @@ public:
 
 private:
     QFuture<void> rescan(const QList<FileLocation> &folders, bool scoped, std::shared_ptr<const MetadataReading> reader);
-    // Merges a finished scan: plans against the library as it was when the scan started, stores
-    // the covers of new and rewritten files, then applies the merge to the library as it is now.
-    void applyScan(const QList<Track> &snapshot, const ScanResult &scan, const QList<FileLocation> &folders,
-                   bool scoped, std::shared_ptr<const MetadataReading> reader, std::shared_ptr<QPromise<void>> done);
+    // A scan merged as far as it can be off the GUI thread: planned against the library as the scan
+    // started, with the covers it read named after their tracks.
+    struct PreparedMerge
+    {
+        LibraryMerge::Plan plan;
+        QList<Track> fallbackFormatTracks; // pending tracks whose files the scan did not read
+        QSet<QUuid> placedCovers;          // tracks whose cover file this scan wrote
+        std::optional<FileError> coverError;
+    };
+    // On the scanning thread: names each cover the scan wrote after its pending track and removes
+    // the rest. Touches no state of the store.
+    static void placeScannedCovers(PreparedMerge &prepared, QHash<QByteArray, FileLocation> &coverFiles,
+                                   const FileLocation &coversFolder, FileOperations &files);
+    // Stores the covers of fallback-format files, then applies the merge to the library as it is now.
+    void applyScan(PreparedMerge prepared, std::shared_ptr<const MetadataReading> reader,
+                   std::shared_ptr<QPromise<void>> done);
+    // Applies the planned merge to the library as it is now, then saves it.
+    void finishMerge(std::shared_ptr<const LibraryMerge::Plan> plan, std::shared_ptr<const QSet<QUuid>> placedCovers,
+                     std::shared_ptr<QPromise<void>> done);
+    // Removes the cover files written for tracks that are no longer in the library.
+    void removeOrphanedCovers(const QSet<QUuid> &written);
     // Each public operation starts one; its first failure is the one lastError() reports.
     void beginOperation() { m_operationFailed = false; }
     void recordOutcome(const std::expected<void, FileError> &outcome);
