@@ -220,6 +220,7 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
 
     // The covers folder is made by the first cover written.
     QMutex coversLock;
+    QMutex coverWriteLock;
     bool coversFolderReady = false;
     std::optional<FileError> coverError;
     const auto writeCover = [&](const QByteArray &cover) -> std::optional<FileLocation> {
@@ -238,7 +239,10 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
             }
         }
         const FileLocation file = covers->folder.appending(temporaryCoverName());
-        // A cover can always be read again from its audio file, so it is not flushed to disk.
+        // One writer at a time: files made at once in one folder contend for its lock and the
+        // file system's inode allocation, and the other threads go on reading meanwhile. A cover
+        // can always be read again from its audio file, so it is not flushed to disk.
+        const QMutexLocker writing(&coverWriteLock);
         if (auto written = covers->files.writeAtomicallyUnsynced(file, cover); !written)
             return fail(written.error());
         return file;

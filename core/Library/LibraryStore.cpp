@@ -41,6 +41,32 @@ LibraryStore::LibraryStore(const FileLocation &directory, FileOperations &files,
 {
 }
 
+LibraryStore::~LibraryStore()
+{
+    settleIndexSave();
+}
+
+void LibraryStore::saveIndexInBackground(std::function<void()> then)
+{
+    settleIndexSave();
+    m_indexSave = QtConcurrent::run([store = &m_store, index = m_index] { return store->saveIndex(index); });
+    auto *saving = new QFutureWatcher<std::expected<void, FileError>>(this);
+    connect(saving, &QFutureWatcherBase::finished, this, [this, saving, then = std::move(then)] {
+        saving->deleteLater();
+        settleIndexSave();
+        then();
+    });
+    saving->setFuture(*m_indexSave);
+}
+
+void LibraryStore::settleIndexSave()
+{
+    if (!m_indexSave)
+        return;
+    const QFuture<std::expected<void, FileError>> save = *std::exchange(m_indexSave, std::nullopt);
+    recordOutcome(save.result());
+}
+
 void LibraryStore::recordOutcome(const std::expected<void, FileError> &outcome)
 {
     if (m_operationFailed)
@@ -483,7 +509,7 @@ void LibraryStore::placeScannedCovers(PreparedMerge &prepared, QHash<QByteArray,
             continue;
         const QString name = Json::uuidText(track.id) + u".jpg"_qs;
         // A rewritten file keeps its identity, so its new cover replaces the old one in place.
-        if (auto placed = files.replace(*cover, coversFolder.appending(name)); placed) {
+        if (auto placed = files.replaceUnsynced(*cover, coversFolder.appending(name)); placed) {
             track.artworkFileName = name;
             prepared.placedCovers.insert(track.id);
         } else {
@@ -551,8 +577,7 @@ void LibraryStore::finishMerge(std::shared_ptr<const LibraryMerge::Plan> plan, s
             merged = LibraryMerge::finish(*plan, m_index.tracks);
         m_index.tracks = std::move(merged);
         removeOrphanedCovers(*placedCovers);
-        saveIndex();
-        done->finish();
+        saveIndexInBackground([done] { done->finish(); });
     });
     merging->setFuture(QtConcurrent::run([plan, current] { return LibraryMerge::finish(*plan, current); }));
 }

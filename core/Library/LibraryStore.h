@@ -42,6 +42,7 @@ public:
     // Reads and writes nothing yet: an empty library, no playlists, default settings.
     explicit LibraryStore(const FileLocation &directory, FileOperations &files = FileOperations::system(),
                           QObject *parent = nullptr);
+    ~LibraryStore() override;
 
     // Removes the temporaries of writes cut short, reads the three files (each falling back to its
     // backup), composes the recovery notice and repairs garbled Chinese in the stored track texts,
@@ -139,8 +140,18 @@ private:
                      std::shared_ptr<QPromise<void>> done);
     // Removes the cover files written for tracks that are no longer in the library.
     void removeOrphanedCovers(const QSet<QUuid> &written);
-    // Each public operation starts one; its first failure is the one lastError() reports.
-    void beginOperation() { m_operationFailed = false; }
+    // Each public operation starts one; its first failure is the one lastError() reports. A save
+    // of the index still running in the background is waited for first, so saves reach the disk
+    // and lastError() in the order they were made.
+    void beginOperation()
+    {
+        settleIndexSave();
+        m_operationFailed = false;
+    }
+    // Saves the index off the GUI thread and then runs `then` on it; until the save is settled the
+    // index store is the save's alone.
+    void saveIndexInBackground(std::function<void()> then);
+    void settleIndexSave();
     void recordOutcome(const std::expected<void, FileError> &outcome);
 
     void saveIndex();
@@ -159,6 +170,7 @@ private:
     std::optional<FileError> m_lastError;
     std::optional<QString> m_recoveryNotice;
     bool m_operationFailed = false;
+    std::optional<QFuture<std::expected<void, FileError>>> m_indexSave;
     FileLocation m_directory;
     IndexStore m_store;
     FileOperations &m_files;

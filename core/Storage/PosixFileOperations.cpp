@@ -282,6 +282,13 @@ std::expected<void, FileError> PosixFileOperations::replace(const FileLocation &
     return {};
 }
 
+std::expected<void, FileError> PosixFileOperations::replaceUnsynced(const FileLocation &from, const FileLocation &to)
+{
+    if (::rename(from.cPath(), to.cPath()) != 0)
+        return failure("rename", from, errno);
+    return {};
+}
+
 std::expected<void, FileError> PosixFileOperations::moveNoReplace(const FileLocation &from, const FileLocation &to)
 {
     if (::renameat2(AT_FDCWD, from.cPath(), AT_FDCWD, to.cPath(), RENAME_NOREPLACE) != 0) {

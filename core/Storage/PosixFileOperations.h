@@ -12,6 +12,7 @@ public:
     std::expected<void, FileError> copyFile(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> linkOrCopy(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> replace(const FileLocation &from, const FileLocation &to) override;
+    std::expected<void, FileError> replaceUnsynced(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> moveNoReplace(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> remove(const FileLocation &location) override;
     std::expected<void, FileError> removeEmptyFolder(const FileLocation &folder) override;
