@@ -5,6 +5,7 @@
 #include "Storage/FileOperations.h"
 #include "Storage/FileTime.h"
 
+#include <QCryptographicHash>
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QSet>
@@ -221,6 +222,7 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
     // The covers folder is made by the first cover written.
     QMutex coversLock;
     QMutex coverWriteLock;
+    QHash<QByteArray, FileLocation> coverByDigest;
     bool coversFolderReady = false;
     std::optional<FileError> coverError;
     const auto writeCover = [&](const QByteArray &cover) -> std::optional<FileLocation> {
@@ -239,12 +241,21 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
             }
         }
         const FileLocation file = covers->folder.appending(temporaryCoverName());
+        // The tracks of an album mostly carry the same picture: a cover written already gets a
+        // second name, not a second copy. Cover files are only ever replaced by a rename, never
+        // written in place, so the names part when one of them changes.
+        const QByteArray digest = QCryptographicHash::hash(cover, QCryptographicHash::Sha256);
         // One writer at a time: files made at once in one folder contend for its lock and the
         // file system's inode allocation, and the other threads go on reading meanwhile. A cover
         // can always be read again from its audio file, so it is not flushed to disk.
         const QMutexLocker writing(&coverWriteLock);
+        if (const auto same = coverByDigest.constFind(digest); same != coverByDigest.constEnd()) {
+            if (covers->files.linkOrCopyUnsynced(*same, file))
+                return file;
+        }
         if (auto written = covers->files.writeAtomicallyUnsynced(file, cover); !written)
             return fail(written.error());
+        coverByDigest.insert(digest, file);
         return file;
     };
 
