@@ -18,6 +18,8 @@
 
 #include <cmath>
 
+#include <malloc.h>
+
 namespace {
 
 bool isUsableDuration(double seconds)
@@ -49,7 +51,13 @@ LibraryStore::~LibraryStore()
 void LibraryStore::saveIndexInBackground(std::function<void()> then)
 {
     settleIndexSave();
-    m_indexSave = QtConcurrent::run([store = &m_store, index = m_index] { return store->saveIndex(index); });
+    m_indexSave = QtConcurrent::run([store = &m_store, index = m_index] {
+        std::expected<void, FileError> saved = store->saveIndex(index);
+        // A scan and the encoding of a large library leave much memory free in the threads'
+        // arenas; it goes back to the system rather than stay with the process.
+        ::malloc_trim(0);
+        return saved;
+    });
     auto *saving = new QFutureWatcher<std::expected<void, FileError>>(this);
     connect(saving, &QFutureWatcherBase::finished, this, [this, saving, then = std::move(then)] {
         saving->deleteLater();
