@@ -46,7 +46,7 @@ protected:
         make(QStringLiteral("A/01 晴天.mp3"), withCover(QStringLiteral("small.jpg")) + tags);
         make(QStringLiteral("A/02 large cover.mp3"), withCover(QStringLiteral("large.png")) + tags, 6);
         make(QStringLiteral("A/03.flac"), withCover(QStringLiteral("small.jpg")) + tags);
-        make(QStringLiteral("B/04 - Bill Evans - Peace Piece.m4a"), tags);
+        make(QStringLiteral("B/04 - Bill Evans - Waltz for Debby.m4a"), tags);
         make(QStringLiteral("B/05.wav"));
         make(QStringLiteral("B/deep/06.aiff"), tags);
         make(QStringLiteral("C/07.ogg"), tags);
