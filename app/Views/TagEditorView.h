@@ -28,9 +28,9 @@ class TagTextFieldRow;
 // With one track the file's tags are read when the sheet first shows, and only fields whose text
 // then differs are written. With two or more the fields start empty and only the filled ones are
 // written, to every track. The formats' capabilities and the tags are read on a worker; until
-// they arrive the fields stay disabled. Saving hands the edits to the model; a returned text is
-// shown in the sheet, which stays open, and nothing closes it. While the write runs, neither the
-// cancel button, Escape nor the window's close button can dismiss the sheet.
+// they arrive the fields stay disabled. Saving hands the edits to the model: the sheet closes when
+// the write succeeds, else it shows the returned text and keeps the user's input. While the write
+// runs, neither the cancel button, Escape nor the window's close button dismisses the sheet.
 class TagEditorView : public QDialog
 {
     Q_OBJECT
