@@ -34,6 +34,8 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     m_content->topBar()->searchField()->applyTheme();
 
     connect(m_content->topBar(), &TopBar::settingsRequested, this, [this] { m_model.setSettingsPresented(true); });
+    connect(m_content, &MainWindowContent::filesDropped, this,
+        [this](const QList<FileLocation> &items) { m_model.importFolders(items); });
     m_content->setShowsLyricsPage(m_model.showsLyricsPage());
     connect(&m_model, &AppModel::showsLyricsPageChanged, this,
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });
