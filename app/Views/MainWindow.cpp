@@ -2,10 +2,13 @@
 
 #include "Localization.h"
 #include "MainWindowContent.h"
+#include "PlayerBarView.h"
 #include "SearchField.h"
 #include "SheetPresenter.h"
 #include "Shell/CommandMenus.h"
+#include "SidebarView.h"
 #include "TopBar.h"
+#include "TrackListView.h"
 #include "UI/AppModel.h"
 #include "UI/ThemeEnvironment.h"
 
@@ -39,6 +42,9 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     m_content->setShowsLyricsPage(m_model.showsLyricsPage());
     connect(&m_model, &AppModel::showsLyricsPageChanged, this,
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });
+    m_content->setSidebar(new SidebarView(m_model));
+    m_content->setTrackList(new TrackListView(m_model));
+    m_content->setPlayerBar(new PlayerBarView(m_model));
     bindSearchFocus();
     m_content->installEventFilter(this);
     // The start-up rescan waits until the window has shown something.
