@@ -11,6 +11,7 @@ packages=(
   xdotool xcompmgr imagemagick x11-utils
   locales
   libuchardet-dev
+  qt6-image-formats-plugins
   clang-14 libclang-rt-14-dev
 )
 

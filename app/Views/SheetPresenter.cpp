@@ -1,10 +1,14 @@
 #include "SheetPresenter.h"
 
+#include "TagEditorView.h"
 #include "UI/AppModel.h"
 
 #include <QDialog>
 
-SheetPresenter::SheetPresenter(AppModel &model, QWidget *window) : QObject(window), m_model(model), m_window(window)
+SheetPresenter::SheetPresenter(AppModel &model, QWidget *window)
+    : QObject(window)
+    , m_model(model)
+    , m_window(window)
 {
     connect(&m_model, &AppModel::isSettingsPresentedChanged, this, &SheetPresenter::syncSettings);
     connect(&m_model, &AppModel::tagEditorRequestChanged, this, &SheetPresenter::syncTagEditor);
@@ -15,9 +19,14 @@ QDialog *SheetPresenter::openSheet(const QString &name, std::function<void()> on
 {
     auto *sheet = new QDialog(m_window);
     sheet->setObjectName(name);
+    sheet->resize(520, 360);
+    return present(sheet, std::move(onDismiss));
+}
+
+QDialog *SheetPresenter::present(QDialog *sheet, std::function<void()> onDismiss)
+{
     sheet->setWindowModality(Qt::WindowModal);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
-    sheet->resize(520, 360);
     connect(sheet, &QDialog::finished, this, [onDismiss = std::move(onDismiss)] { onDismiss(); });
     sheet->open();
     return sheet;
@@ -27,17 +36,19 @@ void SheetPresenter::syncSettings()
 {
     const bool wanted = m_model.isSettingsPresented();
     if (wanted && !m_settings)
-        m_settings = openSheet(QStringLiteral("settingsSheet"), [this] { m_model.setSettingsPresented(false); });
+        m_settings
+            = openSheet(QStringLiteral("settingsSheet"), [this] { m_model.setSettingsPresented(false); });
     else if (!wanted && m_settings)
         m_settings->close();
 }
 
 void SheetPresenter::syncTagEditor()
 {
-    const bool wanted = m_model.tagEditorRequest().has_value();
-    if (wanted && !m_tagEditor)
-        m_tagEditor = openSheet(QStringLiteral("tagEditorSheet"), [this] { m_model.setTagEditorRequest(std::nullopt); });
-    else if (!wanted && m_tagEditor)
+    const std::optional<TagEditorRequest> &request = m_model.tagEditorRequest();
+    if (request && !m_tagEditor)
+        m_tagEditor = present(new TagEditorView(m_model, request->tracks, m_window),
+            [this] { m_model.setTagEditorRequest(std::nullopt); });
+    else if (!request && m_tagEditor)
         m_tagEditor->close();
 }
 
@@ -45,7 +56,8 @@ void SheetPresenter::syncOrganizer()
 {
     const bool wanted = m_model.organizerRequest().has_value();
     if (wanted && !m_organizer)
-        m_organizer = openSheet(QStringLiteral("organizerSheet"), [this] { m_model.setOrganizerRequest(std::nullopt); });
+        m_organizer = openSheet(
+            QStringLiteral("organizerSheet"), [this] { m_model.setOrganizerRequest(std::nullopt); });
     else if (!wanted && m_organizer)
         m_organizer->close();
 }

@@ -28,7 +28,9 @@ private:
     void syncSettings();
     void syncTagEditor();
     void syncOrganizer();
+    // A placeholder dialog for a sheet whose content has not arrived.
     QDialog *openSheet(const QString &name, std::function<void()> onDismiss);
+    QDialog *present(QDialog *sheet, std::function<void()> onDismiss);
 
     AppModel &m_model;
     QWidget *m_window;
