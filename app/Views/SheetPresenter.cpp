@@ -1,5 +1,6 @@
 #include "SheetPresenter.h"
 
+#include "OrganizerSheet.h"
 #include "UI/AppModel.h"
 
 #include <QDialog>
@@ -44,8 +45,13 @@ void SheetPresenter::syncTagEditor()
 void SheetPresenter::syncOrganizer()
 {
     const bool wanted = m_model.organizerRequest().has_value();
-    if (wanted && !m_organizer)
-        m_organizer = openSheet(QStringLiteral("organizerSheet"), [this] { m_model.setOrganizerRequest(std::nullopt); });
-    else if (!wanted && m_organizer)
+    if (wanted && !m_organizer) {
+        auto *sheet = new OrganizerSheet(m_model, m_model.organizerRequest()->tracks, m_window);
+        sheet->setWindowModality(Qt::WindowModal);
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        connect(sheet, &QDialog::finished, this, [this] { m_model.setOrganizerRequest(std::nullopt); });
+        sheet->open();
+        m_organizer = sheet;
+    } else if (!wanted && m_organizer)
         m_organizer->close();
 }
