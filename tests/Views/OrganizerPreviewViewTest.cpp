@@ -4,6 +4,7 @@
 #include "GuiSupport/Screenshots.h"
 #include "Views/OrganizerPlanRows.h"
 #include "Views/OrganizerPreviewTable.h"
+#include "Views/SheetPresenter.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -240,6 +241,26 @@ TEST_F(OrganizerPreviewViewTest, SaysWhenEverythingIsInPlace)
     EXPECT_TRUE(view->items().isEmpty());
     EXPECT_EQ(view->summaryText(), QStringLiteral("共 0 个文件"));
     EXPECT_FALSE(view->startButton()->isEnabled());
+}
+
+TEST_F(OrganizerPreviewViewTest, OpensForTheModelsRequestAndClearsItWhenClosed)
+{
+    const QList<Track> tracks = album(inTmp("src"));
+    OrganizerTracks::seed(home, tracks, {FileLocation::fromLocalFile(inTmp("src"))});
+    buildModel();
+    QWidget window;
+    SheetPresenter presenter(*model, &window);
+    window.show();
+    model->beginOrganize({tracks.at(0).id, tracks.at(2).id});
+    settle();
+    auto *shown = qobject_cast<OrganizerSheet *>(presenter.organizerSheet());
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->preview()->findChild<QLabel *>(QStringLiteral("organizerTrackCount"))->text(),
+              QStringLiteral("2 首 · 预览后才会执行"));
+    QTest::mouseClick(shown->preview()->cancelButton(), Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(model->organizerRequest());
+    EXPECT_FALSE(presenter.organizerSheet());
 }
 
 TEST_F(OrganizerPreviewViewTest, ScreenshotsWithConflicts)
