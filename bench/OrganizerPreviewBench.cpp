@@ -76,3 +76,28 @@ void scrollFrame(benchmark::State &state)
 BENCHMARK(scrollFrame)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+namespace {
+
+// The two halves of the above, apart.
+void planTenThousand(benchmark::State &state)
+{
+    Sheet sheet;
+    const OrganizerPlanner::Request request = sheet.request();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(OrganizerPlanner::compute(sheet.organizer, request));
+}
+BENCHMARK(planTenThousand)->Unit(benchmark::kMillisecond);
+
+void showTenThousand(benchmark::State &state)
+{
+    Sheet sheet;
+    const QList<OrganizePlanItem> items = OrganizerPlanner::compute(sheet.organizer, sheet.request()).items;
+    for (auto _ : state) {
+        sheet.rows.setItems(items);
+        sheet.paint();
+    }
+}
+BENCHMARK(showTenThousand)->Unit(benchmark::kMillisecond);
+
+} // namespace

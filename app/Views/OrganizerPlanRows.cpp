@@ -63,7 +63,6 @@ void OrganizerPlanRows::setItems(const QList<OrganizePlanItem> &items, bool plan
 {
     m_items = items;
     m_planned = planned;
-    m_laidOutWidth = -1;
     layoutRows();
     verticalScrollBar()->setValue(0);
     viewport()->update();
@@ -100,40 +99,30 @@ QStringList OrganizerPlanRows::lines(const QString &text, int width) const
 
 void OrganizerPlanRows::layoutRows()
 {
-    const int width = viewport()->width();
-    if (width == m_laidOutWidth)
-        return;
-    m_laidOutWidth = width;
-    const QFontMetrics metrics(pathFont());
-    const int lineHeight = metrics.height();
-    const int sourceWidth = columnWidth();
-    const int targetWidth = destinationWidth();
-    const int badge = badgeSpacing + badgeHeight();
-
+    // Every row keeps room for two lines per path, so no path is measured before it is shown;
+    // a numbered destination adds its badge.
+    const int plain = 2 * verticalPadding + 2 * QFontMetrics(pathFont()).height() + separatorHeight;
+    const int withBadge = plain + badgeSpacing + badgeHeight();
     m_rowTops.resize(m_items.size() + 1);
     int top = 0;
     for (qsizetype row = 0; row < m_items.size(); ++row) {
         m_rowTops[row] = top;
-        const OrganizePlanItem &item = m_items.at(row);
-        // Measuring is enough here: a text takes two lines exactly when it is wider than its column.
-        const int sourceLines = metrics.horizontalAdvance(item.source.displayPath()) > sourceWidth ? 2 : 1;
-        const int targetLines = metrics.horizontalAdvance(item.destination.displayPath()) > targetWidth ? 2 : 1;
-        const int content = std::max(sourceLines * lineHeight,
-                                     targetLines * lineHeight + (item.conflictResolved ? badge : 0));
-        top += 2 * verticalPadding + content + separatorHeight;
+        top += m_items.at(row).conflictResolved ? withBadge : plain;
     }
     m_rowTops[m_items.size()] = top;
+    updateScrollRange();
+}
 
+void OrganizerPlanRows::updateScrollRange()
+{
     verticalScrollBar()->setPageStep(viewport()->height());
-    verticalScrollBar()->setRange(0, std::max(0, top - viewport()->height()));
+    verticalScrollBar()->setRange(0, std::max(0, m_rowTops.value(m_items.size()) - viewport()->height()));
 }
 
 void OrganizerPlanRows::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    layoutRows();
-    verticalScrollBar()->setPageStep(viewport()->height());
-    verticalScrollBar()->setRange(0, std::max(0, m_rowTops.value(m_items.size()) - viewport()->height()));
+    updateScrollRange();
 }
 
 int OrganizerPlanRows::rowAt(int viewportY) const

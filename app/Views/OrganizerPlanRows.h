@@ -38,12 +38,13 @@ private:
     QStringList lines(const QString &text, int width) const;
     int columnWidth() const;
     int destinationWidth() const;
+    // Row heights depend on the items only, not on the width.
     void layoutRows();
+    void updateScrollRange();
     void paintRow(QPainter &painter, int row, int top) const;
 
     QList<OrganizePlanItem> m_items;
     bool m_planned = false;
     // m_rowTops[i] is where row i starts; the last entry is the total height.
     QList<int> m_rowTops;
-    int m_laidOutWidth = -1;
 };

@@ -2,6 +2,7 @@
 
 #include "Organize/FileOrganizer.h"
 
+#include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -52,8 +53,18 @@ OrganizerPlan OrganizerPlanner::compute(const FileOrganizer &organizer, const Re
     OrganizerPlan plan;
     plan.items = organizer.plan(request.tracks, request.templateText, request.root);
     plan.conflictCount = int(std::ranges::count_if(plan.items, &OrganizePlanItem::conflictResolved));
-    plan.crossesVolumes = std::ranges::any_of(plan.items, [&organizer](const OrganizePlanItem &item) {
-        return FileOrganizer::crossesVolumes(item.source, item.destination, organizer.files());
-    });
+    // A file lies on the file system of its folder, so each pair of folders is examined once.
+    QSet<std::pair<QByteArray, QByteArray>> examined;
+    for (const OrganizePlanItem &item : std::as_const(plan.items)) {
+        const FileLocation from = item.source.deletingLastPathComponent();
+        const FileLocation to = item.destination.deletingLastPathComponent();
+        if (examined.contains({from.path(), to.path()}))
+            continue;
+        examined.insert({from.path(), to.path()});
+        if (FileOrganizer::crossesVolumes(from, to, organizer.files())) {
+            plan.crossesVolumes = true;
+            break;
+        }
+    }
     return plan;
 }
