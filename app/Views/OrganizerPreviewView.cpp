@@ -200,8 +200,10 @@ QWidget *OrganizerPreviewView::makeFooter()
     row->setSpacing(10);
     m_spinner = new SmallSpinner;
     row->addWidget(m_spinner);
+    // The progress text reads a little stronger than the note on the mode.
     m_footerText = new SheetText(Fonts::system(10.5), [this](const ThemePalette &palette) {
-        return SheetText::textAt(m_model.fileWorkProgress() ? 0.6 : 0.45, m_model.fileWorkProgress() ? 0.6 : 0.62)(palette);
+        const bool busy = m_model.fileWorkProgress().has_value();
+        return SheetText::textAt(busy ? 0.6 : 0.45, busy ? 0.6 : 0.62)(palette);
     });
     row->addWidget(m_footerText);
     row->addStretch();
@@ -287,7 +289,6 @@ void OrganizerPreviewView::showPlan(const OrganizerPlan &plan)
     if (!isFrozen())
         m_table->rows()->setItems(m_plan.items);
     refresh();
-    emit planned();
 }
 
 void OrganizerPreviewView::confirm()

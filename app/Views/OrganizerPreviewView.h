@@ -71,8 +71,6 @@ public:
 signals:
     // The sheet is to close: cancelled, or the work succeeded.
     void dismissRequested();
-    // A plan for the current choices has arrived.
-    void planned();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

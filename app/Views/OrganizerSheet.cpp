@@ -37,7 +37,7 @@ void OrganizerSheet::reject()
 
 void OrganizerSheet::closeEvent(QCloseEvent *event)
 {
-    if (m_model.fileWorkProgress() && m_preview->isFrozen())
+    if (m_model.fileWorkProgress())
         event->ignore();
     else
         QDialog::closeEvent(event);
