@@ -18,6 +18,7 @@
 AppDelegate::AppDelegate(std::unique_ptr<AppModel> model, ThemeEnvironment &theme, QObject *parent)
     : QObject(parent)
     , trayAvailable([] { return QSystemTrayIcon::isSystemTrayAvailable(); })
+    , mediaKeysBus([] { return QDBusConnection::sessionBus(); })
     , m_model(std::move(model))
     , m_theme(theme)
 {
@@ -50,7 +51,7 @@ MainWindow *AppDelegate::openMainWindow()
 
 void AppDelegate::didFinishLaunching()
 {
-    m_miniPlayer = new MiniPlayerWindowController(*m_model, this);
+    m_miniPlayer = new MiniPlayerWindowController(*m_model, m_theme, this);
     m_miniPlayer->onExpand = [self = QPointer(this)] {
         if (self)
             self->showMainWindow();
@@ -68,7 +69,7 @@ void AppDelegate::didFinishLaunching()
         [self] { if (self) self->showMainWindow(); },
         [self] { if (self) self->showMiniPlayer(); }, this);
 
-    m_mediaKeys = new MediaKeyController(*m_model, this);
+    m_mediaKeys = new MediaKeyController(*m_model, mediaKeysBus(), [self] { if (self) self->showMainWindow(); }, this);
 
     qApp->installEventFilter(this);
     QTimer::singleShot(0, this, &AppDelegate::captureMainWindow);

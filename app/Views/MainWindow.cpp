@@ -8,6 +8,7 @@
 #include "Shell/CommandMenus.h"
 #include "SidebarView.h"
 #include "TopBar.h"
+#include "TrackListView.h"
 #include "UI/AppModel.h"
 #include "UI/ThemeEnvironment.h"
 
@@ -42,6 +43,7 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     connect(&m_model, &AppModel::showsLyricsPageChanged, this,
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });
     m_content->setSidebar(new SidebarView(m_model));
+    m_content->setTrackList(new TrackListView(m_model));
     m_content->setPlayerBar(new PlayerBarView(m_model));
     bindSearchFocus();
     m_content->installEventFilter(this);

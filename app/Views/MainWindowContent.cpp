@@ -47,6 +47,16 @@ MainWindowContent::MainWindowContent(QWidget *parent)
     m_dropOverlay->raise();
 }
 
+void MainWindowContent::setTrackList(QWidget *trackList)
+{
+    const bool showsTrackList = m_centre->currentWidget() == m_trackList;
+    m_centre->insertWidget(m_centre->indexOf(m_trackList), trackList);
+    m_centre->removeWidget(m_trackList);
+    delete std::exchange(m_trackList, trackList);
+    if (showsTrackList)
+        m_centre->setCurrentWidget(m_trackList);
+}
+
 void MainWindowContent::setShowsLyricsPage(bool shows)
 {
     m_centre->setCurrentWidget(shows ? m_lyricsPage : m_trackList);
