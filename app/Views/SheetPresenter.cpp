@@ -1,5 +1,6 @@
 #include "SheetPresenter.h"
 
+#include "OrganizerSheet.h"
 #include "TagEditorView.h"
 #include "UI/AppModel.h"
 
@@ -56,8 +57,8 @@ void SheetPresenter::syncOrganizer()
 {
     const bool wanted = m_model.organizerRequest().has_value();
     if (wanted && !m_organizer)
-        m_organizer = openSheet(
-            QStringLiteral("organizerSheet"), [this] { m_model.setOrganizerRequest(std::nullopt); });
+        m_organizer = present(new OrganizerSheet(m_model, m_model.organizerRequest()->tracks, m_window),
+            [this] { m_model.setOrganizerRequest(std::nullopt); });
     else if (!wanted && m_organizer)
         m_organizer->close();
 }
