@@ -449,6 +449,11 @@ QString AppModel::transcodeCacheSizeText() const
     return m_ffmpegControl->transcodeCacheSizeText();
 }
 
+void AppModel::measureTranscodeCache()
+{
+    m_ffmpegControl->measureCache();
+}
+
 QString AppModel::clearTranscodeCache()
 {
     return m_ffmpegControl->clearTranscodeCache();

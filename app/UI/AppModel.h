@@ -126,6 +126,8 @@ public:
     FileOrganizer &organizer() const { return *m_organizer; }
     Transcoding &transcode() const { return *m_transcode; }
     const FileLocation &directory() const { return m_directory; }
+    // The modal questions, for views that ask the user before calling a command.
+    Prompts &prompts() const { return *m_environment.prompts; }
 
     // Published state.
     const PlaybackQueue &queue() const { return m_queue; }
@@ -232,6 +234,8 @@ public:
     // The located ffmpeg's path, or "未找到".
     QString ffmpegPathText() const;
     QString transcodeCacheSizeText() const;
+    // Measures the cache in the background; transcodeCacheBytes follows.
+    void measureTranscodeCache();
     // Each returns the status text it also shows.
     QString clearTranscodeCache();
     QString redetectFFmpeg();

@@ -1,5 +1,6 @@
 #include "SheetPresenter.h"
 
+#include "SettingsSheet.h"
 #include "UI/AppModel.h"
 
 #include <QDialog>
@@ -26,8 +27,13 @@ QDialog *SheetPresenter::openSheet(const QString &name, std::function<void()> on
 void SheetPresenter::syncSettings()
 {
     const bool wanted = m_model.isSettingsPresented();
-    if (wanted && !m_settings)
-        m_settings = openSheet(QStringLiteral("settingsSheet"), [this] { m_model.setSettingsPresented(false); });
+    if (wanted && !m_settings) {
+        // Not modal: a click in the main window closes it and still counts there.
+        auto *sheet = new SettingsSheet(m_model, m_window);
+        connect(sheet, &QDialog::finished, this, [this] { m_model.setSettingsPresented(false); });
+        sheet->show();
+        m_settings = sheet;
+    }
     else if (!wanted && m_settings)
         m_settings->close();
 }
