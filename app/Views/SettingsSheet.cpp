@@ -86,8 +86,6 @@ SettingsSheet::SettingsSheet(AppModel &model, QWidget *window)
     headerRow->setContentsMargins(sideInset, 0, sideInset, 0);
     headerRow->addWidget(new ThemedLabel(L("设置"), 17, QFont::DemiBold, [](const ThemePalette &p) { return p.text; }));
     headerRow->addStretch(1);
-    m_done->setDefault(true);
-    m_done->setAutoDefault(true);
     headerRow->addWidget(m_done);
     column->addWidget(header);
     column->addWidget(new Hairline);
@@ -108,6 +106,10 @@ SettingsSheet::SettingsSheet(AppModel &model, QWidget *window)
     m_scroll->viewport()->setAutoFillBackground(false);
     column->addWidget(m_scroll, 1);
 
+    // Return means "完成" wherever the focus is; the cards' buttons never take it over.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
+    m_done->setDefault(true);
     connect(m_done, &QPushButton::clicked, this, &QDialog::accept);
     followTheme();
 }
