@@ -3,6 +3,7 @@
 #include "DirectSettingWrite.h"
 #include "PresetSwatch.h"
 #include "SegmentedPicker.h"
+#include "SettingSwitch.h"
 #include "SettingsIcons.h"
 #include "ThemedLabel.h"
 #include "Localization.h"
@@ -30,14 +31,6 @@ ThemedLabel *rowLabel(const QString &text)
     });
     label->setFixedWidth(92);
     return label;
-}
-
-QCheckBox *settingSwitch(const QString &title)
-{
-    auto *toggle = new QCheckBox(title);
-    toggle->setFont(Fonts::system(11.5));
-    toggle->setFocusPolicy(Qt::NoFocus);
-    return toggle;
 }
 
 class Hairline final : public QWidget
@@ -126,10 +119,10 @@ AppearanceCard::AppearanceCard(AppModel &model, QWidget *parent)
     , m_accentSample(new AccentSample)
     , m_resetAccent(new QPushButton(L("恢复默认")))
     , m_rowStyle(new SegmentedPicker({{L("序号"), QStringLiteral("index")}, {L("封面"), QStringLiteral("cover")}}, 140))
-    , m_spectrum(settingSwitch(L("在播放条底部显示频谱")))
-    , m_capture(settingSwitch(L("在屏幕录制中隐藏窗口")))
-    , m_onTop(settingSwitch(L("迷你窗始终置顶")))
-    , m_keepRunning(settingSwitch(L("关闭主窗口后继续运行")))
+    , m_spectrum(new SettingSwitch(L("在播放条底部显示频谱")))
+    , m_capture(new SettingSwitch(L("在屏幕录制中隐藏窗口")))
+    , m_onTop(new SettingSwitch(L("迷你窗始终置顶")))
+    , m_keepRunning(new SettingSwitch(L("关闭主窗口后继续运行")))
 {
     QHBoxLayout *language = addRow(10);
     language->addWidget(rowLabel(L("语言")));

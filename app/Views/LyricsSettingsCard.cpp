@@ -2,6 +2,7 @@
 
 #include "DirectSettingWrite.h"
 #include "SegmentedPicker.h"
+#include "SettingSwitch.h"
 #include "SettingsIcons.h"
 #include "ThemedLabel.h"
 #include "Localization.h"
@@ -32,26 +33,18 @@ ThemedLabel *rowLabel(const QString &text, int width)
     return label;
 }
 
-QCheckBox *settingSwitch(const QString &title)
-{
-    auto *toggle = new QCheckBox(title);
-    toggle->setFont(Fonts::system(11.5));
-    toggle->setFocusPolicy(Qt::NoFocus);
-    return toggle;
-}
-
 } // namespace
 
 LyricsSettingsCard::LyricsSettingsCard(AppModel &model, QWidget *parent)
     : SettingsCard(SettingsIcons::textAlignLeft(18, 2.0), L("歌词"), parent)
     , m_model(model)
-    , m_online(settingSwitch(L("启用在线歌词匹配")))
+    , m_online(new SettingSwitch(L("启用在线歌词匹配")))
     , m_endpoint(new QLineEdit)
     , m_resetEndpoint(new QPushButton(L("恢复默认")))
     , m_endpointNotice(new ThemedLabel(QString(), 10.5, QFont::Normal, [](const ThemePalette &p) { return p.warning; }))
     , m_opacity(new QSlider(Qt::Horizontal))
     , m_opacityText(new ThemedLabel(QString(), 10.5, QFont::Normal, ThemedLabel::muted(0.5, 0.62)))
-    , m_outline(settingSwitch(L("歌词文字描边")))
+    , m_outline(new SettingSwitch(L("歌词文字描边")))
     , m_lineMode(new SegmentedPicker({{L("单行"), QStringLiteral("one")}, {L("双行"), QStringLiteral("two")}}, 140))
 {
     rows()->addWidget(new ThemedLabel(L("桌面歌词窗与在线歌词来源。"), 11, QFont::Normal, ThemedLabel::muted(0.5, 0.62)));
