@@ -7,12 +7,16 @@
 #include "UI/AppModel.h"
 #include "UI/DesktopShell.h"
 #include "UI/DialogPrompts.h"
+#include "UI/InputMonitor.h"
+#include "UI/Model/InterfaceLanguage.h"
 #include "UI/PortalColorScheme.h"
 #include "UI/ThemeEnvironment.h"
 #include "Views/MainWindow.h"
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QSettings>
+#include <QTranslator>
 
 namespace {
 
@@ -46,11 +50,20 @@ int run(int argc, char **argv, const Options &options)
     if (instance.claim() == SingleInstance::Claim::AlreadyRunning)
         return 0;
 
+    // The interface texts are their Chinese wording; another language comes from a translation
+    // chosen before any window exists. Without one, every text shows in Chinese.
+    QTranslator translator;
+    const QLocale language = InterfaceLanguage::translationLocale(QSettings());
+    if (translator.load(language, QStringLiteral("quillmere"), QStringLiteral("_"),
+                        QApplication::applicationDirPath() + QStringLiteral("/translations")))
+        QApplication::installTranslator(&translator);
+
     PortalColorScheme colorScheme;
     ThemeEnvironment theme(colorScheme);
     auto shell = std::make_shared<DesktopShell>();
     AppDelegate delegate(AppModel::production(std::make_shared<DialogPrompts>(), shell), theme);
     QObject::connect(shell.get(), &DesktopShell::appearanceRequested, &delegate, &AppDelegate::applyThemeSettings);
+    InputMonitor inputMonitor(delegate.model());
 
     QObject::connect(&instance, &SingleInstance::showRequested, &delegate, &AppDelegate::showMainWindow);
     QObject::connect(&application, &QApplication::aboutToQuit, &delegate, &AppDelegate::willTerminate);

@@ -24,4 +24,34 @@ QImage magnifyingGlass(qreal pointSize, QFont::Weight weight, qreal devicePixelR
 QImage gear(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
 QImage folderBadgePlus(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
 
+// Every symbol function draws its symbol for a square of `pointSize` logical pixels.
+using Symbol = QImage (*)(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio);
+
+// Transport and playback-mode symbols of the player bar. play and pause are filled shapes.
+QImage backwardEnd(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage forwardEnd(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage play(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage pause(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage arrowRight(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage repeat(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage repeatOne(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage shuffle(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+
+// The speaker without waves, crossed out (muted), and with one or three waves.
+QImage speakerSlash(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage speakerWave1(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage speakerWave3(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+
+// Desktop lyrics (left-aligned lines) and the switch to the mini player (a bar pressed flat).
+QImage textAlignLeft(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage rectangleCompressVertical(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+
+// The sidebar's row and button symbols.
+QImage musicNoteList(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage clock(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage folder(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage arrowClockwise(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage trash(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+QImage plus(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio = 1.0);
+
 } // namespace Icons

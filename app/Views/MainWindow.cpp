@@ -2,9 +2,11 @@
 
 #include "Localization.h"
 #include "MainWindowContent.h"
+#include "PlayerBarView.h"
 #include "SearchField.h"
 #include "SheetPresenter.h"
 #include "Shell/CommandMenus.h"
+#include "SidebarView.h"
 #include "TopBar.h"
 #include "UI/AppModel.h"
 #include "UI/ThemeEnvironment.h"
@@ -34,9 +36,13 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     m_content->topBar()->searchField()->applyTheme();
 
     connect(m_content->topBar(), &TopBar::settingsRequested, this, [this] { m_model.setSettingsPresented(true); });
+    connect(m_content, &MainWindowContent::filesDropped, this,
+        [this](const QList<FileLocation> &items) { m_model.importFolders(items); });
     m_content->setShowsLyricsPage(m_model.showsLyricsPage());
     connect(&m_model, &AppModel::showsLyricsPageChanged, this,
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });
+    m_content->setSidebar(new SidebarView(m_model));
+    m_content->setPlayerBar(new PlayerBarView(m_model));
     bindSearchFocus();
     m_content->installEventFilter(this);
     // The start-up rescan waits until the window has shown something.

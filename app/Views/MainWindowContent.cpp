@@ -52,6 +52,19 @@ void MainWindowContent::setShowsLyricsPage(bool shows)
     m_centre->setCurrentWidget(shows ? m_lyricsPage : m_trackList);
 }
 
+void MainWindowContent::setSidebar(QWidget *sidebar)
+{
+    sidebar->setMinimumHeight(0);
+    delete layout()->replaceWidget(m_sidebar, sidebar);
+    delete std::exchange(m_sidebar, sidebar);
+}
+
+void MainWindowContent::setPlayerBar(QWidget *playerBar)
+{
+    delete layout()->replaceWidget(m_playerBar, playerBar);
+    delete std::exchange(m_playerBar, playerBar);
+}
+
 void MainWindowContent::dragEnterEvent(QDragEnterEvent *event)
 {
     // File URLs only: a track dragged as text belongs to the sidebar and the rows.

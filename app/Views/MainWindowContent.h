@@ -31,6 +31,10 @@ public:
 
     // Shows the lyrics page in the centre instead of the track list.
     void setShowsLyricsPage(bool shows);
+    // Put the real sidebar and player bar in place of their stand-ins. The player bar keeps its
+    // own height, which may reach above the bar it draws.
+    void setSidebar(QWidget *sidebar);
+    void setPlayerBar(QWidget *playerBar);
 
 signals:
     // Also with an empty list when no item named a local file.

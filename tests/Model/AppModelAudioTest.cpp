@@ -32,29 +32,8 @@ protected:
         return makeTrack(QString::fromUtf8(title), QFile::encodeName(file));
     }
 
-    // Runs the event loop, keeping the recorder's pipe drained, until `done` or the timeout.
-    bool spinUntil(const std::function<bool()> &done, int timeoutMs)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done()) {
-            if (timer.elapsed() > timeoutMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            recording.seconds();
-        }
-        return true;
-    }
-
-    bool hears(int frequency)
-    {
-        return spinUntil(
-            [&] {
-                const double now = recording.seconds();
-                return ToneAnalysis::level(recording.samples(), now - 0.05, now, frequency) > toneLevel / 2;
-            },
-            4000);
-    }
+    bool spinUntil(const std::function<bool()> &done, int timeoutMs) { return recording.spinUntil(done, timeoutMs); }
+    bool hears(int frequency) { return recording.waitForTone(frequency, toneLevel / 2, 4000); }
 
     SinkRecording recording;
 };

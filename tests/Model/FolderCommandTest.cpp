@@ -103,9 +103,11 @@ TEST_F(FolderCommandTest, ARenameReloadsAConvertedTrackFromItsCachedCopyOnly)
     Track renamed = track;
     renamed.url = music().appending(QByteArrayLiteral("B/song.ogg"));
     const FileLocation copy = FileLocation::fromPath("/cache/song.m4a");
+    environment.transcoding->setCached(track, FileLocation::fromPath("/cache/old.m4a"));
     environment.transcoding->setCached(renamed, copy);
     model->play(track.id);
     const qsizetype loads = environment.engine->loaded().size();
+    ASSERT_EQ(loads, 1);
 
     model->renameFolder(music().appending(QByteArrayLiteral("A")), QStringLiteral("B"));
     EXPECT_EQ(environment.engine->loaded().size(), loads + 1);

@@ -36,30 +36,10 @@ protected:
         return AudioFixture::makeTone(folder.path(), QString::fromUtf8(fileName), seconds, 1000, extra);
     }
 
-    // Runs the event loop (and keeps the recorder's pipe drained) until `done` or the timeout.
-    bool spinUntil(const std::function<bool()> &done, int timeoutMs)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done()) {
-            if (timer.elapsed() > timeoutMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            recording.seconds();
-        }
-        return true;
-    }
+    bool spinUntil(const std::function<bool()> &done, int timeoutMs) { return recording.spinUntil(done, timeoutMs); }
 
     // A null sink can take half a second to start moving; the tone's arrival is the true start.
-    void waitUntilHeard()
-    {
-        ASSERT_TRUE(spinUntil(
-            [this] {
-                const double now = recording.seconds();
-                return ToneAnalysis::level(recording.samples(), now - 0.05, now, 1000) > toneLevel / 2;
-            },
-            3000));
-    }
+    void waitUntilHeard() { ASSERT_TRUE(recording.waitForTone(1000, toneLevel / 2, 3000)); }
 
     void spinFor(int milliseconds)
     {

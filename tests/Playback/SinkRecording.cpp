@@ -1,5 +1,8 @@
 #include "SinkRecording.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -19,6 +22,29 @@ SinkRecording::~SinkRecording()
         m_recorder.kill();
         m_recorder.waitForFinished(5000);
     }
+}
+
+bool SinkRecording::spinUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        seconds();
+    }
+    return true;
+}
+
+bool SinkRecording::waitForTone(double frequency, double threshold, int timeoutMs)
+{
+    return spinUntil(
+        [&] {
+            const double now = seconds();
+            return ToneAnalysis::level(samples(), now - 0.05, now, frequency) > threshold;
+        },
+        timeoutMs);
 }
 
 bool SinkRecording::start()

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QProcess>
 
+#include <functional>
 #include <vector>
 
 // Records what the PulseAudio null sink "ci" plays, through its monitor, as mono float samples at
@@ -23,6 +24,11 @@ public:
     double seconds();
     std::vector<float> samples();
     std::vector<float> stop();
+
+    // Runs the event loop, keeping the recorder's pipe drained, until `done` or the timeout.
+    bool spinUntil(const std::function<bool()> &done, int timeoutMs);
+    // Waits until the last 50 ms recorded carry `frequency` above `threshold`.
+    bool waitForTone(double frequency, double threshold, int timeoutMs);
 
 private:
     void collect();

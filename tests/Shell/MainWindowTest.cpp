@@ -4,6 +4,7 @@
 #include "Views/DropOverlay.h"
 #include "Views/MainWindow.h"
 #include "Views/MainWindowContent.h"
+#include "Views/PlayerBarView.h"
 #include "Views/SearchField.h"
 #include "Views/TopBar.h"
 
@@ -151,10 +152,11 @@ TEST_P(MainWindowLookTest, LaysOutTheBarsAndSavesAScreenshot)
     settle();
     MainWindowContent *content = window->content();
     EXPECT_EQ(content->topBar()->height(), TopBar::barHeight);
-    EXPECT_EQ(content->playerBar()->height(), MainWindowContent::playerBarHeight);
+    // The player bar's widget reaches above the bar for the progress line's thumb.
+    const int playerBarSpan = MainWindowContent::playerBarHeight + PlayerBarView::overhang();
+    EXPECT_EQ(content->playerBar()->height(), playerBarSpan);
     EXPECT_EQ(content->sidebar()->width(), MainWindowContent::sidebarWidth);
-    EXPECT_EQ(content->trackList()->height(),
-        content->height() - TopBar::barHeight - MainWindowContent::playerBarHeight);
+    EXPECT_EQ(content->trackList()->height(), content->height() - TopBar::barHeight - playerBarSpan);
     Screenshots::save(*window, GetParam() ? QStringLiteral("main-window-dark") : QStringLiteral("main-window-light"));
 
     model->setSearchFocusRequest(QUuid::createUuid());
