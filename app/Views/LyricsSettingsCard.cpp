@@ -54,7 +54,6 @@ LyricsSettingsCard::LyricsSettingsCard(AppModel &model, QWidget *parent)
     endpoint->addWidget(rowLabel(L("歌词源地址"), 92));
     m_endpoint->setFont(Fonts::system(11));
     m_endpoint->setPlaceholderText(LRCLIBClient::defaultEndpoint().toString());
-    m_endpoint->setClearButtonEnabled(false);
     m_endpoint->installEventFilter(this);
     endpoint->addWidget(m_endpoint, 1);
     endpoint->addWidget(m_resetEndpoint);

@@ -92,7 +92,7 @@ public:
         const QFontMetrics metrics(rowFont());
         int labelRight = option.rect.right();
         for (Action action : {Action::relocate, Action::reveal, Action::remove}) {
-            const QRect button = m_list.actionRect(index.row(), action).translated(0, 0);
+            const QRect button = m_list.actionRect(index.row(), action);
             if (button.isEmpty())
                 continue;
             labelRight = std::min(labelRight, button.left() - 6);
@@ -135,7 +135,6 @@ MissingTrackList::MissingTrackList(QWidget *parent)
     connect(&m_presence, &QFutureWatcher<QSet<QUuid>>::finished, this, [this] {
         m_rows->present = m_presence.result();
         viewport()->update();
-        emit presenceKnown();
     });
 }
 
@@ -149,11 +148,6 @@ void MissingTrackList::setTracks(const QList<Track> &tracks)
 const QList<Track> &MissingTrackList::tracks() const
 {
     return m_rows->tracks;
-}
-
-const QSet<QUuid> &MissingTrackList::presentTrackIDs() const
-{
-    return m_rows->present;
 }
 
 QSize MissingTrackList::sizeHint() const
@@ -202,25 +196,23 @@ QRect MissingTrackList::actionRect(int row, Action action) const
 
 bool MissingTrackList::viewportEvent(QEvent *event)
 {
-    if (event->type() == QEvent::ToolTip) {
-        auto *help = static_cast<QHelpEvent *>(event);
-        const QModelIndex index = indexAt(help->pos());
-        const bool overButton = index.isValid()
-            && std::ranges::any_of(std::initializer_list<Action>{Action::relocate, Action::reveal, Action::remove},
-                [&](Action action) { return actionRect(index.row(), action).contains(help->pos()); });
-        if (!index.isValid()) {
-            QToolTip::hideText();
-        } else if (overButton && actionRect(index.row(), Action::relocate).contains(help->pos())) {
-            QToolTip::showText(help->globalPos(), L("选择这个文件的新位置"), viewport());
-        } else if (!overButton) {
-            // The path as plain text: file names may hold anything.
-            QToolTip::showText(help->globalPos(), index.data(Qt::ToolTipRole).toString().toHtmlEscaped(), viewport());
-        } else {
-            QToolTip::hideText();
-        }
-        return true;
+    if (event->type() != QEvent::ToolTip)
+        return QListView::viewportEvent(event);
+    auto *help = static_cast<QHelpEvent *>(event);
+    const QModelIndex index = indexAt(help->pos());
+    QString tip;
+    if (index.isValid()) {
+        const auto over = [&](Action action) { return actionRect(index.row(), action).contains(help->pos()); };
+        if (over(Action::relocate))
+            tip = L("选择这个文件的新位置");
+        else if (!over(Action::reveal) && !over(Action::remove))
+            tip = index.data(Qt::ToolTipRole).toString().toHtmlEscaped(); // a path may hold anything
     }
-    return QListView::viewportEvent(event);
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, viewport());
+    return true;
 }
 
 void MissingTrackList::mouseReleaseEvent(QMouseEvent *event)

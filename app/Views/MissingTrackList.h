@@ -26,8 +26,6 @@ public:
 
     void setTracks(const QList<Track> &tracks);
     const QList<Track> &tracks() const;
-    // Tracks whose file is back at its path, as last found out.
-    const QSet<QUuid> &presentTrackIDs() const;
 
     // The button of `action` on row `row`, in the list's viewport; empty when the row has none.
     QRect actionRect(int row, Action action) const;
@@ -36,8 +34,6 @@ public:
 
 signals:
     void actionTriggered(const Track &track, MissingTrackList::Action action);
-    // The presence check of the current tracks has finished.
-    void presenceKnown();
 
 protected:
     bool viewportEvent(QEvent *event) override;

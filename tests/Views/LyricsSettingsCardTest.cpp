@@ -1,7 +1,13 @@
 #include "SettingsSheetFixture.h"
 
 #include "Views/LyricsSettingsCard.h"
+#include "Views/SegmentedPicker.h"
 #include "Views/ThemedLabel.h"
+
+#include "Library/IndexStore.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -93,6 +99,28 @@ TEST_F(OpacitySliderTest, SavesOnceAfterTheLastMove)
     EXPECT_TRUE(waitFor([&] {
         return home.readDataFile(QStringLiteral("settings.json")).contains("\"lyricsOpacity\": 0.555");
     }));
+}
+
+TEST_F(LyricsSettingsCardTest, SwitchesAndLineModeStoreTheirSettings)
+{
+    seedSettings([](AppSettings &settings) { settings.lyricsLineMode = QStringLiteral("three"); });
+    LyricsSettingsCard &card = *openSheet().lyricsCard();
+    EXPECT_EQ(card.lineModePicker()->value(), QString());
+
+    card.lineModePicker()->segment(QStringLiteral("one"))->click();
+    EXPECT_EQ(model->settings().lyricsLineMode, QStringLiteral("one"));
+    card.outlineSwitch()->click();
+    EXPECT_TRUE(model->settings().lyricsOutline);
+    ASSERT_TRUE(card.onlineSwitch()->isChecked());
+    card.onlineSwitch()->click();
+    EXPECT_FALSE(model->settings().onlineLyricsEnabled);
+
+    // Written with the rest of the record, off the GUI thread.
+    model->flushPendingSaves();
+    const AppSettings saved = IndexStore(home.dataFolder()).loadSettings();
+    EXPECT_EQ(saved.lyricsLineMode, QStringLiteral("one"));
+    EXPECT_TRUE(saved.lyricsOutline);
+    EXPECT_FALSE(saved.onlineLyricsEnabled);
 }
 
 } // namespace
