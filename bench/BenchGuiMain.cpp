@@ -2,8 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
-// Benchmarks of windows run inside a QApplication on the offscreen platform unless a platform is
-// chosen.
+// Benchmarks of drawing code run inside a QApplication on the offscreen platform.
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

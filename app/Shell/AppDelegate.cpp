@@ -18,6 +18,7 @@
 AppDelegate::AppDelegate(std::unique_ptr<AppModel> model, ThemeEnvironment &theme, QObject *parent)
     : QObject(parent)
     , trayAvailable([] { return QSystemTrayIcon::isSystemTrayAvailable(); })
+    , mediaKeysBus([] { return QDBusConnection::sessionBus(); })
     , m_model(std::move(model))
     , m_theme(theme)
 {
@@ -51,7 +52,7 @@ MainWindow *AppDelegate::openMainWindow()
 
 void AppDelegate::didFinishLaunching()
 {
-    m_miniPlayer = new MiniPlayerWindowController(*m_model, this);
+    m_miniPlayer = new MiniPlayerWindowController(*m_model, m_theme, this);
     m_miniPlayer->onExpand = [self = QPointer(this)] {
         if (self)
             self->showMainWindow();
@@ -60,7 +61,7 @@ void AppDelegate::didFinishLaunching()
 
     m_model->engine().setSpectrumEnabled(m_miniPlayer->isVisible() || m_model->library().settings().showMainSpectrum);
 
-    m_lyricsOverlay = new LyricsOverlayWindowController(*m_model, this);
+    m_lyricsOverlay = new LyricsOverlayWindowController(*m_model, m_theme, this);
     m_lyricsOverlay->setLocked(m_model->isLyricsLocked());
     m_model->setLyricsOverlay(m_lyricsOverlay);
 
@@ -69,7 +70,7 @@ void AppDelegate::didFinishLaunching()
         [self] { if (self) self->showMainWindow(); },
         [self] { if (self) self->showMiniPlayer(); }, this);
 
-    m_mediaKeys = new MediaKeyController(*m_model, this);
+    m_mediaKeys = new MediaKeyController(*m_model, mediaKeysBus(), [self] { if (self) self->showMainWindow(); }, this);
 
     qApp->installEventFilter(this);
     QTimer::singleShot(0, this, &AppDelegate::captureMainWindow);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 #include <QPointer>
 
@@ -31,6 +32,8 @@ public:
 
     // Decides whether a close hides and whether the last close quits; the system tray by default.
     std::function<bool()> trayAvailable;
+    // The bus the media keys are offered on; the session bus by default.
+    std::function<QDBusConnection()> mediaKeysBus;
 
     // A new main window over the model (the window group's "new window").
     MainWindow *openMainWindow();

@@ -1,45 +1,255 @@
 #include "LyricsOverlayWindowController.h"
 
+#include "LyricsOverlayFrame.h"
+#include "UI/AppModel.h"
+#include "UI/Compositor.h"
+#include "UI/ThemeEnvironment.h"
+#include "Views/LockedLyricsControlsView.h"
+#include "Views/LyricsOverlayView.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPainterPath>
+#include <QScreen>
+#include <QSettings>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
 
-LyricsOverlayWindowController::LyricsOverlayWindowController(AppModel &model, QObject *parent)
+namespace {
+
+const QString frameKey = QStringLiteral("lyricsOverlayFrame");
+
+QWidget *floatingPanel(const QString &name)
+{
+    auto *panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
+                                           | Qt::WindowStaysOnTopHint);
+    panel->setObjectName(name);
+    panel->setAttribute(Qt::WA_ShowWithoutActivating);
+    panel->setAttribute(Qt::WA_TranslucentBackground);
+    return panel;
+}
+
+QList<QRect> usableAreas()
+{
+    QList<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas.append(screen->availableGeometry());
+    return areas;
+}
+
+std::optional<QRect> mainUsableArea()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        return screen->availableGeometry();
+    return std::nullopt;
+}
+
+QRegion roundedRegion(QSize size, qreal radius)
+{
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(QPointF(), QSizeF(size)), radius, radius);
+    return QRegion(shape.toFillPolygon().toPolygon());
+}
+
+} // namespace
+
+LyricsOverlayWindowController::LyricsOverlayWindowController(AppModel &model, ThemeEnvironment &theme, QObject *parent)
     : LyricsOverlayPanel(parent)
     , m_model(model)
-    , m_panel(new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
-                                       | Qt::WindowStaysOnTopHint))
+    , m_panel(floatingPanel(QStringLiteral("lyricsOverlayPanel")))
+    , m_controlsPanel(floatingPanel(QStringLiteral("lyricsControlsPanel")))
+    , m_pointer{[] { return QCursor::pos(); }, [] { return QGuiApplication::mouseButtons() != Qt::NoButton; }}
 {
-    m_panel->setObjectName(QStringLiteral("lyricsOverlayPanel"));
-    m_panel->setAttribute(Qt::WA_ShowWithoutActivating);
-    m_panel->setAttribute(Qt::WA_TranslucentBackground);
+    m_view = new LyricsOverlayView(model, [self = QPointer(this)](int delta) {
+        if (self)
+            self->resizeWidth(delta);
+    });
+    auto *overlayLayout = new QVBoxLayout(m_panel);
+    overlayLayout->setContentsMargins(0, 0, 0, 0);
+    overlayLayout->addWidget(m_view);
+
+    m_controls = new LockedLyricsControlsView(model, m_controlsPanel);
+    m_controls->onMove = [self = QPointer(this)](QPoint step) {
+        if (self)
+            self->moveBy(step);
+    };
+    m_controlsPanel->setFixedSize(LyricsOverlayFrame::controlsSize);
+
+    theme.addRoot(m_panel);
+    theme.addRoot(m_controlsPanel);
+    m_panel->setGeometry(restoredFrame());
+    shapeWithoutCompositor();
+
+    m_pointerPoll.setInterval(pointerPollMs);
+    connect(&m_pointerPoll, &QTimer::timeout, this, &LyricsOverlayWindowController::updateLockedControls);
+
+    m_locked = m_model.isLyricsLocked();
+    applyInputTransparency();
+    m_panel->installEventFilter(this);
 }
 
 LyricsOverlayWindowController::~LyricsOverlayWindowController()
 {
+    delete m_controlsPanel;
     delete m_panel;
 }
 
 void LyricsOverlayWindowController::show()
 {
+    if (!m_panel->isVisible()) {
+        applySettings();
+        ensureOnScreen();
+    }
     m_panel->show();
+    m_panel->raise();
+    refreshPointerWatch();
+    updateLockedControls();
 }
 
 void LyricsOverlayWindowController::hide()
 {
     m_panel->hide();
-}
-
-void LyricsOverlayWindowController::applySettings()
-{
-    setLocked(m_locked);
+    m_controlsPanel->hide();
+    refreshPointerWatch();
 }
 
 void LyricsOverlayWindowController::setLocked(bool locked)
 {
     m_locked = locked;
-    // Locked lyrics let every click through to the windows beneath.
-    if (QWindow *window = m_panel->windowHandle())
-        window->setFlag(Qt::WindowTransparentForInput, locked);
+    applyInputTransparency();
+    refreshPointerWatch();
+    if (locked)
+        updateLockedControls();
     else
-        m_panel->setWindowFlag(Qt::WindowTransparentForInput, locked);
+        m_controlsPanel->hide();
+}
+
+// The level and the lock. X11 and Wayland cannot keep a window out of screen captures, so the
+// capture setting changes nothing here.
+void LyricsOverlayWindowController::applySettings()
+{
+    if (QWindow *window = m_panel->windowHandle())
+        window->setFlag(Qt::WindowStaysOnTopHint, true);
+    m_locked = m_model.isLyricsLocked();
+    applyInputTransparency();
+    refreshPointerWatch();
+}
+
+void LyricsOverlayWindowController::applyInputTransparency()
+{
+    // Flags of a window that exists change through its handle: setWindowFlags would hide it.
+    if (QWindow *window = m_panel->windowHandle())
+        window->setFlag(Qt::WindowTransparentForInput, m_locked);
+    else
+        m_panel->setWindowFlag(Qt::WindowTransparentForInput, m_locked);
+}
+
+// Without a compositor see-through pixels show black, so both windows are cut to their shapes
+// and the overlay keeps its backdrop.
+void LyricsOverlayWindowController::shapeWithoutCompositor()
+{
+    if (Compositor::isRunning())
+        return;
+    m_panel->setMask(roundedRegion(m_panel->size(), LyricsOverlayView::cornerRadius));
+    m_controlsPanel->setMask(roundedRegion(m_controlsPanel->size(), m_controlsPanel->height() / 2.0));
+}
+
+QRect LyricsOverlayWindowController::restoredFrame() const
+{
+    const QSettings settings;
+    const std::optional<QString> stored
+        = settings.contains(frameKey) ? std::optional(settings.value(frameKey).toString()) : std::nullopt;
+    return LyricsOverlayFrame::restored(stored, usableAreas(), mainUsableArea());
+}
+
+void LyricsOverlayWindowController::ensureOnScreen()
+{
+    if (const std::optional<QRect> frame = LyricsOverlayFrame::onScreen(m_panel->geometry(), usableAreas(), mainUsableArea()))
+        m_panel->setGeometry(*frame);
+}
+
+void LyricsOverlayWindowController::resizeWidth(int delta)
+{
+    const std::optional<QRect> frame = LyricsOverlayFrame::widened(m_panel->geometry(), delta);
+    if (!frame)
+        return;
+    m_panel->setGeometry(*frame);
+    saveFrame();
+}
+
+void LyricsOverlayWindowController::saveFrame()
+{
+    QSettings().setValue(frameKey, LyricsOverlayFrame::text(m_panel->geometry()));
+}
+
+void LyricsOverlayWindowController::moveBy(QPoint step)
+{
+    if (step.isNull())
+        return;
+    m_panel->move(m_panel->pos() + step);
+    layoutLockedControls();
+}
+
+bool LyricsOverlayWindowController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_panel && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        if (event->type() == QEvent::Resize)
+            shapeWithoutCompositor();
+        frameDidChange();
+    }
+    return LyricsOverlayPanel::eventFilter(watched, event);
+}
+
+// The window system may move a hidden window; only frames the user sees are kept.
+void LyricsOverlayWindowController::frameDidChange()
+{
+    if (m_panel->isVisible()) {
+        saveFrame();
+        layoutLockedControls();
+    } else {
+        m_controlsPanel->hide();
+    }
+}
+
+void LyricsOverlayWindowController::refreshPointerWatch()
+{
+    if (m_locked && m_panel->isVisible())
+        m_pointerPoll.start();
+    else
+        m_pointerPoll.stop();
+}
+
+void LyricsOverlayWindowController::updateLockedControls()
+{
+    if (m_locked && m_panel->isVisible()) {
+        if (LyricsOverlayFrame::isInHoverZone(m_panel->geometry(), m_pointer.position())) {
+            setLockedControlsVisible(true);
+            return;
+        }
+        // A drag of the pill that strays outside keeps it.
+        if (m_pointer.isButtonHeld())
+            return;
+    }
+    m_controlsPanel->hide();
+}
+
+void LyricsOverlayWindowController::setLockedControlsVisible(bool visible)
+{
+    if (visible && m_locked && m_panel->isVisible()) {
+        layoutLockedControls();
+        if (!m_controlsPanel->isVisible()) {
+            m_controlsPanel->show();
+            m_controlsPanel->raise();
+        }
+        return;
+    }
+    m_controlsPanel->hide();
+}
+
+void LyricsOverlayWindowController::layoutLockedControls()
+{
+    if (m_panel->isVisible())
+        m_controlsPanel->move(LyricsOverlayFrame::controlsOrigin(m_panel->geometry()));
 }

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+
+// The 16 px grip in the desktop lyrics' bottom-right corner: dragging it resizes the window within
+// the overlay's limits while its top-left corner stays. It only sets the window's geometry; the
+// overlay's controller sees the resize and keeps the frame.
+class OverlayResizeGrip : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit OverlayResizeGrip(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QRect m_startFrame;
+    QPoint m_startPointer;
+};

@@ -1,0 +1,302 @@
+#include "GuiSupport/GuiFixture.h"
+#include "GuiSupport/Screenshots.h"
+#include "Views/LyricsOverlayToolbar.h"
+#include "Views/LyricsOverlayView.h"
+#include "Views/OverlayResizeGrip.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QEnterEvent>
+#include <QFile>
+#include <QMenu>
+#include <QPainter>
+#include <QTest>
+
+namespace {
+
+void saveShot(const QImage &image, const QString &name)
+{
+    QDir().mkpath(Screenshots::folder());
+    image.save(Screenshots::folder() + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+ResolvedLyrics lyricsOf(QList<LyricLine> lines, bool synced)
+{
+    return {Lyrics{std::move(lines), synced}, LyricsOrigin::Online, std::nullopt};
+}
+
+const ResolvedLyrics threeLines = lyricsOf(
+    {{0, QStringLiteral("晚风吹过 the quiet harbour")}, {10, QStringLiteral("灯火一盏一盏亮起")}, {20, QStringLiteral("最后一句")}},
+    true);
+
+class LyricsOverlayViewTest : public GuiFixture
+{
+protected:
+    LyricsOverlayView &make(int width = 560, int height = 120)
+    {
+        if (!model)
+            buildModel();
+        // The overlay over a plain desktop, which shows through where the overlay draws nothing.
+        desktop = std::make_unique<QWidget>();
+        desktop->setAutoFillBackground(true);
+        desktop->resize(width, height);
+        view = std::make_unique<LyricsOverlayView>(*model, [this](int delta) { resizes.append(delta); }, desktop.get());
+        theme.addRoot(desktop.get());
+        view->resize(width, height);
+        return *view;
+    }
+
+    // Plays the first track (its file made present) and answers its lyrics search.
+    void playWithLyrics(const std::optional<ResolvedLyrics> &result, double position = 0)
+    {
+        const Track track = model->tracks().first();
+        QFile file(QString::fromUtf8(track.url.path()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        model->play(track.id);
+        settle();
+        answerLyrics(result, position);
+    }
+
+    // Searches the current track's lyrics again and answers with these.
+    void answerLyrics(const std::optional<ResolvedLyrics> &result, double position = 0)
+    {
+        if (environment.lyrics->requests().isEmpty()
+            || environment.lyrics->requests().last().promise->future().isFinished()) {
+            model->retryLyrics();
+            settle();
+        }
+        environment.lyrics->finish(environment.lyrics->requests().size() - 1, result);
+        environment.engine->setPosition(position);
+        settle();
+    }
+
+    void hover(bool inside)
+    {
+        if (inside) {
+            QEnterEvent enter(QPointF(100, 50), QPointF(100, 50), QPointF(100, 50));
+            QApplication::sendEvent(view.get(), &enter);
+        } else {
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(view.get(), &leave);
+        }
+    }
+
+    // The view drawn over a plain desktop of the given colour.
+    QImage overDesktop(const QColor &desktop)
+    {
+        QPalette palette = this->desktop->palette();
+        palette.setColor(QPalette::Window, desktop);
+        this->desktop->setPalette(palette);
+        return this->desktop->grab().toImage();
+    }
+
+    std::unique_ptr<QWidget> desktop;
+    // Owned by the desktop; released first.
+    std::unique_ptr<LyricsOverlayView> view;
+    QList<int> resizes;
+};
+
+struct FontCase
+{
+    int width;
+    qreal size;
+};
+
+class FontSize : public LyricsOverlayViewTest, public ::testing::WithParamInterface<FontCase>
+{
+};
+
+TEST_P(FontSize, GrowsWithTheWidth)
+{
+    EXPECT_DOUBLE_EQ(make(GetParam().width).fontSize(), GetParam().size);
+}
+
+INSTANTIATE_TEST_SUITE_P(, FontSize,
+    ::testing::Values(FontCase{280, 18}, FontCase{320, 18}, FontCase{610, 27}, FontCase{900, 36}, FontCase{1200, 36}));
+
+struct LineCase
+{
+    const char *lineMode;
+    double position;
+    std::optional<QString> nextText;
+    QStringList expected;
+};
+
+class LineModes : public LyricsOverlayViewTest, public ::testing::WithParamInterface<LineCase>
+{
+};
+
+TEST_P(LineModes, ShowTheNextLineOnlyInTwoLineModeWhenThereIsOne)
+{
+    const LineCase &c = GetParam();
+    seedSettings([&](AppSettings &settings) { settings.lyricsLineMode = QString::fromLatin1(c.lineMode); });
+    buildModel();
+    make();
+    ResolvedLyrics lyrics = threeLines;
+    if (c.nextText)
+        lyrics.lyrics.lines[1].text = *c.nextText;
+    playWithLyrics(lyrics, c.position);
+    EXPECT_EQ(view->shownLines(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(, LineModes,
+    ::testing::Values(
+        LineCase{"two", 1, std::nullopt, {QStringLiteral("晚风吹过 the quiet harbour"), QStringLiteral("灯火一盏一盏亮起")}},
+        LineCase{"one", 1, std::nullopt, {QStringLiteral("晚风吹过 the quiet harbour")}},
+        LineCase{"other", 1, std::nullopt, {QStringLiteral("晚风吹过 the quiet harbour")}},
+        LineCase{"two", 25, std::nullopt, {QStringLiteral("最后一句")}},
+        LineCase{"two", 1, QString(), {QStringLiteral("晚风吹过 the quiet harbour")}}));
+
+TEST_F(LyricsOverlayViewTest, NoLyricsOrNoLinesShowTheStatus)
+{
+    make();
+    EXPECT_TRUE(view->showsStatus());
+    playWithLyrics(lyricsOf({}, true));
+    EXPECT_TRUE(view->showsStatus());
+    EXPECT_TRUE(view->findChild<QWidget *>(QStringLiteral("importLyricsButton"))->isEnabled());
+    answerLyrics(lyricsOf({{0, QStringLiteral("一")}, {0, QStringLiteral("二")}}, false));
+    EXPECT_FALSE(view->showsStatus());
+    EXPECT_TRUE(view->showsPlainText());
+    EXPECT_TRUE(view->shownLines().isEmpty());
+}
+
+TEST_F(LyricsOverlayViewTest, WithoutATrackImportAndRetryAreDisabled)
+{
+    seedSettings([](AppSettings &settings) { settings.lastTrackID.reset(); });
+    buildModel();
+    ASSERT_FALSE(model->currentTrack());
+    make();
+    EXPECT_FALSE(view->findChild<QWidget *>(QStringLiteral("importLyricsButton"))->isEnabled());
+    EXPECT_FALSE(view->findChild<QWidget *>(QStringLiteral("retryLyricsButton"))->isEnabled());
+    const QList<QAction *> actions = view->lyricsMenu()->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_FALSE(actions[0]->isEnabled());
+    EXPECT_FALSE(actions[1]->isEnabled());
+    EXPECT_FALSE(actions[2]->isEnabled());
+}
+
+TEST_F(LyricsOverlayViewTest, HoverBringsTheChromeOnlyWhileUnlocked)
+{
+    make();
+    desktop->show();
+    hover(true);
+    EXPECT_TRUE(view->showsHoverChrome());
+    EXPECT_TRUE(view->toolbar()->isVisible());
+    EXPECT_TRUE(view->resizeGrip()->isVisible());
+    hover(false);
+    EXPECT_FALSE(view->toolbar()->isVisible());
+
+    model->setLyricsLocked(true);
+    hover(true);
+    EXPECT_FALSE(view->showsHoverChrome());
+    EXPECT_FALSE(view->toolbar()->isVisible());
+    EXPECT_FALSE(view->resizeGrip()->isVisible());
+}
+
+TEST_F(LyricsOverlayViewTest, LockingWhileHoveredTakesTheChromeAwayAtOnce)
+{
+    make();
+    desktop->show();
+    hover(true);
+    ASSERT_TRUE(view->toolbar()->isVisible());
+    model->setLyricsLocked(true);
+    EXPECT_TRUE(view->isHovering());
+    EXPECT_FALSE(view->toolbar()->isVisible());
+    EXPECT_FALSE(view->resizeGrip()->isVisible());
+}
+
+TEST_F(LyricsOverlayViewTest, TheCopiesFollowTheSettingsAndTheToolbarResizes)
+{
+    make();
+    model->setLyricsOpacity(0.6);
+    EXPECT_DOUBLE_EQ(view->opacity(), 0.6);
+    desktop->show();
+    hover(true);
+    const QList<QAbstractButton *> buttons = view->toolbar()->findChildren<QAbstractButton *>();
+    for (QAbstractButton *button : buttons) {
+        if (button->toolTip() == QStringLiteral("缩小") || button->toolTip() == QStringLiteral("放大"))
+            button->click();
+    }
+    EXPECT_EQ(resizes, (QList<int>{-40, 40}));
+    auto *lineMode = view->toolbar()->findChild<QAbstractButton *>(QStringLiteral("lineModeButton"));
+    EXPECT_EQ(lineMode->text(), QStringLiteral("单行"));
+    lineMode->click();
+    EXPECT_EQ(view->lineMode(), QStringLiteral("one"));
+    EXPECT_EQ(lineMode->text(), QStringLiteral("双行"));
+}
+
+struct OutlineCase
+{
+    bool darkAppearance;
+    QColor desktop;
+    bool outline;
+};
+
+class OutlineVisibility : public LyricsOverlayViewTest, public ::testing::WithParamInterface<OutlineCase>
+{
+};
+
+// Grey (unsaturated) pixels clearly apart from the desktop: the outline's, not the coloured fill's.
+int outlinePixels(const QImage &image, const QColor &desktop)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            count += pixel.hsvSaturation() < 40 && std::abs(qGray(pixel.rgb()) - qGray(desktop.rgb())) > 60;
+        }
+    }
+    return count;
+}
+
+// A light appearance outlines in white, which shows on a black desktop; a dark one in black,
+// which shows on a white desktop. Without the outline neither leaves such pixels.
+TEST_P(OutlineVisibility, TheOutlineShowsOnTheDesktopItIsMeantFor)
+{
+    const OutlineCase &c = GetParam();
+    seedSettings([&](AppSettings &settings) {
+        settings.lyricsOutline = c.outline;
+        settings.themeMode = c.darkAppearance ? QStringLiteral("dark") : QStringLiteral("light");
+    });
+    buildModel();
+    make(600, 120);
+    playWithLyrics(threeLines, 11);
+    ASSERT_EQ(view->shownLines().value(0), QStringLiteral("灯火一盏一盏亮起"));
+    const QImage shot = overDesktop(c.desktop);
+    saveShot(shot, QStringLiteral("lyrics-overlay-outline-%1-%2-on-%3")
+                       .arg(c.darkAppearance ? QStringLiteral("dark") : QStringLiteral("light"),
+                           c.outline ? QStringLiteral("on") : QStringLiteral("off"), c.desktop.name().mid(1)));
+    if (c.outline)
+        EXPECT_GT(outlinePixels(shot, c.desktop), 500);
+    else
+        EXPECT_LT(outlinePixels(shot, c.desktop), 50);
+}
+
+INSTANTIATE_TEST_SUITE_P(, OutlineVisibility,
+    ::testing::Values(OutlineCase{false, Qt::black, true}, OutlineCase{false, Qt::black, false},
+        OutlineCase{true, Qt::white, true}, OutlineCase{true, Qt::white, false}));
+
+TEST_F(LyricsOverlayViewTest, Screenshots)
+{
+    for (const bool dark : {false, true}) {
+        seedSettings([&](AppSettings &settings) { settings.themeMode = dark ? QStringLiteral("dark") : QStringLiteral("light"); });
+        buildModel();
+        make(600, 130);
+        desktop->show();
+        playWithLyrics(threeLines, 1);
+        hover(true);
+        const QString scheme = dark ? QStringLiteral("dark") : QStringLiteral("light");
+        saveShot(overDesktop(dark ? QColor(0x20, 0x24, 0x2c) : QColor(0xf2, 0xf2, 0xf2)),
+            QStringLiteral("lyrics-overlay-hover-%1").arg(scheme));
+        hover(false);
+        saveShot(overDesktop(dark ? QColor(0x20, 0x24, 0x2c) : QColor(0xf2, 0xf2, 0xf2)),
+            QStringLiteral("lyrics-overlay-%1").arg(scheme));
+        view.reset();
+        desktop.reset();
+        model.reset();
+    }
+}
+
+} // namespace
