@@ -33,9 +33,9 @@ void SheetPresenter::syncSettings()
         connect(sheet, &QDialog::finished, this, [this] { m_model.setSettingsPresented(false); });
         sheet->show();
         m_settings = sheet;
-    }
-    else if (!wanted && m_settings)
+    } else if (!wanted && m_settings) {
         m_settings->close();
+    }
 }
 
 void SheetPresenter::syncTagEditor()
