@@ -1,6 +1,7 @@
 #include "AudioFile.h"
 
 #include "DescriptorStream.h"
+#include "ReadAheadStream.h"
 
 #include <taglib/aifffile.h>
 #include <taglib/apefile.h>
@@ -13,13 +14,13 @@
 #include <taglib/oggflacfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/speexfile.h>
-#include <taglib/tfilestream.h>
 #include <taglib/trueaudiofile.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 #include <taglib/wavpackfile.h>
 
 #include <cctype>
+#include <cerrno>
 #include <string>
 #include <string_view>
 
@@ -148,8 +149,12 @@ AudioFile::~AudioFile() = default;
 
 std::unique_ptr<AudioFile> AudioFile::openForReading(const char *path)
 {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    const int descriptor = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer. O_NOATIME keeps a scan of the whole
+    // library from writing an access time into every file; only the owner may ask for it.
+    constexpr int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+    int descriptor = ::open(path, flags | O_NOATIME);
+    if (descriptor < 0 && errno == EPERM)
+        descriptor = ::open(path, flags);
     if (descriptor < 0)
         return nullptr;
     struct stat status{};
@@ -157,13 +162,8 @@ std::unique_ptr<AudioFile> AudioFile::openForReading(const char *path)
         ::close(descriptor);
         return nullptr;
     }
-    // The stream adopts the descriptor and closes it, unless it could not open it at all.
-    auto stream = std::make_unique<TagLib::FileStream>(descriptor, true);
-    if (!stream->isOpen()) {
-        ::close(descriptor);
-        return nullptr;
-    }
-    return open(std::move(stream), path);
+    // The stream adopts the descriptor and closes it.
+    return open(std::make_unique<ReadAheadStream>(descriptor, path), path);
 }
 
 std::unique_ptr<AudioFile> AudioFile::openForWriting(int descriptor)

@@ -2,7 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
-// Benchmarks of drawing code run inside a QApplication on the offscreen platform.
+// Benchmarks of drawing code and of views run inside a QApplication on the offscreen platform.
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -371,6 +371,14 @@ void AppModel::addToPlaylist(const QUuid &playlistID, const QList<QUuid> &trackI
     surfacePersistenceError();
 }
 
+void AppModel::removeFromPlaylist(const QUuid &playlistID, const QList<QUuid> &trackIDs)
+{
+    for (const QUuid &trackID : trackIDs) {
+        m_playlists->remove(trackID, playlistID);
+        announcePlaylistChange();
+    }
+}
+
 void AppModel::moveTrack(const QUuid &draggedID, const QUuid &targetID)
 {
     const std::optional<QUuid> playlistID = m_selection.playlistID();

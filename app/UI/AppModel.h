@@ -210,6 +210,9 @@ public:
     void confirmDeletePlaylist(const QUuid &playlistID);
     void deletePlaylist(const QUuid &playlistID);
     void addToPlaylist(const QUuid &playlistID, const QList<QUuid> &trackIDs);
+    // Removes each track's first entry from the playlist, in order, reporting a failed save after
+    // each removal.
+    void removeFromPlaylist(const QUuid &playlistID, const QList<QUuid> &trackIDs);
     // Drags one row of the shown playlist onto another.
     void moveTrack(const QUuid &draggedID, const QUuid &targetID);
 

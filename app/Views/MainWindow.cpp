@@ -2,12 +2,14 @@
 
 #include "Localization.h"
 #include "MainWindowContent.h"
+#include "NowPlayingLyricsView.h"
 #include "PlayerBarView.h"
 #include "SearchField.h"
 #include "SheetPresenter.h"
 #include "Shell/CommandMenus.h"
 #include "SidebarView.h"
 #include "TopBar.h"
+#include "TrackListView.h"
 #include "UI/AppModel.h"
 #include "UI/ThemeEnvironment.h"
 
@@ -38,10 +40,12 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     connect(m_content->topBar(), &TopBar::settingsRequested, this, [this] { m_model.setSettingsPresented(true); });
     connect(m_content, &MainWindowContent::filesDropped, this,
         [this](const QList<FileLocation> &items) { m_model.importFolders(items); });
+    m_content->setLyricsPage(new NowPlayingLyricsView(m_model));
     m_content->setShowsLyricsPage(m_model.showsLyricsPage());
     connect(&m_model, &AppModel::showsLyricsPageChanged, this,
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });
     m_content->setSidebar(new SidebarView(m_model));
+    m_content->setTrackList(new TrackListView(m_model));
     m_content->setPlayerBar(new PlayerBarView(m_model));
     bindSearchFocus();
     m_content->installEventFilter(this);

@@ -10,6 +10,8 @@
 #include <QHBoxLayout>
 #include <QMimeData>
 #include <QStackedWidget>
+
+#include <utility>
 #include <QVBoxLayout>
 
 MainWindowContent::MainWindowContent(QWidget *parent)
@@ -45,6 +47,26 @@ MainWindowContent::MainWindowContent(QWidget *parent)
     layout->addWidget(m_playerBar);
 
     m_dropOverlay->raise();
+}
+
+void MainWindowContent::setTrackList(QWidget *trackList)
+{
+    replaceCentrePane(m_trackList, trackList);
+}
+
+void MainWindowContent::setLyricsPage(QWidget *lyricsPage)
+{
+    replaceCentrePane(m_lyricsPage, lyricsPage);
+}
+
+void MainWindowContent::replaceCentrePane(QWidget *&pane, QWidget *replacement)
+{
+    const bool shown = m_centre->currentWidget() == pane;
+    m_centre->insertWidget(m_centre->indexOf(pane), replacement);
+    m_centre->removeWidget(pane);
+    delete std::exchange(pane, replacement);
+    if (shown)
+        m_centre->setCurrentWidget(pane);
 }
 
 void MainWindowContent::setShowsLyricsPage(bool shows)

@@ -29,11 +29,14 @@ public:
     QWidget *playerBar() const { return m_playerBar; }
     DropOverlay *dropOverlay() const { return m_dropOverlay; }
 
+    // Puts the real lyrics page in place of its stand-in.
+    void setLyricsPage(QWidget *lyricsPage);
     // Shows the lyrics page in the centre instead of the track list.
     void setShowsLyricsPage(bool shows);
-    // Put the real sidebar and player bar in place of their stand-ins. The player bar keeps its
-    // own height, which may reach above the bar it draws.
+    // Put the real sidebar, track list and player bar in place of their stand-ins. The player bar
+    // keeps its own height, which may reach above the bar it draws.
     void setSidebar(QWidget *sidebar);
+    void setTrackList(QWidget *trackList);
     void setPlayerBar(QWidget *playerBar);
 
 signals:
@@ -47,6 +50,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Swaps one of the centre's panes, keeping it shown when it was.
+    void replaceCentrePane(QWidget *&pane, QWidget *replacement);
+
     TopBar *m_topBar;
     QWidget *m_sidebar;
     QWidget *m_trackList;

@@ -111,6 +111,18 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
     return plan;
 }
 
+QList<FileLocation> unreadableURLs(const Plan &plan, const QList<FileLocation> &currentUnreadable)
+{
+    if (!plan.scoped)
+        return plan.unreadableURLs;
+    QList<FileLocation> kept;
+    for (const FileLocation &url : currentUnreadable) {
+        if (!liesUnderAny(pathOf(url), plan.folderPrefixes))
+            kept.append(url);
+    }
+    return kept + plan.unreadableURLs;
+}
+
 QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks)
 {
     QHash<QUuid, qsizetype> currentPosition;

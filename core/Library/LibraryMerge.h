@@ -38,6 +38,10 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
 // removed while the rescan ran stay removed, an unchanged track keeps its current record, and a
 // track added or re-pointed meanwhile stays as it is now, since the scan judged its old path
 // only; a file the scan found at its new path is that track's, not a new one.
+// The store's list of unreadable files after a merge planned without the current list: in a
+// scoped rescan the current entries outside the scanned folders stay, ahead of the scan's own.
+QList<FileLocation> unreadableURLs(const Plan &plan, const QList<FileLocation> &currentUnreadable);
+
 QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks);
 
 } // namespace LibraryMerge

@@ -5,6 +5,9 @@
 #include "Storage/FileOperations.h"
 #include "Storage/FileTime.h"
 
+#include <QCryptographicHash>
+#include <QMutex>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
@@ -88,72 +91,180 @@ void walk(const QList<FileLocation> &folders, QList<FileLocation> &unopenable, V
     }
 }
 
+// An entry with a supported extension, as the walk found it, and what stat(2) says about it.
+struct Candidate
+{
+    FileLocation file;
+    bool throughLink = false;
+    std::optional<FileStatus> status;
+};
+
+std::optional<FileStatus> statusOf(const FileLocation &file)
+{
+    struct stat info{};
+    if (::stat(file.cPath(), &info) != 0)
+        return std::nullopt;
+    FileStatus status;
+    status.isDirectory = S_ISDIR(info.st_mode);
+    status.isRegularFile = S_ISREG(info.st_mode);
+    status.size = info.st_size;
+    status.modified = info.st_mtim;
+    status.device = info.st_dev;
+    status.inode = info.st_ino;
+    status.mode = info.st_mode;
+    return status;
+}
+
+FileFingerprint fingerprintOf(const FileStatus &status)
+{
+    return {status.size, FileTime::referenceSeconds(status.modified)};
+}
+
+// Repeated texts (artists, albums, genres) share one copy across the library.
+class TextPool
+{
+public:
+    void share(QString &text)
+    {
+        if (!text.isEmpty())
+            text = *m_texts.insert(text);
+    }
+    void share(std::optional<QString> &text)
+    {
+        if (text)
+            share(*text);
+    }
+
+private:
+    QSet<QString> m_texts;
+};
+
 } // namespace
+
+QByteArray temporaryCoverName()
+{
+    return ".cover." + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".part";
+}
 
 CollectedFiles collectFiles(const QList<FileLocation> &folders)
 {
     CollectedFiles collected;
+    QList<Candidate> candidates;
+    walk(folders, collected.unopenableFolders, [&](const QByteArray &path, bool isLink) {
+        FileLocation file = FileLocation::fromPath(path);
+        if (AudioFormatSupport::isSupported(file))
+            candidates.append({std::move(file), isLink, std::nullopt});
+    });
+    // The stats are what a walk of a large library waits on; they run on all cores, the choice of
+    // what to list stays in the order found.
+    QThreadPool pool;
+    pool.setMaxThreadCount(QThread::idealThreadCount());
+    QtConcurrent::blockingMap(&pool, candidates, [](Candidate &candidate) { candidate.status = statusOf(candidate.file); });
+
     QSet<QByteArray> seen;
+    seen.reserve(candidates.size());
     struct Listed
     {
         qsizetype position;
         bool throughLink;
     };
     QHash<FileIdentity, Listed> byIdentity;
-    walk(folders, collected.unopenableFolders, [&](const QByteArray &path, bool isLink) {
-        const FileLocation file = FileLocation::fromPath(path);
-        if (!AudioFormatSupport::isSupported(file))
-            return;
+    byIdentity.reserve(candidates.size());
+    for (const Candidate &candidate : std::as_const(candidates)) {
         // A folder named like an audio file is walked, not listed; what cannot be examined counts
         // as a file.
-        struct stat status{};
-        const bool examined = ::stat(file.cPath(), &status) == 0;
-        if (examined && !S_ISREG(status.st_mode))
-            return;
-        const FileLocation standardized = file.standardized();
+        if (candidate.status && !candidate.status->isRegularFile)
+            continue;
+        const FileLocation standardized = candidate.file.standardized();
         if (seen.contains(standardized.path()))
-            return;
+            continue;
         seen.insert(standardized.path());
-        if (examined) {
-            const FileIdentity identity{status.st_dev, status.st_ino};
+        if (candidate.status) {
+            const FileIdentity identity{candidate.status->device, candidate.status->inode};
             if (const auto listed = byIdentity.find(identity); listed != byIdentity.end()) {
                 // The file's own path wins over a link to it.
-                if (listed->throughLink && !isLink) {
+                if (listed->throughLink && !candidate.throughLink) {
                     collected.files[listed->position] = standardized;
                     listed->throughLink = false;
                 }
-                return;
+                continue;
             }
-            byIdentity.insert(identity, {collected.files.size(), isLink});
+            byIdentity.insert(identity, {collected.files.size(), candidate.throughLink});
         }
         collected.files.append(standardized);
-    });
+        collected.statuses.append(candidate.status);
+    }
     return collected;
 }
 
-ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known)
+ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known,
+                const CoverOutput *covers)
 {
     if (folders.isEmpty())
         return {};
     CollectedFiles collected = collectFiles(folders);
-    QList<FileLocation> &files = collected.files;
+    QList<FileLocation> files;
+    QList<std::optional<FileStatus>> statuses;
     {
-        QList<std::pair<QByteArray, FileLocation>> keyed;
-        keyed.reserve(files.size());
-        for (const FileLocation &file : files)
-            keyed.append({sortKey(file.path()), file});
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto &a, const auto &b) { return a.first < b.first; });
-        for (qsizetype i = 0; i < keyed.size(); ++i)
-            files[i] = keyed.at(i).second;
+        QList<std::pair<QByteArray, qsizetype>> keyed;
+        keyed.reserve(collected.files.size());
+        for (qsizetype i = 0; i < collected.files.size(); ++i)
+            keyed.append({sortKey(collected.files.at(i).path()), i});
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        files.reserve(keyed.size());
+        statuses.reserve(keyed.size());
+        for (const auto &[key, position] : std::as_const(keyed)) {
+            files.append(collected.files.at(position));
+            statuses.append(collected.statuses.at(position));
+        }
     }
+
+    // The covers folder is made by the first cover written.
+    QMutex coversLock;
+    QMutex coverWriteLock;
+    QHash<QByteArray, FileLocation> coverByDigest;
+    bool coversFolderReady = false;
+    std::optional<FileError> coverError;
+    const auto writeCover = [&](const QByteArray &cover) -> std::optional<FileLocation> {
+        const auto fail = [&](const FileError &error) -> std::optional<FileLocation> {
+            const QMutexLocker locker(&coversLock);
+            if (!coverError)
+                coverError = error;
+            return std::nullopt;
+        };
+        {
+            const QMutexLocker locker(&coversLock);
+            if (!coversFolderReady) {
+                if (auto created = covers->files.createDirectories(covers->folder, 0700); !created)
+                    return fail(created.error());
+                coversFolderReady = true;
+            }
+        }
+        const FileLocation file = covers->folder.appending(temporaryCoverName());
+        // The tracks of an album mostly carry the same picture: a cover written already gets a
+        // second name, not a second copy. Cover files are only ever replaced by a rename, never
+        // written in place, so the names part when one of them changes.
+        const QByteArray digest = QCryptographicHash::hash(cover, QCryptographicHash::Sha256);
+        // One writer at a time: files made at once in one folder contend for its lock and the
+        // file system's inode allocation, and the other threads go on reading meanwhile. A cover
+        // can always be read again from its audio file, so it is not flushed to disk.
+        const QMutexLocker writing(&coverWriteLock);
+        if (const auto same = coverByDigest.constFind(digest); same != coverByDigest.constEnd()) {
+            if (covers->files.linkOrCopyUnsynced(*same, file))
+                return file;
+        }
+        if (auto written = covers->files.writeAtomicallyUnsynced(file, cover); !written)
+            return fail(written.error());
+        coverByDigest.insert(digest, file);
+        return file;
+    };
 
     // One slot per file, written by exactly one task: the results are matched back by position,
     // so the order never depends on which read finishes first.
     struct Outcome
     {
         std::optional<Track> track;
-        bool hasArtwork = false;
+        std::optional<FileLocation> cover;
     };
     QList<Outcome> outcomes(files.size());
     QList<qsizetype> positions(files.size());
@@ -168,39 +279,49 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
             outcome.track = TrackFactory::make(file, std::nullopt, QUuid::createUuid());
             return;
         }
-        if (const auto stored = known.constFind(file.path()); stored != known.constEnd()) {
+        const std::optional<FileStatus> &status = statuses.at(position);
+        if (const auto stored = known.constFind(file.path()); stored != known.constEnd() && status) {
             // Unchanged since it was stored: the merge keeps the stored record, so the file's
             // location and fingerprint are all it needs.
-            if (const auto status = FileOperations::system().status(file)) {
+            const FileFingerprint found = fingerprintOf(*status);
+            if (found == *stored) {
                 Track unchanged;
                 unchanged.url = file;
-                unchanged.fileSize = status->size;
-                unchanged.modifiedAt = FileTime::referenceSeconds(status->modified);
-                if (FileFingerprint::of(unchanged) == *stored) {
-                    outcome.track = std::move(unchanged);
-                    return;
-                }
+                unchanged.fileSize = found.size;
+                unchanged.modifiedAt = found.modified;
+                outcome.track = std::move(unchanged);
+                return;
             }
         }
         std::optional<AudioMetadata> metadata = reader.read(file);
         if (!metadata)
             return;
-        outcome.hasArtwork = metadata->artworkData.has_value();
+        if (metadata->artworkData && covers)
+            outcome.cover = writeCover(*metadata->artworkData);
         metadata->artworkData.reset();
         outcome.track = TrackFactory::make(file, metadata, QUuid::createUuid());
     });
 
     ScanResult result;
     result.tracks.reserve(files.size());
+    TextPool texts;
     for (qsizetype i = 0; i < files.size(); ++i) {
-        if (outcomes.at(i).hasArtwork)
-            result.artworkPaths.insert(files.at(i).path());
-        if (outcomes.at(i).track)
-            result.tracks.append(std::move(*outcomes[i].track));
-        else
+        Outcome &outcome = outcomes[i];
+        if (outcome.cover)
+            result.coverFiles.insert(files.at(i).path(), *outcome.cover);
+        if (outcome.track) {
+            Track &track = *outcome.track;
+            texts.share(track.artist);
+            texts.share(track.album);
+            texts.share(track.albumArtist);
+            texts.share(track.genre);
+            result.tracks.append(std::move(track));
+        } else {
             result.unreadable.append(files.at(i));
+        }
     }
     result.unreadable += collected.unopenableFolders;
+    result.coverError = std::move(coverError);
     return result;
 }
 

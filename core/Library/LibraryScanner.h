@@ -4,6 +4,7 @@
 #include "Library/MetadataReading.h"
 #include "Library/ScanResult.h"
 #include "Storage/FileLocation.h"
+#include "Storage/FileOperations.h"
 
 #include <QHash>
 #include <QList>
@@ -20,6 +21,7 @@ using KnownFiles = QHash<QByteArray, FileFingerprint>;
 struct CollectedFiles
 {
     QList<FileLocation> files;
+    QList<std::optional<FileStatus>> statuses; // one per file; nothing when it could not be examined
     QList<FileLocation> unopenableFolders; // folders that could not be listed, so the user hears of them
 };
 
@@ -29,9 +31,22 @@ struct CollectedFiles
 // entered; links to folders are not followed; names are taken as raw bytes, whatever their encoding.
 CollectedFiles collectFiles(const QList<FileLocation> &folders);
 
+// Where the scan puts the covers it reads: each in a file of its own inside `folder`, under a
+// temporary name, written by the thread that read it so that no cover is held longer than that.
+struct CoverOutput
+{
+    FileLocation folder;
+    FileOperations &files;
+};
+
 // The scan in path order. A native file the reader cannot read is listed as unreadable, and so is
 // a folder that cannot be listed; fallback formats are never read and always give a track. Covers
-// are not kept.
-ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known = {});
+// are written through `covers` when given, else dropped.
+ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known = {},
+                const CoverOutput *covers = nullptr);
+
+// The name a scan gives a cover file before the merge names it after its track. It reads as the
+// file operations' own temporaries, so a load after a crash clears what was left.
+QByteArray temporaryCoverName();
 
 } // namespace LibraryScanner

@@ -18,6 +18,8 @@
 
 #include <cmath>
 
+#include <malloc.h>
+
 namespace {
 
 bool isUsableDuration(double seconds)
@@ -39,6 +41,38 @@ bool repairInPlace(QString &text)
 LibraryStore::LibraryStore(const FileLocation &directory, FileOperations &files, QObject *parent)
     : QObject(parent), m_directory(directory), m_store(directory, files), m_files(files)
 {
+}
+
+LibraryStore::~LibraryStore()
+{
+    settleIndexSave();
+}
+
+void LibraryStore::saveIndexInBackground(std::function<void()> then)
+{
+    settleIndexSave();
+    m_indexSave = QtConcurrent::run([store = &m_store, index = m_index] {
+        std::expected<void, FileError> saved = store->saveIndex(index);
+        // A scan and the encoding of a large library leave much memory free in the threads'
+        // arenas; it goes back to the system rather than stay with the process.
+        ::malloc_trim(0);
+        return saved;
+    });
+    auto *saving = new QFutureWatcher<std::expected<void, FileError>>(this);
+    connect(saving, &QFutureWatcherBase::finished, this, [this, saving, then = std::move(then)] {
+        saving->deleteLater();
+        settleIndexSave();
+        then();
+    });
+    saving->setFuture(*m_indexSave);
+}
+
+void LibraryStore::settleIndexSave()
+{
+    if (!m_indexSave)
+        return;
+    const QFuture<std::expected<void, FileError>> save = *std::exchange(m_indexSave, std::nullopt);
+    recordOutcome(save.result());
 }
 
 void LibraryStore::recordOutcome(const std::expected<void, FileError> &outcome)
@@ -468,63 +502,131 @@ QFuture<void> LibraryStore::rescan(const QList<FileLocation> &folders, bool scop
             m_unreadableURLs.clear();
         return QtFuture::makeReadyFuture();
     }
-    // Files whose size and date still match their stored track need no metadata read.
-    LibraryScanner::KnownFiles known;
-    known.reserve(m_index.tracks.size());
-    for (const Track &track : std::as_const(m_index.tracks))
-        known.insert(LibraryMerge::pathOf(track.url), FileFingerprint::of(track));
-
     auto done = std::make_shared<QPromise<void>>();
     done->start();
     // The merge is planned against the library as the scan started, so that tracks removed or
     // edited while it runs are reconciled when it applies, not brought back.
-    auto *scanning = new QFutureWatcher<ScanResult>(this);
-    connect(scanning, &QFutureWatcherBase::finished, this,
-            [this, scanning, snapshot = m_index.tracks, folders, scoped, reader, done] {
+    auto *scanning = new QFutureWatcher<PreparedMerge>(this);
+    connect(scanning, &QFutureWatcherBase::finished, this, [this, scanning, reader, done] {
         scanning->deleteLater();
-        applyScan(snapshot, scanning->result(), folders, scoped, reader, done);
+        applyScan(scanning->future().takeResult(), reader, done);
     });
-    scanning->setFuture(QtConcurrent::run([folders, reader, known = std::move(known)] {
-        return LibraryScanner::scan(folders, *reader, known);
+    scanning->setFuture(QtConcurrent::run([folders, scoped, reader, snapshot = m_index.tracks, files = &m_files,
+                                           coversFolder = coversDirectory()] {
+        // Files whose size and date still match their stored track need no metadata read.
+        LibraryScanner::KnownFiles known;
+        known.reserve(snapshot.size());
+        for (const Track &track : snapshot)
+            known.insert(LibraryMerge::pathOf(track.url), FileFingerprint::of(track));
+        const LibraryScanner::CoverOutput covers{coversFolder, *files};
+        ScanResult scan = LibraryScanner::scan(folders, *reader, known, &covers);
+        known = {};
+        PreparedMerge prepared{LibraryMerge::plan(snapshot, scan, folders, scoped, {}), {}, {}, std::move(scan.coverError)};
+        scan.tracks.clear();
+        placeScannedCovers(prepared, scan.coverFiles, coversFolder, *files);
+        return prepared;
     }));
     return done->future();
 }
 
-void LibraryStore::applyScan(const QList<Track> &snapshot, const ScanResult &scan, const QList<FileLocation> &folders,
-                             bool scoped, std::shared_ptr<const MetadataReading> reader,
+void LibraryStore::placeScannedCovers(PreparedMerge &prepared, QHash<QByteArray, FileLocation> &coverFiles,
+                                      const FileLocation &coversFolder, FileOperations &files)
+{
+    for (Track &track : prepared.plan.pending) {
+        const QByteArray path = LibraryMerge::pathOf(track.url);
+        if (!AudioFormatSupport::isNative(track.url)) {
+            prepared.fallbackFormatTracks.append(track);
+            continue;
+        }
+        const auto cover = coverFiles.constFind(path);
+        if (cover == coverFiles.constEnd())
+            continue;
+        const QString name = Json::uuidText(track.id) + u".jpg"_qs;
+        // A rewritten file keeps its identity, so its new cover replaces the old one in place.
+        if (auto placed = files.replaceUnsynced(*cover, coversFolder.appending(name)); placed) {
+            track.artworkFileName = name;
+            prepared.placedCovers.insert(track.id);
+        } else {
+            if (!prepared.coverError)
+                prepared.coverError = placed.error();
+            (void)files.remove(*cover);
+        }
+        coverFiles.erase(cover);
+    }
+    // Covers of files whose stored record stays (moved files) are not needed.
+    for (const FileLocation &unused : std::as_const(coverFiles))
+        (void)files.remove(unused);
+}
+
+void LibraryStore::applyScan(PreparedMerge prepared, std::shared_ptr<const MetadataReading> reader,
                              std::shared_ptr<QPromise<void>> done)
 {
     beginOperation();
-    auto plan = std::make_shared<LibraryMerge::Plan>(
-        LibraryMerge::plan(snapshot, scan, folders, scoped, m_unreadableURLs));
-    m_unreadableURLs = plan->unreadableURLs;
+    auto plan = std::make_shared<LibraryMerge::Plan>(std::move(prepared.plan));
+    m_unreadableURLs = LibraryMerge::unreadableURLs(*plan, m_unreadableURLs);
+    if (prepared.coverError)
+        recordOutcome(std::unexpected(*prepared.coverError));
 
-    // Covers of new and rewritten files are stored as they arrive, never all held at once. Files
-    // the scan read without finding a cover are not read again.
+    // The scan stored the covers of the files it read; those of fallback formats, which it does
+    // not read, are read now and stored as they arrive, never all held at once.
     auto pendingByPath = std::make_shared<QHash<QByteArray, qsizetype>>();
-    QList<Track> withCovers;
-    for (qsizetype i = 0; i < plan->pending.size(); ++i) {
-        const Track &track = plan->pending.at(i);
-        const QByteArray path = LibraryMerge::pathOf(track.url);
-        pendingByPath->insert(path, i);
-        if (!AudioFormatSupport::isNative(track.url) || scan.artworkPaths.contains(path))
-            withCovers.append(track);
+    for (const Track &track : std::as_const(prepared.fallbackFormatTracks))
+        pendingByPath->insert(LibraryMerge::pathOf(track.url), -1);
+    for (qsizetype i = 0; !pendingByPath->isEmpty() && i < plan->pending.size(); ++i) {
+        if (const auto entry = pendingByPath->find(LibraryMerge::pathOf(plan->pending.at(i).url)); entry != pendingByPath->end())
+            *entry = i;
     }
-    QFuture<void> covers = artworkData(withCovers, std::move(reader),
-                                       [this, plan, pendingByPath](const FileLocation &file, const QByteArray &cover) {
+    auto placedCovers = std::make_shared<QSet<QUuid>>(std::move(prepared.placedCovers));
+    QFuture<void> covers = artworkData(prepared.fallbackFormatTracks, std::move(reader),
+                                       [this, plan, pendingByPath, placedCovers](const FileLocation &file, const QByteArray &cover) {
         const auto position = pendingByPath->constFind(file.path());
         if (position == pendingByPath->constEnd())
             return;
         Track &track = plan->pending[*position];
-        if (const auto name = saveArtwork(cover, track.id))
+        if (const auto name = saveArtwork(cover, track.id)) {
             track.artworkFileName = *name;
+            placedCovers->insert(track.id);
+        }
     });
     auto *reading = new QFutureWatcher<void>(this);
-    connect(reading, &QFutureWatcherBase::finished, this, [this, reading, plan, done] {
+    connect(reading, &QFutureWatcherBase::finished, this, [this, reading, plan, placedCovers, done] {
         reading->deleteLater();
-        m_index.tracks = LibraryMerge::finish(*plan, m_index.tracks);
-        saveIndex();
-        done->finish();
+        finishMerge(plan, placedCovers, done);
     });
     reading->setFuture(covers);
+}
+
+void LibraryStore::finishMerge(std::shared_ptr<const LibraryMerge::Plan> plan, std::shared_ptr<const QSet<QUuid>> placedCovers,
+                               std::shared_ptr<QPromise<void>> done)
+{
+    // The merge of a large library runs off the GUI thread, against the tracks as they are now.
+    // Should they change before it is back, it runs again here against the newer list.
+    const QList<Track> current = m_index.tracks;
+    auto *merging = new QFutureWatcher<QList<Track>>(this);
+    connect(merging, &QFutureWatcherBase::finished, this, [this, merging, current, plan, placedCovers, done] {
+        merging->deleteLater();
+        QList<Track> merged = merging->future().takeResult();
+        // A shared list is never changed in place, so the same data means the same tracks.
+        if (m_index.tracks.constData() != current.constData() || m_index.tracks.size() != current.size())
+            merged = LibraryMerge::finish(*plan, m_index.tracks);
+        m_index.tracks = std::move(merged);
+        removeOrphanedCovers(*placedCovers);
+        saveIndexInBackground([done] { done->finish(); });
+    });
+    merging->setFuture(QtConcurrent::run([plan, current] { return LibraryMerge::finish(*plan, current); }));
+}
+
+void LibraryStore::removeOrphanedCovers(const QSet<QUuid> &written)
+{
+    // A track removed while its file was being read got its cover written all the same.
+    if (written.isEmpty())
+        return;
+    QSet<QUuid> orphaned = written;
+    for (const Track &track : std::as_const(m_index.tracks))
+        orphaned.remove(track.id);
+    for (const QUuid &id : std::as_const(orphaned)) {
+        const FileLocation file = coversDirectory().appending(Json::uuidText(id) + u".jpg"_qs);
+        if (const auto status = m_files.entryStatus(file); status && status->isRegularFile)
+            (void)m_files.remove(file);
+    }
 }

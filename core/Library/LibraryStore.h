@@ -2,6 +2,7 @@
 
 #include "Library/FolderRenameError.h"
 #include "Library/IndexStore.h"
+#include "Library/LibraryMerge.h"
 #include "Library/MetadataReading.h"
 #include "Library/ScanResult.h"
 #include "Models/LibraryIndex.h"
@@ -41,6 +42,7 @@ public:
     // Reads and writes nothing yet: an empty library, no playlists, default settings.
     explicit LibraryStore(const FileLocation &directory, FileOperations &files = FileOperations::system(),
                           QObject *parent = nullptr);
+    ~LibraryStore() override;
 
     // Removes the temporaries of writes cut short, reads the three files (each falling back to its
     // backup), composes the recovery notice and repairs garbled Chinese in the stored track texts,
@@ -130,12 +132,39 @@ public:
 
 private:
     QFuture<void> rescan(const QList<FileLocation> &folders, bool scoped, std::shared_ptr<const MetadataReading> reader);
-    // Merges a finished scan: plans against the library as it was when the scan started, stores
-    // the covers of new and rewritten files, then applies the merge to the library as it is now.
-    void applyScan(const QList<Track> &snapshot, const ScanResult &scan, const QList<FileLocation> &folders,
-                   bool scoped, std::shared_ptr<const MetadataReading> reader, std::shared_ptr<QPromise<void>> done);
-    // Each public operation starts one; its first failure is the one lastError() reports.
-    void beginOperation() { m_operationFailed = false; }
+    // A scan merged as far as it can be off the GUI thread: planned against the library as the scan
+    // started, with the covers it read named after their tracks.
+    struct PreparedMerge
+    {
+        LibraryMerge::Plan plan;
+        QList<Track> fallbackFormatTracks; // pending tracks whose files the scan did not read
+        QSet<QUuid> placedCovers;          // tracks whose cover file this scan wrote
+        std::optional<FileError> coverError;
+    };
+    // On the scanning thread: names each cover the scan wrote after its pending track and removes
+    // the rest. Touches no state of the store.
+    static void placeScannedCovers(PreparedMerge &prepared, QHash<QByteArray, FileLocation> &coverFiles,
+                                   const FileLocation &coversFolder, FileOperations &files);
+    // Stores the covers of fallback-format files, then applies the merge to the library as it is now.
+    void applyScan(PreparedMerge prepared, std::shared_ptr<const MetadataReading> reader,
+                   std::shared_ptr<QPromise<void>> done);
+    // Applies the planned merge to the library as it is now, then saves it.
+    void finishMerge(std::shared_ptr<const LibraryMerge::Plan> plan, std::shared_ptr<const QSet<QUuid>> placedCovers,
+                     std::shared_ptr<QPromise<void>> done);
+    // Removes the cover files written for tracks that are no longer in the library.
+    void removeOrphanedCovers(const QSet<QUuid> &written);
+    // Each public operation starts one; its first failure is the one lastError() reports. A save
+    // of the index still running in the background is waited for first, so saves reach the disk
+    // and lastError() in the order they were made.
+    void beginOperation()
+    {
+        settleIndexSave();
+        m_operationFailed = false;
+    }
+    // Saves the index off the GUI thread and then runs `then` on it; until the save is settled the
+    // index store is the save's alone.
+    void saveIndexInBackground(std::function<void()> then);
+    void settleIndexSave();
     void recordOutcome(const std::expected<void, FileError> &outcome);
 
     void saveIndex();
@@ -154,6 +183,7 @@ private:
     std::optional<FileError> m_lastError;
     std::optional<QString> m_recoveryNotice;
     bool m_operationFailed = false;
+    std::optional<QFuture<std::expected<void, FileError>>> m_indexSave;
     FileLocation m_directory;
     IndexStore m_store;
     FileOperations &m_files;

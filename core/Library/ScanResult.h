@@ -1,18 +1,21 @@
 #pragma once
 
 #include "Models/Track.h"
+#include "Storage/FileError.h"
 #include "Storage/FileLocation.h"
 
+#include <QHash>
 #include <QList>
-#include <QSet>
+
+#include <optional>
 
 // What a scan found, in path order: one track per file that produced one, and the native-format
-// files whose metadata could not be read. The covers themselves are not kept (a first import of a
-// large library would hold gigabytes); only which read files carry one, so that covers are read
-// again for those files alone.
+// files whose metadata could not be read. Covers are not held: the scan writes each one to a
+// file of its own as it reads it, and the merge names the file after its track or removes it.
 struct ScanResult
 {
     QList<Track> tracks;
     QList<FileLocation> unreadable;
-    QSet<QByteArray> artworkPaths; // standardised paths of read files with an embedded cover
+    QHash<QByteArray, FileLocation> coverFiles; // standardised path of an audio file -> its cover, written
+    std::optional<FileError> coverError;        // the first cover that could not be written
 };

@@ -54,8 +54,18 @@ public:
     {
         return copyFile(from, to);
     }
+    // The same, without flushing the folder: for files that can be made again (cover images).
+    virtual std::expected<void, FileError> linkOrCopyUnsynced(const FileLocation &from, const FileLocation &to)
+    {
+        return linkOrCopy(from, to);
+    }
     // Renames `from` over `to` in one step, replacing what was there.
     virtual std::expected<void, FileError> replace(const FileLocation &from, const FileLocation &to) = 0;
+    // The same, without flushing the folder: for files that can be made again (cover images).
+    virtual std::expected<void, FileError> replaceUnsynced(const FileLocation &from, const FileLocation &to)
+    {
+        return replace(from, to);
+    }
     // Renames without ever replacing an existing `to` (EEXIST); EXDEV across file systems.
     virtual std::expected<void, FileError> moveNoReplace(const FileLocation &from, const FileLocation &to) = 0;
     // Removes a file, a link or a whole folder.

@@ -274,11 +274,27 @@ std::expected<void, FileError> PosixFileOperations::linkOrCopy(const FileLocatio
     return copyFile(from, to); // no hard links here
 }
 
+std::expected<void, FileError> PosixFileOperations::linkOrCopyUnsynced(const FileLocation &from, const FileLocation &to)
+{
+    if (::link(from.cPath(), to.cPath()) == 0)
+        return {};
+    if (errno == EEXIST || errno == ENOENT)
+        return failure("link", to, errno);
+    return copyFile(from, to); // no hard links here
+}
+
 std::expected<void, FileError> PosixFileOperations::replace(const FileLocation &from, const FileLocation &to)
 {
     if (::rename(from.cPath(), to.cPath()) != 0)
         return failure("rename", from, errno);
     syncFolder(to.deletingLastPathComponent());
+    return {};
+}
+
+std::expected<void, FileError> PosixFileOperations::replaceUnsynced(const FileLocation &from, const FileLocation &to)
+{
+    if (::rename(from.cPath(), to.cPath()) != 0)
+        return failure("rename", from, errno);
     return {};
 }
 

@@ -11,7 +11,9 @@ public:
     std::expected<void, FileError> writeAtomicallyUnsynced(const FileLocation &file, const QByteArray &bytes) override;
     std::expected<void, FileError> copyFile(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> linkOrCopy(const FileLocation &from, const FileLocation &to) override;
+    std::expected<void, FileError> linkOrCopyUnsynced(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> replace(const FileLocation &from, const FileLocation &to) override;
+    std::expected<void, FileError> replaceUnsynced(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> moveNoReplace(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> remove(const FileLocation &location) override;
     std::expected<void, FileError> removeEmptyFolder(const FileLocation &folder) override;

@@ -222,7 +222,7 @@ TEST(FolderCoverage, RootCoversEverythingAndRepeatedPathsCollapse)
               QList<FileLocation>{FileLocation::fromPath("/Music/A")});
 }
 
-TEST_F(LibraryFoldersTest, CoversAreStoredForNewFilesAndReadAgainOnlyWhereTheScanFoundOne)
+TEST_F(LibraryFoldersTest, CoversAreStoredFromTheScanWithoutReadingAnyFileTwice)
 {
     tone(QStringLiteral("with.flac"));
     tone(QStringLiteral("without.flac"));
@@ -234,8 +234,14 @@ TEST_F(LibraryFoldersTest, CoversAreStoredForNewFilesAndReadAgainOnlyWhereTheSca
     ASSERT_TRUE(with->artworkFileName.has_value());
     EXPECT_EQ(*with->artworkFileName, Json::uuidText(with->id) + QStringLiteral(".jpg"));
     EXPECT_FALSE(trackAt("without.flac")->artworkFileName.has_value());
-    EXPECT_EQ(reader->readPaths.count(music("with.flac").path()), 2);  // scan, then the cover
-    EXPECT_EQ(reader->readPaths.count(music("without.flac").path()), 1); // scan only
+    EXPECT_EQ(reader->readPaths.count(music("with.flac").path()), 1);
+    EXPECT_EQ(reader->readPaths.count(music("without.flac").path()), 1);
+    // The cover holds the bytes read, and the scan's temporary names are gone.
+    const QDir covers(m_data.filePath(QStringLiteral("Quillmere/covers")));
+    EXPECT_EQ(covers.entryList(QDir::Files | QDir::Hidden), QStringList{*with->artworkFileName});
+    QFile cover(covers.filePath(*with->artworkFileName));
+    ASSERT_TRUE(cover.open(QIODevice::ReadOnly));
+    EXPECT_EQ(cover.readAll(), QByteArray("cover bytes"));
 
     // An unchanged library reads nothing again.
     reader->readPaths.clear();

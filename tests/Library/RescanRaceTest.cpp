@@ -12,12 +12,13 @@
 
 namespace {
 
-// Reads every file as audio without tags; the `holdAt`-th read of `heldPath` (the scan's read,
-// then the cover read) waits until the test lets it go, so that the test can act at that point.
+// Reads every file as audio without tags; the first read of `heldPath` waits until the test lets
+// it go, so that the test can act at that point. The scan reads native formats; fallback formats
+// are read for their covers only, once the scan is over.
 class HoldingReader final : public MetadataReading
 {
 public:
-    HoldingReader(QByteArray heldPath, int holdAt) : m_heldPath(std::move(heldPath)), m_holdAt(holdAt) {}
+    explicit HoldingReader(QByteArray heldPath) : m_heldPath(std::move(heldPath)) {}
 
     std::optional<AudioMetadata> read(const FileLocation &url) const override
     {
@@ -25,7 +26,7 @@ public:
         metadata.duration = 1;
         if (url.path() == m_heldPath) {
             metadata.artworkData = QByteArray("cover");
-            if (++m_reads == m_holdAt) {
+            if (++m_reads == 1) {
                 reached.release();
                 released.acquire();
             }
@@ -38,12 +39,11 @@ public:
 
 private:
     QByteArray m_heldPath;
-    int m_holdAt;
     mutable std::atomic<int> m_reads = 0;
 };
 
 enum class Change { RenameFolder, RepointAfterTheFilesMoved };
-enum class HoldPoint { Scan = 1, Covers = 2 };
+enum class HoldPoint { Scan, Covers };
 
 struct RaceCase
 {
@@ -82,11 +82,12 @@ TEST_P(RescanRaceTest, NoTrackWhoseFileStillExistsVanishes)
     constexpr int count = 20;
     for (int i = 0; i < count; ++i)
         write("sub/" + QByteArray::number(i) + ".mp3", "same size");
-    auto reader = std::make_shared<HoldingReader>(music("new.mp3").path(), int(GetParam().hold));
+    const QByteArray newFile = GetParam().hold == HoldPoint::Scan ? "new.mp3" : "new.ogg";
+    auto reader = std::make_shared<HoldingReader>(music(newFile).path());
     ASSERT_TRUE(waitFor(m_store.addFolder(music({}), reader)));
     const QList<Track> before = m_store.index().tracks;
     ASSERT_EQ(before.size(), count);
-    write("new.mp3", "a new file, read again for its cover");
+    write(newFile, "a new file with a cover");
 
     const bool movedFirst = GetParam().change == Change::RepointAfterTheFilesMoved;
     if (movedFirst) {

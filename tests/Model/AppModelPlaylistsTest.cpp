@@ -105,6 +105,16 @@ TEST_F(AppModelPlaylistsTest, AddingAppendsWhatIsNewAndSaysWhere)
     EXPECT_EQ(model->statusMessage(), QStringLiteral("已添加到「%@ 与 %1」"));
 }
 
+TEST_F(AppModelPlaylistsTest, RemovingTakesTheGivenTracksOut)
+{
+    build();
+    model->addToPlaylist(other.id, ids({0, 1, 2}));
+
+    model->removeFromPlaylist(other.id, ids({0, 2}));
+
+    EXPECT_EQ(stored(other.id).trackIDs, ids({1}));
+}
+
 TEST_F(AppModelPlaylistsTest, DraggingARowMovesItToTheTarget)
 {
     build();
