@@ -24,6 +24,7 @@ AppDelegate::AppDelegate(std::unique_ptr<AppModel> model, ThemeEnvironment &them
 {
     applyThemeSettings();
     connect(m_model.get(), &AppModel::changed, this, &AppDelegate::applyThemeSettings);
+    connect(m_model.get(), &AppModel::settingsChanged, this, &AppDelegate::applyThemeSettings);
 }
 
 void AppDelegate::applyThemeSettings()

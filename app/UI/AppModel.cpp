@@ -457,6 +457,11 @@ QString AppModel::transcodeCacheSizeText() const
     return m_ffmpegControl->transcodeCacheSizeText();
 }
 
+void AppModel::measureTranscodeCache()
+{
+    m_ffmpegControl->measureCache();
+}
+
 QString AppModel::clearTranscodeCache()
 {
     return m_ffmpegControl->clearTranscodeCache();
@@ -579,6 +584,11 @@ void AppModel::setMiniAlwaysOnTop(bool onTop)
 void AppModel::setAppLanguage(const QString &language)
 {
     m_settingsControl->setAppLanguage(language);
+}
+
+bool AppModel::changeStoredSetting(const std::function<void(AppSettings &)> &edit)
+{
+    return m_settingsControl->changeStoredSetting(edit);
 }
 
 std::optional<QString> AppModel::setLyricsEndpoint(const std::optional<QString> &text)

@@ -126,6 +126,8 @@ public:
     FileOrganizer &organizer() const { return *m_organizer; }
     Transcoding &transcode() const { return *m_transcode; }
     const FileLocation &directory() const { return m_directory; }
+    // The modal questions, for views that ask the user before calling a command.
+    Prompts &prompts() const { return *m_environment.prompts; }
 
     // Published state.
     const PlaybackQueue &queue() const { return m_queue; }
@@ -235,6 +237,8 @@ public:
     // The located ffmpeg's path, or "未找到".
     QString ffmpegPathText() const;
     QString transcodeCacheSizeText() const;
+    // Measures the cache in the background; transcodeCacheBytes follows.
+    void measureTranscodeCache();
     // Each returns the status text it also shows.
     QString clearTranscodeCache();
     QString redetectFFmpeg();
@@ -323,6 +327,8 @@ public:
     // "system", "zh" or "en"; any other code is ignored. Takes effect at the next launch, which a
     // notice says.
     void setAppLanguage(const QString &language);
+    // Stores, saves and announces a setting that needs nothing else; false when unchanged.
+    bool changeStoredSetting(const std::function<void(AppSettings &)> &edit);
     // Blank text resets to the default service. An error text, and nothing changed, for anything
     // but an http or https address with a host; nothing when accepted. Lyrics already shown stay.
     std::optional<QString> setLyricsEndpoint(const std::optional<QString> &text);

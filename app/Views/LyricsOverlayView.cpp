@@ -167,10 +167,12 @@ LyricsOverlayView::LyricsOverlayView(AppModel &model, std::function<void(int)> o
     connect(m_toolbar, &LyricsOverlayToolbar::lineModeToggled, this, [this] {
         m_lineMode = m_lineMode == QLatin1String("two") ? QStringLiteral("one") : QStringLiteral("two");
         refresh();
+        m_model.changeStoredSetting([mode = m_lineMode](AppSettings &settings) { settings.lyricsLineMode = mode; });
     });
     connect(m_toolbar, &LyricsOverlayToolbar::outlineToggled, this, [this] {
         m_outline = !m_outline;
         refresh();
+        m_model.changeStoredSetting([outline = m_outline](AppSettings &settings) { settings.lyricsOutline = outline; });
     });
     m_grip = new OverlayResizeGrip(this);
 

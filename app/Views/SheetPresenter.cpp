@@ -1,6 +1,7 @@
 #include "SheetPresenter.h"
 
 #include "OrganizerSheet.h"
+#include "SettingsSheet.h"
 #include "TagEditorView.h"
 #include "UI/AppModel.h"
 
@@ -16,14 +17,6 @@ SheetPresenter::SheetPresenter(AppModel &model, QWidget *window)
     connect(&m_model, &AppModel::organizerRequestChanged, this, &SheetPresenter::syncOrganizer);
 }
 
-QDialog *SheetPresenter::openSheet(const QString &name, std::function<void()> onDismiss)
-{
-    auto *sheet = new QDialog(m_window);
-    sheet->setObjectName(name);
-    sheet->resize(520, 360);
-    return present(sheet, std::move(onDismiss));
-}
-
 QDialog *SheetPresenter::present(QDialog *sheet, std::function<void()> onDismiss)
 {
     sheet->setWindowModality(Qt::WindowModal);
@@ -36,11 +29,15 @@ QDialog *SheetPresenter::present(QDialog *sheet, std::function<void()> onDismiss
 void SheetPresenter::syncSettings()
 {
     const bool wanted = m_model.isSettingsPresented();
-    if (wanted && !m_settings)
-        m_settings
-            = openSheet(QStringLiteral("settingsSheet"), [this] { m_model.setSettingsPresented(false); });
-    else if (!wanted && m_settings)
+    if (wanted && !m_settings) {
+        // Not modal: a click in the main window closes it and still counts there.
+        auto *sheet = new SettingsSheet(m_model, m_window);
+        connect(sheet, &QDialog::finished, this, [this] { m_model.setSettingsPresented(false); });
+        sheet->show();
+        m_settings = sheet;
+    } else if (!wanted && m_settings) {
         m_settings->close();
+    }
 }
 
 void SheetPresenter::syncTagEditor()

@@ -10,9 +10,9 @@ class AppModel;
 
 class QWidget;
 
-// Presents the model's three sheets (settings, tag editor, organizer preview) as window-modal
-// dialogs over the main window while their model property asks for them, and writes the
-// dismissal back. The dialogs' content arrives with each sheet.
+// Presents the model's three sheets (settings, tag editor, organizer preview) as dialogs over the
+// main window while their model property asks for them (the settings sheet not modal, the others
+// window-modal), and writes the dismissal back.
 class SheetPresenter : public QObject
 {
     Q_OBJECT
@@ -28,8 +28,6 @@ private:
     void syncSettings();
     void syncTagEditor();
     void syncOrganizer();
-    // A placeholder dialog for a sheet whose content has not arrived.
-    QDialog *openSheet(const QString &name, std::function<void()> onDismiss);
     QDialog *present(QDialog *sheet, std::function<void()> onDismiss);
 
     AppModel &m_model;

@@ -225,6 +225,7 @@ TEST_F(LyricsOverlayViewTest, TheCopiesFollowTheSettingsAndTheToolbarResizes)
     lineMode->click();
     EXPECT_EQ(view->lineMode(), QStringLiteral("one"));
     EXPECT_EQ(lineMode->text(), QStringLiteral("双行"));
+    EXPECT_EQ(model->settings().lyricsLineMode, QStringLiteral("one"));
 }
 
 struct OutlineCase

@@ -41,9 +41,11 @@ public:
     // "0 MB" below one byte, else the size in SI units.
     static QString sizeText(qint64 bytes);
 
+    // In the background; only the newest measurement is published.
+    void measureCache();
+
 private:
     void fillDurations(const FileLocation &ffmpeg);
-    void measureCache();
     // The steps after ffmpeg was found or chosen.
     void useFFmpeg(const FileLocation &ffmpeg, const QString &status);
 

@@ -153,6 +153,16 @@ void SettingsControl::flushDelayedSaves()
     m_customAccentSave.flush();
 }
 
+bool SettingsControl::changeStoredSetting(const Edit &edit)
+{
+    AppSettings edited = settings();
+    edit(edited);
+    if (edited == settings())
+        return false;
+    change([&edited](AppSettings &settings) { settings = edited; });
+    return true;
+}
+
 void SettingsControl::change(const Edit &edit, const std::function<void()> &apply)
 {
     AppSettings edited = settings();

@@ -35,6 +35,10 @@ public:
     void setMiniAlwaysOnTop(bool onTop);
     void setAppLanguage(const QString &language);
     std::optional<QString> setLyricsEndpoint(const std::optional<QString> &text);
+    // The settings that need nothing but their stored value (row style, lyric outline and line
+    // mode, main spectrum, keeping running, online lyrics). False, and nothing done, when the edit
+    // leaves the record as it is.
+    bool changeStoredSetting(const std::function<void(AppSettings &)> &edit);
 
     // Writes a slider value that is still resting.
     void flushDelayedSaves();
