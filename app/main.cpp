@@ -1,6 +1,7 @@
 #include "Shell/Launcher.h"
+#include "ProcessExit.h"
 
 int main(int argc, char **argv)
 {
-    return Launcher::run(argc, argv);
+    exitSkippingTeardown(Launcher::run(argc, argv));
 }

@@ -1,10 +1,16 @@
+#include "ProcessExit.h"
+
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int result = 0;
+    {
+        QCoreApplication application(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    exitSkippingTeardown(result);
 }

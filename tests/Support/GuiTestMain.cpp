@@ -1,3 +1,5 @@
+#include "ProcessExit.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -7,7 +9,11 @@ int main(int argc, char **argv)
     // Without a display a QApplication aborts; test discovery runs the binary too.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int result = 0;
+    {
+        QApplication application(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    exitSkippingTeardown(result);
 }
