@@ -327,7 +327,7 @@ void AppModel::promptCreatePlaylist()
     select(LibrarySelection::playlist(created.id));
 }
 
-void AppModel::promptRenamePlaylist(const QUuid &playlistID)
+void AppModel::promptRenamePlaylist(QUuid playlistID)
 {
     const auto playlist = std::ranges::find(m_playlists->playlists(), playlistID, &Playlist::id);
     if (playlist == m_playlists->playlists().end())
@@ -340,7 +340,7 @@ void AppModel::promptRenamePlaylist(const QUuid &playlistID)
     announcePlaylistChange();
 }
 
-void AppModel::confirmDeletePlaylist(const QUuid &playlistID)
+void AppModel::confirmDeletePlaylist(QUuid playlistID)
 {
     const auto playlist = std::ranges::find(m_playlists->playlists(), playlistID, &Playlist::id);
     if (playlist == m_playlists->playlists().end())
@@ -350,7 +350,7 @@ void AppModel::confirmDeletePlaylist(const QUuid &playlistID)
         deletePlaylist(playlistID);
 }
 
-void AppModel::deletePlaylist(const QUuid &playlistID)
+void AppModel::deletePlaylist(QUuid playlistID)
 {
     m_playlists->deletePlaylist(playlistID);
     surfacePersistenceError();
@@ -359,7 +359,7 @@ void AppModel::deletePlaylist(const QUuid &playlistID)
     emit changed();
 }
 
-void AppModel::addToPlaylist(const QUuid &playlistID, const QList<QUuid> &trackIDs)
+void AppModel::addToPlaylist(QUuid playlistID, const QList<QUuid> &trackIDs)
 {
     if (trackIDs.isEmpty())
         return;
@@ -371,7 +371,7 @@ void AppModel::addToPlaylist(const QUuid &playlistID, const QList<QUuid> &trackI
     surfacePersistenceError();
 }
 
-void AppModel::removeFromPlaylist(const QUuid &playlistID, const QList<QUuid> &trackIDs)
+void AppModel::removeFromPlaylist(QUuid playlistID, const QList<QUuid> &trackIDs)
 {
     for (const QUuid &trackID : trackIDs) {
         m_playlists->remove(trackID, playlistID);

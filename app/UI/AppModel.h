@@ -206,13 +206,13 @@ public:
 
     // Playlists.
     void promptCreatePlaylist();
-    void promptRenamePlaylist(const QUuid &playlistID);
-    void confirmDeletePlaylist(const QUuid &playlistID);
-    void deletePlaylist(const QUuid &playlistID);
-    void addToPlaylist(const QUuid &playlistID, const QList<QUuid> &trackIDs);
+    void promptRenamePlaylist(QUuid playlistID);
+    void confirmDeletePlaylist(QUuid playlistID);
+    void deletePlaylist(QUuid playlistID);
+    void addToPlaylist(QUuid playlistID, const QList<QUuid> &trackIDs);
     // Removes each track's first entry from the playlist, in order, reporting a failed save after
     // each removal.
-    void removeFromPlaylist(const QUuid &playlistID, const QList<QUuid> &trackIDs);
+    void removeFromPlaylist(QUuid playlistID, const QList<QUuid> &trackIDs);
     // Drags one row of the shown playlist onto another.
     void moveTrack(const QUuid &draggedID, const QUuid &targetID);
 
