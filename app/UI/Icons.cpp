@@ -39,29 +39,39 @@ QPainterPath unitMusicNote(qreal stemWidth)
     return note;
 }
 
-// Line width in unit coordinates for a font weight: 0.08 of the square at the regular weight.
-qreal unitLineWidth(QFont::Weight weight)
-{
-    return 0.02 + 0.15 * qreal(weight) / 1000.0;
-}
-
 // A line symbol drawn by `draw` in a unit square with a round pen of the weight's width.
 template <typename Draw>
 QImage lineSymbol(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio, Draw draw)
 {
-    QImage image = transparentImage(QSizeF(pointSize, pointSize), devicePixelRatio);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(pointSize, pointSize);
-    painter.setPen(QPen(Qt::black, unitLineWidth(weight), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(Qt::NoBrush);
-    draw(painter);
-    return image;
+    return Icons::lineSymbol(pointSize, Icons::unitLineWidth(weight), devicePixelRatio, draw);
 }
 
 } // namespace
 
 namespace Icons {
+
+QImage transparentSquare(qreal pointSize, qreal devicePixelRatio)
+{
+    return transparentImage(QSizeF(pointSize, pointSize), devicePixelRatio);
+}
+
+qreal unitLineWidth(QFont::Weight weight)
+{
+    return 0.02 + 0.15 * qreal(weight) / 1000.0;
+}
+
+QImage lineSymbol(qreal pointSize, qreal lineWidth, qreal devicePixelRatio,
+                  const std::function<void(QPainter &)> &draw)
+{
+    QImage image = transparentSquare(pointSize, devicePixelRatio);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(pointSize, pointSize);
+    painter.setPen(QPen(Qt::black, lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    draw(painter);
+    return image;
+}
 
 QImage tinted(const QImage &templateImage, const QColor &color)
 {

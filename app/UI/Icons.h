@@ -4,9 +4,21 @@
 #include <QFont>
 #include <QImage>
 
+#include <functional>
+
+class QPainter;
+
 // Shared icon sizes and the symbols drawn in code. Symbols are template images: only their
 // alpha counts, and they take the palette's colour through tinted().
 namespace Icons {
+
+// A transparent canvas for a square symbol of the size in logical pixels at the pixel ratio.
+QImage transparentSquare(qreal pointSize, qreal devicePixelRatio);
+// Line width in unit coordinates for a font weight: 0.08 of the square at the regular weight.
+qreal unitLineWidth(QFont::Weight weight);
+// A template symbol that `draw` paints in a unit square with a round black pen of `lineWidth`.
+QImage lineSymbol(qreal pointSize, qreal lineWidth, qreal devicePixelRatio,
+                  const std::function<void(QPainter &)> &draw);
 
 // Point size of the transport symbols (play, pause, previous, next).
 inline constexpr qreal pointSize = 20;

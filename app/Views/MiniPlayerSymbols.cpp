@@ -1,5 +1,7 @@
 #include "MiniPlayerSymbols.h"
 
+#include "UI/Icons.h"
+
 #include <QPainter>
 
 namespace MiniPlayerSymbols {
@@ -13,8 +15,7 @@ QImage rectangleExpandVertical(qreal pointSize, QFont::Weight weight, qreal devi
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(pointSize, pointSize);
-    // The shared icons' line width for the weight.
-    const qreal lineWidth = 0.02 + 0.15 * qreal(weight) / 1000.0;
+    const qreal lineWidth = Icons::unitLineWidth(weight);
     painter.setPen(QPen(Qt::black, lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawRoundedRect(QRectF(0.12, 0.4, 0.76, 0.2), 0.05, 0.05);
     painter.drawLine(QPointF(0.5, 0.3), QPointF(0.5, 0.06));

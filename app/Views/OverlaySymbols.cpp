@@ -1,5 +1,7 @@
 #include "OverlaySymbols.h"
 
+#include "UI/Icons.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -11,17 +13,7 @@ constexpr qreal unitLineWidth = 0.09;
 template <typename Draw>
 QImage symbol(qreal pointSize, qreal devicePixelRatio, Draw draw)
 {
-    QImage image((QSizeF(pointSize, pointSize) * devicePixelRatio).toSize().expandedTo(QSize(1, 1)),
-        QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(pointSize, pointSize);
-    painter.setPen(QPen(Qt::black, unitLineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(Qt::NoBrush);
-    draw(painter);
-    return image;
+    return Icons::lineSymbol(pointSize, unitLineWidth, devicePixelRatio, draw);
 }
 
 // A capital A with a small size arrow beside it.

@@ -1,5 +1,7 @@
 #include "SettingsIcons.h"
 
+#include "UI/Icons.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -11,17 +13,7 @@ constexpr qreal lineWidth = 0.075;
 template <typename Draw>
 QImage lineSymbol(qreal pointSize, qreal devicePixelRatio, Draw draw)
 {
-    QImage image(QSize(qCeil(pointSize * devicePixelRatio), qCeil(pointSize * devicePixelRatio)),
-        QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(pointSize, pointSize);
-    painter.setPen(QPen(Qt::black, lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(Qt::NoBrush);
-    draw(painter);
-    return image;
+    return Icons::lineSymbol(pointSize, lineWidth, devicePixelRatio, draw);
 }
 
 } // namespace

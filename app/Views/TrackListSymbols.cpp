@@ -1,5 +1,7 @@
 #include "TrackListSymbols.h"
 
+#include "UI/Icons.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -14,23 +16,10 @@ QImage transparentImage(qreal pointSize, qreal devicePixelRatio)
     return image;
 }
 
-// 0.08 of the square at the regular weight, as the shared symbols draw.
-qreal unitLineWidth(QFont::Weight weight)
-{
-    return 0.02 + 0.15 * qreal(weight) / 1000.0;
-}
-
 template <typename Draw>
 QImage lineSymbol(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio, Draw draw)
 {
-    QImage image = transparentImage(pointSize, devicePixelRatio);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(pointSize, pointSize);
-    painter.setPen(QPen(Qt::black, unitLineWidth(weight), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(Qt::NoBrush);
-    draw(painter);
-    return image;
+    return Icons::lineSymbol(pointSize, Icons::unitLineWidth(weight), devicePixelRatio, draw);
 }
 
 } // namespace
