@@ -285,8 +285,9 @@ public:
     // journalling each changed file. Finishes on the GUI thread with nothing on success, else the
     // text to show (a refusal, the failures, or a library save failure).
     QFuture<std::optional<QString>> applyTagEdit(const TagFields &fields, const QList<Track> &tracks);
-    // Puts the newest journalled file back to its tags before the edit.
-    QString undoLastTagEdit();
+    // Puts the newest journalled file back to its tags before the edit, in the background as a
+    // file job. Finishes on the GUI thread with the text it also puts into the status line.
+    QFuture<QString> undoLastTagEdit();
     QString clearTagUndoHistory();
     // Looks for garbled Chinese in the visible tracks among these, asks, and repairs.
     void promptRepairMojibake(const QList<QUuid> &trackIDs);
@@ -463,6 +464,7 @@ private:
     // Carries the tags now in these files into their library entries, saving the index once.
     void updateIndex(const QList<WrittenTags> &written);
     std::optional<QString> finishTagEdit(const TagEditJob::Outcome &outcome);
+    QString finishTagUndo(const std::expected<std::optional<TagUndoEntry>, TagEditUndoError> &undone);
     void confirmMojibakeRepair(const QList<MojibakeRepairCandidate> &candidates);
     void repairMojibake(const QList<MojibakeRepairCandidate> &candidates, qsizetype next, const QStringList &failures);
     std::optional<QString> finishOrganize(const std::expected<void, OrganizeError> &result,

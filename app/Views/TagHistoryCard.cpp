@@ -27,7 +27,8 @@ TagHistoryCard::TagHistoryCard(AppModel &model, QWidget *parent)
     buttons->addWidget(m_clear);
     buttons->addWidget(m_count, 1);
 
-    connect(m_undo, &QPushButton::clicked, this, [this] { setNotice(m_model.undoLastTagEdit()); });
+    connect(m_undo, &QPushButton::clicked, this, [this] { m_undoResult.setFuture(m_model.undoLastTagEdit()); });
+    connect(&m_undoResult, &QFutureWatcherBase::finished, this, [this] { setNotice(m_undoResult.result()); });
     connect(m_clear, &QPushButton::clicked, this, &TagHistoryCard::clearHistory);
     connect(&m_model, &AppModel::tagUndoCountChanged, this, &TagHistoryCard::refresh);
     connect(&m_model, &AppModel::fileWorkProgressChanged, this, &TagHistoryCard::refresh);

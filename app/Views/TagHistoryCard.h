@@ -2,6 +2,8 @@
 
 #include "SettingsCard.h"
 
+#include <QFutureWatcher>
+
 class AppModel;
 class QPushButton;
 class ThemedLabel;
@@ -27,4 +29,5 @@ private:
     QPushButton *m_undo;
     QPushButton *m_clear;
     ThemedLabel *m_count;
+    QFutureWatcher<QString> m_undoResult;
 };

@@ -87,7 +87,7 @@ TEST_F(FileCommandsOnRealFilesTest, EditUndoOrganiseAndUndoTwentyFilesKeepTheirA
     expectAudioUnchanged("edited");
 
     for (int i = 0; i < 20; ++i)
-        EXPECT_TRUE(model->undoLastTagEdit().startsWith(QStringLiteral("已撤销对《")));
+        EXPECT_TRUE(await(model->undoLastTagEdit()).startsWith(QStringLiteral("已撤销对《")));
     EXPECT_EQ(model->tagUndoCount(), 0);
     expectLibraryMatchesDisk(*model, "edit undone");
     for (const Track &track : model->tracks())

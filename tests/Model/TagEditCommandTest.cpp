@@ -189,7 +189,8 @@ TEST_F(TagEditCommandTest, ASecondFileJobIsRefusedAndLeavesTheRunningOnesProgres
     EXPECT_EQ(await(model->performOrganize({{tracks.at(0).url, tracks.at(0).url, false}}, false, FileLocation())),
               QStringLiteral("已有文件操作正在进行。"));
     EXPECT_EQ(model->fileWorkProgress(), progressBefore);
-    EXPECT_EQ(model->undoLastTagEdit(), QStringLiteral("已有文件操作正在进行。"));
+    EXPECT_EQ(await(model->undoLastTagEdit()), QStringLiteral("已有文件操作正在进行。"));
+    EXPECT_EQ(model->clearTagUndoHistory(), QStringLiteral("已有文件操作正在进行。"));
     EXPECT_EQ(await(running), std::nullopt);
     EXPECT_EQ(model->tagUndoCount(), 2);
     EXPECT_EQ(await(model->applyTagEdit(titled(QStringLiteral("z")), {})), QStringLiteral("没有选择歌曲。"));

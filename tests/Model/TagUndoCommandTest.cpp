@@ -32,13 +32,13 @@ TEST_F(TagUndoCommandTest, UndoRestoresTheFilesNewestFirstNamingEachFile)
     for (int remaining : {2, 1, 0}) {
         const Track &undone = tracks.at(remaining);
         const QString expected = QStringLiteral("已撤销对《%1.mp3》的标签编辑。").arg(undone.title);
-        EXPECT_EQ(model->undoLastTagEdit(), expected);
+        EXPECT_EQ(await(model->undoLastTagEdit()), expected);
         EXPECT_EQ(model->statusMessage(), expected);
         EXPECT_EQ(model->tagUndoCount(), remaining);
         EXPECT_EQ(environment.tags->read(undone.url), titled(undone.title));
         EXPECT_EQ(model->tracks().at(remaining).title, undone.title);
     }
-    EXPECT_EQ(model->undoLastTagEdit(), QStringLiteral("没有可撤销的标签编辑。"));
+    EXPECT_EQ(await(model->undoLastTagEdit()), QStringLiteral("没有可撤销的标签编辑。"));
 }
 
 TEST_F(TagUndoCommandTest, UndoOfAnAddedCoverRemovesThePicturesAndTheCoverFile)
@@ -53,7 +53,7 @@ TEST_F(TagUndoCommandTest, UndoOfAnAddedCoverRemovesThePicturesAndTheCoverFile)
     const std::optional<QString> coverName = model->tracks().constFirst().artworkFileName;
     ASSERT_TRUE(coverName);
 
-    model->undoLastTagEdit();
+    await(model->undoLastTagEdit());
 
     EXPECT_EQ(environment.tags->read(track.url), titled(track.title));
     EXPECT_FALSE(model->tracks().constFirst().artworkFileName);
@@ -69,7 +69,7 @@ TEST_F(TagUndoCommandTest, UndoThatCannotWriteKeepsTheEntryAndTheLibrary)
     await(model->applyTagEdit(titled(QStringLiteral("新")), {track}));
     environment.tags->failWriting(track.url, QStringLiteral("文件不存在"));
 
-    EXPECT_EQ(model->undoLastTagEdit(), QStringLiteral("撤销失败：文件不存在"));
+    EXPECT_EQ(await(model->undoLastTagEdit()), QStringLiteral("撤销失败：文件不存在"));
     EXPECT_EQ(model->tagUndoCount(), 1);
     EXPECT_EQ(model->tracks().constFirst().title, QStringLiteral("新"));
 }
@@ -83,7 +83,7 @@ TEST_F(TagUndoCommandTest, AFailedLibrarySaveAfterTheUndoIsReported)
     await(model->applyTagEdit(titled(QStringLiteral("新")), {track}));
     files.failOnce(FileOperations::Operation::WriteAtomically, EIO, "library.json");
 
-    const QString text = model->undoLastTagEdit();
+    const QString text = await(model->undoLastTagEdit());
 
     EXPECT_TRUE(text.startsWith(QStringLiteral("保存失败：")));
     EXPECT_EQ(model->statusMessage(), text);

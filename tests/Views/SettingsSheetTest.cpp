@@ -85,6 +85,17 @@ TEST_F(SettingsSheetTest, TagHistoryIsClearedOnlyWhenConfirmed)
     EXPECT_EQ(card.countLabel()->text(), Lf("%d 条记录", 0));
 }
 
+TEST_F(SettingsSheetTest, TagUndoRunsInTheBackgroundAndShowsItsOutcome)
+{
+    seedTagUndoEntry();
+    TagHistoryCard &card = *openSheet().tagHistoryCard();
+    card.undoButton()->click();
+    EXPECT_FALSE(card.undoButton()->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return card.notice().has_value(); }));
+    EXPECT_EQ(card.notice(), model->statusMessage());
+    EXPECT_EQ(card.countLabel()->text(), Lf("%d 条记录", model->tagUndoCount()));
+}
+
 TEST_F(SettingsSheetTest, CacheCardMeasuresWhenTheSheetOpens)
 {
     CacheCard &card = *openSheet().cacheCard();

@@ -283,19 +283,37 @@ void AppModel::updateIndex(const QList<WrittenTags> &written)
     m_library->applyTrackEdits(TagIndexUpdate::edits(m_library->index().tracks, written));
 }
 
-QString AppModel::undoLastTagEdit()
+QFuture<QString> AppModel::undoLastTagEdit()
 {
     // Rewriting a file that a running job writes or moves has no defined outcome.
-    if (m_fileJobs->isBusy()) {
+    const std::optional<FileJobRunner::JobID> job = m_fileJobs->begin(L("正在撤销标签编辑…"));
+    if (!job) {
         const QString text = L("已有文件操作正在进行。");
         setStatusMessage(text);
-        return text;
+        return QtFuture::makeReadyFuture(text);
     }
-    const std::shared_ptr<const TagIO> tags = m_environment.makeTagIO();
-    const auto undone = m_tagUndoStore->undoLast(
-        [&tags](const TagFields &fields, const FileLocation &file) { return tags->write(fields, file); });
+    using Undone = std::expected<std::optional<TagUndoEntry>, TagEditUndoError>;
+    auto promise = std::make_shared<QPromise<QString>>();
+    promise->start();
+    // The journal is touched only by file jobs while one runs, and one runs at a time.
+    m_fileJobs->run<Undone>(
+        [store = m_tagUndoStore.get(), tags = m_environment.makeTagIO()] {
+            return store->undoLast(
+                [&tags](const TagFields &fields, const FileLocation &file) { return tags->write(fields, file); });
+        },
+        {},
+        [this, job = *job, promise](const Undone &undone) {
+            m_fileJobs->finish(job);
+            promise->addResult(finishTagUndo(undone));
+            promise->finish();
+        });
+    return promise->future();
+}
+
+QString AppModel::finishTagUndo(const std::expected<std::optional<TagUndoEntry>, TagEditUndoError> &undone)
+{
+    setTagUndoCount(int(m_tagUndoStore->entries().size()));
     if (!undone) {
-        setTagUndoCount(int(m_tagUndoStore->entries().size()));
         const QString text = Lf("撤销失败：%@", undone.error().description());
         setStatusMessage(text);
         return text;
@@ -306,7 +324,6 @@ QString AppModel::undoLastTagEdit()
         return text;
     }
     const TagUndoEntry &entry = **undone;
-    setTagUndoCount(int(m_tagUndoStore->entries().size()));
     const bool artworkChanged = entry.before.artworkBase64 != entry.after.artworkBase64;
     updateIndex({TagIndexUpdate::describe(entry.url, entry.before, artworkChanged, *m_environment.files)});
     refreshFromLibrary();
@@ -316,7 +333,9 @@ QString AppModel::undoLastTagEdit()
 QString AppModel::clearTagUndoHistory()
 {
     QString text;
-    if (const auto cleared = m_tagUndoStore->clear(); !cleared) {
+    if (m_fileJobs->isBusy()) {
+        text = L("已有文件操作正在进行。");
+    } else if (const auto cleared = m_tagUndoStore->clear(); !cleared) {
         text = Lf("清空编辑撤销记录失败：%@", cleared.error().text());
     } else {
         setTagUndoCount(0);
