@@ -39,13 +39,6 @@ QPainterPath unitMusicNote(qreal stemWidth)
     return note;
 }
 
-// A line symbol drawn by `draw` in a unit square with a round pen of the weight's width.
-template <typename Draw>
-QImage lineSymbol(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio, Draw draw)
-{
-    return Icons::lineSymbol(pointSize, Icons::unitLineWidth(weight), devicePixelRatio, draw);
-}
-
 } // namespace
 
 namespace Icons {
@@ -71,6 +64,12 @@ QImage lineSymbol(qreal pointSize, qreal lineWidth, qreal devicePixelRatio,
     painter.setBrush(Qt::NoBrush);
     draw(painter);
     return image;
+}
+
+QImage lineSymbol(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio,
+                  const std::function<void(QPainter &)> &draw)
+{
+    return lineSymbol(pointSize, unitLineWidth(weight), devicePixelRatio, draw);
 }
 
 QImage tinted(const QImage &templateImage, const QColor &color)

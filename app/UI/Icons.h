@@ -19,6 +19,9 @@ qreal unitLineWidth(QFont::Weight weight);
 // A template symbol that `draw` paints in a unit square with a round black pen of `lineWidth`.
 QImage lineSymbol(qreal pointSize, qreal lineWidth, qreal devicePixelRatio,
                   const std::function<void(QPainter &)> &draw);
+// The same with the line width of a font weight.
+QImage lineSymbol(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio,
+                  const std::function<void(QPainter &)> &draw);
 
 // Point size of the transport symbols (play, pause, previous, next).
 inline constexpr qreal pointSize = 20;

@@ -2,6 +2,7 @@
 
 #include "Localization.h"
 #include "MainWindowContent.h"
+#include "MenuStyle.h"
 #include "NowPlayingLyricsView.h"
 #include "PlayerBarView.h"
 #include "SearchField.h"
@@ -36,6 +37,9 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     theme.addRoot(this);
     connect(&theme, &ThemeEnvironment::paletteChanged, m_content->topBar()->searchField(), &SearchField::applyTheme);
     m_content->topBar()->searchField()->applyTheme();
+    connect(&theme, &ThemeEnvironment::paletteChanged, this,
+        [this](const ThemePalette &palette) { menuBar()->setStyleSheet(MenuStyle::menuBar(palette)); });
+    menuBar()->setStyleSheet(MenuStyle::menuBar(ThemeEnvironment::theme(this)));
 
     connect(m_content->topBar(), &TopBar::settingsRequested, this, [this] { m_model.setSettingsPresented(true); });
     connect(m_content, &MainWindowContent::filesDropped, this,

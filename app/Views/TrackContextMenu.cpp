@@ -1,5 +1,6 @@
 #include "TrackContextMenu.h"
 
+#include "MenuStyle.h"
 #include "TrackListSymbols.h"
 
 #include "Localization.h"
@@ -21,15 +22,6 @@ QColor withOpacity(QColor color, qreal opacity)
 {
     color.setAlphaF(float(color.alphaF() * opacity));
     return color;
-}
-
-QString rgba(const QColor &color)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alphaF(), 0, 'f', 3);
 }
 
 // Menu texts treat "&" as a mnemonic mark; names from the user are shown as they are.
@@ -140,22 +132,14 @@ void TrackContextMenu::addPlaylistSection()
 void TrackContextMenu::applyTheme()
 {
     const ThemePalette palette = ThemeEnvironment::theme(this);
-    QColor panel = palette.backgroundMiddle;
-    panel.setAlphaF(0.97f);
-    const QColor text = withOpacity(palette.text, 0.9);
     const QColor header = withOpacity(palette.text, palette.tokens.isDark ? 0.42 : 0.62);
     const QColor notice = withOpacity(palette.text, palette.tokens.isDark ? 0.35 : 0.62);
-    setStyleSheet(QStringLiteral(
-        "QMenu { background: %1; border: 0.5px solid %2; border-radius: 10px; padding: 5px; menu-scrollable: 1; }"
-        "QMenu::item { color: %3; padding: 0px 8px; min-height: 27px; border-radius: 5px; }"
-        "QMenu::item:selected { background: %4; }"
-        "QMenu::icon { padding-left: 8px; }"
-        "QMenu::separator { height: 1px; background: %2; margin: 3px 4px; }"
-        "QLabel#playlistSectionHeader { color: %5; font-size: 10px; font-weight: 600; letter-spacing: 0.6px;"
-        "  padding: 3px 8px; }"
-        "QLabel#noPlaylistsNotice { color: %6; font-size: 11px; padding: 0px 8px; min-height: 26px; }")
-                      .arg(rgba(panel), rgba(palette.hairline), rgba(text), rgba(withOpacity(palette.accent, 0.16)),
-                           rgba(header), rgba(notice)));
+    setStyleSheet(MenuStyle::menu(palette)
+        + QStringLiteral(
+            "QLabel#playlistSectionHeader { color: %1; font-size: 10px; font-weight: 600; letter-spacing: 0.6px;"
+            "  padding: 3px 8px; }"
+            "QLabel#noPlaylistsNotice { color: %2; font-size: 11px; padding: 0px 8px; min-height: 26px; }")
+              .arg(MenuStyle::cssColor(header), MenuStyle::cssColor(notice)));
     // Up to six playlists show without scrolling.
     const int fixedRows = int(actions().size()) - int(m_model.playlists().playlists().size());
     setMaximumHeight(fixedRows * 30 + visiblePlaylists * playlistRowHeight + 10);

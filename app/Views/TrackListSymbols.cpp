@@ -5,30 +5,11 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace {
-
-QImage transparentImage(qreal pointSize, qreal devicePixelRatio)
-{
-    const int side = qMax(1, qRound(pointSize * devicePixelRatio));
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
-    return image;
-}
-
-template <typename Draw>
-QImage lineSymbol(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio, Draw draw)
-{
-    return Icons::lineSymbol(pointSize, Icons::unitLineWidth(weight), devicePixelRatio, draw);
-}
-
-} // namespace
-
 namespace TrackListSymbols {
 
 QImage arrowClockwise(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return Icons::lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         // An open ring from the top, round to the upper right, with the arrow head at its start.
         painter.drawArc(QRectF(0.14, 0.14, 0.72, 0.72), 75 * 16, -320 * 16);
         QPainterPath head;
@@ -41,7 +22,7 @@ QImage arrowClockwise(qreal pointSize, QFont::Weight weight, qreal devicePixelRa
 
 QImage chevron(bool up, qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [up](QPainter &painter) {
+    return Icons::lineSymbol(pointSize, weight, devicePixelRatio, [up](QPainter &painter) {
         QPen pen = painter.pen();
         pen.setWidthF(pen.widthF() * 1.6);
         painter.setPen(pen);
@@ -53,7 +34,7 @@ QImage chevron(bool up, qreal pointSize, QFont::Weight weight, qreal devicePixel
 
 QImage warningTriangle(qreal pointSize, qreal devicePixelRatio)
 {
-    QImage image = transparentImage(pointSize, devicePixelRatio);
+    QImage image = Icons::transparentSquare(pointSize, devicePixelRatio);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(pointSize, pointSize);
@@ -75,7 +56,7 @@ QImage warningTriangle(qreal pointSize, qreal devicePixelRatio)
 
 QImage xmark(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return Icons::lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawLine(QPointF(0.22, 0.22), QPointF(0.78, 0.78));
         painter.drawLine(QPointF(0.78, 0.22), QPointF(0.22, 0.78));
     });
@@ -83,7 +64,7 @@ QImage xmark(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 
 QImage musicNoteList(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return Icons::lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawLine(QPointF(0.08, 0.2), QPointF(0.5, 0.2));
         painter.drawLine(QPointF(0.08, 0.4), QPointF(0.5, 0.4));
         painter.drawLine(QPointF(0.08, 0.6), QPointF(0.36, 0.6));
@@ -99,7 +80,7 @@ QImage musicNoteList(qreal pointSize, QFont::Weight weight, qreal devicePixelRat
 
 QImage pencil(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return Icons::lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         QPainterPath body;
         body.moveTo(0.68, 0.12);
         body.lineTo(0.88, 0.32);
@@ -114,7 +95,7 @@ QImage pencil(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 
 QImage wandAndStars(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return Icons::lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawLine(QPointF(0.1, 0.9), QPointF(0.62, 0.38));
         painter.drawLine(QPointF(0.56, 0.32), QPointF(0.68, 0.44));
         for (const QPointF &star : {QPointF(0.72, 0.16), QPointF(0.36, 0.2), QPointF(0.84, 0.6)}) {
@@ -126,7 +107,7 @@ QImage wandAndStars(qreal pointSize, QFont::Weight weight, qreal devicePixelRati
 
 QImage folder(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return Icons::lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         QPainterPath outline;
         outline.moveTo(0.08, 0.8);
         outline.lineTo(0.08, 0.2);
@@ -142,7 +123,7 @@ QImage folder(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 
 QImage trash(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return Icons::lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawLine(QPointF(0.12, 0.24), QPointF(0.88, 0.24));
         painter.drawPolyline(QPolygonF{{0.38, 0.24}, {0.4, 0.1}, {0.6, 0.1}, {0.62, 0.24}});
         painter.drawPolyline(QPolygonF{{0.2, 0.24}, {0.26, 0.9}, {0.74, 0.9}, {0.8, 0.24}});
@@ -153,7 +134,7 @@ QImage trash(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 
 QImage minusCircle(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return Icons::lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawEllipse(QPointF(0.5, 0.5), 0.4, 0.4);
         painter.drawLine(QPointF(0.3, 0.5), QPointF(0.7, 0.5));
     });

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -157,6 +158,9 @@ TEST_P(MainWindowLookTest, LaysOutTheBarsAndSavesAScreenshot)
     EXPECT_EQ(content->playerBar()->height(), playerBarSpan);
     EXPECT_EQ(content->sidebar()->width(), MainWindowContent::sidebarWidth);
     EXPECT_EQ(content->trackList()->height(), content->height() - TopBar::barHeight - playerBarSpan);
+    // The menu bar follows the appearance like the rest of the window.
+    const QImage menuBar = window->menuBar()->grab().toImage();
+    EXPECT_EQ(QColor(menuBar.pixel(menuBar.width() - 2, menuBar.height() / 2)).lightness() < 128, GetParam());
     Screenshots::save(*window, GetParam() ? QStringLiteral("main-window-dark") : QStringLiteral("main-window-light"));
 
     model->setSearchFocusRequest(QUuid::createUuid());
