@@ -29,13 +29,24 @@ QMargins roomFor(const QList<WindowShadow::Style> &shadows)
     return room;
 }
 
+// The margin would take the clicks meant for the windows below unless input can be kept to the
+// content: under X11 through the shape extension. Elsewhere the window goes without a shadow.
+bool keepsInputToContent()
+{
+#if defined(QUILLMERE_HAVE_XCB_SHAPE) && QT_CONFIG(xcb)
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+#else
+    return false;
+#endif
+}
+
 } // namespace
 
 ShadowPanel::ShadowPanel(qreal cornerRadius, QList<WindowShadow::Style> shadows, Qt::WindowFlags flags)
     : QWidget(nullptr, flags)
     , m_cornerRadius(cornerRadius)
     , m_shadows(std::move(shadows))
-    , m_margins(Compositor::isRunning() ? roomFor(m_shadows) : QMargins())
+    , m_margins(Compositor::isRunning() && keepsInputToContent() ? roomFor(m_shadows) : QMargins())
 {
     setAttribute(Qt::WA_TranslucentBackground);
     auto *layout = new QVBoxLayout(this);

@@ -6,9 +6,10 @@
 #include <QWidget>
 
 // A frameless floating window that casts a shadow: its content sits inside a margin that holds
-// the shadow. The window is placed by its frame, the content's rectangle on the screen. Without a
-// compositor nothing behind a window shows through, so there is neither margin nor shadow. Under
-// X11 only the content takes the pointer; clicks on the shadow reach the windows below.
+// the shadow. The window is placed by its frame, the content's rectangle on the screen. Only the
+// content takes the pointer; clicks on the shadow reach the windows below. That needs X11 and a
+// compositor (without one nothing behind a window shows through); elsewhere there is neither
+// margin nor shadow.
 class ShadowPanel : public QWidget
 {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTextLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <array>
@@ -228,15 +229,50 @@ QPixmap LyricLineRenderer::line(const QString &text, const LyricLineStyle &style
     const Key key{text, style, width, devicePixelRatio};
     if (const auto found = m_cache.constFind(key); found != m_cache.constEnd())
         return *found;
-    QPixmap pixmap = draw(text, style, width, devicePixelRatio);
+    // Drawn ahead but not yet handed over: taken at once. Still being drawn: drawn here too, the
+    // screen cannot wait.
+    const QFutureWatcher<QImage> *pending = m_pending.value(key);
+    QPixmap pixmap = pending && pending->isFinished() ? QPixmap::fromImage(pending->result())
+                                                     : draw(text, style, width, devicePixelRatio);
+    keep(key, pixmap);
+    return pixmap;
+}
+
+void LyricLineRenderer::prepare(const QString &text, const LyricLineStyle &style, int width, qreal devicePixelRatio)
+{
+    const Key key{text, style, width, devicePixelRatio};
+    if (text.isEmpty() || m_cache.contains(key) || m_pending.contains(key))
+        return;
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    m_pending.insert(key, watcher);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, key, watcher] {
+        m_pending.remove(key);
+        if (!m_cache.contains(key))
+            keep(key, QPixmap::fromImage(watcher->result()));
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run(&LyricLineRenderer::image, text, style, width, devicePixelRatio));
+}
+
+bool LyricLineRenderer::isReady(const QString &text, const LyricLineStyle &style, int width, qreal devicePixelRatio) const
+{
+    return m_cache.contains(Key{text, style, width, devicePixelRatio});
+}
+
+void LyricLineRenderer::keep(const Key &key, const QPixmap &pixmap)
+{
     if (m_order.size() >= capacity)
         m_cache.remove(m_order.takeFirst());
     m_order.append(key);
     m_cache.insert(key, pixmap);
-    return pixmap;
 }
 
 QPixmap LyricLineRenderer::draw(const QString &text, const LyricLineStyle &style, int width, qreal devicePixelRatio)
+{
+    return QPixmap::fromImage(image(text, style, width, devicePixelRatio));
+}
+
+QImage LyricLineRenderer::image(const QString &text, const LyricLineStyle &style, int width, qreal devicePixelRatio)
 {
     const qreal textWidth = width - 2 * margin;
     if (text.isEmpty() || textWidth <= 0)
@@ -332,5 +368,5 @@ QPixmap LyricLineRenderer::draw(const QString &text, const LyricLineStyle &style
         }
     }
     result.setDevicePixelRatio(devicePixelRatio);
-    return QPixmap::fromImage(std::move(result));
+    return result;
 }

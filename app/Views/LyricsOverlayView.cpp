@@ -43,7 +43,6 @@ QEasingCurve easeOut()
     return curve;
 }
 
-
 QColor withOpacity(QColor color, qreal opacity)
 {
     color.setAlphaF(float(color.alphaF() * opacity));
@@ -278,16 +277,37 @@ LyricLineStyle LyricsOverlayView::lineStyle(qreal size, QFont::Weight weight, qr
     return style;
 }
 
+LyricLineStyle LyricsOverlayView::currentLineStyle() const
+{
+    return lineStyle(fontSize(), QFont::DemiBold, 1.0, 2);
+}
+
+LyricLineStyle LyricsOverlayView::nextLineStyle() const
+{
+    return lineStyle(fontSize() * 0.55, QFont::Normal, 0.72, 1);
+}
+
 QList<LyricsOverlayView::Line> LyricsOverlayView::syncedLines() const
 {
     if (showsStatus() || showsPlainText())
         return {};
-    const qreal size = fontSize();
-    QList<Line> lines{{m_model.currentLyricText().value_or(QString()), lineStyle(size, QFont::DemiBold, 1.0, 2)}};
+    QList<Line> lines{{m_model.currentLyricText().value_or(QString()), currentLineStyle()}};
     const std::optional<QString> next = m_model.nextLyricText();
     if (m_lineMode == QLatin1String("two") && next && !next->isEmpty())
-        lines.append({*next, lineStyle(size * 0.55, QFont::Normal, 0.72, 1)});
+        lines.append({*next, nextLineStyle()});
     return lines;
+}
+
+// The lines that the next change of line will show, drawn ahead while the current ones show.
+void LyricsOverlayView::prepareUpcomingLines(int width, qreal ratio)
+{
+    const QList<LyricLine> &lines = m_model.lyricsState().lyrics->lines;
+    const qsizetype upcoming = m_model.currentLyricLineIndex().value_or(0) + 1;
+    if (upcoming < 0 || upcoming >= lines.size())
+        return;
+    m_renderer.prepare(lines.at(upcoming).text, currentLineStyle(), width, ratio);
+    if (m_lineMode == QLatin1String("two") && upcoming + 1 < lines.size())
+        m_renderer.prepare(lines.at(upcoming + 1).text, nextLineStyle(), width, ratio);
 }
 
 QString LyricsOverlayView::statusText() const
@@ -456,6 +476,7 @@ void LyricsOverlayView::paintSyncedLines(QPainter &painter)
         painter.drawPixmap(QPointF(area.x() + (area.width() - size.width()) / 2, y), pixmap);
         y += size.height() + spacing;
     }
+    prepareUpcomingLines(width, ratio);
 }
 
 void LyricsOverlayView::enterEvent(QEnterEvent *)

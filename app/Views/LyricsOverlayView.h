@@ -90,6 +90,9 @@ private:
     QRect lyricsArea() const;
     QList<Line> syncedLines() const;
     LyricLineStyle lineStyle(qreal size, QFont::Weight weight, qreal emphasis, int maxLines) const;
+    LyricLineStyle currentLineStyle() const;
+    LyricLineStyle nextLineStyle() const;
+    void prepareUpcomingLines(int width, qreal ratio);
     void paintBackdrop(QPainter &painter);
     void paintStatus(QPainter &painter);
     void paintSyncedLines(QPainter &painter);

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QFile>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QSettings>
 #include <QTest>
@@ -28,6 +29,16 @@ QString shotPath(const QString &name)
 {
     return Screenshots::folder() + QStringLiteral("/xvfb-lyrics-overlay-%1.png").arg(name);
 }
+
+// A plain desktop that counts the clicks reaching it.
+class Desktop : public QWidget
+{
+public:
+    int presses = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent *) override { ++presses; }
+};
 
 QColor desktopColour(bool dark)
 {
@@ -71,7 +82,7 @@ protected:
                 settings.themeMode = dark ? QStringLiteral("dark") : QStringLiteral("light");
             });
             buildModel();
-            QWidget desktop;
+            Desktop desktop;
             QPalette palette = desktop.palette();
             palette.setColor(QPalette::Window, desktopColour(dark));
             desktop.setPalette(palette);
@@ -91,6 +102,13 @@ protected:
             ASSERT_TRUE(QTest::qWaitFor([&] { return controller.view()->chromeOpacity() == 1; }, 3000));
             const QString scheme = dark ? QStringLiteral("dark") : QStringLiteral("light");
             shoot(QStringLiteral("hover-") + scheme);
+            // The shadow takes no clicks: they reach the desktop.
+            const QPoint shadow(frame.center().x(), frame.bottom() + 6);
+            runTool(QStringLiteral("xdotool"),
+                {QStringLiteral("mousemove"), QString::number(shadow.x()), QString::number(shadow.y()), QStringLiteral("click"),
+                    QStringLiteral("1")},
+                QProcess::systemEnvironment());
+            EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.presses == 1; }, 3000));
             model->setLyricsLocked(true);
             pointer = frame.center();
             ASSERT_TRUE(QTest::qWaitFor([&] { return controller.controlsPanel()->isVisible(); }, 3000));

@@ -1,5 +1,6 @@
 #include "GuiSupport/GuiFixture.h"
 #include "GuiSupport/Screenshots.h"
+#include "Views/LyricLineRenderer.h"
 #include "Views/LyricsOverlayToolbar.h"
 #include "Views/LyricsOverlayView.h"
 #include "Views/OverlayResizeGrip.h"
@@ -313,6 +314,25 @@ INSTANTIATE_TEST_SUITE_P(, OutlineVisibility,
         OutlineCase{true, Qt::white, true, 1}, OutlineCase{true, Qt::white, false, 1},
         OutlineCase{false, Qt::black, true, 2}, OutlineCase{true, Qt::white, true, 2},
         OutlineCase{true, Qt::white, false, 2}));
+
+// The line that comes next is drawn on a worker while the current one shows; when it comes, the
+// window gets it as if drawn there and then.
+TEST(LyricLineRenderer, ALineDrawnAheadIsTheLineDrawnWhenItComes)
+{
+    LyricLineRenderer renderer;
+    LyricLineStyle style;
+    style.pixelSize = 24;
+    style.fill = QColor(0x2f, 0x8f, 0x7f);
+    style.outline = true;
+    style.stroke = QColor(255, 255, 255, 158);
+    const QString text = QStringLiteral("灯火一盏一盏亮起 lights along the water");
+    renderer.prepare(text, style, 500, 2);
+    EXPECT_FALSE(renderer.isReady(text, style, 500, 1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return renderer.isReady(text, style, 500, 2); }, 10000));
+    const QImage ahead = renderer.line(text, style, 500, 2).toImage();
+    EXPECT_EQ(ahead.devicePixelRatio(), 2);
+    EXPECT_EQ(ahead, LyricLineRenderer::draw(text, style, 500, 2).toImage());
+}
 
 // Unlocked with its chrome, at rest, locked under the pointer and outlined on a dense screen, in
 // both appearances.
