@@ -125,7 +125,7 @@ void ShadowPanel::updateInputRegion()
 {
 #if defined(QUILLMERE_HAVE_XCB_SHAPE) && QT_CONFIG(xcb)
     QWindow *window = windowHandle();
-    if (m_margins.isNull() || !window || !window->handle() || window->flags().testFlag(Qt::WindowTransparentForInput))
+    if (!window || !window->handle() || window->flags().testFlag(Qt::WindowTransparentForInput))
         return;
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection())

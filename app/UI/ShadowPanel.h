@@ -24,8 +24,8 @@ public:
     // A backdrop that fades casts a fading shadow.
     void setShadowOpacity(qreal opacity);
     qreal shadowOpacity() const { return m_shadowOpacity; }
-    // Input goes to the content only; called again after the window's input flags changed, which
-    // give the whole window back to the pointer.
+    // Input goes to the content only, also as the window grows; called again after the window's
+    // input flags changed, which give it the window's size of that moment.
     void updateInputRegion();
 
     // The frame of a top-level window: a shadow panel's, else its geometry.

@@ -114,6 +114,16 @@ protected:
             ASSERT_TRUE(QTest::qWaitFor([&] { return controller.controlsPanel()->isVisible(); }, 3000));
             shoot(QStringLiteral("locked-") + scheme);
             model->setLyricsLocked(false);
+            // Unlocked and then widened, the overlay takes the clicks on its new part.
+            controller.resizeWidth(40);
+            settle(300);
+            const QPoint widened(frame.right() + 15, frame.center().y());
+            runTool(QStringLiteral("xdotool"),
+                {QStringLiteral("mousemove"), QString::number(widened.x()), QString::number(widened.y()),
+                    QStringLiteral("click"), QStringLiteral("1")},
+                QProcess::systemEnvironment());
+            settle(300);
+            EXPECT_EQ(desktop.presses, 1);
             model->setLyricsVisible(false);
             overlay.reset();
             model.reset();
