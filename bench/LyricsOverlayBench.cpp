@@ -1,5 +1,6 @@
 #include "Views/LyricLineRenderer.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QStringList>
@@ -55,6 +56,35 @@ void BM_LineChange(benchmark::State &state)
     }
 }
 BENCHMARK(BM_LineChange)->Args({0, 1})->Args({1, 1})->Args({1, 2})->Unit(benchmark::kMillisecond);
+
+// A change of line as the window sees it: the new lines were drawn ahead on a worker while the
+// previous ones showed, so the change finds them and copies them into the window (argument:
+// pixel ratio; outlined). Every round has lines of its own, so nothing comes from an earlier one.
+void BM_LineChangeDrawnAhead(benchmark::State &state)
+{
+    const qreal ratio = qreal(state.range(0));
+    LyricLineRenderer renderer;
+    QImage window(QSize(560, 120) * ratio, QImage::Format_ARGB32_Premultiplied);
+    window.setDevicePixelRatio(ratio);
+    qsizetype index = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString current = lines[index % lines.size()] + QString::number(index);
+        const QString next = lines[(index + 1) % lines.size()] + QString::number(index);
+        renderer.prepare(current, currentStyle(true), lineWidth, ratio);
+        renderer.prepare(next, nextStyle(true), lineWidth, ratio);
+        while (!renderer.isReady(current, currentStyle(true), lineWidth, ratio)
+            || !renderer.isReady(next, nextStyle(true), lineWidth, ratio))
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        ++index;
+        state.ResumeTiming();
+        window.fill(Qt::transparent);
+        QPainter painter(&window);
+        painter.drawPixmap(QPointF(20, 20), renderer.line(current, currentStyle(true), lineWidth, ratio));
+        painter.drawPixmap(QPointF(20, 70), renderer.line(next, nextStyle(true), lineWidth, ratio));
+    }
+}
+BENCHMARK(BM_LineChangeDrawnAhead)->Arg(2)->Iterations(300)->Unit(benchmark::kMillisecond);
 
 // A repaint between line changes: both lines found in the cache and copied into the window.
 void BM_Repaint(benchmark::State &state)

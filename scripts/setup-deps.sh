@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libtag1-dev libsimdjson-dev libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libfftw3-dev ffmpeg
   xvfb xauth dbus pulseaudio pulseaudio-utils playerctl sox fonts-wqy-microhei
-  xdotool xcompmgr imagemagick x11-utils
+  xdotool xcompmgr imagemagick x11-utils libxcb-shape0-dev
   locales
   libuchardet-dev
   qt6-image-formats-plugins

@@ -3,6 +3,7 @@
 #include "LyricsOverlayFrame.h"
 #include "UI/AppModel.h"
 #include "UI/Compositor.h"
+#include "UI/ShadowPanel.h"
 #include "UI/ThemeEnvironment.h"
 #include "Views/LockedLyricsControlsView.h"
 #include "Views/LyricsOverlayView.h"
@@ -13,7 +14,6 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QSettings>
-#include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
 
@@ -21,13 +21,15 @@ namespace {
 
 const QString frameKey = QStringLiteral("lyricsOverlayFrame");
 
-QWidget *floatingPanel(const QString &name)
+// The pill's own shadow, beneath the window's.
+const WindowShadow::Style pillShadow{QColor(0, 0, 0, 41), 6, QPointF(0, 2)};
+
+ShadowPanel *floatingPanel(const QString &name, qreal cornerRadius, QList<WindowShadow::Style> shadows)
 {
-    auto *panel = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus
-                                           | Qt::WindowStaysOnTopHint);
+    auto *panel = new ShadowPanel(cornerRadius, std::move(shadows),
+        Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint);
     panel->setObjectName(name);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
-    panel->setAttribute(Qt::WA_TranslucentBackground);
     return panel;
 }
 
@@ -58,28 +60,31 @@ QRegion roundedRegion(QSize size, qreal radius)
 LyricsOverlayWindowController::LyricsOverlayWindowController(AppModel &model, ThemeEnvironment &theme, QObject *parent)
     : LyricsOverlayPanel(parent)
     , m_model(model)
-    , m_panel(floatingPanel(QStringLiteral("lyricsOverlayPanel")))
-    , m_controlsPanel(floatingPanel(QStringLiteral("lyricsControlsPanel")))
+    , m_panel(floatingPanel(QStringLiteral("lyricsOverlayPanel"), LyricsOverlayView::cornerRadius, {WindowShadow::panel}))
+    , m_controlsPanel(floatingPanel(QStringLiteral("lyricsControlsPanel"), LyricsOverlayFrame::controlsSize.height() / 2.0,
+          {pillShadow, WindowShadow::panel}))
     , m_pointer{[] { return QCursor::pos(); }, [] { return QGuiApplication::mouseButtons() != Qt::NoButton; }}
 {
     m_view = new LyricsOverlayView(model, [self = QPointer(this)](int delta) {
         if (self)
             self->resizeWidth(delta);
     });
-    auto *overlayLayout = new QVBoxLayout(m_panel);
-    overlayLayout->setContentsMargins(0, 0, 0, 0);
-    overlayLayout->addWidget(m_view);
+    m_panel->setContent(m_view);
+    // The backdrop casts the shadow: it comes and goes with it.
+    m_panel->setShadowOpacity(m_view->chromeOpacity());
+    connect(m_view, &LyricsOverlayView::chromeOpacityChanged, m_panel, &ShadowPanel::setShadowOpacity);
 
-    m_controls = new LockedLyricsControlsView(model, m_controlsPanel);
+    m_controls = new LockedLyricsControlsView(model);
     m_controls->onMove = [self = QPointer(this)](QPoint step) {
         if (self)
             self->moveBy(step);
     };
-    m_controlsPanel->setFixedSize(LyricsOverlayFrame::controlsSize);
+    m_controlsPanel->setContent(m_controls);
+    m_controlsPanel->setFixedSize(LyricsOverlayFrame::controlsSize.grownBy(m_controlsPanel->shadowMargins()));
 
     theme.addRoot(m_panel);
     theme.addRoot(m_controlsPanel);
-    m_panel->setGeometry(restoredFrame());
+    m_panel->setFrame(restoredFrame());
     shapeWithoutCompositor();
 
     m_pointerPoll.setInterval(pointerPollMs);
@@ -140,10 +145,12 @@ void LyricsOverlayWindowController::applySettings()
 void LyricsOverlayWindowController::applyInputTransparency()
 {
     // Flags of a window that exists change through its handle: setWindowFlags would hide it.
-    if (QWindow *window = m_panel->windowHandle())
+    if (QWindow *window = m_panel->windowHandle()) {
         window->setFlag(Qt::WindowTransparentForInput, m_locked);
-    else
+        m_panel->updateInputRegion();
+    } else {
         m_panel->setWindowFlag(Qt::WindowTransparentForInput, m_locked);
+    }
 }
 
 // Without a compositor see-through pixels show black, so both windows are cut to their shapes
@@ -166,29 +173,29 @@ QRect LyricsOverlayWindowController::restoredFrame() const
 
 void LyricsOverlayWindowController::ensureOnScreen()
 {
-    if (const std::optional<QRect> frame = LyricsOverlayFrame::onScreen(m_panel->geometry(), usableAreas(), mainUsableArea()))
-        m_panel->setGeometry(*frame);
+    if (const std::optional<QRect> frame = LyricsOverlayFrame::onScreen(m_panel->frame(), usableAreas(), mainUsableArea()))
+        m_panel->setFrame(*frame);
 }
 
 void LyricsOverlayWindowController::resizeWidth(int delta)
 {
-    const std::optional<QRect> frame = LyricsOverlayFrame::widened(m_panel->geometry(), delta);
+    const std::optional<QRect> frame = LyricsOverlayFrame::widened(m_panel->frame(), delta);
     if (!frame)
         return;
-    m_panel->setGeometry(*frame);
+    m_panel->setFrame(*frame);
     saveFrame();
 }
 
 void LyricsOverlayWindowController::saveFrame()
 {
-    QSettings().setValue(frameKey, LyricsOverlayFrame::text(m_panel->geometry()));
+    QSettings().setValue(frameKey, LyricsOverlayFrame::text(m_panel->frame()));
 }
 
 void LyricsOverlayWindowController::moveBy(QPoint step)
 {
     if (step.isNull())
         return;
-    m_panel->move(m_panel->pos() + step);
+    m_panel->setFrame(m_panel->frame().translated(step));
     layoutLockedControls();
 }
 
@@ -224,7 +231,7 @@ void LyricsOverlayWindowController::refreshPointerWatch()
 void LyricsOverlayWindowController::updateLockedControls()
 {
     if (m_locked && m_panel->isVisible()) {
-        if (LyricsOverlayFrame::isInHoverZone(m_panel->geometry(), m_pointer.position())) {
+        if (LyricsOverlayFrame::isInHoverZone(m_panel->frame(), m_pointer.position())) {
             setLockedControlsVisible(true);
             return;
         }
@@ -251,5 +258,6 @@ void LyricsOverlayWindowController::setLockedControlsVisible(bool visible)
 void LyricsOverlayWindowController::layoutLockedControls()
 {
     if (m_panel->isVisible())
-        m_controlsPanel->move(LyricsOverlayFrame::controlsOrigin(m_panel->geometry()));
+        m_controlsPanel->setFrame(
+            QRect(LyricsOverlayFrame::controlsOrigin(m_panel->frame()), LyricsOverlayFrame::controlsSize));
 }

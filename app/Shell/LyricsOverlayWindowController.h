@@ -1,6 +1,7 @@
 #pragma once
 
 #include "UI/Model/LyricsOverlayPanel.h"
+#include "UI/ShadowPanel.h"
 
 #include <QPoint>
 #include <QPointer>
@@ -41,8 +42,8 @@ public:
     LyricsOverlayWindowController(AppModel &model, ThemeEnvironment &theme, QObject *parent = nullptr);
     ~LyricsOverlayWindowController() override;
 
-    QWidget *panel() const { return m_panel; }
-    QWidget *controlsPanel() const { return m_controlsPanel; }
+    ShadowPanel *panel() const { return m_panel; }
+    ShadowPanel *controlsPanel() const { return m_controlsPanel; }
     LyricsOverlayView *view() const { return m_view; }
     LockedLyricsControlsView *controls() const { return m_controls; }
 
@@ -78,8 +79,8 @@ private:
     void shapeWithoutCompositor();
 
     AppModel &m_model;
-    QPointer<QWidget> m_panel;
-    QPointer<QWidget> m_controlsPanel;
+    QPointer<ShadowPanel> m_panel;
+    QPointer<ShadowPanel> m_controlsPanel;
     LyricsOverlayView *m_view = nullptr;
     LockedLyricsControlsView *m_controls = nullptr;
     bool m_locked = false;

@@ -2,8 +2,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFutureWatcher>
 #include <QHash>
+#include <QImage>
 #include <QList>
+#include <QObject>
 #include <QPixmap>
 #include <QString>
 
@@ -24,16 +27,22 @@ struct LyricLineStyle
 };
 
 // Draws lyric lines into pixmaps at the screen's pixel density and keeps the recent ones, so a
-// repaint only copies pixels. Text too wide for its lines shrinks to half its size before it is cut.
-class LyricLineRenderer
+// repaint only copies pixels. Lines known to come next are drawn ahead on a worker, so a change
+// of line finds them ready. Text too wide for its lines shrinks to half its size before it is cut.
+class LyricLineRenderer : public QObject
 {
+    Q_OBJECT
+
 public:
     // The drawn line, at most `width` logical pixels wide, centred; a little taller than the text
     // to hold its halo and shadow. Null for empty text.
     QPixmap line(const QString &text, const LyricLineStyle &style, int width, qreal devicePixelRatio);
-    void clear() { m_cache.clear(); m_order.clear(); }
+    // Draws the line on a worker unless it is drawn or on its way.
+    void prepare(const QString &text, const LyricLineStyle &style, int width, qreal devicePixelRatio);
+    bool isReady(const QString &text, const LyricLineStyle &style, int width, qreal devicePixelRatio) const;
 
-    // Without the cache.
+    // Without the cache. The image may be drawn on any thread.
+    static QImage image(const QString &text, const LyricLineStyle &style, int width, qreal devicePixelRatio);
     static QPixmap draw(const QString &text, const LyricLineStyle &style, int width, qreal devicePixelRatio);
     // Room left around the text for its halo and shadow, in logical pixels.
     static constexpr int margin = 4;
@@ -49,8 +58,11 @@ private:
     };
     friend size_t qHash(const Key &key, size_t seed);
 
-    // The current line, the next one and the line before the last change suffice.
+    void keep(const Key &key, const QPixmap &pixmap);
+
+    // The lines shown, those drawn ahead and those of the last change suffice.
     static constexpr int capacity = 8;
     QHash<Key, QPixmap> m_cache;
     QList<Key> m_order;
+    QHash<Key, QFutureWatcher<QImage> *> m_pending;
 };

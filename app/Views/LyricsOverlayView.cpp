@@ -13,11 +13,13 @@
 
 #include <QAbstractButton>
 #include <QContextMenuEvent>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPropertyAnimation>
 #include <QScrollArea>
 #include <QWindow>
 
@@ -31,6 +33,15 @@ constexpr int verticalPadding = 14;
 // Room kept free for the toolbar while it shows.
 constexpr int toolbarRoom = 46;
 constexpr qreal statusSpacing = 7;
+constexpr qreal gripOpacity = 0.55;
+
+// The usual ease-out: a cubic Bezier through (0.58, 1).
+QEasingCurve easeOut()
+{
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(QPointF(0, 0), QPointF(0.58, 1), QPointF(1, 1));
+    return curve;
+}
 
 QColor withOpacity(QColor color, qreal opacity)
 {
@@ -176,6 +187,29 @@ LyricsOverlayView::LyricsOverlayView(AppModel &model, std::function<void(int)> o
     });
     m_grip = new OverlayResizeGrip(this);
 
+    // The toolbar fades on its own, a little quicker than the backdrop and the grip. Hidden, they
+    // take no clicks.
+    m_toolbarOpacity = new QGraphicsOpacityEffect(m_toolbar);
+    m_toolbarOpacity->setOpacity(0);
+    m_toolbar->setGraphicsEffect(m_toolbarOpacity);
+    m_toolbarFade = new QPropertyAnimation(m_toolbarOpacity, "opacity", this);
+    m_toolbarFade->setDuration(toolbarFadeMs);
+    m_toolbarFade->setEasingCurve(easeOut());
+    connect(m_toolbarFade, &QAbstractAnimation::finished, this, [this] {
+        if (!m_chromeShown)
+            m_toolbar->hide();
+    });
+    m_chromeFade.setDuration(chromeFadeMs);
+    m_chromeFade.setEasingCurve(easeOut());
+    connect(&m_chromeFade, &QVariantAnimation::valueChanged, this,
+        [this](const QVariant &value) { setChromeOpacity(value.toReal()); });
+    connect(&m_chromeFade, &QAbstractAnimation::finished, this, [this] {
+        if (!m_chromeShown)
+            m_grip->hide();
+    });
+    m_toolbar->hide();
+    m_grip->hide();
+
     connect(&m_model, &AppModel::settingsChanged, this, &LyricsOverlayView::followSettings);
     connect(&m_model, &AppModel::isLyricsLockedChanged, this, &LyricsOverlayView::refresh);
     connect(&m_model, &AppModel::lyricsStateChanged, this, &LyricsOverlayView::refresh);
@@ -243,16 +277,37 @@ LyricLineStyle LyricsOverlayView::lineStyle(qreal size, QFont::Weight weight, qr
     return style;
 }
 
+LyricLineStyle LyricsOverlayView::currentLineStyle() const
+{
+    return lineStyle(fontSize(), QFont::DemiBold, 1.0, 2);
+}
+
+LyricLineStyle LyricsOverlayView::nextLineStyle() const
+{
+    return lineStyle(fontSize() * 0.55, QFont::Normal, 0.72, 1);
+}
+
 QList<LyricsOverlayView::Line> LyricsOverlayView::syncedLines() const
 {
     if (showsStatus() || showsPlainText())
         return {};
-    const qreal size = fontSize();
-    QList<Line> lines{{m_model.currentLyricText().value_or(QString()), lineStyle(size, QFont::DemiBold, 1.0, 2)}};
+    QList<Line> lines{{m_model.currentLyricText().value_or(QString()), currentLineStyle()}};
     const std::optional<QString> next = m_model.nextLyricText();
     if (m_lineMode == QLatin1String("two") && next && !next->isEmpty())
-        lines.append({*next, lineStyle(size * 0.55, QFont::Normal, 0.72, 1)});
+        lines.append({*next, nextLineStyle()});
     return lines;
+}
+
+// The lines that the next change of line will show, drawn ahead while the current ones show.
+void LyricsOverlayView::prepareUpcomingLines(int width, qreal ratio)
+{
+    const QList<LyricLine> &lines = m_model.lyricsState().lyrics->lines;
+    const qsizetype upcoming = m_model.currentLyricLineIndex().value_or(0) + 1;
+    if (upcoming < 0 || upcoming >= lines.size())
+        return;
+    m_renderer.prepare(lines.at(upcoming).text, currentLineStyle(), width, ratio);
+    if (m_lineMode == QLatin1String("two") && upcoming + 1 < lines.size())
+        m_renderer.prepare(lines.at(upcoming + 1).text, nextLineStyle(), width, ratio);
 }
 
 QString LyricsOverlayView::statusText() const
@@ -262,7 +317,8 @@ QString LyricsOverlayView::statusText() const
 
 QRect LyricsOverlayView::lyricsArea() const
 {
-    const int bottom = verticalPadding + (showsHoverChrome() ? toolbarRoom : 0);
+    // The lines make room for the toolbar as it fades in.
+    const int bottom = verticalPadding + int(std::lround(toolbarRoom * m_chromeOpacity));
     return rect().adjusted(sidePadding, verticalPadding, -sidePadding, -bottom);
 }
 
@@ -274,13 +330,44 @@ void LyricsOverlayView::setHovering(bool hovering)
     refresh();
 }
 
+// Fades the backdrop, the toolbar and the grip in or out. Locking takes the toolbar and the grip
+// away at once; only the backdrop fades.
+void LyricsOverlayView::showChrome(bool shown)
+{
+    if (shown == m_chromeShown)
+        return;
+    m_chromeShown = shown;
+    for (QWidget *control : {static_cast<QWidget *>(m_toolbar), static_cast<QWidget *>(m_grip)}) {
+        control->setAttribute(Qt::WA_TransparentForMouseEvents, !shown);
+        if (shown)
+            control->show();
+        else if (m_model.isLyricsLocked())
+            control->hide();
+    }
+    m_toolbarFade->stop();
+    m_toolbarFade->setStartValue(m_toolbarOpacity->opacity());
+    m_toolbarFade->setEndValue(shown ? 1.0 : 0.0);
+    m_toolbarFade->start();
+    m_chromeFade.stop();
+    m_chromeFade.setStartValue(m_chromeOpacity);
+    m_chromeFade.setEndValue(shown ? 1.0 : 0.0);
+    m_chromeFade.start();
+}
+
+void LyricsOverlayView::setChromeOpacity(qreal opacity)
+{
+    m_chromeOpacity = opacity;
+    m_grip->setOpacity(gripOpacity * opacity);
+    layoutChildren();
+    update();
+    emit chromeOpacityChanged(opacity);
+}
+
 // Brings every child in line with the model and the display state, then repaints.
 void LyricsOverlayView::refresh()
 {
-    const bool chrome = showsHoverChrome();
-    m_toolbar->setVisible(chrome);
-    m_grip->setVisible(chrome);
-    if (chrome)
+    showChrome(showsHoverChrome());
+    if (m_chromeShown)
         m_toolbar->showState(m_opacity, m_outline, m_lineMode);
 
     const bool status = showsStatus();
@@ -336,13 +423,16 @@ void LyricsOverlayView::paintEvent(QPaintEvent *)
         paintSyncedLines(painter);
 }
 
-// The tinted backdrop shows on hover; without a compositor the window cannot be see-through, so
-// it stays.
+// The tinted backdrop fades in on hover; without a compositor the window cannot be see-through,
+// so it stays.
 void LyricsOverlayView::paintBackdrop(QPainter &painter)
 {
     const bool translucent = Compositor::canShowThrough(this);
-    if (!showsHoverChrome() && translucent)
+    if (m_chromeOpacity <= 0 && translucent)
         return;
+    painter.save();
+    if (translucent)
+        painter.setOpacity(m_chromeOpacity);
     const ThemePalette palette = ThemeEnvironment::theme(this);
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
@@ -351,6 +441,7 @@ void LyricsOverlayView::paintBackdrop(QPainter &painter)
     painter.setPen(QPen(palette.hairline, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5, cornerRadius - 0.5);
+    painter.restore();
 }
 
 void LyricsOverlayView::paintStatus(QPainter &painter)
@@ -385,6 +476,7 @@ void LyricsOverlayView::paintSyncedLines(QPainter &painter)
         painter.drawPixmap(QPointF(area.x() + (area.width() - size.width()) / 2, y), pixmap);
         y += size.height() + spacing;
     }
+    prepareUpcomingLines(width, ratio);
 }
 
 void LyricsOverlayView::enterEvent(QEnterEvent *)

@@ -5,6 +5,7 @@
 #include "Settings/AppSettings.h"
 
 #include <QPointer>
+#include <QVariantAnimation>
 #include <QWidget>
 
 #include <functional>
@@ -13,13 +14,15 @@
 class AppModel;
 class LyricsOverlayToolbar;
 class OverlayResizeGrip;
+class QGraphicsOpacityEffect;
 class QMenu;
+class QPropertyAnimation;
 class QScrollArea;
 
 // The content of the desktop lyrics window: the current lyric line (and in two-line mode the
 // next one) in large type, the whole text of unsynchronised lyrics, or a short status with import
 // and retry. Over an unlocked overlay the pointer brings in a tinted backdrop, the toolbar and the
-// resize grip; a locked overlay shows only the lyrics. Each line is drawn once into a pixmap, so
+// resize grip, fading in and out; a locked overlay shows only the lyrics. Each line is drawn once into a pixmap, so
 // following playback repaints by copying pixels.
 class LyricsOverlayView : public QWidget
 {
@@ -27,6 +30,9 @@ class LyricsOverlayView : public QWidget
 
 public:
     static constexpr qreal cornerRadius = 16;
+    // How long the backdrop and the grip, and the toolbar, take to fade in or out.
+    static constexpr int chromeFadeMs = 180;
+    static constexpr int toolbarFadeMs = 150;
 
     // `onResize` widens the window by the given width (the toolbar's narrower and wider buttons).
     LyricsOverlayView(AppModel &model, std::function<void(int)> onResize, QWidget *parent = nullptr);
@@ -40,6 +46,8 @@ public:
     bool isHovering() const { return m_isHovering; }
     // Hover and unlocked.
     bool showsHoverChrome() const;
+    // How far the backdrop has faded in, from 0 to 1; without a compositor it never leaves.
+    qreal chromeOpacity() const { return m_chromeOpacity; }
     // Of the current line; the other sizes follow from it.
     qreal fontSize() const;
     // The synchronised lines shown, current first; empty while the status or the plain text shows.
@@ -50,6 +58,9 @@ public:
     OverlayResizeGrip *resizeGrip() const { return m_grip; }
     // The right-click menu, built for the state of the moment.
     QMenu *lyricsMenu();
+
+signals:
+    void chromeOpacityChanged(qreal opacity);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -73,10 +84,15 @@ private:
     void followSettings(const AppSettings &settings);
     void setHovering(bool hovering);
     void refresh();
+    void showChrome(bool shown);
+    void setChromeOpacity(qreal opacity);
     void layoutChildren();
     QRect lyricsArea() const;
     QList<Line> syncedLines() const;
     LyricLineStyle lineStyle(qreal size, QFont::Weight weight, qreal emphasis, int maxLines) const;
+    LyricLineStyle currentLineStyle() const;
+    LyricLineStyle nextLineStyle() const;
+    void prepareUpcomingLines(int width, qreal ratio);
     void paintBackdrop(QPainter &painter);
     void paintStatus(QPainter &painter);
     void paintSyncedLines(QPainter &painter);
@@ -100,4 +116,9 @@ private:
     // Where a drag of the background grabbed the window, when the window manager cannot move it.
     std::optional<QPoint> m_dragOffset;
     QPointer<QMenu> m_menu;
+    bool m_chromeShown = false;
+    qreal m_chromeOpacity = 0;
+    QVariantAnimation m_chromeFade;
+    QGraphicsOpacityEffect *m_toolbarOpacity;
+    QPropertyAnimation *m_toolbarFade;
 };

@@ -1,8 +1,12 @@
 #include "GuiSupport/GuiFixture.h"
 #include "Shell/LyricsOverlayFrame.h"
 #include "Shell/LyricsOverlayWindowController.h"
+#include "UI/ShadowPanel.h"
+#include "Views/LyricsOverlayView.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QEnterEvent>
 #include <QFile>
 #include <QSettings>
 #include <QTest>
@@ -272,6 +276,23 @@ TEST_F(LyricsOverlayWindowControllerTest, TheFrameIsSavedOnlyWhileVisible)
     controller->hide();
     controller->panel()->move(500, 500);
     EXPECT_EQ(storedFrame(), QStringLiteral("{{320, 310}, {560, 120}}"));
+}
+
+// The backdrop casts the window's shadow; with no compositor to show it there is no room for one
+// and the window is its frame.
+TEST_F(LyricsOverlayWindowControllerTest, TheShadowComesWithTheBackdropAndNeedsACompositor)
+{
+    make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
+    model->setLyricsOverlay(controller.get());
+    model->setLyricsVisible(true);
+    EXPECT_TRUE(controller->panel()->shadowMargins().isNull());
+    EXPECT_EQ(controller->panel()->frame(), controller->panel()->geometry());
+    EXPECT_EQ(controller->panel()->shadowOpacity(), 0);
+    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(210, 210));
+    QApplication::sendEvent(controller->view(), &enter);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller->panel()->shadowOpacity() == 1; }, 2000));
+    model->setLyricsLocked(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller->panel()->shadowOpacity() == 0; }, 2000));
 }
 
 TEST_F(LyricsOverlayWindowControllerTest, HidingTakesThePillAlong)

@@ -3,11 +3,13 @@
 #include "UI/MaterialBackdrop.h"
 #include "UI/SoftGlow.h"
 #include "UI/ThemeEnvironment.h"
+#include "UI/WindowShadow.h"
 
 #include "Theme/ThemeCatalog.h"
 
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -186,4 +188,25 @@ TEST(MaterialBackdrop, FollowsThePalettesAppearanceAndItsMaterial)
     EXPECT_EQ(backdrop.material(), MaterialBackdrop::Material::underWindowBackground);
     EXPECT_EQ(QColor(rendered(backdrop).pixel(10, 10)).rgb(),
         MaterialBackdrop::tint(MaterialBackdrop::Material::underWindowBackground, true, false).rgb());
+}
+
+TEST(WindowShadow, FallsBelowTheShapeAndFadesOutWithinItsMargins)
+{
+    const WindowShadow::Style &style = WindowShadow::panel;
+    const QMargins margins = WindowShadow::margins(style);
+    EXPECT_GT(margins.bottom(), margins.top());
+    const QRect shape(margins.left(), margins.top(), 200, 80);
+    QImage image(shape.size().grownBy(margins), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        WindowShadow::paint(painter, shape, 16, style);
+    }
+    const int middle = shape.center().x();
+    // Full strength under the shape, stronger below its edge than above it, gone at the margins' edge.
+    EXPECT_NEAR(qAlpha(image.pixel(shape.center())), style.color.alpha(), 2);
+    EXPECT_GT(qAlpha(image.pixel(middle, shape.bottom() + 6)), qAlpha(image.pixel(middle, shape.top() - 6)) + 10);
+    for (const QPoint edge : {QPoint(0, 0), QPoint(middle, 0), QPoint(middle, image.height() - 1),
+             QPoint(image.width() - 1, shape.center().y())})
+        EXPECT_LE(qAlpha(image.pixel(edge)), 2) << edge.x() << "," << edge.y();
 }

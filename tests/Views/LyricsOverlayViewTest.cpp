@@ -1,5 +1,6 @@
 #include "GuiSupport/GuiFixture.h"
 #include "GuiSupport/Screenshots.h"
+#include "Views/LyricLineRenderer.h"
 #include "Views/LyricsOverlayToolbar.h"
 #include "Views/LyricsOverlayView.h"
 #include "Views/OverlayResizeGrip.h"
@@ -11,9 +12,23 @@
 #include <QFile>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 
 namespace {
+
+// A plain screen and, beside it, a dense one of pixel ratio 2; set before the application starts.
+const bool twoDensities = [] {
+    const QString path = QDir::temp().filePath(QStringLiteral("quillmere-two-densities-%1.json").arg(getpid()));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(R"({"screens": [
+            {"name": "plain", "x": 0, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 1},
+            {"name": "dense", "x": 1440, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 2}]})");
+    }
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + path.toLocal8Bit());
+    return true;
+}();
 
 void saveShot(const QImage &image, const QString &name)
 {
@@ -33,12 +48,18 @@ const ResolvedLyrics threeLines = lyricsOf(
 class LyricsOverlayViewTest : public GuiFixture
 {
 protected:
-    LyricsOverlayView &make(int width = 560, int height = 120)
+    LyricsOverlayView &make(int width = 560, int height = 120, qreal pixelRatio = 1)
     {
         if (!model)
             buildModel();
         // The overlay over a plain desktop, which shows through where the overlay draws nothing.
         desktop = std::make_unique<QWidget>();
+        for (QScreen *screen : QGuiApplication::screens()) {
+            if (screen->devicePixelRatio() == pixelRatio) {
+                desktop->setScreen(screen);
+                desktop->move(screen->geometry().topLeft());
+            }
+        }
         desktop->setAutoFillBackground(true);
         desktop->resize(width, height);
         view = std::make_unique<LyricsOverlayView>(*model, [this](int delta) { resizes.append(delta); }, desktop.get());
@@ -185,8 +206,16 @@ TEST_F(LyricsOverlayViewTest, HoverBringsTheChromeOnlyWhileUnlocked)
     EXPECT_TRUE(view->showsHoverChrome());
     EXPECT_TRUE(view->toolbar()->isVisible());
     EXPECT_TRUE(view->resizeGrip()->isVisible());
+    // The chrome fades in and out; while it fades out it takes no clicks.
+    EXPECT_LT(view->chromeOpacity(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->chromeOpacity() == 1; }, 2000));
+    EXPECT_DOUBLE_EQ(view->resizeGrip()->opacity(), 0.55);
     hover(false);
-    EXPECT_FALSE(view->toolbar()->isVisible());
+    EXPECT_TRUE(view->toolbar()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_TRUE(view->resizeGrip()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !view->toolbar()->isVisible() && !view->resizeGrip()->isVisible(); }, 2000));
+    EXPECT_EQ(view->chromeOpacity(), 0);
 
     model->setLyricsLocked(true);
     hover(true);
@@ -233,6 +262,7 @@ struct OutlineCase
     bool darkAppearance;
     QColor desktop;
     bool outline;
+    qreal pixelRatio;
 };
 
 class OutlineVisibility : public LyricsOverlayViewTest, public ::testing::WithParamInterface<OutlineCase>
@@ -262,38 +292,82 @@ TEST_P(OutlineVisibility, TheOutlineShowsOnTheDesktopItIsMeantFor)
         settings.themeMode = c.darkAppearance ? QStringLiteral("dark") : QStringLiteral("light");
     });
     buildModel();
-    make(600, 120);
+    make(600, 120, c.pixelRatio);
     playWithLyrics(threeLines, 11);
     ASSERT_EQ(view->shownLines().value(0), QStringLiteral("灯火一盏一盏亮起"));
     const QImage shot = overDesktop(c.desktop);
-    saveShot(shot, QStringLiteral("lyrics-overlay-outline-%1-%2-on-%3")
+    ASSERT_EQ(shot.devicePixelRatio(), c.pixelRatio);
+    saveShot(shot, QStringLiteral("lyrics-overlay-outline-%1-%2-on-%3-at-%4x")
                        .arg(c.darkAppearance ? QStringLiteral("dark") : QStringLiteral("light"),
-                           c.outline ? QStringLiteral("on") : QStringLiteral("off"), c.desktop.name().mid(1)));
+                           c.outline ? QStringLiteral("on") : QStringLiteral("off"), c.desktop.name().mid(1))
+                       .arg(c.pixelRatio));
+    // Counted in device pixels.
+    const qreal area = c.pixelRatio * c.pixelRatio;
     if (c.outline)
-        EXPECT_GT(outlinePixels(shot, c.desktop), 500);
+        EXPECT_GT(outlinePixels(shot, c.desktop), 500 * area);
     else
-        EXPECT_LT(outlinePixels(shot, c.desktop), 50);
+        EXPECT_LT(outlinePixels(shot, c.desktop), 50 * area);
 }
 
 INSTANTIATE_TEST_SUITE_P(, OutlineVisibility,
-    ::testing::Values(OutlineCase{false, Qt::black, true}, OutlineCase{false, Qt::black, false},
-        OutlineCase{true, Qt::white, true}, OutlineCase{true, Qt::white, false}));
+    ::testing::Values(OutlineCase{false, Qt::black, true, 1}, OutlineCase{false, Qt::black, false, 1},
+        OutlineCase{true, Qt::white, true, 1}, OutlineCase{true, Qt::white, false, 1},
+        OutlineCase{false, Qt::black, true, 2}, OutlineCase{true, Qt::white, true, 2},
+        OutlineCase{true, Qt::white, false, 2}));
 
+// The line that comes next is drawn on a worker while the current one shows; when it comes, the
+// window gets it as if drawn there and then.
+TEST(LyricLineRenderer, ALineDrawnAheadIsTheLineDrawnWhenItComes)
+{
+    LyricLineRenderer renderer;
+    LyricLineStyle style;
+    style.pixelSize = 24;
+    style.fill = QColor(0x2f, 0x8f, 0x7f);
+    style.outline = true;
+    style.stroke = QColor(255, 255, 255, 158);
+    const QString text = QStringLiteral("灯火一盏一盏亮起 lights along the water");
+    renderer.prepare(text, style, 500, 2);
+    EXPECT_FALSE(renderer.isReady(text, style, 500, 1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return renderer.isReady(text, style, 500, 2); }, 10000));
+    const QImage ahead = renderer.line(text, style, 500, 2).toImage();
+    EXPECT_EQ(ahead.devicePixelRatio(), 2);
+    EXPECT_EQ(ahead, LyricLineRenderer::draw(text, style, 500, 2).toImage());
+}
+
+// Unlocked with its chrome, at rest, locked under the pointer and outlined on a dense screen, in
+// both appearances.
 TEST_F(LyricsOverlayViewTest, Screenshots)
 {
     for (const bool dark : {false, true}) {
-        seedSettings([&](AppSettings &settings) { settings.themeMode = dark ? QStringLiteral("dark") : QStringLiteral("light"); });
+        seedSettings([&](AppSettings &settings) {
+            settings.themeMode = dark ? QStringLiteral("dark") : QStringLiteral("light");
+            settings.lyricsOutline = false;
+        });
         buildModel();
         make(600, 130);
         desktop->show();
         playWithLyrics(threeLines, 1);
-        hover(true);
+        const QColor backdrop = dark ? QColor(0x20, 0x24, 0x2c) : QColor(0xf2, 0xf2, 0xf2);
         const QString scheme = dark ? QStringLiteral("dark") : QStringLiteral("light");
-        saveShot(overDesktop(dark ? QColor(0x20, 0x24, 0x2c) : QColor(0xf2, 0xf2, 0xf2)),
-            QStringLiteral("lyrics-overlay-hover-%1").arg(scheme));
+        hover(true);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->chromeOpacity() == 1; }, 2000));
+        saveShot(overDesktop(backdrop), QStringLiteral("lyrics-overlay-hover-%1").arg(scheme));
         hover(false);
-        saveShot(overDesktop(dark ? QColor(0x20, 0x24, 0x2c) : QColor(0xf2, 0xf2, 0xf2)),
-            QStringLiteral("lyrics-overlay-%1").arg(scheme));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !view->toolbar()->isVisible(); }, 2000));
+        saveShot(overDesktop(backdrop), QStringLiteral("lyrics-overlay-%1").arg(scheme));
+        model->setLyricsLocked(true);
+        hover(true);
+        saveShot(overDesktop(backdrop), QStringLiteral("lyrics-overlay-locked-%1").arg(scheme));
+        model->setLyricsLocked(false);
+
+        model->changeStoredSetting([](AppSettings &settings) { settings.lyricsOutline = true; });
+        view.reset();
+        desktop.reset();
+        make(600, 130, 2);
+        desktop->show();
+        answerLyrics(threeLines, 1);
+        ASSERT_EQ(view->devicePixelRatio(), 2);
+        saveShot(overDesktop(dark ? Qt::white : QColor(0x30, 0x30, 0x30)), QStringLiteral("lyrics-overlay-outline-2x-%1").arg(scheme));
         view.reset();
         desktop.reset();
         model.reset();
