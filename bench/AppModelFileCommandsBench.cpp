@@ -4,6 +4,7 @@
 #include "Library/TrackFactory.h"
 #include "Storage/FileTime.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -118,7 +119,10 @@ void undoWithFullJournalOfCovers(benchmark::State &state)
         (void)model->tagUndoStore().record(entry(i));
     const TagUndoEntry refill = entry(49);
     for (auto _ : state) {
-        const QString text = model->undoLastTagEdit();
+        const QFuture<QString> undone = model->undoLastTagEdit();
+        while (!undone.isFinished())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const QString text = undone.result();
         if (!text.startsWith(QStringLiteral("已撤销")))
             state.SkipWithError(qPrintable(text));
         state.PauseTiming();
