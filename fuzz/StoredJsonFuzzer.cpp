@@ -1,3 +1,4 @@
+#include "Lyrics/LRCLIBAnswer.h"
 #include "Storage/JsonReader.h"
 
 #include <cstddef>
@@ -46,7 +47,8 @@ void walk(JsonReader &reader, int depth)
 
 } // namespace
 
-// Any text is read to a value or refused, never a crash, through both ways the stores read.
+// Any text is read to a value or refused, never a crash, through both ways the stores read and as
+// a lyrics server's answer.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView text(data, qsizetype(size));
@@ -60,5 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         walk(reader, 0);
         (void)reader.atEnd();
     }
+    (void)LRCLIBAnswer::read(text);
     return 0;
 }
