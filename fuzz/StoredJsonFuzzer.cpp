@@ -34,6 +34,7 @@ void walk(JsonReader &reader, int depth)
         std::optional<QString> text;
         switch (key.isEmpty() ? '\0' : key.front()) {
         case 's': reader.readString(); break;
+        case 'a': reader.readSharedString(); break;
         case 'u': reader.readUtf8(); break;
         case 'i': reader.readInteger(); break;
         case 'n': reader.readNumber(); break;

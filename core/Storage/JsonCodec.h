@@ -94,7 +94,6 @@ struct JsonCodec<QList<T>>
     {
         // Large arrays are read in runs on all cores, each run by a reader of its own, started as
         // soon as the run is found. Every run is waited for: they read the text of `reader`.
-        constexpr qsizetype runLength = 1024;
         QList<QFuture<std::expected<QList<T>, QString>>> runs;
         reader.forEachElementRun(runLength, [&runs](QByteArrayView run) {
             const qsizetype first = runs.size() * runLength;
@@ -118,9 +117,12 @@ struct JsonCodec<QList<T>>
     }
 
 private:
+    static constexpr qsizetype runLength = 1024;
+
     static std::expected<QList<T>, QString> readElements(JsonReader &reader, qsizetype firstIndex)
     {
         QList<T> values;
+        values.reserve(runLength);
         if (!reader.beginArray())
             return std::unexpected(reader.error());
         while (reader.nextElement()) {
