@@ -117,7 +117,9 @@ struct JsonCodec<QList<T>>
     }
 
 private:
-    static constexpr qsizetype runLength = 1024;
+    // Short runs put the other cores to work soon after the array starts, balance the end, and
+    // keep each thread's reading buffers small.
+    static constexpr qsizetype runLength = 256;
 
     static std::expected<QList<T>, QString> readElements(JsonReader &reader, qsizetype firstIndex)
     {
