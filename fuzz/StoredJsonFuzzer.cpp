@@ -1,3 +1,4 @@
+#include "Lyrics/LRCLIBAnswer.h"
 #include "Storage/JsonReader.h"
 
 #include <cstddef>
@@ -33,6 +34,7 @@ void walk(JsonReader &reader, int depth)
         std::optional<QString> text;
         switch (key.isEmpty() ? '\0' : key.front()) {
         case 's': reader.readString(); break;
+        case 'a': reader.readSharedString(); break;
         case 'u': reader.readUtf8(); break;
         case 'i': reader.readInteger(); break;
         case 'n': reader.readNumber(); break;
@@ -46,7 +48,8 @@ void walk(JsonReader &reader, int depth)
 
 } // namespace
 
-// Any text is read to a value or refused, never a crash, through both ways the stores read.
+// Any text is read to a value or refused, never a crash, through both ways the stores read and as
+// a lyrics server's answer.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView text(data, qsizetype(size));
@@ -60,5 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         walk(reader, 0);
         (void)reader.atEnd();
     }
+    (void)LRCLIBAnswer::read(text);
     return 0;
 }

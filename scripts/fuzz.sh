@@ -34,8 +34,9 @@ done
 printf '%s' '{"title":"晴天","year":2003,"trackNumber":null,"artworkBase64":"iVBORw0KGgo="}' >"$corpus/TagJsonFuzzer/object"
 printf '%s' '{ "a" : "\u00e9\ud83c\udfb5\\\"" , "b":-12 }' >"$corpus/TagJsonFuzzer/escapes"
 # Keys steer the stored-JSON fuzzer's typed reads by their first letter (see StoredJsonFuzzer.cpp).
-printf '%s' '{"folders":["file:///m/%E9%9F%B3"],"tracks":[{"s":"晴天\n","i":2003,"n":1.5e2,"b":true,"o":null},
-  {"u":"file:///a","i":-1,"x":[{"y":[]}],"o":"\ud83c\udfb5"},{"r":[1,"2",[3]]}]}' >"$corpus/StoredJsonFuzzer/library"
+printf '%s' '{"folders":["file:///m/%E9%9F%B3"],"tracks":[{"s":"晴天\n","a":"周杰伦","i":2003,"n":1.5e2,"b":true,"o":null},
+  {"u":"file:///a","a":"周杰伦","i":-1,"x":[{"y":[]}],"o":"\ud83c\udfb5"},{"r":[1,"2",[3]]}]}' >"$corpus/StoredJsonFuzzer/library"
+printf '%s' '{"id":1,"trackName":"晴天","syncedLyrics":"[00:01.00]a","plainLyrics":null}' >"$corpus/StoredJsonFuzzer/lrclib"
 printf '%s' '[{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","name":"列表","trackIDs":[]}]' >"$corpus/StoredJsonFuzzer/playlists"
 
 export TMPDIR=${TMPDIR:-/tmp}

@@ -1,12 +1,10 @@
 #include "LRCLIBClient.h"
 
+#include "LRCLIBAnswer.h"
 #include "LRCParser.h"
 #include "LyricsDuration.h"
 
 #include <QFutureWatcher>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPromise>
@@ -43,18 +41,6 @@ std::optional<QUrl> requestURL(
     return url;
 }
 
-// The body as one JSON value of any kind (a bare string or number too), or none.
-std::optional<QJsonValue> jsonValue(const QByteArray &body)
-{
-    // Some servers put a UTF-8 byte-order mark before their JSON.
-    const QByteArray json = body.startsWith("\xEF\xBB\xBF") ? body.sliced(3) : body;
-    QJsonParseError error;
-    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + json + ']', &error);
-    if (error.error != QJsonParseError::NoError || wrapped.array().size() != 1)
-        return std::nullopt;
-    return wrapped.array().first();
-}
-
 // An object whose end is followed by junk is a broken answer, not lyrics text.
 bool startsAsJsonObject(const QByteArray &body)
 {
@@ -80,29 +66,15 @@ std::optional<Lyrics> withLines(Lyrics lyrics)
     return lyrics;
 }
 
-// A member that is absent or null is none; a member of another type makes the whole answer
-// unusable.
-std::optional<std::optional<QString>> textMember(const QJsonObject &object, QLatin1StringView key)
+std::optional<Lyrics> lyricsFromPayload(const LRCLIBAnswer &payload)
 {
-    const QJsonValue value = object.value(key);
-    if (value.isUndefined() || value.isNull())
-        return std::optional<QString>();
-    if (!value.isString())
+    const std::optional<QString> &synced = payload.syncedLyrics;
+    const std::optional<QString> &plain = payload.plainLyrics;
+    if (synced && !synced->trimmed().isEmpty())
+        return withLines(LRCParser::parse(synced->trimmed()));
+    if (!plain || plain->trimmed().isEmpty())
         return std::nullopt;
-    return std::optional(value.toString());
-}
-
-std::optional<Lyrics> lyricsFromPayload(const QJsonObject &payload)
-{
-    const auto synced = textMember(payload, QLatin1String("syncedLyrics"));
-    const auto plain = textMember(payload, QLatin1String("plainLyrics"));
-    if (!synced || !plain)
-        return std::nullopt;
-    if (*synced && !(*synced)->trimmed().isEmpty())
-        return withLines(LRCParser::parse((*synced)->trimmed()));
-    if (!*plain || (*plain)->trimmed().isEmpty())
-        return std::nullopt;
-    Lyrics lyrics = LRCParser::parse((*plain)->trimmed());
+    Lyrics lyrics = LRCParser::parse(plain->trimmed());
     for (LyricLine &line : lyrics.lines)
         line.time = 0;
     lyrics.isSynced = false;
@@ -115,11 +87,11 @@ Result interpretAnswer(int status, const QByteArray &body, const QByteArray &con
         return std::nullopt;
     if (status < 200 || status > 299)
         return std::unexpected(LyricsFetchError::badStatus(status));
-    if (const std::optional<QJsonValue> json = jsonValue(body)) {
-        if (!json->isObject())
-            return std::nullopt;
-        return lyricsFromPayload(json->toObject());
-    }
+    const LRCLIBAnswer answer = LRCLIBAnswer::read(body);
+    if (answer.kind == LRCLIBAnswer::Kind::Payload)
+        return lyricsFromPayload(answer);
+    if (answer.kind == LRCLIBAnswer::Kind::Unusable)
+        return std::nullopt;
     if (startsAsJsonObject(body) || isMarkup(body, contentType))
         return std::nullopt;
     // Endpoints that answer with LRC or plain text instead of JSON.

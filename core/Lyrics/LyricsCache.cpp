@@ -4,6 +4,7 @@
 #include "LyricsFile.h"
 
 #include "Storage/JsonFields.h"
+#include "Storage/JsonFile.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -42,11 +43,10 @@ std::expected<LyricLine, QString> decodeLine(const QJsonValue &value)
 
 std::optional<Lyrics> decode(const QByteArray &bytes)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
+    const std::expected<QJsonValue, QString> json = JsonFile::parse(bytes);
+    if (!json)
         return std::nullopt;
-    JsonFields fields(document.object());
+    JsonFields fields(*json);
     Lyrics lyrics;
     lyrics.isSynced = fields.boolean(QLatin1String("isSynced"));
     lyrics.lines = fields.list<LyricLine>(QLatin1String("lines"), decodeLine);

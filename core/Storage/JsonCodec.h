@@ -94,7 +94,6 @@ struct JsonCodec<QList<T>>
     {
         // Large arrays are read in runs on all cores, each run by a reader of its own, started as
         // soon as the run is found. Every run is waited for: they read the text of `reader`.
-        constexpr qsizetype runLength = 1024;
         QList<QFuture<std::expected<QList<T>, QString>>> runs;
         reader.forEachElementRun(runLength, [&runs](QByteArrayView run) {
             const qsizetype first = runs.size() * runLength;
@@ -118,9 +117,14 @@ struct JsonCodec<QList<T>>
     }
 
 private:
+    // Short runs put the other cores to work soon after the array starts, balance the end, and
+    // keep each thread's reading buffers small.
+    static constexpr qsizetype runLength = 256;
+
     static std::expected<QList<T>, QString> readElements(JsonReader &reader, qsizetype firstIndex)
     {
         QList<T> values;
+        values.reserve(runLength);
         if (!reader.beginArray())
             return std::unexpected(reader.error());
         while (reader.nextElement()) {

@@ -1,5 +1,6 @@
 #include "JsonReader.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -102,6 +103,7 @@ struct JsonReader::State
     std::optional<ondemand::value> value;
     std::vector<Container> containers;
     QByteArray repairedText; // the last string read with its lone surrogates replaced
+    QHash<QByteArrayView, QString> sharedTexts;
 
     // Runs `read` on the pending value (the document or a member) and hands it over.
     template <typename Read>
@@ -279,7 +281,7 @@ bool JsonReader::nextElement()
     return true;
 }
 
-std::optional<QByteArrayView> JsonReader::readRaw()
+std::optional<QByteArrayView> JsonReader::readUtf8()
 {
     if (!ok())
         return std::nullopt;
@@ -296,8 +298,9 @@ std::optional<QByteArrayView> JsonReader::readRaw()
         // refuses; read as the replacement character, such a file stays readable.
         const QByteArray repaired = withoutLoneSurrogates(refusedToken);
         if (repaired != QByteArrayView(refusedToken)) {
-            if (auto bytes = JsonReader(repaired).readUtf8()) {
-                m_state->repairedText = std::move(*bytes);
+            JsonReader repairedReader(repaired);
+            if (const auto bytes = repairedReader.readUtf8()) {
+                m_state->repairedText = bytes->toByteArray();
                 return QByteArrayView(m_state->repairedText);
             }
         }
@@ -309,20 +312,26 @@ std::optional<QByteArrayView> JsonReader::readRaw()
     return QByteArrayView(text.data(), qsizetype(text.size()));
 }
 
-std::optional<QByteArray> JsonReader::readUtf8()
-{
-    const auto view = readRaw();
-    if (!view)
-        return std::nullopt;
-    return view->toByteArray();
-}
-
 std::optional<QString> JsonReader::readString()
 {
-    const auto view = readRaw();
+    const auto view = readUtf8();
     if (!view)
         return std::nullopt;
     return QString::fromUtf8(*view);
+}
+
+std::optional<QString> JsonReader::readSharedString()
+{
+    const auto view = readUtf8();
+    if (!view)
+        return std::nullopt;
+    if (view->data() == m_state->repairedText.constData()) // overwritten by the next repair
+        return QString::fromUtf8(*view);
+    // Keyed by the view: simdjson keeps every string it unescaped until the parser is reused.
+    auto shared = m_state->sharedTexts.constFind(*view);
+    if (shared == m_state->sharedTexts.constEnd())
+        shared = m_state->sharedTexts.insert(*view, QString::fromUtf8(*view));
+    return *shared;
 }
 
 std::optional<double> JsonReader::readNumber()

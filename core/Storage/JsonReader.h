@@ -48,8 +48,12 @@ public:
     bool beginArray();
     bool nextElement();
 
-    std::optional<QByteArray> readUtf8();
+    // The unescaped UTF-8 of a string, valid until the next read.
+    std::optional<QByteArrayView> readUtf8();
     std::optional<QString> readString();
+    // A string that many records repeat (artists, albums): equal texts that one reader reads share
+    // one QString, saving an allocation and the memory of every repeat.
+    std::optional<QString> readSharedString();
     std::optional<double> readNumber();
     // An integral number within the range of qint64.
     std::optional<qint64> readInteger();
@@ -80,7 +84,6 @@ public:
 private:
     struct State;
     void start();
-    std::optional<QByteArrayView> readRaw();
     std::optional<QJsonValue> readValue(int depth);
 
     std::unique_ptr<State> m_state;

@@ -174,11 +174,15 @@ std::expected<QByteArray, FileError> PosixFileOperations::readAll(const FileLoca
     if (limit >= 0 && info.st_size > limit)
         return failure("read", file, EFBIG);
 
-    QByteArray bytes;
-    bytes.reserve(qsizetype(info.st_size));
-    char buffer[1 << 16];
+    // Read straight into the array, with spare room at its end: a JSON parser reads a little past
+    // the text, and takes a library file over without copying it.
+    constexpr qsizetype spare = 64;
+    QByteArray bytes(qsizetype(info.st_size) + spare, Qt::Uninitialized);
+    qsizetype size = 0;
     for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (size == bytes.size()) // the file has grown since it was measured
+            bytes.resize(bytes.size() * 2);
+        const ssize_t got = ::read(fd.get(), bytes.data() + size, size_t(bytes.size() - size));
         if (got == 0)
             break;
         if (got < 0) {
@@ -186,10 +190,11 @@ std::expected<QByteArray, FileError> PosixFileOperations::readAll(const FileLoca
                 continue;
             return failure("read", file, errno);
         }
-        bytes.append(buffer, got);
-        if (limit >= 0 && bytes.size() > limit)
+        size += got;
+        if (limit >= 0 && size > limit)
             return failure("read", file, EFBIG);
     }
+    bytes.truncate(size);
     return bytes;
 }
 

@@ -134,6 +134,11 @@ INSTANTIATE_TEST_SUITE_P(Files, StoredFormTest,
         StoredCase { R"({"lines":[]})", false }, StoredCase { R"({"isSynced":1,"lines":[]})", false },
         StoredCase { R"({"isSynced":true,"lines":[{"time":1}]})", false },
         StoredCase { R"({"isSynced":true,"lines":[{"time":"1","text":"a"}]})", false },
+        StoredCase { R"({"isSynced":true,"lines":null})", false },
+        StoredCase { R"({"isSynced":true,"lines":{"time":1,"text":"a"}})", false },
+        StoredCase { R"({"isSynced":true,"lines":[{"time":1,"text":"a"}])", false },
+        StoredCase { R"({"isSynced":true,"lines":[]} [])", false },
+        StoredCase { "{\"isSynced\":true,\"lines\":[{\"time\":1,\"text\":\"\xC3\x28\"}]}", false },
         StoredCase { R"([1,2])", false }, StoredCase { "not json", false }, StoredCase { "", false }));
 
 TEST_F(LyricsCacheTest, EmptyLinesLoadAsLyricsWithoutLines)
