@@ -186,8 +186,9 @@ TEST(PlaybackQueueTest, ShuffleOverADuplicateMovesToItsFirstPosition)
         const std::optional<QUuid> id = queue.next();
         ASSERT_TRUE(id.has_value());
         EXPECT_EQ(queue.index(), ids.indexOf(*id));
-        if (step == 2) // the first deck ends with the track that was current
+        if (step == 2) { // the first deck ends with the track that was current
             EXPECT_EQ(*id, unique.at(0));
+        }
     }
 }
 
@@ -217,7 +218,7 @@ double peak(const std::vector<float> &samples)
 
 std::unique_ptr<AudioDecoder> openTone(const QTemporaryDir &folder, const QString &name, double seconds,
                                        QStringList extra = {}, int frequency = 1000,
-                                       AudioDecoder::Length length = AudioDecoder::Length::Exact)
+                                       AudioDecoder::Length length = AudioDecoder::Length::Counted)
 {
     const QString path = AudioFixture::makeTone(folder.path(), name, seconds, frequency, extra);
     auto decoder = AudioDecoder::open(FileLocation::fromLocalFile(path), length);

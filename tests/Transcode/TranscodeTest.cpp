@@ -211,8 +211,9 @@ TEST_F(FFmpegLocatorTest, RelativeSearchPathEntriesNeverSupplyAnExecutable)
     QDir::setCurrent(previous);
     EXPECT_EQ(pathOf(found), absolute);
 
-    if (QFile::exists(QStringLiteral("/usr/bin/ffmpeg"))) // without PATH, the system folders
+    if (QFile::exists(QStringLiteral("/usr/bin/ffmpeg"))) { // without PATH, the system folders
         EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, QProcessEnvironment(), {})), QStringLiteral("/usr/bin/ffmpeg"));
+    }
 }
 
 TEST_F(FFmpegLocatorTest, FFprobeBesideFFmpegIsPreferredThenFixedFoldersThenSearchPath)
