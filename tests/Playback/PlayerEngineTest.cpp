@@ -364,18 +364,6 @@ TEST_F(PlayerEngineTest, TapIsInstalledOnlyWhileEnabledAndPlaying)
     EXPECT_FALSE(output->tapInstalled);
 }
 
-TEST_F(PlayerEngineTest, TapBlocksBecomeTheSpectrum)
-{
-    engine.setSpectrumEnabled(true);
-    loadAndPlay();
-    output->advance(0.1); // the real decoded tone, through the tap
-    processEvents();
-    const QList<float> bands = engine.spectrum();
-    ASSERT_EQ(bands.size(), 24);
-    EXPECT_GT(bands[12], 0.3f);
-    EXPECT_LT(bands[2], 0.05f);
-}
-
 TEST_F(PlayerEngineTest, StereoIsAveragedAndMonoIsUsedAsItIs)
 {
     engine.setSpectrumEnabled(true);
