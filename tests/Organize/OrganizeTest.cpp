@@ -113,7 +113,6 @@ INSTANTIATE_TEST_SUITE_P(Examples, OrganizeTemplateRender,
         RenderCase { "LeadingDotOfAFileDropped", titleOnly,
             songWith([](Track &t) { t.title = QStringLiteral("..Hidden"); }), "Hidden.flac" },
         RenderCase { "EmptyTemplateNamesTheFile", QString(), song(), "未命名.flac" },
-        RenderCase { "EmptyTemplateWithoutExtension", QString(), song("/in/Song"), "未命名" },
         RenderCase { "DotsOnlyTitleNamesTheFile", byArtist, songWith([](Track &t) { t.title = QStringLiteral("..."); }),
             "Artist/未命名.flac" }),
     [](const testing::TestParamInfo<RenderCase> &info) { return std::string(info.param.name); });

