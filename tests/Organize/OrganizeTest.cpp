@@ -527,6 +527,21 @@ TEST_F(OrganizeRun, UndoBlockedByAnOccupiedSourceResumesOnceCleared)
     EXPECT_TRUE(m_undo.entries().isEmpty());
 }
 
+TEST_F(OrganizeRun, FileThatCannotBeMovedBackFailsTheUndoWithItsErrorAndKeepsTheEntry)
+{
+    ASSERT_TRUE(m_organizer.apply(m_items, false));
+    m_files.failOnce(Operation::MoveNoReplace, EIO, "2.flac");
+
+    const auto undone = m_organizer.undoLast();
+
+    ASSERT_FALSE(undone);
+    EXPECT_EQ(undone.error().kind(), OrganizeError::Kind::UndoFailed);
+    EXPECT_EQ(undone.error().underlying()->kind(), OrganizeError::Kind::File);
+    EXPECT_EQ(undone.error().underlying()->fileError().code, EIO);
+    EXPECT_TRUE(atDestination(2));
+    EXPECT_EQ(m_undo.entries().size(), 1);
+}
+
 TEST_F(OrganizeRun, UndoAfterAMoveCutShortRemovesTheSecondCopyTemporariesAndNewFolders)
 {
     ASSERT_TRUE(m_organizer.apply(m_items, false));

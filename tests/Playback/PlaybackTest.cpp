@@ -102,6 +102,7 @@ TEST(PlaybackQueueTest, ListModesStopWrapOrRepeatAtTheEnds)
     EXPECT_EQ(repeatAll.next(), ids.at(0));
     EXPECT_EQ(repeatAll.previous(), ids.at(2));
     EXPECT_EQ(repeatAll.previous(), ids.at(1));
+    EXPECT_EQ(repeatAll.previous(), ids.at(0));
 
     PlaybackQueue repeatOne(ids, 1, PlaybackMode::RepeatOne);
     EXPECT_EQ(repeatOne.next(), ids.at(1));
@@ -142,6 +143,21 @@ TEST(PlaybackQueueTest, ShuffleDealsFreshDecksFromTheGivenRandomSource)
     }
     PlaybackQueue single(ids.mid(0, 1), 0, PlaybackMode::Shuffle);
     EXPECT_EQ(deal(single, 4), QList<QUuid>(4, ids.at(0)));
+}
+
+TEST(PlaybackQueueTest, ReplacingTheListWhileShufflingDealsANewDeckEndingWithTheStart)
+{
+    const QList<QUuid> before = makeIDs(4);
+    const QList<QUuid> after = makeIDs(3);
+    for (quint32 seed = 0; seed < 20; ++seed) {
+        QRandomGenerator random(seed);
+        PlaybackQueue queue(before, 0, PlaybackMode::Shuffle, &random);
+        deal(queue, 2);
+        queue.replace(after, 1);
+        const QList<QUuid> dealt = deal(queue, 3);
+        EXPECT_EQ(asSet(dealt), asSet(after));
+        EXPECT_EQ(dealt.value(2), after.at(1));
+    }
 }
 
 TEST(PlaybackQueueTest, ShufflePreviousWalksBackThroughTheDealtTracks)
