@@ -92,7 +92,7 @@ protected:
     int finishCount = 0;
 };
 
-TEST_F(PlayerEngineTest, StartsEmptyWithoutAnOutput)
+TEST_F(PlayerEngineTest, EmptyEngineHasNoOutputAndNothingToPlayOrSeek)
 {
     EXPECT_FALSE(engine.isPlaying());
     EXPECT_EQ(engine.position(), 0);
@@ -103,9 +103,16 @@ TEST_F(PlayerEngineTest, StartsEmptyWithoutAnOutput)
     // The observable properties are there for bindings.
     EXPECT_EQ(engine.property("isPlaying").toBool(), false);
     EXPECT_EQ(engine.property("duration").toDouble(), 0.0);
+
+    engine.play();
+    EXPECT_FALSE(engine.isPlaying());
+    EXPECT_EQ(engine.lastError(), QStringLiteral("没有加载音频文件"));
+    engine.seek(1.0);
+    EXPECT_EQ(engine.position(), 0);
+    EXPECT_EQ(output, nullptr);
 }
 
-TEST_F(PlayerEngineTest, LoadMakesReadyAtTheStartWithTheDecodedDuration)
+TEST_F(PlayerEngineTest, LoadMakesReadyAtTheStartAndPlayStartsTheDeviceAndThePositionTimer)
 {
     loadTone(2.0);
     ASSERT_TRUE(output);
@@ -114,6 +121,13 @@ TEST_F(PlayerEngineTest, LoadMakesReadyAtTheStartWithTheDecodedDuration)
     EXPECT_DOUBLE_EQ(engine.duration(), 2.0);
     EXPECT_EQ(output->segmentStart, 0);
     EXPECT_FALSE(output->running); // loading stops the device; playing starts it
+
+    engine.play();
+    EXPECT_TRUE(engine.isPlaying());
+    EXPECT_TRUE(output->running);
+    EXPECT_TRUE(output->playing);
+    EXPECT_TRUE(timer("positionTimer")->isActive());
+    EXPECT_EQ(timer("positionTimer")->interval(), 500);
 }
 
 TEST_F(PlayerEngineTest, AnMp3WithoutLengthHeaderGetsItsCountedDurationAfterTheLoad)
@@ -127,22 +141,6 @@ TEST_F(PlayerEngineTest, AnMp3WithoutLengthHeaderGetsItsCountedDurationAfterTheL
     while (engine.duration() != double(*counted) / 44100 && waited.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_DOUBLE_EQ(engine.duration(), double(*counted) / 44100);
-}
-
-TEST_F(PlayerEngineTest, PlayStartsTheDeviceAndThePositionTimer)
-{
-    loadAndPlay();
-    EXPECT_TRUE(output->running);
-    EXPECT_TRUE(output->playing);
-    EXPECT_TRUE(timer("positionTimer")->isActive());
-    EXPECT_EQ(timer("positionTimer")->interval(), 500);
-}
-
-TEST_F(PlayerEngineTest, PlayWithoutAFileReportsIt)
-{
-    engine.play();
-    EXPECT_FALSE(engine.isPlaying());
-    EXPECT_EQ(engine.lastError(), QStringLiteral("没有加载音频文件"));
 }
 
 TEST_F(PlayerEngineTest, DeviceThatCannotStartLeavesItNotPlaying)
@@ -159,7 +157,7 @@ TEST_F(PlayerEngineTest, DeviceThatCannotStartLeavesItNotPlaying)
     EXPECT_TRUE(engine.lastError().isEmpty());
 }
 
-TEST_F(PlayerEngineTest, PositionFollowsWhatWasPlayed)
+TEST_F(PlayerEngineTest, PositionFollowsWhatWasPlayedAndPauseHoldsIt)
 {
     loadAndPlay();
     output->advance(0.75);
@@ -168,36 +166,27 @@ TEST_F(PlayerEngineTest, PositionFollowsWhatWasPlayed)
     output->advance(0.5);
     tick("positionTimer");
     EXPECT_NEAR(engine.position(), 1.25, 1e-3);
-}
 
-TEST_F(PlayerEngineTest, PauseHoldsThePlayedPosition)
-{
-    loadAndPlay();
-    output->advance(0.5);
+    output->advance(0.1);
     engine.pause();
     EXPECT_FALSE(engine.isPlaying());
     EXPECT_FALSE(output->playing);
-    EXPECT_NEAR(engine.position(), 0.5, 1e-3);
+    EXPECT_NEAR(engine.position(), 1.35, 1e-3);
     EXPECT_FALSE(timer("positionTimer")->isActive());
-    output->advance(1.0); // nothing plays while paused
-    engine.play();
-    output->advance(0.25);
-    tick("positionTimer");
-    EXPECT_NEAR(engine.position(), 0.75, 1e-3);
-}
-
-TEST_F(PlayerEngineTest, PauseWhenNotPlayingChangesNothing)
-{
-    loadTone();
-    int changes = 0;
+    output->advance(0.3); // nothing plays while paused
+    int changes = 0; // and a second pause changes nothing
     QObject::connect(&engine, &PlayerEngine::isPlayingChanged, [&] { ++changes; });
     QObject::connect(&engine, &PlayerEngine::positionChanged, [&] { ++changes; });
     engine.pause();
     EXPECT_EQ(changes, 0);
     EXPECT_FALSE(timer("spectrumDecayTimer")->isActive());
+    engine.play();
+    output->advance(0.25);
+    tick("positionTimer");
+    EXPECT_NEAR(engine.position(), 1.6, 1e-3);
 }
 
-TEST_F(PlayerEngineTest, NaturalEndFinishesOnceAtTheDuration)
+TEST_F(PlayerEngineTest, NaturalEndFinishesOnceAtTheDurationAndPlayRestartsAtZero)
 {
     loadAndPlay();
     output->advance(3.0);
@@ -210,13 +199,7 @@ TEST_F(PlayerEngineTest, NaturalEndFinishesOnceAtTheDuration)
     EXPECT_FALSE(timer("positionTimer")->isActive());
     processEvents();
     EXPECT_EQ(finishCount, 1);
-}
 
-TEST_F(PlayerEngineTest, PlayAfterTheEndRestartsAtZero)
-{
-    loadAndPlay();
-    output->advance(3.0);
-    processEvents();
     std::vector<double> positions;
     QObject::connect(&engine, &PlayerEngine::positionChanged, [&](double position) { positions.push_back(position); });
     engine.play();
@@ -225,7 +208,7 @@ TEST_F(PlayerEngineTest, PlayAfterTheEndRestartsAtZero)
     EXPECT_EQ(output->segmentStart, 0);
 }
 
-TEST_F(PlayerEngineTest, SeekClampsBelowZeroAndPastTheEnd)
+TEST_F(PlayerEngineTest, SeekClampsAndIgnoresNonFiniteTimesLeavingAPausedEnginePaused)
 {
     loadTone();
     engine.seek(-3);
@@ -243,6 +226,22 @@ TEST_F(PlayerEngineTest, SeekClampsBelowZeroAndPastTheEnd)
     engine.play();
     EXPECT_EQ(engine.position(), 0);
     EXPECT_EQ(output->segmentStart, 0);
+
+    engine.pause();
+    engine.seek(0.5);
+    EXPECT_FALSE(engine.isPlaying());
+    EXPECT_EQ(engine.position(), 0.5);
+    engine.play();
+    EXPECT_EQ(output->segmentStart, 22050);
+
+    engine.pause();
+    engine.seek(1.0);
+    for (const double time : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity()}) {
+        engine.seek(time);
+        EXPECT_EQ(engine.position(), 1.0);
+        EXPECT_EQ(output->segmentStart, 44100);
+    }
 }
 
 TEST_F(PlayerEngineTest, SeekWhilePlayingKeepsPlayingFromTheExactFrame)
@@ -260,31 +259,6 @@ TEST_F(PlayerEngineTest, SeekWhilePlayingKeepsPlayingFromTheExactFrame)
     EXPECT_NEAR(output->heard.at(2), expected, 1e-3);
     tick("positionTimer");
     EXPECT_NEAR(engine.position(), 1.6, 1e-3);
-}
-
-TEST_F(PlayerEngineTest, SeekWhenNotPlayingLeavesItPaused)
-{
-    loadTone();
-    engine.seek(0.5);
-    EXPECT_FALSE(engine.isPlaying());
-    EXPECT_EQ(engine.position(), 0.5);
-    engine.play();
-    EXPECT_EQ(output->segmentStart, 22050);
-}
-
-TEST_F(PlayerEngineTest, SeekIgnoresNonFiniteTimesAndAnEmptyEngine)
-{
-    engine.seek(1.0);
-    EXPECT_EQ(engine.position(), 0);
-    EXPECT_EQ(output, nullptr);
-    loadTone();
-    engine.seek(1.0);
-    for (const double time : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-                              -std::numeric_limits<double>::infinity()}) {
-        engine.seek(time);
-        EXPECT_EQ(engine.position(), 1.0);
-        EXPECT_EQ(output->segmentStart, 44100);
-    }
 }
 
 TEST_F(PlayerEngineTest, StaleEndIsIgnored)
@@ -374,8 +348,11 @@ TEST_F(PlayerEngineTest, VolumeIsClampedAndKeptForTheDevice)
 
 TEST_F(PlayerEngineTest, TapIsInstalledOnlyWhileEnabledAndPlaying)
 {
-    loadTone();
+    loadAndPlay();
+    engine.setSpectrumEnabled(false); // its value already: nothing starts
+    EXPECT_FALSE(timer("spectrumDecayTimer")->isActive());
     EXPECT_FALSE(output->tapInstalled);
+    engine.pause();
     engine.setSpectrumEnabled(true);
     EXPECT_FALSE(output->tapInstalled);
     engine.play();
@@ -385,18 +362,6 @@ TEST_F(PlayerEngineTest, TapIsInstalledOnlyWhileEnabledAndPlaying)
     engine.play();
     engine.setSpectrumEnabled(false);
     EXPECT_FALSE(output->tapInstalled);
-}
-
-TEST_F(PlayerEngineTest, TapBlocksBecomeTheSpectrum)
-{
-    engine.setSpectrumEnabled(true);
-    loadAndPlay();
-    output->advance(0.1); // the real decoded tone, through the tap
-    processEvents();
-    const QList<float> bands = engine.spectrum();
-    ASSERT_EQ(bands.size(), 24);
-    EXPECT_GT(bands[12], 0.3f);
-    EXPECT_LT(bands[2], 0.05f);
 }
 
 TEST_F(PlayerEngineTest, StereoIsAveragedAndMonoIsUsedAsItIs)
@@ -470,14 +435,6 @@ TEST_F(PlayerEngineTest, SpectrumDecaysToExactlyZerosOnceSwitchedOff)
     }
     EXPECT_EQ(ticks, 12); // 0.68^12 < 0.01 <= 0.68^11
     EXPECT_EQ(engine.spectrum(), silentBands);
-}
-
-TEST_F(PlayerEngineTest, SwitchingTheSpectrumToItsValueDoesNothing)
-{
-    loadAndPlay();
-    engine.setSpectrumEnabled(false);
-    EXPECT_FALSE(timer("spectrumDecayTimer")->isActive());
-    EXPECT_FALSE(output->tapInstalled);
 }
 
 TEST_F(PlayerEngineTest, ErrorIsClearedByLoadPlayAndSeekButNotByPauseOrUnload)
