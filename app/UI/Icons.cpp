@@ -41,7 +41,7 @@ QPainterPath unitMusicNote(qreal stemWidth)
 
 // A line symbol drawn by `draw` in a unit square with a round pen of the weight's width.
 template <typename Draw>
-QImage lineSymbol(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio, Draw draw)
+QImage weightedLineSymbol(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio, Draw draw)
 {
     return Icons::lineSymbol(pointSize, Icons::unitLineWidth(weight), devicePixelRatio, draw);
 }
@@ -100,7 +100,7 @@ namespace Icons {
 
 QImage magnifyingGlass(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawEllipse(QPointF(0.42, 0.42), 0.3, 0.3);
         painter.drawLine(QPointF(0.64, 0.64), QPointF(0.9, 0.9));
     });
@@ -108,7 +108,7 @@ QImage magnifyingGlass(qreal pointSize, QFont::Weight weight, qreal devicePixelR
 
 QImage gear(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         // Eight teeth around a ring, with a hub.
         QPainterPath outline;
         constexpr int teeth = 8;
@@ -126,7 +126,7 @@ QImage gear(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 
 QImage folderBadgePlus(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         QPainterPath folder;
         folder.moveTo(0.62, 0.8);
         folder.lineTo(0.1, 0.8);
@@ -225,12 +225,12 @@ namespace Icons {
 
 QImage backwardEnd(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) { drawSkip(painter, false); });
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) { drawSkip(painter, false); });
 }
 
 QImage forwardEnd(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) { drawSkip(painter, true); });
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) { drawSkip(painter, true); });
 }
 
 QImage play(qreal pointSize, QFont::Weight, qreal devicePixelRatio)
@@ -253,7 +253,7 @@ QImage pause(qreal pointSize, QFont::Weight, qreal devicePixelRatio)
 
 QImage arrowRight(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawLine(QPointF(0.14, 0.5), QPointF(0.84, 0.5));
         drawArrowhead(painter, QPointF(0.84, 0.5), 0, 0.2);
     });
@@ -261,12 +261,12 @@ QImage arrowRight(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 
 QImage repeat(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, drawRepeatLoop);
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, drawRepeatLoop);
 }
 
 QImage repeatOne(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         drawRepeatLoop(painter);
         QPen thin = painter.pen();
         thin.setWidthF(thin.widthF() * 0.8);
@@ -277,7 +277,7 @@ QImage repeatOne(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 
 QImage shuffle(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         QPainterPath falling;
         falling.moveTo(0.12, 0.3);
         falling.cubicTo(0.5, 0.3, 0.5, 0.7, 0.86, 0.7);
@@ -293,7 +293,7 @@ QImage shuffle(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 
 QImage speakerSlash(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         drawSpeaker(painter);
         painter.drawLine(QPointF(0.12, 0.14), QPointF(0.86, 0.86));
     });
@@ -301,7 +301,7 @@ QImage speakerSlash(qreal pointSize, QFont::Weight weight, qreal devicePixelRati
 
 QImage speakerWave1(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         drawSpeaker(painter);
         drawWaves(painter, 1);
     });
@@ -309,7 +309,7 @@ QImage speakerWave1(qreal pointSize, QFont::Weight weight, qreal devicePixelRati
 
 QImage speakerWave3(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         drawSpeaker(painter);
         drawWaves(painter, 3);
     });
@@ -317,7 +317,7 @@ QImage speakerWave3(qreal pointSize, QFont::Weight weight, qreal devicePixelRati
 
 QImage textAlignLeft(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         const qreal ends[] = {0.86, 0.6, 0.86, 0.52};
         for (int line = 0; line < 4; ++line) {
             const qreal y = 0.24 + line * 0.17;
@@ -328,7 +328,7 @@ QImage textAlignLeft(qreal pointSize, QFont::Weight weight, qreal devicePixelRat
 
 QImage rectangleCompressVertical(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawRoundedRect(QRectF(0.12, 0.4, 0.76, 0.2), 0.05, 0.05);
         painter.drawLine(QPointF(0.5, 0.06), QPointF(0.5, 0.3));
         drawArrowhead(painter, QPointF(0.5, 0.3), 90, 0.1);
@@ -339,7 +339,7 @@ QImage rectangleCompressVertical(qreal pointSize, QFont::Weight weight, qreal de
 
 QImage musicNoteList(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         for (const qreal y : {0.24, 0.44, 0.64})
             painter.drawLine(QPointF(0.1, y), QPointF(0.52, y));
         painter.drawLine(QPointF(0.82, 0.18), QPointF(0.82, 0.74));
@@ -351,7 +351,7 @@ QImage musicNoteList(qreal pointSize, QFont::Weight weight, qreal devicePixelRat
 
 QImage clock(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawEllipse(QPointF(0.5, 0.5), 0.4, 0.4);
         painter.drawPolyline(QPolygonF{{0.5, 0.26}, {0.5, 0.5}, {0.66, 0.6}});
     });
@@ -359,7 +359,7 @@ QImage clock(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 
 QImage folder(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawPolygon(QPolygonF{{0.08, 0.8}, {0.08, 0.2}, {0.36, 0.2}, {0.44, 0.3}, {0.92, 0.3}, {0.92, 0.8}});
         painter.drawLine(QPointF(0.08, 0.4), QPointF(0.92, 0.4));
     });
@@ -367,7 +367,7 @@ QImage folder(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 
 QImage arrowClockwise(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         // From the upper right, clockwise down, round and up to the top, where the head points on.
         const QRectF box(0.16, 0.2, 0.68, 0.68);
         QPainterPath arc;
@@ -380,7 +380,7 @@ QImage arrowClockwise(qreal pointSize, QFont::Weight weight, qreal devicePixelRa
 
 QImage trash(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawLine(QPointF(0.12, 0.24), QPointF(0.88, 0.24));
         painter.drawPolyline(QPolygonF{{0.36, 0.24}, {0.36, 0.12}, {0.64, 0.12}, {0.64, 0.24}});
         painter.drawPolyline(QPolygonF{{0.22, 0.24}, {0.28, 0.9}, {0.72, 0.9}, {0.78, 0.24}});
@@ -391,7 +391,7 @@ QImage trash(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 
 QImage plus(qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    return lineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
+    return weightedLineSymbol(pointSize, weight, devicePixelRatio, [](QPainter &painter) {
         painter.drawLine(QPointF(0.5, 0.16), QPointF(0.5, 0.84));
         painter.drawLine(QPointF(0.16, 0.5), QPointF(0.84, 0.5));
     });
