@@ -37,6 +37,7 @@ const QPoint emptyListArea(530, 460);
 const QPoint coverButton(38, 578);
 const QPoint desktopLyricsButton(829, 577);
 const QPoint organizeMenu(194, 8);
+const QPoint undoOrganizeItem(240, 30);
 } // namespace MainWindowPoints
 
 } // namespace
@@ -258,7 +259,6 @@ protected:
     XWindow main;
     XWindow overlay;
     XWindow organizer;
-    QString playedID;
     double pausedAt = 0;
 };
 
@@ -266,7 +266,7 @@ TEST_F(JourneyTest, FromImportToRestart)
 {
     const QString flac = music.path(QStringLiteral("qilixiang.flac"));
     const QString garbled = music.path(QStringLiteral("dongfengpo.mp3"));
-    const QString organized = home.path() + QStringLiteral("/整理后");
+    const QString organizedFlac = music.path(QStringLiteral("周杰伦/七里香/七里香.flac"));
 
     walk({
         {QStringLiteral("start"),
@@ -297,7 +297,7 @@ TEST_F(JourneyTest, FromImportToRestart)
          }},
         {QStringLiteral("search"),
          [&] {
-             // Pinyin finds Chinese titles (and xdotool types Latin letters reliably).
+             // The search also matches file names (and xdotool types Latin letters reliably).
              search(QStringLiteral("qili"));
          }},
         {QStringLiteral("play"),
@@ -388,13 +388,64 @@ TEST_F(JourneyTest, FromImportToRestart)
          }},
         {QStringLiteral("organize-sheet"),
          [&] {
-             QDir().mkpath(organized);
              search(QStringLiteral("qili"));
              runRowCommand(2);
              const std::optional<XWindow> sheet = desktop.waitForWindow(QStringLiteral("整理文件 — Quillmere"));
              ASSERT_TRUE(sheet.has_value());
              organizer = *sheet;
              QThread::msleep(500);
+         }},
+        {QStringLiteral("organize"),
+         [&] {
+             // The preview proposes the track's own folder and "artist/album/track title".
+             desktop.click(organizer, QPoint(697, 591));
+             ASSERT_TRUE(waitUntil([&] { return QFile::exists(organizedFlac); }, 10000)) << "nothing moved";
+             EXPECT_FALSE(QFile::exists(flac));
+             EXPECT_TRUE(desktop.waitForNoWindow(QStringLiteral("整理文件 — Quillmere")));
+             EXPECT_TRUE(waitUntil([&] { return !libraryTrack(organizedFlac).isEmpty(); }, 5000));
+             EXPECT_TRUE(libraryTrack(flac).isEmpty());
+             EXPECT_EQ(JourneyMusic::audioHash(organizedFlac), audioHashes.value(QStringLiteral("qilixiang.flac")));
+         }},
+        {QStringLiteral("organize-undo"),
+         [&] {
+             activateMain();
+             desktop.click(main, MainWindowPoints::organizeMenu);
+             QThread::msleep(400);
+             desktop.click(main, MainWindowPoints::undoOrganizeItem);
+             ASSERT_TRUE(waitUntil([&] { return QFile::exists(flac); }, 10000)) << "the undo left the file moved";
+             EXPECT_FALSE(QFile::exists(organizedFlac));
+             EXPECT_TRUE(waitUntil([&] { return !libraryTrack(flac).isEmpty(); }, 5000));
+         }},
+        {QStringLiteral("quit"),
+         [&] {
+             activateMain();
+             desktop.keys({QStringLiteral("ctrl+q")});
+             ASSERT_TRUE(app.waitForFinished(15000)) << "Ctrl+Q did not end the program";
+             EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+             EXPECT_EQ(app.exitCode(), 0);
+             const QJsonObject saved = settings();
+             EXPECT_EQ(saved.value(u"lastTrackID").toString(), libraryTrack(flac)[u"id"].toString());
+             EXPECT_NEAR(saved.value(u"lastPosition").toDouble(), pausedAt, 0.3);
+             EXPECT_TRUE(saved.value(u"lastQueue").toArray().contains(libraryTrack(flac)[u"id"]));
+             EXPECT_EQ(libraryTracks().size(), 4);
+         }},
+        {QStringLiteral("restart"),
+         [&] {
+             launch();
+             ASSERT_TRUE(waitUntil([&] { return player({QStringLiteral("metadata"), QStringLiteral("xesam:title")}) == QStringLiteral("七里香"); }, 10000))
+                 << "the last track was not restored";
+             EXPECT_EQ(player({QStringLiteral("status")}), QStringLiteral("Paused"));
+             EXPECT_NEAR(player({QStringLiteral("position")}).toDouble(), pausedAt, 0.3);
+             EXPECT_EQ(libraryTracks().size(), 4);
+             QThread::msleep(500);
+         }},
+        {QStringLiteral("quit-again"),
+         [&] {
+             activateMain();
+             desktop.keys({QStringLiteral("ctrl+q")});
+             ASSERT_TRUE(app.waitForFinished(15000));
+             EXPECT_EQ(app.exitCode(), 0);
+             EXPECT_EQ(settings().value(u"lastTrackID").toString(), libraryTrack(flac)[u"id"].toString());
          }},
     });
     expectAudioUnchanged();
