@@ -16,8 +16,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <QThread>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -113,7 +113,10 @@ protected:
         return environment.toStringList();
     }
 
-    QString dataPath(const QString &name) const { return home.path() + QStringLiteral("/.local/share/Quillmere/") + name; }
+    QString dataPath(const QString &name) const
+    {
+        return home.path() + QStringLiteral("/.local/share/Quillmere/") + name;
+    }
     static QString screenshotFolder() { return QStringLiteral(QUILLMERE_SCREENSHOT_DIR); }
 
     // Runs the steps in order, a screenshot after each; the first failing step ends the journey.
@@ -149,14 +152,15 @@ protected:
 
     void activateMain() const
     {
-        ASSERT_TRUE(desktop.activate(main, MainWindowPoints::emptyListArea)) << "the main window did not take the keyboard";
+        ASSERT_TRUE(desktop.activate(main, MainWindowPoints::emptyListArea))
+            << "the main window did not take the keyboard";
         QThread::msleep(500);
     }
 
     void search(const QString &text) const
     {
         activateMain();
-        desktop.keys({QStringLiteral("ctrl+f"), QStringLiteral("ctrl+a"), QStringLiteral("BackSpace")});
+        desktop.keys({ QStringLiteral("ctrl+f"), QStringLiteral("ctrl+a"), QStringLiteral("BackSpace") });
         desktop.type(text);
         QThread::msleep(600);
     }
@@ -168,7 +172,8 @@ protected:
         const QString probe = screenshotFolder() + QStringLiteral("/journey-probe.png");
         const QPoint banner = main.frame.topLeft() + QPoint(650, 160);
         const QColor colour = desktop.screenshot(probe) ? QImage(probe).pixelColor(banner) : QColor();
-        return colour.blue() < colour.red() ? MainWindowPoints::firstRow + QPoint(0, 38) : MainWindowPoints::firstRow;
+        return colour.blue() < colour.red() ? MainWindowPoints::firstRow + QPoint(0, 38)
+                                            : MainWindowPoints::firstRow;
     }
 
     // The context menu of the first shown row, and its `index`th command.
@@ -182,11 +187,14 @@ protected:
 
     QString player(const QStringList &arguments) const
     {
-        return runTool(QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), QStringLiteral("quillmere")} + arguments,
-                       environment());
+        return runTool(QStringLiteral("playerctl"),
+            QStringList { QStringLiteral("-p"), QStringLiteral("quillmere") } + arguments, environment());
     }
 
-    QJsonArray libraryTracks() const { return readJsonObject(dataPath(QStringLiteral("library.json"))).value(u"tracks").toArray(); }
+    QJsonArray libraryTracks() const
+    {
+        return readJsonObject(dataPath(QStringLiteral("library.json"))).value(u"tracks").toArray();
+    }
 
     QJsonObject libraryTrack(const QString &path) const
     {
@@ -251,9 +259,9 @@ protected:
     PrivateSessionBus bus;
     VirtualDisplay display;
     QProcess compositor;
-    XDesktop desktop{environment()};
+    XDesktop desktop { environment() };
     // An ASCII path: xdotool types it into the folder field one key at a time.
-    JourneyMusic music{home.path() + QStringLiteral("/music")};
+    JourneyMusic music { home.path() + QStringLiteral("/music") };
     QMap<QString, QString> audioHashes;
     QProcess app;
     XWindow main;
@@ -269,184 +277,213 @@ TEST_F(JourneyTest, FromImportToRestart)
     const QString organizedFlac = music.path(QStringLiteral("周杰伦/七里香/七里香.flac"));
 
     walk({
-        {QStringLiteral("start"),
-         [&] {
-             launch();
-             // A fresh data folder stays empty until there is something to keep.
-             EXPECT_TRUE(libraryTracks().isEmpty());
-         }},
-        {QStringLiteral("import"),
-         [&] {
-             desktop.click(main, MainWindowPoints::chooseFolderButton);
-             const std::optional<XWindow> panel = desktop.waitForWindow(QStringLiteral("选择包含音乐的文件夹 — Quillmere"));
-             ASSERT_TRUE(panel.has_value());
-             // The panel opens in the program's working folder, the home: a click picks the
-             // music folder, the accept button imports it. (Typed names race the completer.)
-             QThread::msleep(500);
-             desktop.click(*panel, QPoint(148, 70));
-             QThread::msleep(300);
-             desktop.click(*panel, QPoint(572, 358));
-             ASSERT_TRUE(desktop.waitForNoWindow(QStringLiteral("选择包含音乐的文件夹 — Quillmere")));
-             ASSERT_TRUE(waitUntil([&] { return libraryTracks().size() == 4; }, 30000)) << "the scan did not finish";
-             const QJsonArray folders = readJsonObject(dataPath(QStringLiteral("library.json"))).value(u"folders").toArray();
-             EXPECT_EQ(folders, QJsonArray{fileURL(music.folder())});
-             EXPECT_EQ(libraryTrack(flac)[u"title"].toString(), QStringLiteral("七里香"));
-             EXPECT_EQ(libraryTrack(flac)[u"artist"].toString(), QStringLiteral("周杰伦"));
-             // Let the list settle before the screenshot.
-             QThread::msleep(500);
-         }},
-        {QStringLiteral("search"),
-         [&] {
-             // The search also matches file names (and xdotool types Latin letters reliably).
-             search(QStringLiteral("qili"));
-         }},
-        {QStringLiteral("play"),
-         [&] {
-             SinkRecording sink;
-             ASSERT_TRUE(sink.start());
-             // A click on a row plays it.
-             desktop.click(main, firstRow());
-             ASSERT_TRUE(waitUntil([&] { return player({QStringLiteral("status")}) == QStringLiteral("Playing"); }, 10000));
-             EXPECT_EQ(player({QStringLiteral("metadata"), QStringLiteral("xesam:title")}), QStringLiteral("七里香"));
-             EXPECT_TRUE(sink.waitForTone(660, 0.05, 10000)) << "the null sink heard no 660 Hz tone";
-             sink.stop();
-             EXPECT_TRUE(waitUntil([&] { return player({QStringLiteral("position")}).toDouble() > 1.5; }, 10000));
-         }},
-        {QStringLiteral("pause"),
-         [&] {
-             desktop.keys({QStringLiteral("space")});
-             ASSERT_TRUE(waitUntil([&] { return player({QStringLiteral("status")}) == QStringLiteral("Paused"); }, 5000));
-             pausedAt = player({QStringLiteral("position")}).toDouble();
-             EXPECT_GT(pausedAt, 1.0);
-             QThread::msleep(800);
-             EXPECT_NEAR(player({QStringLiteral("position")}).toDouble(), pausedAt, 0.05) << "still moving after pause";
-         }},
-        {QStringLiteral("lyrics-page"),
-         [&] {
-             desktop.click(main, MainWindowPoints::coverButton);
-             // The page's right half shows the current line in the lyric colour.
-             const QRect lyrics(main.frame.left() + 490, main.frame.top() + 230, 380, 220);
-             EXPECT_TRUE(waitUntil(
-                 [&] {
-                     const QString shot = screenshotFolder() + QStringLiteral("/journey-probe.png");
-                     return desktop.screenshot(shot) && inkedPixels(QImage(shot), lyrics) > 200;
-                 },
-                 10000))
-                 << "no lyric line on the lyrics page";
-         }},
-        {QStringLiteral("overlay-locked"),
-         [&] {
-             desktop.click(main, MainWindowPoints::desktopLyricsButton);
-             std::optional<XWindow> shown;
-             ASSERT_TRUE(waitUntil([&] { return (shown = overlayWindow()).has_value(); }, 10000));
-             overlay = *shown;
-             // The toolbar shows while the pointer rests on the overlay; its first button locks.
-             desktop.moveTo(overlay, QPoint(280, 40));
-             QThread::msleep(700);
-             desktop.click(overlay, QPoint(153, 96));
-             EXPECT_TRUE(waitUntil([&] { return settings().value(u"lyricsLocked").toBool(); }, 5000));
-             desktop.moveTo(main, MainWindowPoints::emptyListArea);
-         }},
-        {QStringLiteral("tag-edit"),
-         [&] {
-             desktop.click(main, MainWindowPoints::coverButton);
-             runRowCommand(0);
-             const std::optional<XWindow> editor = desktop.waitForWindow(QStringLiteral("编辑标签 — Quillmere"));
-             ASSERT_TRUE(editor.has_value());
-             desktop.click(*editor, QPoint(265, 86));
-             desktop.keys({QStringLiteral("ctrl+a")});
-             desktop.type(QStringLiteral("七里香 现场"));
-             desktop.keys({QStringLiteral("Return")});
-             ASSERT_TRUE(waitUntil([&] { return JourneyMusic::tag(flac, u"title"_qs) == QStringLiteral("七里香 现场"); }, 10000));
-             EXPECT_TRUE(waitUntil([&] { return libraryTrack(flac)[u"title"].toString() == QStringLiteral("七里香 现场"); }, 5000));
-             EXPECT_EQ(readJsonArray(dataPath(QStringLiteral("undo/tag-edits.json"))).size(), 1);
-             EXPECT_EQ(JourneyMusic::audioHash(flac), audioHashes.value(QStringLiteral("qilixiang.flac")));
-         }},
-        {QStringLiteral("tag-undo"),
-         [&] {
-             activateMain();
-             desktop.keys({QStringLiteral("ctrl+comma")});
-             const std::optional<XWindow> settingsSheet = desktop.waitForWindow(QStringLiteral("设置 — Quillmere"));
-             ASSERT_TRUE(settingsSheet.has_value());
-             QThread::msleep(300);
-             desktop.click(*settingsSheet, QPoint(137, 145));
-             ASSERT_TRUE(waitUntil([&] { return JourneyMusic::tag(flac, u"title"_qs) == QStringLiteral("七里香"); }, 10000));
-             EXPECT_TRUE(waitUntil([&] { return libraryTrack(flac)[u"title"].toString() == QStringLiteral("七里香"); }, 5000));
-             EXPECT_TRUE(readJsonArray(dataPath(QStringLiteral("undo/tag-edits.json"))).isEmpty());
-             desktop.click(*settingsSheet, QPoint(517, 25));
-             EXPECT_TRUE(desktop.waitForNoWindow(QStringLiteral("设置 — Quillmere")));
-         }},
-        {QStringLiteral("repair-garbled"),
-         [&] {
-             search(QStringLiteral("dongfeng"));
-             runRowCommand(1);
-             ASSERT_TRUE(waitForMessageBox().has_value()) << "no question before the repair";
-             desktop.keys({QStringLiteral("Return")});
-             ASSERT_TRUE(waitUntil([&] { return JourneyMusic::tag(garbled, u"title"_qs) == QStringLiteral("东风破"); }, 10000));
-             EXPECT_EQ(JourneyMusic::tag(garbled, u"artist"_qs), QStringLiteral("周杰伦"));
-             EXPECT_EQ(readJsonArray(dataPath(QStringLiteral("undo/tag-edits.json"))).size(), 1);
-         }},
-        {QStringLiteral("organize-sheet"),
-         [&] {
-             search(QStringLiteral("qili"));
-             runRowCommand(2);
-             const std::optional<XWindow> sheet = desktop.waitForWindow(QStringLiteral("整理文件 — Quillmere"));
-             ASSERT_TRUE(sheet.has_value());
-             organizer = *sheet;
-             QThread::msleep(500);
-         }},
-        {QStringLiteral("organize"),
-         [&] {
-             // The preview proposes the track's own folder and "artist/album/track title".
-             desktop.click(organizer, QPoint(697, 591));
-             ASSERT_TRUE(waitUntil([&] { return QFile::exists(organizedFlac); }, 10000)) << "nothing moved";
-             EXPECT_FALSE(QFile::exists(flac));
-             EXPECT_TRUE(desktop.waitForNoWindow(QStringLiteral("整理文件 — Quillmere")));
-             EXPECT_TRUE(waitUntil([&] { return !libraryTrack(organizedFlac).isEmpty(); }, 5000));
-             EXPECT_TRUE(libraryTrack(flac).isEmpty());
-             EXPECT_EQ(JourneyMusic::audioHash(organizedFlac), audioHashes.value(QStringLiteral("qilixiang.flac")));
-         }},
-        {QStringLiteral("organize-undo"),
-         [&] {
-             activateMain();
-             desktop.click(main, MainWindowPoints::organizeMenu);
-             QThread::msleep(400);
-             desktop.click(main, MainWindowPoints::undoOrganizeItem);
-             ASSERT_TRUE(waitUntil([&] { return QFile::exists(flac); }, 10000)) << "the undo left the file moved";
-             EXPECT_FALSE(QFile::exists(organizedFlac));
-             EXPECT_TRUE(waitUntil([&] { return !libraryTrack(flac).isEmpty(); }, 5000));
-         }},
-        {QStringLiteral("quit"),
-         [&] {
-             activateMain();
-             desktop.keys({QStringLiteral("ctrl+q")});
-             ASSERT_TRUE(app.waitForFinished(15000)) << "Ctrl+Q did not end the program";
-             EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
-             EXPECT_EQ(app.exitCode(), 0);
-             const QJsonObject saved = settings();
-             EXPECT_EQ(saved.value(u"lastTrackID").toString(), libraryTrack(flac)[u"id"].toString());
-             EXPECT_NEAR(saved.value(u"lastPosition").toDouble(), pausedAt, 0.3);
-             EXPECT_TRUE(saved.value(u"lastQueue").toArray().contains(libraryTrack(flac)[u"id"]));
-             EXPECT_EQ(libraryTracks().size(), 4);
-         }},
-        {QStringLiteral("restart"),
-         [&] {
-             launch();
-             ASSERT_TRUE(waitUntil([&] { return player({QStringLiteral("metadata"), QStringLiteral("xesam:title")}) == QStringLiteral("七里香"); }, 10000))
-                 << "the last track was not restored";
-             EXPECT_EQ(player({QStringLiteral("status")}), QStringLiteral("Paused"));
-             EXPECT_NEAR(player({QStringLiteral("position")}).toDouble(), pausedAt, 0.3);
-             EXPECT_EQ(libraryTracks().size(), 4);
-             QThread::msleep(500);
-         }},
-        {QStringLiteral("quit-again"),
-         [&] {
-             activateMain();
-             desktop.keys({QStringLiteral("ctrl+q")});
-             ASSERT_TRUE(app.waitForFinished(15000));
-             EXPECT_EQ(app.exitCode(), 0);
-             EXPECT_EQ(settings().value(u"lastTrackID").toString(), libraryTrack(flac)[u"id"].toString());
-         }},
+        { QStringLiteral("start"),
+            [&] {
+                launch();
+                // A fresh data folder stays empty until there is something to keep.
+                EXPECT_TRUE(libraryTracks().isEmpty());
+            } },
+        { QStringLiteral("import"),
+            [&] {
+                desktop.click(main, MainWindowPoints::chooseFolderButton);
+                const std::optional<XWindow> panel
+                    = desktop.waitForWindow(QStringLiteral("选择包含音乐的文件夹 — Quillmere"));
+                ASSERT_TRUE(panel.has_value());
+                // The panel opens in the program's working folder, the home: a click picks the
+                // music folder, the accept button imports it. (Typed names race the completer.)
+                QThread::msleep(500);
+                desktop.click(*panel, QPoint(148, 70));
+                QThread::msleep(300);
+                desktop.click(*panel, QPoint(572, 358));
+                ASSERT_TRUE(desktop.waitForNoWindow(QStringLiteral("选择包含音乐的文件夹 — Quillmere")));
+                ASSERT_TRUE(waitUntil([&] { return libraryTracks().size() == 4; }, 30000))
+                    << "the scan did not finish";
+                const QJsonArray folders
+                    = readJsonObject(dataPath(QStringLiteral("library.json"))).value(u"folders").toArray();
+                EXPECT_EQ(folders, QJsonArray { fileURL(music.folder()) });
+                EXPECT_EQ(libraryTrack(flac)[u"title"].toString(), QStringLiteral("七里香"));
+                EXPECT_EQ(libraryTrack(flac)[u"artist"].toString(), QStringLiteral("周杰伦"));
+                // Let the list settle before the screenshot.
+                QThread::msleep(500);
+            } },
+        { QStringLiteral("search"),
+            [&] {
+                // The search also matches file names (and xdotool types Latin letters reliably).
+                search(QStringLiteral("qili"));
+            } },
+        { QStringLiteral("play"),
+            [&] {
+                SinkRecording sink;
+                ASSERT_TRUE(sink.start());
+                // A click on a row plays it.
+                desktop.click(main, firstRow());
+                ASSERT_TRUE(waitUntil(
+                    [&] { return player({ QStringLiteral("status") }) == QStringLiteral("Playing"); },
+                    10000));
+                EXPECT_EQ(player({ QStringLiteral("metadata"), QStringLiteral("xesam:title") }),
+                    QStringLiteral("七里香"));
+                EXPECT_TRUE(sink.waitForTone(660, 0.05, 10000)) << "the null sink heard no 660 Hz tone";
+                sink.stop();
+                EXPECT_TRUE(waitUntil(
+                    [&] { return player({ QStringLiteral("position") }).toDouble() > 1.5; }, 10000));
+            } },
+        { QStringLiteral("pause"),
+            [&] {
+                desktop.keys({ QStringLiteral("space") });
+                ASSERT_TRUE(waitUntil(
+                    [&] { return player({ QStringLiteral("status") }) == QStringLiteral("Paused"); }, 5000));
+                pausedAt = player({ QStringLiteral("position") }).toDouble();
+                EXPECT_GT(pausedAt, 1.0);
+                QThread::msleep(800);
+                EXPECT_NEAR(player({ QStringLiteral("position") }).toDouble(), pausedAt, 0.05)
+                    << "still moving after pause";
+            } },
+        { QStringLiteral("lyrics-page"),
+            [&] {
+                desktop.click(main, MainWindowPoints::coverButton);
+                // The page's right half shows the current line in the lyric colour.
+                const QRect lyrics(main.frame.left() + 490, main.frame.top() + 230, 380, 220);
+                EXPECT_TRUE(waitUntil(
+                    [&] {
+                        const QString shot = screenshotFolder() + QStringLiteral("/journey-probe.png");
+                        return desktop.screenshot(shot) && inkedPixels(QImage(shot), lyrics) > 200;
+                    },
+                    10000))
+                    << "no lyric line on the lyrics page";
+            } },
+        { QStringLiteral("overlay-locked"),
+            [&] {
+                desktop.click(main, MainWindowPoints::desktopLyricsButton);
+                std::optional<XWindow> shown;
+                ASSERT_TRUE(waitUntil([&] { return (shown = overlayWindow()).has_value(); }, 10000));
+                overlay = *shown;
+                // The toolbar shows while the pointer rests on the overlay; its first button locks.
+                desktop.moveTo(overlay, QPoint(280, 40));
+                QThread::msleep(700);
+                desktop.click(overlay, QPoint(153, 96));
+                EXPECT_TRUE(waitUntil([&] { return settings().value(u"lyricsLocked").toBool(); }, 5000));
+                desktop.moveTo(main, MainWindowPoints::emptyListArea);
+            } },
+        { QStringLiteral("tag-edit"),
+            [&] {
+                desktop.click(main, MainWindowPoints::coverButton);
+                runRowCommand(0);
+                const std::optional<XWindow> editor
+                    = desktop.waitForWindow(QStringLiteral("编辑标签 — Quillmere"));
+                ASSERT_TRUE(editor.has_value());
+                desktop.click(*editor, QPoint(265, 86));
+                desktop.keys({ QStringLiteral("ctrl+a") });
+                desktop.type(QStringLiteral("七里香 现场"));
+                desktop.keys({ QStringLiteral("Return") });
+                ASSERT_TRUE(waitUntil(
+                    [&] { return JourneyMusic::tag(flac, u"title"_qs) == QStringLiteral("七里香 现场"); },
+                    10000));
+                EXPECT_TRUE(waitUntil(
+                    [&] { return libraryTrack(flac)[u"title"].toString() == QStringLiteral("七里香 现场"); },
+                    5000));
+                EXPECT_EQ(readJsonArray(dataPath(QStringLiteral("undo/tag-edits.json"))).size(), 1);
+                EXPECT_EQ(JourneyMusic::audioHash(flac), audioHashes.value(QStringLiteral("qilixiang.flac")));
+            } },
+        { QStringLiteral("tag-undo"),
+            [&] {
+                activateMain();
+                desktop.keys({ QStringLiteral("ctrl+comma") });
+                const std::optional<XWindow> settingsSheet
+                    = desktop.waitForWindow(QStringLiteral("设置 — Quillmere"));
+                ASSERT_TRUE(settingsSheet.has_value());
+                QThread::msleep(300);
+                desktop.click(*settingsSheet, QPoint(137, 145));
+                ASSERT_TRUE(waitUntil(
+                    [&] { return JourneyMusic::tag(flac, u"title"_qs) == QStringLiteral("七里香"); }, 10000));
+                EXPECT_TRUE(waitUntil(
+                    [&] { return libraryTrack(flac)[u"title"].toString() == QStringLiteral("七里香"); },
+                    5000));
+                EXPECT_TRUE(readJsonArray(dataPath(QStringLiteral("undo/tag-edits.json"))).isEmpty());
+                desktop.click(*settingsSheet, QPoint(517, 25));
+                EXPECT_TRUE(desktop.waitForNoWindow(QStringLiteral("设置 — Quillmere")));
+            } },
+        { QStringLiteral("repair-garbled"),
+            [&] {
+                search(QStringLiteral("dongfeng"));
+                runRowCommand(1);
+                ASSERT_TRUE(waitForMessageBox().has_value()) << "no question before the repair";
+                desktop.keys({ QStringLiteral("Return") });
+                ASSERT_TRUE(waitUntil(
+                    [&] { return JourneyMusic::tag(garbled, u"title"_qs) == QStringLiteral("东风破"); },
+                    10000));
+                EXPECT_EQ(JourneyMusic::tag(garbled, u"artist"_qs), QStringLiteral("周杰伦"));
+                EXPECT_EQ(readJsonArray(dataPath(QStringLiteral("undo/tag-edits.json"))).size(), 1);
+            } },
+        { QStringLiteral("organize-sheet"),
+            [&] {
+                search(QStringLiteral("qili"));
+                runRowCommand(2);
+                const std::optional<XWindow> sheet
+                    = desktop.waitForWindow(QStringLiteral("整理文件 — Quillmere"));
+                ASSERT_TRUE(sheet.has_value());
+                organizer = *sheet;
+                QThread::msleep(500);
+            } },
+        { QStringLiteral("organize"),
+            [&] {
+                // The preview proposes the track's own folder and "artist/album/track title".
+                desktop.click(organizer, QPoint(697, 591));
+                ASSERT_TRUE(waitUntil([&] { return QFile::exists(organizedFlac); }, 10000))
+                    << "nothing moved";
+                EXPECT_FALSE(QFile::exists(flac));
+                EXPECT_TRUE(desktop.waitForNoWindow(QStringLiteral("整理文件 — Quillmere")));
+                EXPECT_TRUE(waitUntil([&] { return !libraryTrack(organizedFlac).isEmpty(); }, 5000));
+                EXPECT_TRUE(libraryTrack(flac).isEmpty());
+                EXPECT_EQ(JourneyMusic::audioHash(organizedFlac),
+                    audioHashes.value(QStringLiteral("qilixiang.flac")));
+            } },
+        { QStringLiteral("organize-undo"),
+            [&] {
+                activateMain();
+                desktop.click(main, MainWindowPoints::organizeMenu);
+                QThread::msleep(400);
+                desktop.click(main, MainWindowPoints::undoOrganizeItem);
+                ASSERT_TRUE(waitUntil([&] { return QFile::exists(flac); }, 10000))
+                    << "the undo left the file moved";
+                EXPECT_FALSE(QFile::exists(organizedFlac));
+                EXPECT_TRUE(waitUntil([&] { return !libraryTrack(flac).isEmpty(); }, 5000));
+            } },
+        { QStringLiteral("quit"),
+            [&] {
+                activateMain();
+                desktop.keys({ QStringLiteral("ctrl+q") });
+                ASSERT_TRUE(app.waitForFinished(15000)) << "Ctrl+Q did not end the program";
+                EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+                EXPECT_EQ(app.exitCode(), 0);
+                const QJsonObject saved = settings();
+                EXPECT_EQ(saved.value(u"lastTrackID").toString(), libraryTrack(flac)[u"id"].toString());
+                EXPECT_NEAR(saved.value(u"lastPosition").toDouble(), pausedAt, 0.3);
+                EXPECT_TRUE(saved.value(u"lastQueue").toArray().contains(libraryTrack(flac)[u"id"]));
+                EXPECT_EQ(libraryTracks().size(), 4);
+            } },
+        { QStringLiteral("restart"),
+            [&] {
+                launch();
+                ASSERT_TRUE(waitUntil(
+                    [&] {
+                        return player({ QStringLiteral("metadata"), QStringLiteral("xesam:title") })
+                            == QStringLiteral("七里香");
+                    },
+                    10000))
+                    << "the last track was not restored";
+                EXPECT_EQ(player({ QStringLiteral("status") }), QStringLiteral("Paused"));
+                EXPECT_NEAR(player({ QStringLiteral("position") }).toDouble(), pausedAt, 0.3);
+                EXPECT_EQ(libraryTracks().size(), 4);
+                QThread::msleep(500);
+            } },
+        { QStringLiteral("quit-again"),
+            [&] {
+                activateMain();
+                desktop.keys({ QStringLiteral("ctrl+q") });
+                ASSERT_TRUE(app.waitForFinished(15000));
+                EXPECT_EQ(app.exitCode(), 0);
+                EXPECT_EQ(settings().value(u"lastTrackID").toString(), libraryTrack(flac)[u"id"].toString());
+            } },
     });
     expectAudioUnchanged();
 }

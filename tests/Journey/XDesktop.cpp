@@ -6,7 +6,10 @@
 #include <QRegularExpression>
 #include <QThread>
 
-XDesktop::XDesktop(QStringList environment) : m_environment(std::move(environment)) {}
+XDesktop::XDesktop(QStringList environment)
+    : m_environment(std::move(environment))
+{
+}
 
 QList<XWindow> XDesktop::windows() const
 {
@@ -15,22 +18,23 @@ QList<XWindow> XDesktop::windows() const
     static const QRegularExpression line(
         QString::fromLatin1(R"re(^\s*(0x[0-9a-f]+) "(.*)": \(.*\)\s+(\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s)re"));
     QList<XWindow> found;
-    const QString listing = runTool(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")},
-                                    m_environment);
+    const QString listing = runTool(
+        QStringLiteral("xwininfo"), { QStringLiteral("-root"), QStringLiteral("-children") }, m_environment);
     for (const QString &text : listing.split(QLatin1Char('\n'))) {
         const QRegularExpressionMatch match = line.match(text);
         if (!match.hasMatch())
             continue;
         const QString id = match.captured(1);
         // Unmapped windows stay in the tree; xdotool lists only the visible ones.
-        found.append({id, match.captured(2),
-                      QRect(match.captured(5).toInt(), match.captured(6).toInt(), match.captured(3).toInt(),
-                            match.captured(4).toInt())});
+        found.append({ id, match.captured(2),
+            QRect(match.captured(5).toInt(), match.captured(6).toInt(), match.captured(3).toInt(),
+                match.captured(4).toInt()) });
     }
     // Windows without a title of their own (the desktop lyrics) match by class only.
     QStringList visible;
-    for (const QString &property : {QStringLiteral("--name"), QStringLiteral("--class")}) {
-        visible += xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), property, QStringLiteral(".")})
+    for (const QString &property : { QStringLiteral("--name"), QStringLiteral("--class") }) {
+        visible += xdotool(
+            { QStringLiteral("search"), QStringLiteral("--onlyvisible"), property, QStringLiteral(".") })
                        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
     found.removeIf([&visible](const XWindow &window) {
@@ -61,7 +65,8 @@ bool XDesktop::waitForNoWindow(const QString &name, int timeoutMs) const
     return waitUntil(
         [&] {
             const QList<XWindow> shown = windows();
-            return std::none_of(shown.begin(), shown.end(), [&](const XWindow &window) { return window.name == name; });
+            return std::none_of(
+                shown.begin(), shown.end(), [&](const XWindow &window) { return window.name == name; });
         },
         timeoutMs);
 }
@@ -70,7 +75,7 @@ bool XDesktop::activate(const XWindow &window, QPoint point) const
 {
     click(window, point);
     const QString id = QString::number(window.id.toULongLong(nullptr, 16));
-    return waitUntil([&] { return xdotool({QStringLiteral("getwindowfocus")}) == id; }, 5000);
+    return waitUntil([&] { return xdotool({ QStringLiteral("getwindowfocus") }) == id; }, 5000);
 }
 
 void XDesktop::click(const XWindow &window, QPoint point, int button) const
@@ -78,30 +83,30 @@ void XDesktop::click(const XWindow &window, QPoint point, int button) const
     moveTo(window, point);
     // A short rest lets hover effects settle, as a hand would.
     QThread::msleep(120);
-    xdotool({QStringLiteral("click"), QString::number(button)});
+    xdotool({ QStringLiteral("click"), QString::number(button) });
 }
 
 void XDesktop::moveTo(const XWindow &window, QPoint point) const
 {
     const QPoint target = window.frame.topLeft() + point;
-    xdotool({QStringLiteral("mousemove"), QString::number(target.x()), QString::number(target.y())});
+    xdotool({ QStringLiteral("mousemove"), QString::number(target.x()), QString::number(target.y()) });
 }
 
 void XDesktop::keys(const QStringList &keys) const
 {
-    xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("80")} + keys);
+    xdotool(QStringList { QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("80") } + keys);
 }
 
 void XDesktop::type(const QString &text) const
 {
-    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("60"), text});
+    xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("60"), text });
 }
 
 bool XDesktop::screenshot(const QString &path) const
 {
     int exitCode = -1;
-    runTool(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path}, m_environment, 20000,
-            &exitCode);
+    runTool(QStringLiteral("import"), { QStringLiteral("-window"), QStringLiteral("root"), path },
+        m_environment, 20000, &exitCode);
     return exitCode == 0;
 }
 

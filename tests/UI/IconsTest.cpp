@@ -32,7 +32,7 @@ class LineSymbolTest : public ::testing::TestWithParam<NamedSymbol>
 // filled block.
 TEST_P(LineSymbolTest, DrawsStrokesNotABlock)
 {
-    for (const QFont::Weight weight : {QFont::Light, QFont::Normal, QFont::DemiBold}) {
+    for (const QFont::Weight weight : { QFont::Light, QFont::Normal, QFont::DemiBold }) {
         const double share = inkedShare(GetParam().draw(20, weight, 2.0));
         EXPECT_GT(share, 0.03) << weight;
         EXPECT_LT(share, 0.7) << weight;
@@ -40,20 +40,14 @@ TEST_P(LineSymbolTest, DrawsStrokesNotABlock)
 }
 
 INSTANTIATE_TEST_SUITE_P(Icons, LineSymbolTest,
-                         ::testing::Values(
-    NamedSymbol{"magnifyingGlass", &Icons::magnifyingGlass},
-    NamedSymbol{"gear", &Icons::gear},
-    NamedSymbol{"folderBadgePlus", &Icons::folderBadgePlus},
-    NamedSymbol{"backwardEnd", &Icons::backwardEnd},
-    NamedSymbol{"repeat", &Icons::repeat},
-    NamedSymbol{"shuffle", &Icons::shuffle},
-    NamedSymbol{"speakerWave3", &Icons::speakerWave3},
-    NamedSymbol{"textAlignLeft", &Icons::textAlignLeft},
-    NamedSymbol{"musicNoteList", &Icons::musicNoteList},
-    NamedSymbol{"clock", &Icons::clock},
-    NamedSymbol{"folder", &Icons::folder},
-    NamedSymbol{"trash", &Icons::trash},
-    NamedSymbol{"plus", &Icons::plus}),
-                         [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(NamedSymbol { "magnifyingGlass", &Icons::magnifyingGlass },
+        NamedSymbol { "gear", &Icons::gear }, NamedSymbol { "folderBadgePlus", &Icons::folderBadgePlus },
+        NamedSymbol { "backwardEnd", &Icons::backwardEnd }, NamedSymbol { "repeat", &Icons::repeat },
+        NamedSymbol { "shuffle", &Icons::shuffle }, NamedSymbol { "speakerWave3", &Icons::speakerWave3 },
+        NamedSymbol { "textAlignLeft", &Icons::textAlignLeft },
+        NamedSymbol { "musicNoteList", &Icons::musicNoteList }, NamedSymbol { "clock", &Icons::clock },
+        NamedSymbol { "folder", &Icons::folder }, NamedSymbol { "trash", &Icons::trash },
+        NamedSymbol { "plus", &Icons::plus }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
