@@ -14,6 +14,7 @@
 #include "Views/MainWindow.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QSessionManager>
 #include <QSettings>
 #include <QTranslator>
@@ -54,9 +55,17 @@ int run(int argc, char **argv, const Options &options)
     // chosen before any window exists. Without one, every text shows in Chinese.
     QTranslator translator;
     const QLocale language = InterfaceLanguage::translationLocale(QSettings());
-    if (translator.load(language, QStringLiteral("quillmere"), QStringLiteral("_"),
-                        QApplication::applicationDirPath() + QStringLiteral("/translations")))
+    const bool translated = translator.load(language, QStringLiteral("quillmere"), QStringLiteral("_"),
+                                            QApplication::applicationDirPath() + QStringLiteral("/translations"));
+    if (translated)
         QApplication::installTranslator(&translator);
+    // Qt's own texts (file panels, message box buttons) follow the interface's language.
+    QTranslator qtTexts;
+    const QLocale qtLanguage =
+        translated ? language : QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China);
+    if (qtTexts.load(qtLanguage, QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     PortalColorScheme colorScheme;
     ThemeEnvironment theme(colorScheme);

@@ -104,10 +104,15 @@ void XDesktop::type(const QString &text) const
 
 bool XDesktop::screenshot(const QString &path) const
 {
-    int exitCode = -1;
-    runTool(QStringLiteral("import"), { QStringLiteral("-window"), QStringLiteral("root"), path },
-        m_environment, 20000, &exitCode);
-    return exitCode == 0;
+    // import gives up now and then when a window goes away while it reads the screen.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int exitCode = -1;
+        runTool(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path}, m_environment,
+                20000, &exitCode);
+        if (exitCode == 0)
+            return true;
+    }
+    return false;
 }
 
 QString XDesktop::xdotool(const QStringList &arguments) const
