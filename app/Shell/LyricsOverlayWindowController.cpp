@@ -224,7 +224,11 @@ void LyricsOverlayWindowController::refreshPointerWatch()
 void LyricsOverlayWindowController::updateLockedControls()
 {
     if (m_locked && m_panel->isVisible()) {
-        if (LyricsOverlayFrame::isInHoverZone(m_panel->geometry(), m_pointer.position())) {
+        const QPoint pointer = m_pointer.position();
+        const QRect approach = m_panel->geometry().adjusted(-pointerApproachMargin, -pointerApproachMargin,
+                                                            pointerApproachMargin, pointerApproachMargin);
+        m_pointerPoll.setInterval(approach.contains(pointer) ? pointerPollMs : restingPointerPollMs);
+        if (LyricsOverlayFrame::isInHoverZone(m_panel->geometry(), pointer)) {
             setLockedControlsVisible(true);
             return;
         }
