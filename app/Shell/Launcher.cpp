@@ -19,6 +19,8 @@
 #include <QSettings>
 #include <QTranslator>
 
+#include <malloc.h>
+
 namespace {
 
 // The floating panels place themselves, which Wayland does not allow; XWayland does.
@@ -71,6 +73,9 @@ int run(int argc, char **argv, const Options &options)
     ThemeEnvironment theme(colorScheme);
     auto shell = std::make_shared<DesktopShell>();
     AppDelegate delegate(AppModel::production(std::make_shared<DialogPrompts>(), shell), theme);
+    // Reading the library took large parse buffers on several threads; they are free now, but the
+    // allocator keeps their pages unless asked to hand them back.
+    malloc_trim(0);
     QObject::connect(shell.get(), &DesktopShell::appearanceRequested, &delegate, &AppDelegate::applyThemeSettings);
     InputMonitor inputMonitor(delegate.model());
 
