@@ -11,7 +11,7 @@ packages=(
   xdotool xcompmgr imagemagick x11-utils libxcb-shape0-dev
   locales
   libuchardet-dev
-  qt6-image-formats-plugins
+  qt6-image-formats-plugins qt6-translations-l10n
   clang-14 libclang-rt-14-dev
 )
 

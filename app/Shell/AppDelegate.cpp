@@ -59,7 +59,7 @@ void AppDelegate::didFinishLaunching()
     };
     m_model->setMiniPlayer(m_miniPlayer);
 
-    m_model->engine().setSpectrumEnabled(m_miniPlayer->isVisible() || m_model->library().settings().showMainSpectrum);
+    m_model->updateSpectrumAnalysis();
 
     m_lyricsOverlay = new LyricsOverlayWindowController(*m_model, m_theme, this);
     m_lyricsOverlay->setLocked(m_model->isLyricsLocked());

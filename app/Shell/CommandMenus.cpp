@@ -33,12 +33,18 @@ CommandMenus::CommandMenus(AppModel &model, QMenuBar &menuBar)
     m_playPause = addItem(m_playbackMenu, "播放 / 暂停（空格）");
     connect(m_playPause, &QAction::triggered, this, &CommandMenus::togglePlayback);
     m_previous = addItem(m_playbackMenu, "上一首（⌘←）");
+    connect(m_previous, &QAction::triggered, &m_model, &AppModel::previous);
     m_next = addItem(m_playbackMenu, "下一首（⌘→）");
     connect(m_next, &QAction::triggered, &m_model, &AppModel::next);
     m_importLyrics = addItem(m_lyricsMenu, "更换歌词…");
+    connect(m_importLyrics, &QAction::triggered, &m_model, &AppModel::promptImportLyrics);
     m_restoreLyrics = addItem(m_lyricsMenu, "恢复自动匹配");
+    connect(m_restoreLyrics, &QAction::triggered, &m_model, &AppModel::restoreAutomaticLyrics);
     m_retryLyrics = addItem(m_lyricsMenu, "重试匹配");
+    connect(m_retryLyrics, &QAction::triggered, &m_model, &AppModel::retryLyrics);
     m_undoOrganize = addItem(m_organizeMenu, "撤销上次整理");
+    // The model reports the outcome in its status message.
+    connect(m_undoOrganize, &QAction::triggered, &m_model, [this] { m_model.undoLastOrganize(); });
 
     for (QMenu *menu : {m_playbackMenu, m_lyricsMenu, m_organizeMenu})
         connect(menu, &QMenu::aboutToShow, this, &CommandMenus::updateEnabledStates);

@@ -14,9 +14,12 @@
 #include "Views/MainWindow.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QSessionManager>
 #include <QSettings>
 #include <QTranslator>
+
+#include <malloc.h>
 
 namespace {
 
@@ -54,14 +57,25 @@ int run(int argc, char **argv, const Options &options)
     // chosen before any window exists. Without one, every text shows in Chinese.
     QTranslator translator;
     const QLocale language = InterfaceLanguage::translationLocale(QSettings());
-    if (translator.load(language, QStringLiteral("quillmere"), QStringLiteral("_"),
-                        QApplication::applicationDirPath() + QStringLiteral("/translations")))
+    const bool translated = translator.load(language, QStringLiteral("quillmere"), QStringLiteral("_"),
+                                            QApplication::applicationDirPath() + QStringLiteral("/translations"));
+    if (translated)
         QApplication::installTranslator(&translator);
+    // Qt's own texts (file panels, message box buttons) follow the interface's language.
+    QTranslator qtTexts;
+    const QLocale qtLanguage =
+        translated ? language : QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China);
+    if (qtTexts.load(qtLanguage, QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     PortalColorScheme colorScheme;
     ThemeEnvironment theme(colorScheme);
     auto shell = std::make_shared<DesktopShell>();
     AppDelegate delegate(AppModel::production(std::make_shared<DialogPrompts>(), shell), theme);
+    // Reading the library took large parse buffers on several threads; they are free now, but the
+    // allocator keeps their pages unless asked to hand them back.
+    malloc_trim(0);
     QObject::connect(shell.get(), &DesktopShell::appearanceRequested, &delegate, &AppDelegate::applyThemeSettings);
     InputMonitor inputMonitor(delegate.model());
 

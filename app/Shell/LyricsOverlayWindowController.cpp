@@ -231,7 +231,11 @@ void LyricsOverlayWindowController::refreshPointerWatch()
 void LyricsOverlayWindowController::updateLockedControls()
 {
     if (m_locked && m_panel->isVisible()) {
-        if (LyricsOverlayFrame::isInHoverZone(m_panel->frame(), m_pointer.position())) {
+        const QPoint pointer = m_pointer.position();
+        const QRect approach = m_panel->frame().adjusted(-pointerApproachMargin, -pointerApproachMargin,
+                                                         pointerApproachMargin, pointerApproachMargin);
+        m_pointerPoll.setInterval(approach.contains(pointer) ? pointerPollMs : restingPointerPollMs);
+        if (LyricsOverlayFrame::isInHoverZone(m_panel->frame(), pointer)) {
             setLockedControlsVisible(true);
             return;
         }

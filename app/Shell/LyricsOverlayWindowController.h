@@ -30,7 +30,11 @@ class LyricsOverlayWindowController : public LyricsOverlayPanel
 public:
     static constexpr QSize minSize{280, 70};
     static constexpr QSize maxSize{1200, 420};
+    // The pointer is polled often only while it is near the overlay; far from it the poll rests,
+    // so an idle program wakes at most twice a second.
     static constexpr int pointerPollMs = 50;
+    static constexpr int restingPointerPollMs = 500;
+    static constexpr int pointerApproachMargin = 160;
 
     // Where the pointer is and whether a mouse button is held.
     struct Pointer
@@ -62,6 +66,7 @@ public:
     // keeps it as it is.
     void updateLockedControls();
     bool isWatchingPointer() const { return m_pointerPoll.isActive(); }
+    int pointerPollInterval() const { return m_pointerPoll.interval(); }
     void setPointer(Pointer pointer) { m_pointer = std::move(pointer); }
 
 protected:

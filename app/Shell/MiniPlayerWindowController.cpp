@@ -135,5 +135,5 @@ void MiniPlayerWindowController::saveOrigin() const
 
 void MiniPlayerWindowController::updateSpectrum()
 {
-    m_model.engine().setSpectrumEnabled(isVisible() || m_model.library().settings().showMainSpectrum);
+    m_model.updateSpectrumAnalysis();
 }

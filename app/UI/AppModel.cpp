@@ -762,6 +762,18 @@ void AppModel::setMiniPlayerVisible(bool visible)
     assign(m_isMiniPlayerVisible, visible, &AppModel::isMiniPlayerVisibleChanged);
 }
 
+void AppModel::setMainWindowShown(bool shown)
+{
+    m_isMainWindowShown = shown;
+    updateSpectrumAnalysis();
+}
+
+void AppModel::updateSpectrumAnalysis()
+{
+    const bool mainWindowDraws = m_isMainWindowShown && m_library->settings().showMainSpectrum;
+    m_engine->setSpectrumEnabled(m_isMiniPlayerVisible || mainWindowDraws);
+}
+
 void AppModel::setSearchFocusRequest(const QUuid &request)
 {
     assign(m_searchFocusRequest, request, &AppModel::searchFocusRequestChanged);

@@ -164,6 +164,11 @@ public:
     std::optional<qsizetype> currentLyricLineIndex() const { return m_currentLyricLineIndex; }
     bool isMiniPlayerVisible() const { return m_isMiniPlayerVisible; }
     void setMiniPlayerVisible(bool visible);
+    // Whether a main window is on screen (shown and not minimised); its spectrum needs the analysis.
+    void setMainWindowShown(bool shown);
+    // The engine analyses the sound only while a shown window draws the spectrum: the mini
+    // player, or the main window when its spectrum is switched on.
+    void updateSpectrumAnalysis();
     const QUuid &searchFocusRequest() const { return m_searchFocusRequest; }
     void setSearchFocusRequest(const QUuid &request);
     const QUuid &endSearchFocusRequest() const { return m_endSearchFocusRequest; }
@@ -532,6 +537,7 @@ private:
     QPointer<LyricsOverlayPanel> m_lyricsOverlay;
     QPointer<MiniPlayerPanel> m_miniPlayer;
     bool m_isMiniPlayerVisible = false;
+    bool m_isMainWindowShown = false;
     QUuid m_searchFocusRequest = QUuid::createUuid();
     QUuid m_endSearchFocusRequest = QUuid::createUuid();
     bool m_isSearchFocused = false;

@@ -252,6 +252,5 @@ void AppearanceCard::setShowMainSpectrum(bool shows)
 {
     if (!m_model.changeStoredSetting([shows](AppSettings &settings) { settings.showMainSpectrum = shows; }))
         return;
-    // The mini player's own spectrum keeps the analysis running.
-    m_model.engine().setSpectrumEnabled((m_model.miniPlayer() && m_model.isMiniPlayerVisible()) || shows);
+    m_model.updateSpectrumAnalysis();
 }

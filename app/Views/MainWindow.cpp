@@ -107,6 +107,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    m_model.setMainWindowShown(!isMinimized());
     if (m_firstPaintSeen)
         runStartLogic();
 }
@@ -116,6 +117,19 @@ void MainWindow::runStartLogic()
     // Once per model, however many windows are shown over it; the rescan runs in the background.
     if (!m_model.didStart())
         m_model.start();
+}
+
+void MainWindow::hideEvent(QHideEvent *event)
+{
+    QMainWindow::hideEvent(event);
+    m_model.setMainWindowShown(false);
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        m_model.setMainWindowShown(isVisible() && !isMinimized());
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -101,4 +101,14 @@ TEST_F(CommandMenusTest, PlayPauseAsksTheEngineFirst)
     EXPECT_FALSE(environment.engine->isPlaying());
 }
 
+TEST_F(CommandMenusTest, UndoOrganizeAsksTheModel)
+{
+    build();
+    // Enabled by hand: with nothing to undo the menu would grey it out.
+    QAction *undo = menus->organizeMenu()->actions().at(0);
+    undo->setEnabled(true);
+    undo->trigger();
+    EXPECT_EQ(model->statusMessage(), QStringLiteral("没有可撤销的整理。"));
+}
+
 } // namespace

@@ -234,6 +234,17 @@ TEST_F(LyricsOverlayWindowControllerTest, ThePollBringsThePillWhenThePointerArri
     EXPECT_TRUE(QTest::qWaitFor([&] { return pillShown(); }, 1000));
 }
 
+TEST_F(LyricsOverlayWindowControllerTest, ThePollRestsWhileThePointerIsFarAway)
+{
+    make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
+    showLocked(QPoint(-1000, -1000));
+    controller->updateLockedControls();
+    EXPECT_EQ(controller->pointerPollInterval(), LyricsOverlayWindowController::restingPointerPollMs);
+    pointer = QPoint(150, 150);
+    controller->updateLockedControls();
+    EXPECT_EQ(controller->pointerPollInterval(), LyricsOverlayWindowController::pointerPollMs);
+}
+
 TEST_F(LyricsOverlayWindowControllerTest, ClicksPassThroughExactlyWhileLocked)
 {
     make();

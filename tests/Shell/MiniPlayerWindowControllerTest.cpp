@@ -128,16 +128,20 @@ class SpectrumRuleTest : public MiniPlayerWindowControllerTest, public ::testing
 {
 };
 
-TEST_P(SpectrumRuleTest, SpectrumRunsWhileThePanelShowsOrTheSettingAsks)
+TEST_P(SpectrumRuleTest, SpectrumRunsWhileThePanelShowsOrTheShownMainWindowAsks)
 {
     const bool mainSpectrum = GetParam();
     seedSettings([&](AppSettings &settings) { settings.showMainSpectrum = mainSpectrum; });
     MiniPlayerWindowController &mini = make();
+    model->setMainWindowShown(true);
     mini.show();
     EXPECT_TRUE(environment.engine->isSpectrumEnabled());
     mini.hide();
     EXPECT_FALSE(model->isMiniPlayerVisible());
     EXPECT_EQ(environment.engine->isSpectrumEnabled(), mainSpectrum);
+    // Nothing draws it once the main window is hidden too.
+    model->setMainWindowShown(false);
+    EXPECT_FALSE(environment.engine->isSpectrumEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(MainSpectrum, SpectrumRuleTest, ::testing::Bool());

@@ -104,6 +104,8 @@ TEST_F(AppearanceCardTest, SwitchesStoreTheirSettings)
     EXPECT_FALSE(card().captureSwitch()->isEnabled());
     EXPECT_FALSE(card().captureSwitch()->toolTip().isEmpty());
 
+    // The sheet sits on a main window that is on screen.
+    model->setMainWindowShown(true);
     card().spectrumSwitch()->click();
     EXPECT_TRUE(model->settings().showMainSpectrum);
     EXPECT_TRUE(model->engine().isSpectrumEnabled());
