@@ -653,7 +653,7 @@ void AppModel::setSelection(const LibrarySelection &selection)
     emit selectionChanged(m_selection);
 }
 
-void AppModel::setSelectedTrackIDs(const QSet<QUuid> &ids)
+void AppModel::setSelectedTrackIDs(const TrackSelection &ids)
 {
     assign(m_selectedTrackIDs, ids, &AppModel::selectedTrackIDsChanged);
 }

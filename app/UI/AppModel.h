@@ -11,6 +11,7 @@
 #include "SettingsWriter.h"
 #include "SidebarCounts.h"
 #include "TagEditorRequest.h"
+#include "TrackSelection.h"
 #include "VisibleTrackList.h"
 
 // File commands (AppModelFileCommands.cpp).
@@ -71,7 +72,7 @@ class AppModel : public QObject
     Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY isPlayingChanged)
     Q_PROPERTY(bool isScanning READ isScanning NOTIFY isScanningChanged)
     Q_PROPERTY(LibrarySelection selection READ selection NOTIFY selectionChanged)
-    Q_PROPERTY(QSet<QUuid> selectedTrackIDs READ selectedTrackIDs NOTIFY selectedTrackIDsChanged)
+    Q_PROPERTY(TrackSelection selectedTrackIDs READ selectedTrackIDs NOTIFY selectedTrackIDsChanged)
     Q_PROPERTY(std::optional<TagEditorRequest> tagEditorRequest READ tagEditorRequest WRITE setTagEditorRequest
                    NOTIFY tagEditorRequestChanged)
     Q_PROPERTY(int tagUndoCount READ tagUndoCount NOTIFY tagUndoCountChanged)
@@ -137,7 +138,7 @@ public:
     bool isPlaying() const { return m_isPlaying; }
     bool isScanning() const { return m_isScanning; }
     const LibrarySelection &selection() const { return m_selection; }
-    const QSet<QUuid> &selectedTrackIDs() const { return m_selectedTrackIDs; }
+    const TrackSelection &selectedTrackIDs() const { return m_selectedTrackIDs; }
     const std::optional<TagEditorRequest> &tagEditorRequest() const { return m_tagEditorRequest; }
     void setTagEditorRequest(const std::optional<TagEditorRequest> &request);
     int tagUndoCount() const { return m_tagUndoCount; }
@@ -358,7 +359,7 @@ signals:
     void isPlayingChanged(bool isPlaying);
     void isScanningChanged(bool isScanning);
     void selectionChanged(const LibrarySelection &selection);
-    void selectedTrackIDsChanged(const QSet<QUuid> &ids);
+    void selectedTrackIDsChanged(const TrackSelection &ids);
     void tagEditorRequestChanged(const std::optional<TagEditorRequest> &request);
     void tagUndoCountChanged(int count);
     void organizerRequestChanged(const std::optional<OrganizerRequest> &request);
@@ -408,7 +409,7 @@ private:
     void setScanning(bool scanning);
     // Always emits, also for an equal selection.
     void setSelection(const LibrarySelection &selection);
-    void setSelectedTrackIDs(const QSet<QUuid> &ids);
+    void setSelectedTrackIDs(const TrackSelection &ids);
     void setTagUndoCount(int count);
     void setOrganizeUndoCount(int count);
     void setSort(TrackSort sort);
@@ -514,7 +515,7 @@ private:
     bool m_isPlaying = false;
     bool m_isScanning = false;
     LibrarySelection m_selection;
-    QSet<QUuid> m_selectedTrackIDs;
+    TrackSelection m_selectedTrackIDs;
     std::optional<TagEditorRequest> m_tagEditorRequest;
     int m_tagUndoCount = 0;
     std::optional<OrganizerRequest> m_organizerRequest;

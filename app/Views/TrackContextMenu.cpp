@@ -81,15 +81,15 @@ TrackContextMenu::TrackContextMenu(AppModel &model, const QUuid &trackID, QWidge
     applyTheme();
 }
 
-QList<QUuid> TrackContextMenu::contextTrackIDs(const VisibleTrackList &visible, const QSet<QUuid> &selected,
+QList<QUuid> TrackContextMenu::contextTrackIDs(const VisibleTrackList &visible, const TrackSelection &selected,
                                                const QUuid &clicked)
 {
     if (!selected.contains(clicked))
         return {clicked};
     QList<QUuid> ids;
-    for (const Track &track : visible) {
-        if (selected.contains(track.id))
-            ids.append(track.id);
+    for (qsizetype index = 0; index < visible.size(); ++index) {
+        if (selected.containsRow(visible, index))
+            ids.append(visible.at(index).id);
     }
     return ids.isEmpty() ? QList<QUuid>{clicked} : ids;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "UI/Model/TrackSelection.h"
 #include "UI/Model/VisibleTrackList.h"
 
 #include <QList>
 #include <QMenu>
-#include <QSet>
 #include <QUuid>
 
 class AppModel;
@@ -25,7 +25,7 @@ public:
 
     // The selected tracks that the list shows, in its order, when the clicked track is selected
     // (the clicked track alone when none of them is shown); otherwise the clicked track alone.
-    static QList<QUuid> contextTrackIDs(const VisibleTrackList &visible, const QSet<QUuid> &selected,
+    static QList<QUuid> contextTrackIDs(const VisibleTrackList &visible, const TrackSelection &selected,
                                         const QUuid &clicked);
 
 private:

@@ -2,14 +2,12 @@
 
 #include "UI/AppModel.h"
 
-#include <QVarLengthArray>
-
 TrackListModel::TrackListModel(AppModel &model, QObject *parent) : QAbstractListModel(parent), m_model(model)
 {
     m_tracks = m_model.visibleTracks();
     if (m_model.currentTrack())
         m_currentID = m_model.currentTrack()->id;
-    m_selectedIDs = m_model.selectedTrackIDs();
+    m_selection = m_model.selectedTrackIDs();
     m_isPlaying = m_model.isPlaying();
     connect(&m_model, &AppModel::visibleTracksChanged, this, &TrackListModel::reload);
     connect(&m_model, &AppModel::currentTrackChanged, this, &TrackListModel::followCurrentTrack);
@@ -36,7 +34,7 @@ QVariant TrackListModel::data(const QModelIndex &index, int role) const
     case IsCurrentRole:
         return isCurrent(track);
     case IsSelectedRole:
-        return isSelected(track);
+        return isSelected(index.row());
     default:
         return {};
     }
@@ -56,35 +54,6 @@ void TrackListModel::reload()
     endResetModel();
 }
 
-namespace {
-
-// Membership in a set of identifiers, by plain comparison while the set is small: hashing an
-// identifier costs more than comparing it with a few others.
-class Membership
-{
-public:
-    explicit Membership(const QSet<QUuid> &set) : m_set(set)
-    {
-        if (set.size() <= smallSize) {
-            for (const QUuid &id : set)
-                m_few.append(id);
-        }
-    }
-    bool contains(const QUuid &id) const
-    {
-        if (m_set.size() > smallSize)
-            return m_set.contains(id);
-        return std::ranges::find(m_few, id) != m_few.end();
-    }
-
-private:
-    static constexpr qsizetype smallSize = 8;
-    const QSet<QUuid> &m_set;
-    QVarLengthArray<QUuid, smallSize> m_few;
-};
-
-} // namespace
-
 void TrackListModel::followCurrentTrack()
 {
     std::optional<QUuid> current;
@@ -92,23 +61,20 @@ void TrackListModel::followCurrentTrack()
         current = m_model.currentTrack()->id;
     if (current == m_currentID)
         return;
-    QSet<QUuid> touched;
-    if (m_currentID)
-        touched.insert(*m_currentID);
-    if (current)
-        touched.insert(*current);
-    m_currentID = current;
-    const Membership changed(touched);
-    reportRows([&changed](const QUuid &id) { return changed.contains(id); });
+    const std::optional<QUuid> previous = std::exchange(m_currentID, current);
+    reportRows([this, &previous, &current](int row) {
+        const QUuid &id = m_tracks.at(row).id;
+        return id == previous || id == current;
+    });
 }
 
 void TrackListModel::followSelection()
 {
-    const QSet<QUuid> previous = std::exchange(m_selectedIDs, m_model.selectedTrackIDs());
+    const TrackSelection previous = std::exchange(m_selection, m_model.selectedTrackIDs());
     // A row changes when it enters or leaves the selection.
-    const Membership before(previous);
-    const Membership after(m_selectedIDs);
-    reportRows([&before, &after](const QUuid &id) { return before.contains(id) != after.contains(id); });
+    const std::vector<bool> before = previous.rowsOf(m_tracks);
+    const std::vector<bool> after = m_selection.rowsOf(m_tracks);
+    reportRows([&before, &after](int row) { return before[size_t(row)] != after[size_t(row)]; });
 }
 
 void TrackListModel::followPlaying()
@@ -117,17 +83,17 @@ void TrackListModel::followPlaying()
         return;
     m_isPlaying = m_model.isPlaying();
     if (const std::optional<QUuid> current = m_currentID)
-        reportRows([current](const QUuid &id) { return id == *current; });
+        reportRows([this, current](int row) { return m_tracks.at(row).id == *current; });
 }
 
-void TrackListModel::reportRows(const std::function<bool(const QUuid &)> &touches)
+void TrackListModel::reportRows(const std::function<bool(int row)> &touches)
 {
     const QList<int> roles{IsCurrentRole, IsSelectedRole};
     // A track can stand in a playlist more than once, so every row is looked at.
     int runStart = -1;
     const int count = int(m_tracks.size());
     for (int row = 0; row <= count; ++row) {
-        const bool touched = row < count && touches(m_tracks.at(row).id);
+        const bool touched = row < count && touches(row);
         if (touched && runStart < 0) {
             runStart = row;
         } else if (!touched && runStart >= 0) {

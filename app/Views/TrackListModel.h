@@ -1,9 +1,9 @@
 #pragma once
 
+#include "UI/Model/TrackSelection.h"
 #include "UI/Model/VisibleTrackList.h"
 
 #include <QAbstractListModel>
-#include <QSet>
 #include <QUuid>
 
 #include <functional>
@@ -31,7 +31,7 @@ public:
     const VisibleTrackList &tracks() const { return m_tracks; }
     const Track &trackAt(int row) const { return m_tracks.at(row); }
     bool isCurrent(const Track &track) const { return m_currentID == track.id; }
-    bool isSelected(const Track &track) const { return m_selectedIDs.contains(track.id); }
+    bool isSelected(int row) const { return m_selection.containsRow(m_tracks, row); }
     bool isPlaying() const { return m_isPlaying; }
     // The first row of the track, or -1.
     int rowOf(const QUuid &trackID) const { return int(m_tracks.indexOf(trackID)); }
@@ -41,12 +41,12 @@ private:
     void followCurrentTrack();
     void followSelection();
     void followPlaying();
-    // One dataChanged per run of neighbouring rows whose track the test picks.
-    void reportRows(const std::function<bool(const QUuid &)> &touches);
+    // One dataChanged per run of neighbouring rows that the test picks.
+    void reportRows(const std::function<bool(int row)> &touches);
 
     AppModel &m_model;
     VisibleTrackList m_tracks;
     std::optional<QUuid> m_currentID;
-    QSet<QUuid> m_selectedIDs;
+    TrackSelection m_selection;
     bool m_isPlaying = false;
 };

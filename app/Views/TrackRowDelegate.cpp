@@ -100,7 +100,7 @@ void TrackRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const auto *rows = static_cast<const TrackListModel *>(index.model());
     const Track &track = rows->trackAt(index.row());
     const bool isCurrent = rows->isCurrent(track);
-    const bool isSelected = rows->isSelected(track);
+    const bool isSelected = rows->isSelected(index.row());
     const ThemePalette palette = ThemeEnvironment::theme(option.widget);
 
     // Rows keep the list's right margin beside the scroll bar, not under it.

@@ -25,10 +25,12 @@ std::expected<void, FileError> IndexStore::writeBytes(const QByteArray &bytes, c
     }
     if (m_files.exists(temporary))
         (void)m_files.remove(temporary);
-    if (result)
+    if (result) {
         rememberDecodable(file);
-    else
+    } else {
+        const QMutexLocker locked(&m_decodableLock);
         m_decodable.remove(file);
+    }
     return result;
 }
 
@@ -42,14 +44,18 @@ std::optional<IndexStore::Version> IndexStore::versionOf(const FileLocation &fil
 
 void IndexStore::rememberDecodable(const FileLocation &file) const
 {
-    if (const auto version = versionOf(file))
+    if (const auto version = versionOf(file)) {
+        const QMutexLocker locked(&m_decodableLock);
         m_decodable.insert(file, *version);
+    }
 }
 
 bool IndexStore::isKnownDecodable(const FileLocation &file) const
 {
+    const std::optional<Version> version = versionOf(file);
+    const QMutexLocker locked(&m_decodableLock);
     const auto known = m_decodable.constFind(file);
-    return known != m_decodable.constEnd() && versionOf(file) == *known;
+    return known != m_decodable.constEnd() && version == *known;
 }
 
 LibraryIndex IndexStore::loadIndex() const

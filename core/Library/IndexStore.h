@@ -8,6 +8,7 @@
 #include "Storage/LoadSource.h"
 
 #include <QHash>
+#include <QMutex>
 
 // The three main files of the data folder. A write goes through the "tmp" companion, which then
 // replaces the file in one step; the previous readable content stays behind as "bak".
@@ -69,5 +70,7 @@ private:
 
     FileLocation m_directory;
     FileOperations &m_files;
+    // Loads and background saves run on worker threads too.
+    mutable QMutex m_decodableLock;
     mutable QHash<FileLocation, Version> m_decodable;
 };

@@ -12,9 +12,11 @@
 
 #include <QFutureWatcher>
 #include <QThread>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <atomic>
 
 #include <cmath>
 
@@ -93,12 +95,21 @@ void LibraryStore::load()
     // Saves and cover writes cut short by a crash leave hidden temporaries the size of the file.
     m_files.removeStaleTemporaries(m_directory);
     m_files.removeStaleTemporaries(coversDirectory());
+    // The playlists and the settings (which hold the saved queue) decode on a worker while the
+    // index decodes here.
+    struct SmallFiles
+    {
+        Loaded<QList<Playlist>> playlists;
+        Loaded<AppSettings> settings;
+    };
+    QFuture<SmallFiles> smallFiles = QtConcurrent::run([store = &m_store] {
+        return SmallFiles{store->decode<QList<Playlist>>(store->fileLocation(IndexStore::playlistsFileName)),
+                          store->loadSettingsOutcome()};
+    });
     Loaded<LibraryIndex> index = m_store.decode<LibraryIndex>(m_store.fileLocation(IndexStore::libraryFileName));
     m_index = std::move(index.value).value_or(LibraryIndex{});
-    Loaded<QList<Playlist>> playlists =
-        m_store.decode<QList<Playlist>>(m_store.fileLocation(IndexStore::playlistsFileName));
+    auto [playlists, settings] = smallFiles.takeResult();
     m_playlists = std::move(playlists.value).value_or(QList<Playlist>{});
-    Loaded<AppSettings> settings = m_store.loadSettingsOutcome();
     m_settings = std::move(*settings.value);
 
     m_recoveryNotice = recoveryNotice({
@@ -129,16 +140,28 @@ std::optional<QString> LibraryStore::recoveryNotice(const QList<std::pair<QStrin
     return parts.join(L("；")) + L("。");
 }
 
+// Each text is repaired on its own, so runs of tracks are worked on all cores.
 void LibraryStore::normalizeIndexMojibake()
 {
-    bool changed = false;
-    for (Track &track : m_index.tracks) {
-        changed |= repairInPlace(track.title);
-        changed |= repairInPlace(track.artist);
-        changed |= repairInPlace(track.album);
-        if (track.albumArtist)
-            changed |= repairInPlace(*track.albumArtist);
-    }
+    constexpr qsizetype runLength = 2048;
+    const qsizetype count = m_index.tracks.size();
+    QList<qsizetype> runStarts;
+    for (qsizetype start = 0; start < count; start += runLength)
+        runStarts.append(start);
+    Track *const tracks = m_index.tracks.data();
+    std::atomic<bool> changed = false;
+    QtConcurrent::blockingMap(runStarts, [tracks, count, &changed](qsizetype start) {
+        bool changedHere = false;
+        for (Track *track = tracks + start; track != tracks + std::min(start + runLength, count); ++track) {
+            changedHere |= repairInPlace(track->title);
+            changedHere |= repairInPlace(track->artist);
+            changedHere |= repairInPlace(track->album);
+            if (track->albumArtist)
+                changedHere |= repairInPlace(*track->albumArtist);
+        }
+        if (changedHere)
+            changed = true;
+    });
     if (changed)
         saveIndex();
 }

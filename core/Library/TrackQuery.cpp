@@ -1,10 +1,54 @@
 #include "TrackQuery.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
+
+// The first place of the needle (two characters or more) in the text from `from` on, or -1.
+// A search runs over the folded text of the whole library, so it compares eight places at a
+// time: a place is a candidate when the needle's first and last characters both stand there.
+qsizetype indexOf(QStringView text, QStringView needle, qsizetype from)
+{
+#ifdef __SSE2__
+    const char16_t *const haystack = text.utf16();
+    const char16_t *const wanted = needle.utf16();
+    const qsizetype size = text.size();
+    const qsizetype length = needle.size();
+    const __m128i first = _mm_set1_epi16(short(wanted[0]));
+    const __m128i last = _mm_set1_epi16(short(wanted[length - 1]));
+    const size_t middleBytes = size_t(length - 2) * sizeof(char16_t);
+    qsizetype at = std::max<qsizetype>(from, 0);
+    for (; at + length - 1 + 8 <= size; at += 8) {
+        const auto starts = _mm_loadu_si128(reinterpret_cast<const __m128i *>(haystack + at));
+        const auto ends = _mm_loadu_si128(reinterpret_cast<const __m128i *>(haystack + at + length - 1));
+        // Two bits per character.
+        auto candidates = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(starts, first),
+                                                                    _mm_cmpeq_epi16(ends, last))));
+        while (candidates != 0) {
+            const int bit = std::countr_zero(candidates);
+            const qsizetype place = at + bit / 2;
+            if (std::memcmp(haystack + place + 1, wanted + 1, middleBytes) == 0)
+                return place;
+            candidates &= ~(3u << bit);
+        }
+    }
+    for (; at + length <= size; ++at) {
+        if (std::memcmp(haystack + at, wanted, size_t(length) * sizeof(char16_t)) == 0)
+            return at;
+    }
+    return -1;
+#else
+    return text.indexOf(needle, from);
+#endif
+}
 
 // Non-finite numbers order as 0, so that the ordering stays strict and weak.
 double orderable(double value)
@@ -150,7 +194,7 @@ QList<qsizetype> TrackQuery::matchingRows(const QString &query) const
     qsizetype row = 0;
     qsizetype from = 0;
     while (true) {
-        const qsizetype hit = text.indexOf(needle, from);
+        const qsizetype hit = needle.size() == 1 ? text.indexOf(needle.front(), from) : indexOf(text, needle, from);
         if (hit < 0)
             break;
         while (m_rows.at(row).fieldEnds[3] <= hit)

@@ -6,6 +6,7 @@
 #include <QList>
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -117,8 +118,13 @@ bool isClean(const QByteArray &path)
     const qsizetype length = path.size();
     if (length > 1 && path.endsWith('/'))
         return false;
-    for (qsizetype i = 0; i < length; ++i) {
-        if (path.at(i) != '/' || i + 1 >= length)
+    // Only what follows a slash can be unclean, so the scan jumps from slash to slash.
+    const char *const begin = path.constData();
+    const char *const end = begin + length;
+    for (const char *slash = begin; (slash = static_cast<const char *>(std::memchr(slash, '/', size_t(end - slash))));
+         ++slash) {
+        const qsizetype i = slash - begin;
+        if (i + 1 >= length)
             continue;
         const char next = path.at(i + 1);
         if (next == '/')

@@ -95,22 +95,22 @@ TEST_F(AppModelBrowsingTest, ClicksSelectRowsFromTheAnchor)
 {
     // Shown by title: Apple, Banana, Cherry, Date.
     model->handleTrackClick(cherry.id, Qt::ShiftModifier); // no anchor yet: a plain click
-    EXPECT_EQ(model->selectedTrackIDs(), QSet<QUuid>{cherry.id});
+    EXPECT_EQ(model->selectedTrackIDs().ids(), QSet<QUuid>{cherry.id});
     EXPECT_EQ(model->currentTrack(), cherry);
 
     model->handleTrackClick(apple.id, Qt::ShiftModifier | Qt::AltModifier);
-    EXPECT_EQ(model->selectedTrackIDs(), (QSet<QUuid>{apple.id, banana.id, cherry.id}));
+    EXPECT_EQ(model->selectedTrackIDs().ids(), (QSet<QUuid>{apple.id, banana.id, cherry.id}));
     model->handleTrackClick(date.id, Qt::ShiftModifier);
-    EXPECT_EQ(model->selectedTrackIDs(), (QSet<QUuid>{cherry.id, date.id}));
+    EXPECT_EQ(model->selectedTrackIDs().ids(), (QSet<QUuid>{cherry.id, date.id}));
     EXPECT_EQ(model->currentTrack(), cherry);
 
     model->handleTrackClick(date.id, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(model->selectedTrackIDs(), QSet<QUuid>{cherry.id});
+    EXPECT_EQ(model->selectedTrackIDs().ids(), QSet<QUuid>{cherry.id});
     model->handleTrackClick(banana.id, Qt::ShiftModifier); // from the new anchor, Date
-    EXPECT_EQ(model->selectedTrackIDs(), (QSet<QUuid>{banana.id, cherry.id, date.id}));
+    EXPECT_EQ(model->selectedTrackIDs().ids(), (QSet<QUuid>{banana.id, cherry.id, date.id}));
 
     model->handleTrackClick(apple.id, Qt::NoModifier);
-    EXPECT_EQ(model->selectedTrackIDs(), QSet<QUuid>{apple.id});
+    EXPECT_EQ(model->selectedTrackIDs().ids(), QSet<QUuid>{apple.id});
     EXPECT_EQ(model->currentTrack(), apple);
     EXPECT_EQ(model->queue().trackIDs(), (QList<QUuid>{apple.id, banana.id, cherry.id, date.id}));
 }
@@ -126,7 +126,7 @@ TEST_F(AppModelBrowsingTest, SelectingClearsRowsAndLeavesTheLyricsPage)
     EXPECT_EQ(selections.size(), 1); // announced although equal
     EXPECT_TRUE(model->selectedTrackIDs().isEmpty());
     model->handleTrackClick(cherry.id, Qt::ShiftModifier); // the anchor went with the selection
-    EXPECT_EQ(model->selectedTrackIDs(), QSet<QUuid>{cherry.id});
+    EXPECT_EQ(model->selectedTrackIDs().ids(), QSet<QUuid>{cherry.id});
 }
 
 TEST_F(AppModelBrowsingTest, SidebarCountsFollowTheLibrary)

@@ -193,21 +193,21 @@ TEST_F(TrackListViewTest, ClicksSelectToggleExtendAndPlay)
 
     click(order.at(1), Qt::ControlModifier);
     click(order.at(3), Qt::ControlModifier);
-    EXPECT_EQ(model->selectedTrackIDs(), (QSet<QUuid>{order.at(1), order.at(3)}));
+    EXPECT_EQ(model->selectedTrackIDs().ids(), (QSet<QUuid>{order.at(1), order.at(3)}));
     click(order.at(1), Qt::ControlModifier);
-    EXPECT_EQ(model->selectedTrackIDs(), QSet<QUuid>{order.at(3)});
+    EXPECT_EQ(model->selectedTrackIDs().ids(), QSet<QUuid>{order.at(3)});
     EXPECT_EQ(environment.engine->playCount(), playsBefore);
 
     // The toggled row is the anchor, also when it left the selection.
     click(order.at(3), Qt::ShiftModifier);
-    EXPECT_EQ(model->selectedTrackIDs(), (QSet<QUuid>{order.at(1), order.at(2), order.at(3)}));
+    EXPECT_EQ(model->selectedTrackIDs().ids(), (QSet<QUuid>{order.at(1), order.at(2), order.at(3)}));
     EXPECT_EQ(environment.engine->playCount(), playsBefore);
 
     // Pressing plays nothing yet; the release does.
     QTest::mousePress(rows()->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(eastWind));
     EXPECT_EQ(environment.engine->playCount(), playsBefore);
     QTest::mouseRelease(rows()->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(eastWind));
-    EXPECT_EQ(model->selectedTrackIDs(), QSet<QUuid>{eastWind});
+    EXPECT_EQ(model->selectedTrackIDs().ids(), QSet<QUuid>{eastWind});
     ASSERT_TRUE(model->currentTrack());
     EXPECT_EQ(model->currentTrack()->id, eastWind);
     EXPECT_EQ(environment.engine->playCount(), playsBefore + 1);
@@ -352,7 +352,7 @@ TEST_F(TrackListViewTest, ContextTracksAreTheShownSelectionOrTheClickedRow)
     click(order.at(4), Qt::ControlModifier);
     click(order.at(0), Qt::ControlModifier);
     click(order.at(2), Qt::ControlModifier);
-    const QSet<QUuid> selection = model->selectedTrackIDs();
+    const QSet<QUuid> selection = model->selectedTrackIDs().ids();
 
     QTest::mouseClick(rows()->viewport(), Qt::RightButton, Qt::NoModifier, centreOf(order.at(2)));
     ASSERT_TRUE(view->contextMenu());
@@ -363,7 +363,7 @@ TEST_F(TrackListViewTest, ContextTracksAreTheShownSelectionOrTheClickedRow)
     ASSERT_TRUE(view->contextMenu());
     EXPECT_EQ(view->contextMenu()->trackID(), order.at(1));
     EXPECT_EQ(view->contextMenu()->contextTrackIDs(), QList<QUuid>{order.at(1)});
-    EXPECT_EQ(model->selectedTrackIDs(), selection) << "opening the menu keeps the selection";
+    EXPECT_EQ(model->selectedTrackIDs().ids(), selection) << "opening the menu keeps the selection";
 
     // Selected rows that a search hides are never context tracks.
     model->setSearchText(u"周"_qs);

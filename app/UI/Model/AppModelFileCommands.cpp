@@ -16,11 +16,13 @@
 
 void AppModel::pruneSelection()
 {
+    if (m_selectedTrackIDs.isEmpty())
+        return;
     QSet<QUuid> known;
     known.reserve(m_tracks.size());
     for (const Track &track : std::as_const(m_tracks))
         known.insert(track.id);
-    setSelectedTrackIDs(QSet<QUuid>(m_selectedTrackIDs).intersect(known));
+    setSelectedTrackIDs(QSet<QUuid>(m_selectedTrackIDs.ids()).intersect(known));
 }
 
 // ---- Import, scan and folder commands ----

@@ -14,7 +14,7 @@ VisibleTrackList LibraryBrowser::visibleTracks(const QList<Track> &tracks, quint
     if (state.selection.isPlaylist())
         m_visible = playlistTracks(tracks, tracksRevision, playlists, playlistsRevision, state);
     else
-        m_visible = VisibleTrackList(tracks, libraryRows(tracks, tracksRevision, state));
+        m_visible = VisibleTrackList(librarySource(tracks, tracksRevision), libraryRows(tracks, tracksRevision, state));
     m_visibleKey = std::move(key);
     return m_visible;
 }
@@ -65,6 +65,18 @@ QByteArray LibraryBrowser::folderPrefix(const FileLocation &folder)
     if (!prefix.endsWith('/'))
         prefix.append('/');
     return prefix;
+}
+
+// One source for every list of the same library, so that what is worked out about it (and a
+// selection marked on it) holds from one list to the next.
+const std::shared_ptr<const TrackSource> &LibraryBrowser::librarySource(const QList<Track> &tracks,
+                                                                        quint64 tracksRevision)
+{
+    if (!m_librarySource || m_librarySourceRevision != tracksRevision) {
+        m_librarySource = std::make_shared<const TrackSource>(tracks);
+        m_librarySourceRevision = tracksRevision;
+    }
+    return m_librarySource;
 }
 
 // The sorted library's rows that lie in the shown folder and match the search. Picking the
@@ -123,10 +135,11 @@ VisibleTrackList LibraryBrowser::playlistTracks(const QList<Track> &tracks, quin
 {
     PlaylistKey key{tracksRevision, playlistsRevision, *state.selection.playlistID()};
     if (m_playlistKey != key) {
-        m_playlistTracks = baseTracks(tracks, playlists, state.selection);
+        m_playlistSource = std::make_shared<const TrackSource>(baseTracks(tracks, playlists, state.selection));
         m_playlistKey = std::move(key);
     }
+    const QList<Track> &listed = m_playlistSource->tracks();
     if (state.sortsColumns())
-        return {m_playlistTracks, m_playlistQuery.apply(m_playlistTracks, state.searchText, state.sort, state.ascending)};
-    return {m_playlistTracks, m_playlistQuery.filter(m_playlistTracks, state.searchText)};
+        return {m_playlistSource, m_playlistQuery.apply(listed, state.searchText, state.sort, state.ascending)};
+    return {m_playlistSource, m_playlistQuery.filter(listed, state.searchText)};
 }

@@ -82,6 +82,7 @@ private:
         friend bool operator==(const PlaylistKey &, const PlaylistKey &) = default;
     };
 
+    const std::shared_ptr<const TrackSource> &librarySource(const QList<Track> &tracks, quint64 tracksRevision);
     QList<qsizetype> libraryRows(const QList<Track> &tracks, quint64 tracksRevision, const BrowseState &state);
     VisibleTrackList playlistTracks(const QList<Track> &tracks, quint64 tracksRevision,
                                     const QList<Playlist> &playlists, quint64 playlistsRevision,
@@ -89,6 +90,8 @@ private:
 
     // Kept for the library's own list.
     std::shared_ptr<StandardizedPaths> m_paths;
+    std::shared_ptr<const TrackSource> m_librarySource;
+    quint64 m_librarySourceRevision = 0;
     TrackQuery m_libraryQuery;
     std::optional<SortKey> m_sortKey;
     QList<qsizetype> m_sortedRows;
@@ -101,7 +104,7 @@ private:
     // Kept for the shown playlist.
     TrackQuery m_playlistQuery;
     std::optional<PlaylistKey> m_playlistKey;
-    QList<Track> m_playlistTracks;
+    std::shared_ptr<const TrackSource> m_playlistSource;
 
     std::optional<VisibleKey> m_visibleKey;
     VisibleTrackList m_visible;

@@ -2,6 +2,7 @@
 
 #include "LibraryBrowser.h"
 
+#include <string_view>
 #include <vector>
 
 int SidebarCounts::trackCount(const QList<Track> &tracks, quint64 tracksRevision,
@@ -50,7 +51,9 @@ void SidebarCounts::startRevision(quint64 tracksRevision, quint64 playlistsRevis
 }
 
 // One pass over the tracks. A track lies below a folder when its path continues the folder's
-// prefix, so only the path's slashes at the prefixes' lengths need a look-up.
+// prefix, so only the path's slashes at the prefixes' lengths need a look-up. Those slashes are
+// all in the track's parent folder, and the tracks of one folder usually stand together: a track
+// in the folder of the one before lies in the same library folders.
 void SidebarCounts::countFolders(const QList<Track> &tracks, const QList<FileLocation> &folders)
 {
     std::vector<QByteArray> prefixes;
@@ -63,16 +66,34 @@ void SidebarCounts::countFolders(const QList<Track> &tracks, const QList<FileLoc
         if (std::ranges::find(lengths, prefixes[index].size()) == lengths.end())
             lengths.push_back(prefixes[index].size());
     }
-
-    std::vector<int> counts(prefixes.size(), 0);
-    for (QByteArrayView path : m_paths->of(tracks, m_tracksRevision)) {
+    const auto foldersOf = [&](QByteArrayView path, std::vector<size_t> &found) {
+        found.clear();
         for (qsizetype length : lengths) {
             if (path.size() <= length || path.at(length - 1) != '/')
                 continue;
-            if (const auto folder = folderOfPrefix.constFind(path.first(length));
-                folder != folderOfPrefix.cend())
-                ++counts[*folder];
+            if (const auto folder = folderOfPrefix.constFind(path.first(length)); folder != folderOfPrefix.cend())
+                found.push_back(*folder);
         }
+    };
+
+    std::vector<int> counts(prefixes.size(), 0);
+    std::string_view parent;
+    std::vector<size_t> parentFolders;
+    std::vector<size_t> ownFolders;
+    for (QByteArrayView path : m_paths->of(tracks, m_tracksRevision)) {
+        const std::string_view text(path.data(), size_t(path.size()));
+        const size_t slash = text.rfind('/');
+        const bool named = slash != std::string_view::npos && slash + 1 < text.size();
+        const std::vector<size_t> *inside = &parentFolders;
+        if (!named) {
+            foldersOf(path, ownFolders);
+            inside = &ownFolders;
+        } else if (parent.data() == nullptr || text.substr(0, slash + 1) != parent) {
+            parent = text.substr(0, slash + 1);
+            foldersOf(path, parentFolders);
+        }
+        for (size_t folder : *inside)
+            ++counts[folder];
     }
     for (size_t index = 0; index < prefixes.size(); ++index)
         m_folderCounts.insert(folders.at(qsizetype(index)), counts[index]);

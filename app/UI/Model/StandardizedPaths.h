@@ -6,11 +6,10 @@
 #include <QByteArrayView>
 #include <QList>
 
-#include <vector>
-
 // The standardised paths of the library's tracks, in library order, worked out once per revision
-// of the library and shared by everything that tests folder membership. Most stored paths are
-// already standard: those are views of the tracks' own bytes, which the kept list holds alive.
+// of the library and shared by everything that tests folder membership. They are kept side by
+// side in one buffer, so a pass over all of them reads memory in order instead of visiting every
+// track's own bytes.
 class StandardizedPaths
 {
 public:
@@ -19,7 +18,6 @@ public:
 private:
     quint64 m_revision = 0;
     bool m_valid = false;
-    QList<Track> m_tracks;
-    std::vector<QByteArray> m_cleaned;
+    QByteArray m_bytes;
     QList<QByteArrayView> m_paths;
 };

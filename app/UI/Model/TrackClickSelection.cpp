@@ -1,11 +1,11 @@
 #include "TrackClickSelection.h"
 
-TrackClickSelection TrackClickSelection::after(const QSet<QUuid> &selected, const std::optional<QUuid> &anchor,
+TrackClickSelection TrackClickSelection::after(const TrackSelection &selected, const std::optional<QUuid> &anchor,
                                                const QUuid &clicked, Qt::KeyboardModifiers modifiers,
                                                const VisibleTrackList &visible)
 {
     if (modifiers.testFlag(Qt::ControlModifier)) {
-        QSet<QUuid> toggled = selected;
+        QSet<QUuid> toggled = selected.ids();
         if (!toggled.remove(clicked))
             toggled.insert(clicked);
         return {toggled, clicked, false};
@@ -13,12 +13,8 @@ TrackClickSelection TrackClickSelection::after(const QSet<QUuid> &selected, cons
     if (modifiers.testFlag(Qt::ShiftModifier) && anchor) {
         const qsizetype from = visible.indexOf(*anchor);
         const qsizetype to = from >= 0 ? visible.indexOf(clicked) : -1;
-        if (to >= 0) {
-            QSet<QUuid> range;
-            for (qsizetype index = std::min(from, to); index <= std::max(from, to); ++index)
-                range.insert(visible.at(index).id);
-            return {range, anchor, false};
-        }
+        if (to >= 0)
+            return {TrackSelection::range(visible, std::min(from, to), std::max(from, to)), anchor, false};
     }
-    return {{clicked}, clicked, true};
+    return {QSet<QUuid>{clicked}, clicked, true};
 }

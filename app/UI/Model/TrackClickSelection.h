@@ -1,8 +1,8 @@
 #pragma once
 
+#include "TrackSelection.h"
 #include "VisibleTrackList.h"
 
-#include <QSet>
 #include <QUuid>
 
 #include <optional>
@@ -13,11 +13,11 @@
 // makes it the anchor and plays it. Ctrl is tested before Shift; other modifiers do not count.
 struct TrackClickSelection
 {
-    QSet<QUuid> selected;
+    TrackSelection selected;
     std::optional<QUuid> anchor;
     bool plays = false;
 
-    static TrackClickSelection after(const QSet<QUuid> &selected, const std::optional<QUuid> &anchor,
+    static TrackClickSelection after(const TrackSelection &selected, const std::optional<QUuid> &anchor,
                                      const QUuid &clicked, Qt::KeyboardModifiers modifiers,
                                      const VisibleTrackList &visible);
 };
