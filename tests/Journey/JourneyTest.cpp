@@ -5,6 +5,7 @@
 #include "JourneyMusic.h"
 #include "SinkRecording.h"
 #include "XDesktop.h"
+#include "UI/WindowShadow.h"
 
 #include <QDir>
 #include <QFile>
@@ -358,9 +359,12 @@ TEST_F(JourneyTest, FromImportToRestart)
                 ASSERT_TRUE(waitUntil([&] { return (shown = overlayWindow()).has_value(); }, 10000));
                 overlay = *shown;
                 // The toolbar shows while the pointer rests on the overlay; its first button locks.
-                desktop.moveTo(overlay, QPoint(280, 40));
+                // Under the compositor the window holds a shadow margin around the overlay.
+                const QPoint content(WindowShadow::margins(WindowShadow::panel).left(),
+                                     WindowShadow::margins(WindowShadow::panel).top());
+                desktop.moveTo(overlay, content + QPoint(280, 40));
                 QThread::msleep(700);
-                desktop.click(overlay, QPoint(153, 96));
+                desktop.click(overlay, content + QPoint(153, 96));
                 EXPECT_TRUE(waitUntil([&] { return settings().value(u"lyricsLocked").toBool(); }, 5000));
                 desktop.moveTo(main, MainWindowPoints::emptyListArea);
             } },
