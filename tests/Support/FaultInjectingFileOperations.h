@@ -16,6 +16,9 @@ public:
     void failOnce(Operation operation, int code, const QByteArray &pathContains = {}, int skip = 0);
     // Counts the calls of `operation` made so far.
     int calls(Operation operation) const;
+    // The files written through writeAtomically so far, in order (failed writes included).
+    QList<FileLocation> written() const;
+    void clearWritten();
 
     std::expected<QByteArray, FileError> readAll(const FileLocation &file, qint64 limit) override;
     std::expected<void, FileError> writeAtomically(const FileLocation &file, const QByteArray &bytes) override;
@@ -49,4 +52,5 @@ private:
     mutable QMutex m_mutex;
     QList<Fault> m_faults;
     QList<int> m_calls;
+    QList<FileLocation> m_written;
 };
