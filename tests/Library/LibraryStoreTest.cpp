@@ -1,12 +1,14 @@
 #include "AudioFixture.h"
 #include "FakeCoverReader.h"
 #include "FaultInjectingFileOperations.h"
+#include "Library/ArtworkFetch.h"
 #include "Library/LibraryStore.h"
 #include "Library/TagLibMetadataReader.h"
 #include "Storage/JsonFields.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QPointer>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -453,29 +455,6 @@ TEST_F(LibraryStoreTest, ACoverThatCannotBeStoredLeavesTheTrackAsItWas)
     EXPECT_EQ(writes("library.json"), 0);
 }
 
-TEST_F(LibraryStoreTest, ArtworkDataGivesOneCoverPerStandardisedPathOnTheGuiThread)
-{
-    Track first = makeTrack(u"晴天"_qs);
-    first.url = FileLocation::fromPath("/music/./晴天.flac");
-    Track second = makeTrack(u"晴天"_qs);
-    second.url = FileLocation::fromPath("/music/x/../晴天.flac");
-    const Track bare = makeTrack(u"无封面"_qs);
-    startWith({first, second, bare});
-    auto reader = std::make_shared<FakeCoverReader>(QHash<QByteArray, QByteArray>{{first.url.path(), "cover"}});
-    QHash<QByteArray, QByteArray> covers;
-    bool onGuiThread = true;
-
-    ASSERT_TRUE(waitFor(m_store.artworkData({first, second, bare}, reader,
-                                            [&](const FileLocation &file, const QByteArray &cover) {
-                                                onGuiThread = onGuiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
-                                                covers.insert(file.path(), cover);
-                                            })));
-
-    EXPECT_EQ(covers, (QHash<QByteArray, QByteArray>{{"/music/晴天.flac", "cover"}}));
-    EXPECT_TRUE(onGuiThread);
-    EXPECT_TRUE(written().isEmpty()) << "reading covers writes nothing";
-}
-
 TEST_F(LibraryStoreTest, ArtworkDataReadsTheCoversEmbeddedInRealFiles)
 {
     // A 1x1 PNG, embedded as it is.
@@ -552,6 +531,114 @@ TEST_F(LibraryStoreTest, TrackEditsAreSavedOnceWithTheirCoversWrittenOrRemoved)
     again.artworkFileName.reset();
     m_store.applyTrackEdits({{again, false, {}}});
     EXPECT_EQ(m_store.index().tracks.at(0).artworkFileName, stored.at(0).artworkFileName);
+}
+
+// ---- Reading covers a few at a time ----
+
+
+FileLocation at(const char *path)
+{
+    return FileLocation::fromPath(path);
+}
+
+struct Taken
+{
+    QHash<QByteArray, QByteArray> covers;
+    int calls = 0;
+    bool offGuiThread = false;
+};
+
+ArtworkFetch::Take collectInto(Taken &taken, const std::shared_ptr<FakeCoverReader> &reader)
+{
+    return [&taken, reader](const FileLocation &file, const QByteArray &cover) {
+        --reader->held;
+        ++taken.calls;
+        taken.offGuiThread = taken.offGuiThread || QThread::currentThread() != QCoreApplication::instance()->thread();
+        taken.covers.insert(file.path(), cover);
+    };
+}
+
+TEST(ArtworkFetch, HandsOverEveryCoverOnTheStartingThread)
+{
+    auto reader = std::make_shared<FakeCoverReader>(QHash<QByteArray, QByteArray>{
+        {"/music/a.flac", "cover a"}, {"/music/b.mp3", "unreadable"}, {"/music/d.m4a", "throws"},
+        {"/music/e.flac", ""}});
+    Taken taken;
+    auto *fetch = new ArtworkFetch({at("/music/a.flac"), at("/music/b.mp3"), at("/music/c.wav"), at("/music/d.m4a"),
+                                    at("/music/e.flac")},
+                                   reader, collectInto(taken, reader), 2);
+    QPointer<ArtworkFetch> watched = fetch;
+
+    ASSERT_TRUE(waitFor(fetch->future()));
+
+    const QHash<QByteArray, QByteArray> expected{{"/music/a.flac", "cover a"}, {"/music/e.flac", ""}};
+    EXPECT_EQ(taken.covers, expected) << "an empty cover is still a cover; no cover, no file, no call";
+    EXPECT_EQ(taken.calls, 2);
+    EXPECT_FALSE(taken.offGuiThread);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watched.isNull()) << "a finished fetch deletes itself";
+
+    EXPECT_TRUE((new ArtworkFetch({}, reader, collectInto(taken, reader), 2))->future().isFinished());
+    EXPECT_EQ(taken.calls, 2) << "nothing to read finishes at once";
+}
+
+TEST(ArtworkFetch, ReadsEachStandardisedLocationOnce)
+{
+    auto reader = std::make_shared<FakeCoverReader>(QHash<QByteArray, QByteArray>{{"/music/./a.flac", "cover"}});
+    Taken taken;
+    auto *fetch = new ArtworkFetch({at("/music/./a.flac"), at("/music//x/../a.flac"), at("/music/a.flac")}, reader,
+                                   collectInto(taken, reader), 4);
+
+    ASSERT_TRUE(waitFor(fetch->future()));
+
+    EXPECT_EQ(reader->readPaths, QList<QByteArray>{"/music/./a.flac"}) << "read through the first stored location";
+    EXPECT_EQ(taken.covers, (QHash<QByteArray, QByteArray>{{"/music/a.flac", "cover"}}));
+}
+
+TEST(ArtworkFetch, HoldsNoMoreCoversThanItsParallelism)
+{
+    QHash<QByteArray, QByteArray> covers;
+    QList<FileLocation> files;
+    for (int i = 0; i < 200; ++i) {
+        const QByteArray path = "/music/" + QByteArray::number(i) + ".flac";
+        covers.insert(path, QByteArray(10'000, char('a' + i % 26)));
+        files.append(FileLocation::fromPath(path));
+    }
+    auto reader = std::make_shared<FakeCoverReader>(covers);
+    Taken taken;
+    auto *fetch = new ArtworkFetch(files, reader, collectInto(taken, reader), 3);
+
+    ASSERT_TRUE(waitFor(fetch->future()));
+
+    EXPECT_EQ(taken.calls, 200);
+    EXPECT_EQ(taken.covers, covers);
+    EXPECT_LE(reader->maxHeld.load(), 3);
+    EXPECT_GE(reader->maxHeld.load(), 2) << "reads do run side by side";
+}
+
+TEST(ArtworkFetch, DeletedFetchCancelsAndHandsOverNothingMore)
+{
+    QHash<QByteArray, QByteArray> covers;
+    QList<FileLocation> files;
+    for (int i = 0; i < 50; ++i) {
+        const QByteArray path = "/music/" + QByteArray::number(i) + ".flac";
+        covers.insert(path, "cover");
+        files.append(FileLocation::fromPath(path));
+    }
+    auto reader = std::make_shared<FakeCoverReader>(covers);
+    Taken taken;
+    auto *owner = new QObject;
+    auto *fetch = new ArtworkFetch(files, reader, collectInto(taken, reader), 2, owner);
+    QFuture<void> future = fetch->future();
+
+    delete owner;
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(future.isCanceled());
+    EXPECT_TRUE(future.isFinished());
+    EXPECT_EQ(taken.calls, 0);
+    EXPECT_LE(reader->readPaths.size(), 2) << "no read starts after the fetch is gone";
 }
 
 } // namespace

@@ -47,6 +47,14 @@ private:
 
     // The injected error for this call, if any.
     std::optional<FileError> intercept(Operation operation, const FileLocation &location);
+    // Fails the call when a fault is due, else makes it on the real operations.
+    template <typename Call>
+    auto forward(Operation operation, const FileLocation &location, Call call) -> decltype(call())
+    {
+        if (auto fault = intercept(operation, location))
+            return std::unexpected(*fault);
+        return call();
+    }
 
     FileOperations &m_real;
     mutable QMutex m_mutex;
