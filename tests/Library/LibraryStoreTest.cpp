@@ -444,13 +444,14 @@ TEST_F(LibraryStoreTest, ACoverThatCannotBeStoredLeavesTheTrackAsItWas)
     Track track = makeTrack(u"晴天"_qs);
     track.artworkFileName = u"OLD.jpg"_qs;
     startWith({track});
-    m_files.failOnce(Operation::WriteAtomically, ENOSPC, "covers");
-    m_store.setArtwork(QByteArray("cover"), track.id);
-    expectError(ENOSPC);
-
     put(coversFolder(), "a regular file where the folder belongs");
     m_store.setArtwork(QByteArray("cover"), track.id);
     expectError(ENOTDIR);
+
+    ASSERT_TRUE(FileOperations::system().remove(coversFolder()));
+    m_files.failOnce(Operation::WriteAtomically, ENOSPC, "covers");
+    m_store.setArtwork(QByteArray("cover"), track.id);
+    expectError(ENOSPC);
     EXPECT_EQ(m_store.index().tracks, QList<Track>{track});
     EXPECT_EQ(writes("library.json"), 0);
 }
