@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QSemaphore>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -133,6 +134,33 @@ TEST_F(LibraryFoldersTest, TracksRemovedOrEditedDuringARescanStayAsTheUserLeftTh
 
     ASSERT_EQ(m_store.index().tracks.size(), 1);
     EXPECT_EQ(m_store.index().tracks.first(), edited);
+}
+
+// Edits made on every turn of the event loop while a rescan runs, one track each, so none is made
+// good again by a later one: some land while the scan's merge is off the GUI thread.
+TEST_F(LibraryFoldersTest, NoEditMadeWhileTheScanIsMergedIsLost)
+{
+    for (int i = 0; i < 400; ++i)
+        ASSERT_TRUE(FileOperations::system().writeAtomically(music("t" + QByteArray::number(i) + ".mp3"), "audio"));
+    const auto reader = std::make_shared<FakeCoverReader>(QHash<QByteArray, QByteArray>{});
+    ASSERT_TRUE(waitFor(m_store.addFolder(music(), reader)));
+    const QList<Track> before = m_store.index().tracks;
+    qsizetype edits = 0;
+    QTimer editor;
+    QObject::connect(&editor, &QTimer::timeout, [&] {
+        if (edits == before.size())
+            return;
+        Track edited = before.at(edits++);
+        edited.title = QStringLiteral("edited");
+        ASSERT_TRUE(m_store.updateTrack(edited));
+    });
+    editor.start(0);
+    ASSERT_TRUE(waitFor(m_store.rescan(reader)));
+    editor.stop();
+
+    ASSERT_GT(edits, 0);
+    for (qsizetype i = 0; i < edits; ++i)
+        EXPECT_EQ(m_store.index().tracks.at(i).title, QStringLiteral("edited")) << i;
 }
 
 TEST_F(LibraryFoldersTest, RenameRefusesBadNamesAndExistingDestinationsWithoutTouchingTheDisk)

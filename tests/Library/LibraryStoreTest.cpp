@@ -508,7 +508,12 @@ TEST_F(LibraryStoreTest, TrackEditsAreSavedOnceWithTheirCoversWrittenOrRemoved)
     startWith({plain, covered});
     m_store.setArtwork(QByteArray("old"), covered.id);
     covered.artworkFileName = m_store.index().tracks.at(1).artworkFileName;
+    Track unusable = plain;
+    unusable.duration = nan;
     m_files.clearWritten();
+    m_store.applyTrackEdits({{stranger, false, {}}, {unusable, true, std::nullopt}});
+    EXPECT_TRUE(written().isEmpty()) << "edits of unknown tracks and unusable durations are skipped";
+    EXPECT_EQ(m_store.index().tracks.at(0), plain);
 
     Track retitled = plain;
     retitled.title = u"新"_qs;
