@@ -163,6 +163,25 @@ TEST_F(LibraryFoldersTest, NoEditMadeWhileTheScanIsMergedIsLost)
         EXPECT_EQ(m_store.index().tracks.at(i).title, QStringLiteral("edited")) << i;
 }
 
+TEST_F(LibraryFoldersTest, ARescanOfOneFolderLeavesTheOtherFoldersAlone)
+{
+    for (const char *name : {"A/a.mp3", "B/b.mp3"}) {
+        ASSERT_TRUE(FileOperations::system().createDirectories(music(name).deletingLastPathComponent()));
+        ASSERT_TRUE(FileOperations::system().writeAtomically(music(name), "audio"));
+    }
+    const auto reader = std::make_shared<FakeCoverReader>(QHash<QByteArray, QByteArray>{});
+    ASSERT_TRUE(waitFor(m_store.addFolder(music("A"), reader)));
+    ASSERT_TRUE(waitFor(m_store.addFolder(music("B"), reader)));
+    ASSERT_TRUE(QFile::remove(musicPath(QStringLiteral("A/a.mp3"))));
+    ASSERT_TRUE(QFile::remove(musicPath(QStringLiteral("B/b.mp3"))));
+
+    ASSERT_TRUE(waitFor(m_store.rescan(music("A"), reader)));
+    EXPECT_TRUE(trackAt("A/a.mp3")->isMissing);
+    EXPECT_FALSE(trackAt("B/b.mp3")->isMissing);
+    ASSERT_TRUE(waitFor(m_store.rescan(reader)));
+    EXPECT_TRUE(trackAt("B/b.mp3")->isMissing);
+}
+
 TEST_F(LibraryFoldersTest, RenameRefusesBadNamesAndExistingDestinationsWithoutTouchingTheDisk)
 {
     QDir().mkpath(musicPath(QStringLiteral("A")));

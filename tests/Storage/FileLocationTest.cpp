@@ -84,7 +84,8 @@ TEST(TextDecodingTest, ReadsTextInTheEncodingItWasWrittenInAndRefusesWhatNoneRea
     for (const auto &[encoding, text] : cases) {
         QStringEncoder encoder(encoding);
         ASSERT_TRUE(encoder.isValid()) << encoding;
-        EXPECT_EQ(TextDecoding::decode(encoder.encode(text)), text) << encoding;
+        const QByteArray bytes = encoder.encode(text);
+        EXPECT_EQ(TextDecoding::decode(bytes), text) << encoding;
     }
     // Readable in no encoding: every reading fails or holds control or replacement characters.
     EXPECT_EQ(TextDecoding::decode("\x81 \x8D \x90"), std::nullopt);

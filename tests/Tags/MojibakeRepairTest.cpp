@@ -76,6 +76,8 @@ TEST(MojibakeRepair, RepairsAfterAFailedDecodingOnTheSameThread)
     const QString gbkGarbled = misread(u"红豆"_qs, "GB18030", "ISO-8859-1");
     ASSERT_EQ(MojibakeRepair::repaired(gbkGarbled + u'\u00D6'), std::nullopt);
     EXPECT_EQ(MojibakeRepair::repaired(gbkGarbled), std::optional(u"红豆"_qs));
+    // Bytes that GB 18030 cannot decode whole are still refused: 中文 and a lone 0x80.
+    EXPECT_EQ(MojibakeRepair::repaired(latin1(QByteArray::fromHex("d6d0cec4")) + QChar(0x20AC)), std::nullopt);
 }
 
 TEST(MojibakeRepair, GivesTheSameResultsOnManyThreadsAtOnce)
