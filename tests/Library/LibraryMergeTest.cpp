@@ -105,6 +105,12 @@ TEST(LibraryMerge, AmbiguousOrChangedMovesAreNewTracksAndTheOldOnesGoMissing)
     EXPECT_NE(byPath(merged, "/m/b.mp3")->id, stored.id);
     EXPECT_NE(byPath(merged, "/m/c.mp3")->id, stored.id);
 
+    // A copy of a file that is still there.
+    merged = mergeAll({stored}, found({scanned(stored), scanned(stored, "/m/copy.mp3")}));
+    ASSERT_EQ(merged.size(), 2);
+    EXPECT_EQ(byPath(merged, "/m/a.mp3")->id, stored.id);
+    EXPECT_NE(byPath(merged, "/m/copy.mp3")->id, stored.id);
+
     // One new file matching two vanished tracks.
     const Track twin = track("/m/a2.mp3");
     merged = mergeAll({stored, twin}, found({scanned(stored, "/m/b.mp3")}));
@@ -151,17 +157,25 @@ TEST(LibraryMerge, UnreadableFilesKeepTheirTracksAsTheyWere)
 TEST(LibraryMerge, AScopedRescanLeavesOtherFoldersAlone)
 {
     const Track elsewhere = track("/other/x.mp3", 7, 7);
+    const Track sibling = track("/m2/y.mp3", 8, 8); // a folder whose name only starts like the scanned one
     const Track here = track("/m/a.mp3");
     const FileLocation otherUnreadable = FileLocation::fromPath("/other/bad.mp3");
     const FileLocation hereUnreadable = FileLocation::fromPath("/m/bad.mp3");
     // The file of `elsewhere` now appears in the scanned folder: a new track; the old one is untouched.
-    const LibraryMerge::Plan plan = LibraryMerge::plan({elsewhere, here}, found({scanned(elsewhere, "/m/x.mp3")}),
+    const LibraryMerge::Plan plan = LibraryMerge::plan({elsewhere, sibling, here}, found({scanned(elsewhere, "/m/x.mp3")}),
                                                        musicFolder, true, {otherUnreadable, hereUnreadable});
     EXPECT_EQ(plan.unreadableURLs, QList<FileLocation>{otherUnreadable});
-    const QList<Track> merged = LibraryMerge::finish(plan, {elsewhere, here});
+    const QList<Track> merged = LibraryMerge::finish(plan, {elsewhere, sibling, here});
     EXPECT_EQ(*byPath(merged, "/other/x.mp3"), elsewhere);
+    EXPECT_EQ(*byPath(merged, "/m2/y.mp3"), sibling);
     EXPECT_NE(byPath(merged, "/m/x.mp3")->id, elsewhere.id);
     EXPECT_TRUE(byPath(merged, "/m/a.mp3")->isMissing);
+
+    // The unreadable files the scan found replace those known in the folder only.
+    const FileLocation newlyUnreadable = FileLocation::fromPath("/m/new-bad.mp3");
+    const LibraryMerge::Plan again = LibraryMerge::plan({here}, found({}, {newlyUnreadable}), musicFolder, true, {});
+    EXPECT_EQ(LibraryMerge::unreadableURLs(again, {otherUnreadable, hereUnreadable}),
+              (QList<FileLocation>{otherUnreadable, newlyUnreadable}));
 }
 
 TEST(LibraryMerge, TwoRecordsOfOnePathCollapseWhenTheFileIsFound)

@@ -40,6 +40,11 @@ TEST(MojibakeRepair, RepairsGarbledTextAndKeepsTheRest)
         {"SupplementaryHan", {misread(u"\U00020000\U0002A6D6"_qs, "UTF-8", "windows-1252"), u"\U00020000\U0002A6D6"_qs}},
         // 丁丁 in UTF-8 also decodes as GB 18030 to four ideographs: equal ratios keep UTF-8.
         {"EqualRatiosPreferUtf8", {misread(u"丁丁"_qs, "UTF-8", "windows-1252"), u"丁丁"_qs}},
+        // Its GB 18030 reading, 澶╁ぉ眉, is less Chinese: the UTF-8 one stays.
+        {"TheMoreChineseReadingWins", {misread(u"天天ü"_qs, "UTF-8", "windows-1252"), u"天天ü"_qs}},
+        {"FirstIdeographOfExtensionA", {misread(u"㐀㐀"_qs, "UTF-8", "windows-1252"), u"㐀㐀"_qs}},
+        // 個 is 0x82 0x80 in GB 18030: a byte 0x80 shown as U+0080, which is not ASCII.
+        {"GbkTrailByte80", {misread(u"個人"_qs, "GB18030", "ISO-8859-1"), u"個人"_qs}},
     };
     for (const auto &[name, texts] : repaired)
         EXPECT_EQ(MojibakeRepair::repaired(texts.first), std::optional(texts.second)) << name;
