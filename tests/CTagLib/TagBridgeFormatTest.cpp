@@ -152,6 +152,10 @@ TEST_F(TagBridgeFormat, wavInfoChunkIsReadAndSeedsTheNewId3Chunk)
     EXPECT_EQ(read(path, "title"), QStringLiteral("晴天"));
     EXPECT_EQ(read(path, "artist"), QStringLiteral("周杰伦"));
     EXPECT_EQ(read(path, "year"), 2004);
+    // Once the ID3 chunk is there, the INFO chunk seeds nothing again: a cleared title stays cleared.
+    ASSERT_EQ(writeTags(path, QJsonObject{{"title", ""}}), QString());
+    ASSERT_EQ(writeTags(path, QJsonObject{{"year", 2005}}), QString());
+    EXPECT_EQ(read(path, "title"), QJsonValue::Null);
 }
 
 TEST_F(TagBridgeFormat, flacCoverIsOnePictureOfTypeFrontCoverAndClearingRemovesAll)

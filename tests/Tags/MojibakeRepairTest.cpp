@@ -43,6 +43,7 @@ TEST(MojibakeRepair, RepairsGarbledTextAndKeepsTheRest)
         // Its GB 18030 reading, 澶╁ぉ眉, is less Chinese: the UTF-8 one stays.
         {"TheMoreChineseReadingWins", {misread(u"天天ü"_qs, "UTF-8", "windows-1252"), u"天天ü"_qs}},
         {"FirstIdeographOfExtensionA", {misread(u"㐀㐀"_qs, "UTF-8", "windows-1252"), u"㐀㐀"_qs}},
+        {"FirstCompatibilityIdeograph", {misread(u"\uF900\uF900"_qs, "UTF-8", "windows-1252"), u"\uF900\uF900"_qs}},
         // 個 is 0x82 0x80 in GB 18030: a byte 0x80 shown as U+0080, which is not ASCII.
         {"GbkTrailByte80", {misread(u"個人"_qs, "GB18030", "ISO-8859-1"), u"個人"_qs}},
     };
