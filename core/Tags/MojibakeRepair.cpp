@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <utility>
 
 namespace MojibakeRepair {
@@ -140,11 +141,14 @@ std::optional<QString> strictlyDecoded(QStringDecoder &&decoder, const QByteArra
 std::optional<QString> decodedAsGb18030(const QByteArray &bytes)
 {
     // Opening the converter costs more than a whole repair, so each thread keeps its own. Qt keeps
-    // its error flag through resetState(), so a decoder that met an error is replaced.
+    // its error flag through resetState(), so a decoder that met an error is replaced: made anew in
+    // place, since one move-assigned over it never reports an error again (Qt 6.4).
     thread_local QStringDecoder decoder("GB18030", decoderFlags);
     std::optional<QString> text = strictlyDecoded(std::move(decoder), bytes);
-    if (!text)
-        decoder = QStringDecoder("GB18030", decoderFlags);
+    if (!text) {
+        std::destroy_at(&decoder);
+        std::construct_at(&decoder, "GB18030", decoderFlags);
+    }
     return text;
 }
 

@@ -1,12 +1,15 @@
 #include "AudioFixture.h"
 #include "BridgeFixture.h"
-
 #include "CTagLib/TemporaryCopy.h"
+#include "CTagLib/taglib_bridge.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -17,6 +20,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace BridgeFixture;
 
@@ -73,29 +78,18 @@ protected:
     QByteArray original;
 };
 
-TEST_F(TagBridgeFailure, missingFileFails)
-{
-    const QString missing = folder.filePath("missing.mp3");
-    EXPECT_EQ(writeTags(missing, newTitle), QStringLiteral("文件不存在"));
-    EXPECT_FALSE(QFileInfo::exists(missing));
-    EXPECT_FALSE(readTags(missing).has_value());
-    expectUntouched();
-}
-
-TEST_F(TagBridgeFailure, folderFailsAtTheCopy)
+TEST_F(TagBridgeFailure, whatIsNoRegularFileFailsWithoutBlocking)
 {
     ASSERT_TRUE(QDir(folder.path()).mkdir("album.mp3"));
-    EXPECT_EQ(writeTags(folder.filePath("album.mp3"), newTitle), copyFailure(std::errc::is_a_directory));
-    EXPECT_FALSE(readTags(folder.filePath("album.mp3")).has_value());
-    expectUntouched();
-}
-
-TEST_F(TagBridgeFailure, fifoFailsAtTheCopyWithoutBlocking)
-{
-    const QString fifo = folder.filePath("pipe.mp3");
-    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    EXPECT_FALSE(readTags(fifo).has_value());
-    EXPECT_EQ(writeTags(fifo, newTitle), copyFailure(std::errc::not_supported));
+    ASSERT_EQ(mkfifo(QFile::encodeName(folder.filePath("pipe.mp3")).constData(), 0600), 0);
+    const std::pair<const char *, QString> cases[] = {{"missing.mp3", QStringLiteral("文件不存在")},
+                                                      {"album.mp3", copyFailure(std::errc::is_a_directory)},
+                                                      {"pipe.mp3", copyFailure(std::errc::not_supported)}};
+    for (const auto &[name, message] : cases) {
+        EXPECT_FALSE(readTags(folder.filePath(name)).has_value()) << name;
+        EXPECT_EQ(writeTags(folder.filePath(name), newTitle), message) << name;
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath("missing.mp3")));
     expectUntouched();
 }
 
@@ -111,17 +105,6 @@ TEST_F(TagBridgeFailure, symlinkUpdatesTheFileItPointsToAndStaysALink)
     EXPECT_EQ(decodedSamples(audio), decodedSamples(link));
     EXPECT_TRUE(temporaryLeftovers(linkFolder.path()).isEmpty());
     EXPECT_TRUE(temporaryLeftovers(folder.path()).isEmpty());
-}
-
-TEST_F(TagBridgeFailure, copyThatCannotBeWrittenFailsAndLeavesNothing)
-{
-    QString message;
-    {
-        const FileSizeLimit limit(4096);
-        message = writeTags(audio, newTitle);
-    }
-    EXPECT_EQ(message, copyFailure(std::errc::file_too_large));
-    expectUntouched();
 }
 
 TEST_F(TagBridgeFailure, writeKeepsThePermissions)
@@ -149,19 +132,14 @@ TEST_F(TagBridgeFailure, copyNeverWritesThroughSomethingAtItsName)
     EXPECT_EQ(error, std::errc::file_exists);
     EXPECT_EQ(fileBytes(victim), "keep");
     EXPECT_TRUE(QFileInfo(QString::fromStdString(planted)).isSymLink());
-}
 
-TEST_F(TagBridgeFailure, copyInAFolderThatIsAFileFails)
-{
     QFile notAFolder(folder.filePath("notAFolder"));
     ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
     notAFolder.close();
-    std::error_code error;
     EXPECT_EQ(TemporaryCopy::make(QFile::encodeName(audio).toStdString(),
                                   QFile::encodeName(folder.filePath("notAFolder/copy.tmp")).toStdString(), error),
               nullptr);
     EXPECT_EQ(error, std::errc::not_a_directory);
-    expectUntouched();
 }
 
 TEST_F(TagBridgeFailure, failedReplaceRemovesTheCopy)
@@ -188,15 +166,22 @@ QString coverText(qsizetype bytes)
     return QString::fromLatin1((QByteArray("\xFF\xD8\xFF\xE0") + QByteArray(bytes - 4, 'c')).toBase64());
 }
 
-TEST_F(TagBridgeFailure, copyThatCannotGrowFailsAndLeavesNothing)
+// The copy cannot be written at all, or cannot grow by the new cover.
+TEST_F(TagBridgeFailure, copyThatCannotBeWrittenOrGrowFailsAndLeavesNothing)
 {
-    QString message;
-    {
-        const FileSizeLimit limit(rlim_t(original.size()) + 4096);
-        message = writeTags(audio, QJsonObject{{"artworkBase64", coverText(64 * 1024)}});
+    const std::pair<rlim_t, QString> cases[] = {
+        {4096, copyFailure(std::errc::file_too_large)},
+        {rlim_t(original.size()) + 4096,
+         QStringLiteral("保存标签失败: ") + QString::fromStdString(std::make_error_code(std::errc::file_too_large).message())}};
+    for (const auto &[limit, expected] : cases) {
+        QString message;
+        {
+            const FileSizeLimit sizeLimit(limit);
+            message = writeTags(audio, QJsonObject{{"artworkBase64", coverText(64 * 1024)}});
+        }
+        EXPECT_EQ(message, expected);
+        expectUntouched();
     }
-    EXPECT_EQ(message, QStringLiteral("保存标签失败: ") + QString::fromStdString(std::make_error_code(std::errc::file_too_large).message()));
-    expectUntouched();
 }
 
 // A 600 KB file system holding the file and filler that leaves 164 KB free: the copy fits, a
@@ -282,6 +267,54 @@ TEST(TagBridgeReadBack, wavWhoseChunkSizesDoNotMatchTheFileIsRefused)
                   QStringLiteral("WAV 文件的块大小与文件长度不符，无法写入标签"));
         EXPECT_EQ(fileBytes(audio), damaged);
     }
+}
+
+
+QJsonObject tagsNamed(const QString &title, char coverFill)
+{
+    return {{"title", title}, {"artworkBase64", QString::fromLatin1(pngImage(coverFill).toBase64())}};
+}
+
+// A writer killed at any moment leaves the old file or the new one, never a mix or a broken one.
+TEST(TagBridgeCrash, killedWriterLeavesOldOrNewFile)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = AudioFixture::makeTone(folder.path(), "long.flac", 120.0, 523);
+    ASSERT_FALSE(path.isEmpty());
+    const QByteArray samplesHash = QCryptographicHash::hash(decodedSamples(path), QCryptographicHash::Sha256);
+    const QByteArray nativePath = QFile::encodeName(path);
+    const QByteArray jsonA = QJsonDocument(tagsNamed("A", 'a')).toJson(QJsonDocument::Compact);
+    const QByteArray jsonB = QJsonDocument(tagsNamed("B", 'b')).toJson(QJsonDocument::Compact);
+
+    bool sawWrittenTags = false;
+    for (int round = 0; round < 12; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (unsigned count = 0;; ++count)
+                quillmere_write_tags(nativePath.constData(), (count % 2 ? jsonB : jsonA).constData(), nullptr);
+        }
+        usleep(useconds_t(QRandomGenerator::global()->bounded(5000, 150000)));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+
+        const std::optional<QJsonObject> tags = readTags(path);
+        ASSERT_TRUE(tags.has_value()) << "round " << round;
+        const QJsonValue title = tags->value("title");
+        if (title.isNull()) {
+            EXPECT_EQ(tags->value("artworkBase64"), QJsonValue::Null);
+        } else {
+            sawWrittenTags = true;
+            const QJsonObject expected = tagsNamed(title.toString(), title == "A" ? 'a' : 'b');
+            EXPECT_TRUE(title == "A" || title == "B") << title.toString().toStdString();
+            EXPECT_EQ(tags->value("artworkBase64"), expected["artworkBase64"]);
+        }
+        EXPECT_EQ(QCryptographicHash::hash(decodedSamples(path), QCryptographicHash::Sha256), samplesHash)
+            << "round " << round;
+    }
+    EXPECT_TRUE(sawWrittenTags);
 }
 
 } // namespace

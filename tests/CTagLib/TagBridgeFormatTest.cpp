@@ -2,9 +2,9 @@
 #include "BridgeFixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
 #include <taglib/attachedpictureframe.h>
@@ -152,6 +152,10 @@ TEST_F(TagBridgeFormat, wavInfoChunkIsReadAndSeedsTheNewId3Chunk)
     EXPECT_EQ(read(path, "title"), QStringLiteral("晴天"));
     EXPECT_EQ(read(path, "artist"), QStringLiteral("周杰伦"));
     EXPECT_EQ(read(path, "year"), 2004);
+    // Once the ID3 chunk is there, the INFO chunk seeds nothing again: a cleared title stays cleared.
+    ASSERT_EQ(writeTags(path, QJsonObject{{"title", ""}}), QString());
+    ASSERT_EQ(writeTags(path, QJsonObject{{"year", 2005}}), QString());
+    EXPECT_EQ(read(path, "title"), QJsonValue::Null);
 }
 
 TEST_F(TagBridgeFormat, flacCoverIsOnePictureOfTypeFrontCoverAndClearingRemovesAll)
@@ -196,9 +200,9 @@ TEST_F(TagBridgeFormat, flacCoverBeyondTheMetadataBlockLimitIsRefused)
     EXPECT_EQ(read(mp3, "artworkBase64"), base64(image));
 }
 
-TEST_F(TagBridgeFormat, mp4ConsidersOnlyTheFirstCoverEntry)
+TEST_F(TagBridgeFormat, mp4CoverFormatCodeFollowsTheImageSignatureAndOnlyTheFirstCoverCounts)
 {
-    const QString path = make("covers.m4a");
+    const QString path = make("format.m4a");
     {
         TagLib::MP4::File file(QFile::encodeName(path).constData());
         TagLib::MP4::CoverArtList covers;
@@ -208,11 +212,6 @@ TEST_F(TagBridgeFormat, mp4ConsidersOnlyTheFirstCoverEntry)
         ASSERT_TRUE(file.save());
     }
     EXPECT_EQ(read(path, "artworkBase64"), QJsonValue::Null);
-}
-
-TEST_F(TagBridgeFormat, mp4CoverFormatCodeFollowsTheImageSignature)
-{
-    const QString path = make("format.m4a");
     const struct
     {
         QByteArray image;
@@ -287,19 +286,15 @@ TEST_F(TagBridgeFormat, wmaTakesTextsButRefusesAlbumArtistAndCover)
     }
 }
 
-TEST_F(TagBridgeFormat, formatIsJudgedByContentNotByName)
+TEST_F(TagBridgeFormat, formatIsJudgedByContentNotByNameAndJunkIsNoAudioFile)
 {
-    const QString flac = make("real.flac");
     const QString named = folder.filePath("disguised.mp3");
-    ASSERT_TRUE(QFile::rename(flac, named));
+    ASSERT_TRUE(QFile::rename(make("real.flac"), named));
     ASSERT_EQ(writeTags(named, QJsonObject{{"title", QStringLiteral("伪装")}}), QString());
     EXPECT_TRUE(fileBytes(named).startsWith("fLaC"));
     EXPECT_EQ(read(named, "title"), QStringLiteral("伪装"));
     EXPECT_TRUE(TagLib::FLAC::File(QFile::encodeName(named).constData()).hasXiphComment());
-}
 
-TEST_F(TagBridgeFormat, junkIsNoAudioFile)
-{
     const QString path = folder.filePath("junk.mp3");
     QFile junk(path);
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
@@ -312,5 +307,121 @@ TEST_F(TagBridgeFormat, junkIsNoAudioFile)
     EXPECT_EQ(fileBytes(path), before);
     EXPECT_TRUE(temporaryLeftovers(folder.path()).isEmpty());
 }
+
+
+struct Format
+{
+    const char *name;
+    const char *fileName;
+    QStringList ffmpegArguments;
+    bool takesAlbumArtistAndCover;
+    void (*prepare)(const QString &path) = nullptr;
+};
+
+void PrintTo(const Format &format, std::ostream *stream)
+{
+    *stream << format.name;
+}
+
+const QJsonObject chineseTags{
+    {"title", QStringLiteral("晴天 \"雨\" \\ 第一首")},
+    {"artist", QStringLiteral("周杰伦")},
+    {"album", QStringLiteral("叶惠美")},
+    {"year", 2003},
+    {"trackNumber", 7},
+    {"genre", QStringLiteral("华语流行")},
+};
+
+QJsonObject withAlbumArtistAndCover(QJsonObject tags, const QByteArray &cover)
+{
+    tags.insert("albumArtist", QStringLiteral("周杰伦 & 乐队"));
+    tags.insert("artworkBase64", QString::fromLatin1(cover.toBase64()));
+    return tags;
+}
+
+class TagBridgeRoundTrip : public ::testing::TestWithParam<Format>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        path = AudioFixture::makeTone(folder.path(), GetParam().fileName, 1.0, 440, GetParam().ffmpegArguments);
+        ASSERT_FALSE(path.isEmpty());
+        if (GetParam().prepare)
+            GetParam().prepare(path);
+    }
+
+    QJsonObject fullTags(const QByteArray &cover = pngImage()) const
+    {
+        return GetParam().takesAlbumArtistAndCover ? withAlbumArtistAndCover(chineseTags, cover) : chineseTags;
+    }
+
+    QJsonObject readBack() const
+    {
+        const std::optional<QJsonObject> tags = readTags(path);
+        EXPECT_TRUE(tags.has_value());
+        return tags.value_or(QJsonObject());
+    }
+
+    QTemporaryDir folder;
+    QString path;
+};
+
+// Every step of a tag's life in each format: written, saved again unchanged, numbers and texts
+// cleared or kept, the cover replaced and removed, and never a change to the audio.
+TEST_P(TagBridgeRoundTrip, writtenTagsReadBackAndClearWithoutTouchingTheAudio)
+{
+    const QByteArray originalSamples = decodedSamples(path);
+    QJsonObject expected = fullTags();
+    if (!GetParam().takesAlbumArtistAndCover) {
+        expected.insert("albumArtist", QJsonValue::Null);
+        expected.insert("artworkBase64", QJsonValue::Null);
+    }
+    ASSERT_EQ(writeTags(path, fullTags()), QString());
+    EXPECT_EQ(readBack(), expected);
+    const qint64 firstSize = QFileInfo(path).size();
+    ASSERT_EQ(writeTags(path, fullTags()), QString());
+    EXPECT_EQ(readBack(), expected);
+    EXPECT_EQ(QFileInfo(path).size(), firstSize);
+    EXPECT_EQ(decodedSamples(path), originalSamples);
+
+    // Out-of-range numbers leave the stored ones; zero and empty text clear, null leaves alone.
+    ASSERT_EQ(writeTags(path, QJsonObject{{"year", -1}, {"trackNumber", 4294967296.0}}), QString());
+    EXPECT_EQ(readBack(), expected);
+    ASSERT_EQ(writeTags(path, QByteArray(R"({"title":"","artist":null,"album":"新专辑","year":0,"trackNumber":0})")),
+              QString());
+    expected["title"] = QJsonValue::Null;
+    expected["album"] = QStringLiteral("新专辑");
+    expected["year"] = QJsonValue::Null;
+    expected["trackNumber"] = QJsonValue::Null;
+    EXPECT_EQ(readBack(), expected);
+
+    if (GetParam().takesAlbumArtistAndCover) {
+        ASSERT_EQ(writeTags(path, QJsonObject{{"artworkBase64", QString::fromLatin1(jpegImage().toBase64())}}), QString());
+        EXPECT_EQ(readBack()["artworkBase64"], QString::fromLatin1(jpegImage().toBase64()));
+        ASSERT_EQ(writeTags(path, QJsonObject{{"artworkBase64", ""}, {"albumArtist", ""}}), QString());
+        expected["artworkBase64"] = QJsonValue::Null;
+        expected["albumArtist"] = QJsonValue::Null;
+        EXPECT_EQ(readBack(), expected);
+    }
+    EXPECT_TRUE(temporaryLeftovers(folder.path()).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, TagBridgeRoundTrip,
+    ::testing::Values(Format{"mp3_id3v24", "tone.mp3", {"-id3v2_version", "4"}, true},
+                      Format{"mp3_id3v23", "tone.mp3", {"-id3v2_version", "3", "-metadata", "title=v23"}, true},
+                      Format{"mp3_id3v1", "tone.mp3", {"-id3v2_version", "0"}, true,
+                             [](const QString &path) { addId3v1Tag(path, "Old", "Band", 1999); }},
+                      Format{"m4a_aac", "tone.m4a", {}, true},
+                      Format{"m4a_alac", "tone.m4a", {"-c:a", "alac"}, true},
+                      Format{"flac", "tone.flac", {}, true},
+                      Format{"ogg_vorbis", "tone.ogg", {"-c:a", "libvorbis"}, true},
+                      Format{"opus", "tone.opus", {"-c:a", "libopus"}, true},
+                      Format{"wav", "tone.wav", {}, true},
+                      Format{"aiff", "tone.aiff", {}, true},
+                      Format{"wavpack", "tone.wv", {}, false},
+                      Format{"tta", "tone.tta", {}, false}),
+    [](const ::testing::TestParamInfo<Format> &info) { return std::string(info.param.name); });
 
 } // namespace

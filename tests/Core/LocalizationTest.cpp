@@ -26,35 +26,28 @@ private:
 
 } // namespace
 
-TEST(Localization, WithoutATableTheKeyIsShown)
+TEST(Localization, FormatsTextsAndIntegersInOnePass)
 {
-    EXPECT_EQ(L("曲库"), QStringLiteral("曲库"));
+    EXPECT_EQ(L("曲库"), QStringLiteral("曲库")); // without a table the key is shown
     EXPECT_EQ(Lf("%@已从备份恢复", QStringLiteral("设置")), QStringLiteral("设置已从备份恢复"));
+    // A title that itself looks like a placeholder is not substituted again.
+    EXPECT_EQ(Lf("正在写入 %d/%d…", 3, 12), QStringLiteral("正在写入 3/12…"));
+    EXPECT_EQ(Lf("%@ 和 %@", QStringLiteral("%@"), QStringLiteral("B")), QStringLiteral("%@ 和 B"));
+    EXPECT_EQ(Lf("共 %lld 首，100%%", qint64(100000)), QStringLiteral("共 100000 首，100%"));
+    EXPECT_EQ(Localization::format(QStringLiteral("50% %x %"), {}), QStringLiteral("50% %x %"));
 }
 
-TEST(Localization, ATableEntryReplacesItsKeyOnly)
+TEST(Localization, ATableEntryReplacesItsKeyOnlyAndAFaultyOneNeverMisbehaves)
 {
     OneEntryTranslator translator("曲库", QStringLiteral("Library"));
     QCoreApplication::installTranslator(&translator);
     EXPECT_EQ(L("曲库"), QStringLiteral("Library"));
     EXPECT_EQ(L("播放列表"), QStringLiteral("播放列表"));
     QCoreApplication::removeTranslator(&translator);
-}
 
-TEST(Localization, FormatsTextsAndIntegersInOnePass)
-{
-    // A title that itself looks like a placeholder is not substituted again.
-    EXPECT_EQ(Lf("正在写入 %d/%d…", 3, 12), QStringLiteral("正在写入 3/12…"));
-    EXPECT_EQ(Lf("%@ 和 %@", QStringLiteral("%@"), QStringLiteral("B")), QStringLiteral("%@ 和 B"));
-    EXPECT_EQ(Lf("共 %lld 首，100%%", qint64(100000)), QStringLiteral("共 100000 首，100%"));
-}
-
-TEST(Localization, AFaultyTranslationNeverMisbehaves)
-{
-    OneEntryTranslator translator("已导入 %d 首", QStringLiteral("Imported %@ of %d, %lld"));
-    QCoreApplication::installTranslator(&translator);
+    OneEntryTranslator faulty("已导入 %d 首", QStringLiteral("Imported %@ of %d, %lld"));
+    QCoreApplication::installTranslator(&faulty);
     // The text placeholder gets an integer: kept literally; the missing arguments become empty.
     EXPECT_EQ(Lf("已导入 %d 首", 7), QStringLiteral("Imported %@ of , "));
-    QCoreApplication::removeTranslator(&translator);
-    EXPECT_EQ(Localization::format(QStringLiteral("50% %x %"), {}), QStringLiteral("50% %x %"));
+    QCoreApplication::removeTranslator(&faulty);
 }

@@ -1,4 +1,6 @@
 #include "FaultInjectingFileOperations.h"
+#include "Library/FilenameParser.h"
+#include "Library/MetadataValueRules.h"
 #include "Library/TrackFactory.h"
 #include "Library/TrackQuery.h"
 #include "Storage/FileTime.h"
@@ -35,6 +37,69 @@ protected:
 
 } // namespace
 
+// The rules that turn tag texts and file names into the track's fields.
+TEST(YearRule, takesTheFirstFourOfAtLeastFourAsciiDigits)
+{
+    const std::pair<const char16_t *, std::optional<qint64>> cases[] = {
+        {u"2003-05-01", 2003}, {u"2003", 2003}, {u"20031", 2003}, {u"1999年", 1999}, {u"0000", std::nullopt},
+        {u"03", std::nullopt}, {u"A2003", std::nullopt}, {u"", std::nullopt}, {u" 2003 ", 2003},
+        {u"２００３", std::nullopt}, {u"200３", std::nullopt}, {u"0012", 12}};
+    for (const auto &[text, year] : cases)
+        EXPECT_EQ(MetadataValueRules::year(QString::fromUtf16(text)), year) << QString::fromUtf16(text).toStdString();
+}
+
+TEST(TrackNumberRule, parsesTheWholeLeadingRunOfAsciiDigits)
+{
+    const std::pair<const char16_t *, std::optional<qint64>> cases[] = {
+        {u"3/12", 3}, {u"07", 7}, {u"0", 0}, {u"12 of 14", 12}, {u"A1", std::nullopt}, {u"\t 5 \n", 5},
+        {u"", std::nullopt}, {u"9223372036854775807", 9223372036854775807}, {u"9223372036854775808", std::nullopt},
+        {u"12345678901234567890", std::nullopt}, {u"３", std::nullopt}, {u"1①", std::nullopt},
+        {u"1\U0001D7CE", std::nullopt}}; // the last: a digit beyond U+FFFF
+    for (const auto &[text, number] : cases)
+        EXPECT_EQ(MetadataValueRules::trackNumber(QString::fromUtf16(text)), number) << QString::fromUtf16(text).toStdString();
+}
+
+TEST(TextRule, trimsWhiteSpaceAndGivesNothingForBlankText)
+{
+    EXPECT_EQ(MetadataValueRules::text(u"  晴天 \n"), QStringLiteral("晴天"));
+    EXPECT_EQ(MetadataValueRules::text(u"\u3000周杰伦\t"), QStringLiteral("周杰伦"));
+    EXPECT_EQ(MetadataValueRules::text(u"a  b"), QStringLiteral("a  b"));
+    EXPECT_EQ(MetadataValueRules::text(u" \r\n\u3000"), std::nullopt);
+    EXPECT_EQ(MetadataValueRules::text(u""), std::nullopt);
+}
+
+TEST(FilenameParserTest, ParsesTrackNumberArtistAndTitle)
+{
+    const struct
+    {
+        const char *filename;
+        std::optional<qint64> trackNumber;
+        std::optional<const char *> artist;
+        const char *title;
+    } cases[] = {{"03 - Artist - Title.flac", 3, "Artist", "Title"},
+                 {"03. Title.mp3", 3, std::nullopt, "Title"},
+                 {"1-Title.mp3", 1, std::nullopt, "Title"},
+                 {"A - B - C.mp3", std::nullopt, "A - B", "C"},
+                 {"Title-Artist.mp3", std::nullopt, "Artist", "Title"},
+                 {"Twenty-One.mp3", std::nullopt, "One", "Twenty"},
+                 {"2001 - Odyssey.mp3", std::nullopt, "2001", "Odyssey"},
+                 {"05.mp3", std::nullopt, std::nullopt, "05"},
+                 {"01 - .mp3", 1, std::nullopt, ""},
+                 {"０３ 晴天.mp3", std::nullopt, std::nullopt, "０３ 晴天"},
+                 {"\t07\u3000-\u3000周杰伦 - 夜曲 .flac", 7, "周杰伦", "夜曲"},
+                 {"1234 Song.mp3", std::nullopt, std::nullopt, "1234 Song"},
+                 {"A – B.mp3", std::nullopt, std::nullopt, "A – B"},
+                 {"- Title.mp3", std::nullopt, std::nullopt, "- Title"},
+                 {"Live.At.Home.wav", std::nullopt, std::nullopt, "Live.At.Home"},
+                 {".mp3", std::nullopt, std::nullopt, ".mp3"}};
+    for (const auto &name : cases) {
+        const ParsedFilename expected{QString::fromUtf8(name.title),
+                                      name.artist ? std::optional(QString::fromUtf8(*name.artist)) : std::nullopt,
+                                      name.trackNumber};
+        EXPECT_EQ(FilenameParser::parse(QString::fromUtf8(name.filename)), expected) << name.filename;
+    }
+}
+
 TEST_F(TrackFactoryTest, WithoutTagsTheFileNameAndFileGiveEverything)
 {
     const FileLocation file = put(u"Artist - Title.mp3"_qs, 4321);
@@ -48,6 +113,8 @@ TEST_F(TrackFactoryTest, WithoutTagsTheFileNameAndFileGiveEverything)
     expected.fileSize = 4321;
     expected.modifiedAt = FileTime::referenceSeconds(FileOperations::system().status(file)->modified);
     EXPECT_EQ(track, expected);
+    // A name that gives no title falls back to the stem.
+    EXPECT_EQ(TrackFactory::make(put(u"01 - .mp3"_qs), std::nullopt, m_id).title, u"01 -"_qs);
 }
 
 TEST_F(TrackFactoryTest, TagsWinAndTheFileNameFillsTheGaps)
@@ -75,11 +142,6 @@ TEST_F(TrackFactoryTest, TagsWinAndTheFileNameFillsTheGaps)
     EXPECT_EQ(untagged.trackNumber, std::nullopt);
     EXPECT_EQ(untagged.year, std::nullopt); // never from the file name
     EXPECT_EQ(TrackFactory::make(put(u"04. Song.mp3"_qs), metadata, m_id).trackNumber, 4);
-}
-
-TEST_F(TrackFactoryTest, ANameThatGivesNoTitleFallsBackToTheStem)
-{
-    EXPECT_EQ(TrackFactory::make(put(u"01 - .mp3"_qs), std::nullopt, m_id).title, u"01 -"_qs);
 }
 
 TEST_F(TrackFactoryTest, GarbledChineseIsRepairedAfterTrimming)

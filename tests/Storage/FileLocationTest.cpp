@@ -1,4 +1,7 @@
 #include "Storage/FileLocation.h"
+#include "Storage/TextDecoding.h"
+
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
@@ -64,4 +67,28 @@ TEST(FileLocation, NamesAndExtensions)
     EXPECT_EQ(hidden.deletingPathExtension().fileName(), QByteArray(".mp3"));
     EXPECT_EQ(FileLocation::fromPath("/m").appending(QStringLiteral("晴天.mp3")).path(),
               QByteArray("/m/晴天.mp3"));
+}
+
+TEST(TextDecodingTest, ReadsTextInTheEncodingItWasWrittenInAndRefusesWhatNoneReadsCleanly)
+{
+    const std::pair<const char *, QString> cases[] = {
+        {"UTF-8", u"[00:01.00]晴天"_qs},
+        {"GB18030", u"[00:01.00]故事的小黄花\n[00:05.00]从出生那年就飘着\n"_qs},
+        {"GB18030", u"晴天 - 周杰伦.ape"_qs},
+        {"Big5", u"[00:01.00]故事的小黃花\n[00:05.00]從出生那年就飄著\n[00:09.00]童年的蕩鞦韆\n[00:13.00]隨記憶一直晃到現在\n"_qs},
+        {"Shift_JIS",
+         u"[00:01.00]ありがとうって伝えたくて\n[00:05.00]あなたを見つめるけど\n[00:09.00]繋がれた右手は誰よりも優しく\n"_qs},
+        {"EUC-KR", u"[00:01.00]사랑해요 당신을 정말로 사랑해요\n[00:05.00]오늘도 나는 당신을 생각합니다\n"_qs},
+        {"windows-1251", u"[00:01.00]Я помню чудное мгновенье\n[00:05.00]Передо мной явилась ты\n"_qs},
+    };
+    for (const auto &[encoding, text] : cases) {
+        QStringEncoder encoder(encoding);
+        ASSERT_TRUE(encoder.isValid()) << encoding;
+        const QByteArray bytes = encoder.encode(text);
+        EXPECT_EQ(TextDecoding::decode(bytes), text) << encoding;
+    }
+    // Readable in no encoding: every reading fails or holds control or replacement characters.
+    EXPECT_EQ(TextDecoding::decode("\x81 \x8D \x90"), std::nullopt);
+    EXPECT_EQ(TextDecoding::decode("\x81\x81\x81 \x81"), std::nullopt);
+    EXPECT_EQ(TextDecoding::displayText("ok"), u"ok"_qs);
 }

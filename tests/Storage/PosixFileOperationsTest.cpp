@@ -1,3 +1,4 @@
+#include "Storage/FileError.h"
 #include "Storage/FileOperations.h"
 
 #include <QDir>
@@ -5,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,15 +63,6 @@ TEST_F(PosixFileOperationsTest, MoveNeverReplacesAnExistingFile)
     EXPECT_EQ(read(at("c")), QByteArray("A"));
 }
 
-TEST_F(PosixFileOperationsTest, AtomicWriteLeavesNoTemporaryFiles)
-{
-    write(at("data.json"), "one");
-    write(at("data.json"), "two");
-    EXPECT_EQ(read(at("data.json")), QByteArray("two"));
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("data.json")});
-}
-
 TEST_F(PosixFileOperationsTest, ReadRefusesLargeFilesFoldersAndFifos)
 {
     write(at("big"), QByteArray(100, 'x'));
@@ -83,23 +76,18 @@ TEST_F(PosixFileOperationsTest, ReadRefusesLargeFilesFoldersAndFifos)
     EXPECT_EQ(m_files.readAll(at("pipe.lrc")).error().code, EINVAL); // returns at once, no reader needed
 }
 
-TEST_F(PosixFileOperationsTest, CreateDirectoriesFailsOnAFileInThePath)
+TEST_F(PosixFileOperationsTest, CreateDirectoriesFailsOnAFileInThePathAndRemoveTakesWholeFolders)
 {
     ASSERT_TRUE(m_files.createDirectories(at("x/y/z")));
     EXPECT_TRUE(m_files.status(at("x/y/z"))->isDirectory);
-    write(at("blocker"), "");
-    const auto created = m_files.createDirectories(at("blocker/sub"));
+    write(at("x/blocker"), "");
+    const auto created = m_files.createDirectories(at("x/blocker/sub"));
     ASSERT_FALSE(created);
     EXPECT_EQ(created.error().code, ENOTDIR);
-}
 
-TEST_F(PosixFileOperationsTest, RemoveTakesFilesAndWholeFolders)
-{
-    ASSERT_TRUE(m_files.createDirectories(at("d/e")));
-    write(at("d/e/f"), "x");
-    ASSERT_TRUE(m_files.remove(at("d")));
-    EXPECT_FALSE(m_files.exists(at("d")));
-    EXPECT_EQ(m_files.remove(at("d")).error().code, ENOENT);
+    ASSERT_TRUE(m_files.remove(at("x")));
+    EXPECT_FALSE(m_files.exists(at("x")));
+    EXPECT_EQ(m_files.remove(at("x")).error().code, ENOENT);
 }
 
 TEST_F(PosixFileOperationsTest, ALinkedBackupKeepsTheOldContentWhenTheFileIsReplaced)
@@ -110,4 +98,31 @@ TEST_F(PosixFileOperationsTest, ALinkedBackupKeepsTheOldContentWhenTheFileIsRepl
     write(at("data.json"), "new"); // written atomically: a new file under the name
     EXPECT_EQ(read(at("data.json.bak")), QByteArray("old"));
     EXPECT_EQ(read(at("data.json")), QByteArray("new"));
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{u"data.json"_qs, u"data.json.bak"_qs})) << "an atomic write leaves no temporary";
 }
+
+namespace {
+
+TEST(FileErrorTest, CommonErrorsAreDescribedInChineseWithThePath)
+{
+    const FileLocation file = FileLocation::fromPath("/music/a.flac");
+    const struct
+    {
+        int code;
+        const char16_t *expected;
+    } cases[] = {
+        {ENOENT, u"文件或文件夹不存在：/music/a.flac"}, {EACCES, u"没有访问权限：/music/a.flac"},
+        {ENOSPC, u"磁盘空间不足：/music/a.flac"},       {EROFS, u"文件系统是只读的：/music/a.flac"},
+        {EEXIST, u"文件已存在：/music/a.flac"},         {EXDEV, u"不能跨文件系统移动：/music/a.flac"},
+        {EIO, u"磁盘读写出错：/music/a.flac"},          {ENAMETOOLONG, u"文件名太长：/music/a.flac"},
+    };
+    for (const auto &entry : cases)
+        EXPECT_EQ(FileError::fromErrno(QStringLiteral("move"), file, entry.code).text(), QString::fromUtf16(entry.expected))
+            << entry.code;
+    EXPECT_EQ(FileError::fromErrno(QStringLiteral("move"), {}, ENOENT).text(), QStringLiteral("文件或文件夹不存在"));
+    // A rare error keeps the operation and the system's wording.
+    EXPECT_TRUE(FileError::fromErrno(QStringLiteral("move"), file, ELOOP).text().startsWith(u"move /music/a.flac: "));
+}
+
+} // namespace

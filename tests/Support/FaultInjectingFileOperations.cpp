@@ -17,10 +17,24 @@ int FaultInjectingFileOperations::calls(Operation operation) const
     return m_calls.at(int(operation));
 }
 
+QList<FileLocation> FaultInjectingFileOperations::written() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_written;
+}
+
+void FaultInjectingFileOperations::clearWritten()
+{
+    QMutexLocker lock(&m_mutex);
+    m_written.clear();
+}
+
 std::optional<FileError> FaultInjectingFileOperations::intercept(Operation operation, const FileLocation &location)
 {
     QMutexLocker lock(&m_mutex);
     ++m_calls[int(operation)];
+    if (operation == Operation::WriteAtomically)
+        m_written.append(location);
     for (qsizetype i = 0; i < m_faults.size(); ++i) {
         Fault &fault = m_faults[i];
         if (fault.operation != operation || !location.path().contains(fault.pathContains))
@@ -38,83 +52,58 @@ std::optional<FileError> FaultInjectingFileOperations::intercept(Operation opera
 
 std::expected<QByteArray, FileError> FaultInjectingFileOperations::readAll(const FileLocation &file, qint64 limit)
 {
-    if (auto fault = intercept(Operation::Read, file))
-        return std::unexpected(*fault);
-    return m_real.readAll(file, limit);
+    return forward(Operation::Read, file, [&] { return m_real.readAll(file, limit); });
 }
 
 std::expected<void, FileError> FaultInjectingFileOperations::writeAtomically(const FileLocation &file,
                                                                              const QByteArray &bytes)
 {
-    if (auto fault = intercept(Operation::WriteAtomically, file))
-        return std::unexpected(*fault);
-    return m_real.writeAtomically(file, bytes);
+    return forward(Operation::WriteAtomically, file, [&] { return m_real.writeAtomically(file, bytes); });
 }
 
 std::expected<void, FileError> FaultInjectingFileOperations::copyFile(const FileLocation &from, const FileLocation &to)
 {
-    if (auto fault = intercept(Operation::Copy, to))
-        return std::unexpected(*fault);
-    return m_real.copyFile(from, to);
+    return forward(Operation::Copy, to, [&] { return m_real.copyFile(from, to); });
 }
 
-std::expected<void, FileError> FaultInjectingFileOperations::linkOrCopy(const FileLocation &from,
-                                                                        const FileLocation &to)
+std::expected<void, FileError> FaultInjectingFileOperations::linkOrCopy(const FileLocation &from, const FileLocation &to)
 {
-    if (auto fault = intercept(Operation::Copy, to))
-        return std::unexpected(*fault);
-    return m_real.linkOrCopy(from, to);
+    return forward(Operation::Copy, to, [&] { return m_real.linkOrCopy(from, to); });
 }
 
 std::expected<void, FileError> FaultInjectingFileOperations::replace(const FileLocation &from, const FileLocation &to)
 {
-    if (auto fault = intercept(Operation::Replace, to))
-        return std::unexpected(*fault);
-    return m_real.replace(from, to);
+    return forward(Operation::Replace, to, [&] { return m_real.replace(from, to); });
 }
 
-std::expected<void, FileError> FaultInjectingFileOperations::moveNoReplace(const FileLocation &from,
-                                                                           const FileLocation &to)
+std::expected<void, FileError> FaultInjectingFileOperations::moveNoReplace(const FileLocation &from, const FileLocation &to)
 {
-    if (auto fault = intercept(Operation::MoveNoReplace, to))
-        return std::unexpected(*fault);
-    return m_real.moveNoReplace(from, to);
+    return forward(Operation::MoveNoReplace, to, [&] { return m_real.moveNoReplace(from, to); });
 }
 
 std::expected<void, FileError> FaultInjectingFileOperations::remove(const FileLocation &location)
 {
-    if (auto fault = intercept(Operation::Remove, location))
-        return std::unexpected(*fault);
-    return m_real.remove(location);
+    return forward(Operation::Remove, location, [&] { return m_real.remove(location); });
 }
 
-std::expected<void, FileError> FaultInjectingFileOperations::createDirectories(const FileLocation &folder,
-                                                                               mode_t mode)
+std::expected<void, FileError> FaultInjectingFileOperations::createDirectories(const FileLocation &folder, mode_t mode)
 {
-    if (auto fault = intercept(Operation::CreateDirectories, folder))
-        return std::unexpected(*fault);
-    return m_real.createDirectories(folder, mode);
+    return forward(Operation::CreateDirectories, folder, [&] { return m_real.createDirectories(folder, mode); });
 }
 
 std::expected<FileStatus, FileError> FaultInjectingFileOperations::status(const FileLocation &location)
 {
-    if (auto fault = intercept(Operation::Status, location))
-        return std::unexpected(*fault);
-    return m_real.status(location);
+    return forward(Operation::Status, location, [&] { return m_real.status(location); });
 }
 
 std::expected<FileStatus, FileError> FaultInjectingFileOperations::entryStatus(const FileLocation &location)
 {
-    if (auto fault = intercept(Operation::Status, location))
-        return std::unexpected(*fault);
-    return m_real.entryStatus(location);
+    return forward(Operation::Status, location, [&] { return m_real.entryStatus(location); });
 }
 
 std::expected<void, FileError> FaultInjectingFileOperations::removeEmptyFolder(const FileLocation &folder)
 {
-    if (auto fault = intercept(Operation::Remove, folder))
-        return std::unexpected(*fault);
-    return m_real.removeEmptyFolder(folder);
+    return forward(Operation::Remove, folder, [&] { return m_real.removeEmptyFolder(folder); });
 }
 
 void FaultInjectingFileOperations::removeStaleTemporaries(const FileLocation &folder, const QByteArray &forName)

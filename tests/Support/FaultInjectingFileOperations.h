@@ -16,6 +16,9 @@ public:
     void failOnce(Operation operation, int code, const QByteArray &pathContains = {}, int skip = 0);
     // Counts the calls of `operation` made so far.
     int calls(Operation operation) const;
+    // The files written through writeAtomically so far, in order (failed writes included).
+    QList<FileLocation> written() const;
+    void clearWritten();
 
     std::expected<QByteArray, FileError> readAll(const FileLocation &file, qint64 limit) override;
     std::expected<void, FileError> writeAtomically(const FileLocation &file, const QByteArray &bytes) override;
@@ -44,9 +47,18 @@ private:
 
     // The injected error for this call, if any.
     std::optional<FileError> intercept(Operation operation, const FileLocation &location);
+    // Fails the call when a fault is due, else makes it on the real operations.
+    template <typename Call>
+    auto forward(Operation operation, const FileLocation &location, Call call) -> decltype(call())
+    {
+        if (auto fault = intercept(operation, location))
+            return std::unexpected(*fault);
+        return call();
+    }
 
     FileOperations &m_real;
     mutable QMutex m_mutex;
     QList<Fault> m_faults;
     QList<int> m_calls;
+    QList<FileLocation> m_written;
 };

@@ -24,86 +24,52 @@ QString latin1(const QByteArray &bytes)
     return QString::fromLatin1(bytes);
 }
 
-struct RepairCase
+TEST(MojibakeRepair, RepairsGarbledTextAndKeepsTheRest)
 {
-    const char *name;
-    QString garbled;
-    QString expected;
-};
-
-void PrintTo(const RepairCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class RepairsGarbledText : public ::testing::TestWithParam<RepairCase>
-{
-};
-
-TEST_P(RepairsGarbledText, GivesTheChineseText)
-{
-    EXPECT_EQ(MojibakeRepair::repaired(GetParam().garbled), std::optional(GetParam().expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, RepairsGarbledText,
-    ::testing::Values(
+    const std::pair<const char *, std::pair<QString, QString>> repaired[] = {
         // The UTF-8 bytes of 中文 shown as Windows-1252, two of them from 0x80-0x9F.
-        RepairCase{"Utf8AsWindows1252", u"\u00E4\u00B8\u00AD\u00E6\u2013\u2021"_qs, u"中文"_qs},
+        {"Utf8AsWindows1252", {u"\u00E4\u00B8\u00AD\u00E6\u2013\u2021"_qs, u"中文"_qs}},
         // The GBK bytes of 中文 shown as Latin-1; not valid UTF-8.
-        RepairCase{"GbkAsLatin1", u"\u00D6\u00D0\u00CE\u00C4"_qs, u"中文"_qs},
-        RepairCase{"Utf8Sentence", misread(u"七里香 (Live)"_qs, "UTF-8", "windows-1252"), u"七里香 (Live)"_qs},
-        RepairCase{"GbkSentence", misread(u"青花瓷 - 周杰伦"_qs, "GB18030", "ISO-8859-1"), u"青花瓷 - 周杰伦"_qs},
-        RepairCase{"AsciiAroundGbk", misread(u"01. 东风破.mp3"_qs, "GB18030", "ISO-8859-1"), u"01. 东风破.mp3"_qs},
-        RepairCase{"AsciiAroundUtf8", misread(u"[2004] 七里香"_qs, "UTF-8", "windows-1252"), u"[2004] 七里香"_qs},
-        RepairCase{"FullWidthPunctuation", misread(u"《晴天》，周杰伦"_qs, "GB18030", "ISO-8859-1"),
-                   u"《晴天》，周杰伦"_qs},
+        {"GbkAsLatin1", {u"\u00D6\u00D0\u00CE\u00C4"_qs, u"中文"_qs}},
+        {"Utf8Sentence", {misread(u"七里香 (Live)"_qs, "UTF-8", "windows-1252"), u"七里香 (Live)"_qs}},
+        {"GbkSentence", {misread(u"青花瓷 - 周杰伦"_qs, "GB18030", "ISO-8859-1"), u"青花瓷 - 周杰伦"_qs}},
+        {"AsciiAroundGbk", {misread(u"01. 东风破.mp3"_qs, "GB18030", "ISO-8859-1"), u"01. 东风破.mp3"_qs}},
+        {"AsciiAroundUtf8", {misread(u"[2004] 七里香"_qs, "UTF-8", "windows-1252"), u"[2004] 七里香"_qs}},
+        {"FullWidthPunctuation", {misread(u"《晴天》，周杰伦"_qs, "GB18030", "ISO-8859-1"), u"《晴天》，周杰伦"_qs}},
         // Ideographs beyond the BMP count as one character each, not as two UTF-16 units.
-        RepairCase{"SupplementaryHan", misread(u"\U00020000\U0002A6D6"_qs, "UTF-8", "windows-1252"),
-                   u"\U00020000\U0002A6D6"_qs},
+        {"SupplementaryHan", {misread(u"\U00020000\U0002A6D6"_qs, "UTF-8", "windows-1252"), u"\U00020000\U0002A6D6"_qs}},
         // 丁丁 in UTF-8 also decodes as GB 18030 to four ideographs: equal ratios keep UTF-8.
-        RepairCase{"EqualRatiosPreferUtf8", misread(u"丁丁"_qs, "UTF-8", "windows-1252"), u"丁丁"_qs}),
-    [](const auto &info) { return std::string(info.param.name); });
+        {"EqualRatiosPreferUtf8", {misread(u"丁丁"_qs, "UTF-8", "windows-1252"), u"丁丁"_qs}},
+        // Its GB 18030 reading, 澶╁ぉ眉, is less Chinese: the UTF-8 one stays.
+        {"TheMoreChineseReadingWins", {misread(u"天天ü"_qs, "UTF-8", "windows-1252"), u"天天ü"_qs}},
+        {"FirstIdeographOfExtensionA", {misread(u"㐀㐀"_qs, "UTF-8", "windows-1252"), u"㐀㐀"_qs}},
+        {"FirstCompatibilityIdeograph", {misread(u"\uF900\uF900"_qs, "UTF-8", "windows-1252"), u"\uF900\uF900"_qs}},
+        // 個 is 0x82 0x80 in GB 18030: a byte 0x80 shown as U+0080, which is not ASCII.
+        {"GbkTrailByte80", {misread(u"個人"_qs, "GB18030", "ISO-8859-1"), u"個人"_qs}},
+    };
+    for (const auto &[name, texts] : repaired)
+        EXPECT_EQ(MojibakeRepair::repaired(texts.first), std::optional(texts.second)) << name;
 
-struct KeptCase
-{
-    const char *name;
-    QString text;
-};
-
-void PrintTo(const KeptCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class KeepsText : public ::testing::TestWithParam<KeptCase>
-{
-};
-
-TEST_P(KeepsText, GivesNothing)
-{
-    EXPECT_EQ(MojibakeRepair::repaired(GetParam().text), std::nullopt);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, KeepsText,
-    ::testing::Values(
-        KeptCase{"Empty", QString()},
-        KeptCase{"Ascii", u"Yesterday (Remastered 2009)"_qs},
-        KeptCase{"CorrectChinese", u"七里香"_qs},
-        KeptCase{"CorrectMixed", u"01. 稻香 (Live)"_qs},
-        KeptCase{"WesternAccents", u"Beyoncé – Café Noël"_qs},
-        KeptCase{"GreekAfterGarbled", u"\u00D6\u00D0\u00CE\u00C4\u03A9"_qs},
+    const std::pair<const char *, QString> kept[] = {
+        {"Empty", QString()},
+        {"Ascii", u"Yesterday (Remastered 2009)"_qs},
+        {"CorrectChinese", u"七里香"_qs},
+        {"CorrectMixed", u"01. 稻香 (Live)"_qs},
+        {"WesternAccents", u"Beyoncé – Café Noël"_qs},
+        {"GreekAfterGarbled", u"\u00D6\u00D0\u00CE\u00C4\u03A9"_qs},
         // One ideograph is never convincing, however Chinese the decoding reads.
-        KeptCase{"SingleHanUtf8", misread(u"中"_qs, "UTF-8", "windows-1252")},
-        KeptCase{"SingleHanGbk", misread(u"中"_qs, "GB18030", "ISO-8859-1")},
-        KeptCase{"SingleSupplementaryHan", misread(u"\U00020000"_qs, "UTF-8", "windows-1252")},
+        {"SingleHanUtf8", misread(u"中"_qs, "UTF-8", "windows-1252")},
+        {"SingleHanGbk", misread(u"中"_qs, "GB18030", "ISO-8859-1")},
+        {"SingleSupplementaryHan", misread(u"\U00020000"_qs, "UTF-8", "windows-1252")},
         // GB 18030 would join the 'A' to the byte 0xB0 before it: an ASCII character is lost.
-        KeptCase{"GbkSwallowsAscii", latin1(QByteArray::fromHex("d6d0cec4b041"))},
+        {"GbkSwallowsAscii", latin1(QByteArray::fromHex("d6d0cec4b041"))},
         // A trailing half character must fail the decoding, not vanish from it.
-        KeptCase{"GbkTrailingPartialByte", latin1(QByteArray::fromHex("d6d0cec4d6"))},
-        KeptCase{"Utf8TrailingPartialSequence", misread(u"中文"_qs, "UTF-8", "windows-1252").chopped(1)}),
-    [](const auto &info) { return std::string(info.param.name); });
+        {"GbkTrailingPartialByte", latin1(QByteArray::fromHex("d6d0cec4d6"))},
+        {"Utf8TrailingPartialSequence", misread(u"中文"_qs, "UTF-8", "windows-1252").chopped(1)},
+    };
+    for (const auto &[name, text] : kept)
+        EXPECT_EQ(MojibakeRepair::repaired(text), std::nullopt) << name;
+}
 
 TEST(MojibakeRepair, LeavesItsOwnResultAlone)
 {
@@ -116,6 +82,8 @@ TEST(MojibakeRepair, RepairsAfterAFailedDecodingOnTheSameThread)
     const QString gbkGarbled = misread(u"红豆"_qs, "GB18030", "ISO-8859-1");
     ASSERT_EQ(MojibakeRepair::repaired(gbkGarbled + u'\u00D6'), std::nullopt);
     EXPECT_EQ(MojibakeRepair::repaired(gbkGarbled), std::optional(u"红豆"_qs));
+    // Bytes that GB 18030 cannot decode whole are still refused: 中文 and a lone 0x80.
+    EXPECT_EQ(MojibakeRepair::repaired(latin1(QByteArray::fromHex("d6d0cec4")) + QChar(0x20AC)), std::nullopt);
 }
 
 TEST(MojibakeRepair, GivesTheSameResultsOnManyThreadsAtOnce)

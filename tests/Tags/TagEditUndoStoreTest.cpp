@@ -120,7 +120,7 @@ TEST_F(TagEditUndoStoreTest, UndoRestoresOldValuesClearsNewOnesAndLeavesTheRestA
     EXPECT_EQ(m_service.read(file), expected);  // title and track number cleared
 }
 
-TEST_F(TagEditUndoStoreTest, RecordingBeyondTheLimitDropsTheOldestInMemoryAndOnDisk)
+TEST_F(TagEditUndoStoreTest, TheJournalKeepsTheNewestEntriesUpToItsLimit)
 {
     TagEditUndoStore store(m_folder, 50, m_files);
     QList<TagUndoEntry> recorded;
@@ -128,36 +128,26 @@ TEST_F(TagEditUndoStoreTest, RecordingBeyondTheLimitDropsTheOldestInMemoryAndOnD
         recorded.append(entry(i));
         ASSERT_TRUE(store.record(recorded.last()));
     }
-
     EXPECT_EQ(store.entries(), recorded.mid(1));
     const TagEditUndoStore reloaded(m_folder, 50, m_files);
     EXPECT_EQ(reloaded.entries(), recorded.mid(1));
     EXPECT_FALSE(reloaded.loadNotice());
-}
 
-TEST_F(TagEditUndoStoreTest, LimitBelowOneCountsAsOne)
-{
-    TagEditUndoStore store(m_folder, 0, m_files);
-    ASSERT_TRUE(store.record(entry(1)));
-    ASSERT_TRUE(store.record(entry(2)));
-
-    EXPECT_EQ(store.entries(), QList<TagUndoEntry>{entry(2)});
-}
-
-TEST_F(TagEditUndoStoreTest, LargerJournalLoadsAsItsNewestEntriesWithoutRewriting)
-{
-    QList<TagUndoEntry> entries;
-    for (int i = 0; i < 80; ++i)
-        entries.append(entry(i));
-    ASSERT_TRUE(m_files.createDirectories(m_folder, 0755));
-    ASSERT_TRUE(m_files.writeAtomically(journal(), JsonFile::encode(entries)));
+    // A larger journal loads as its newest entries without being rewritten.
+    for (int i = 51; i < 80; ++i)
+        recorded.append(entry(i));
+    ASSERT_TRUE(m_files.writeAtomically(journal(), JsonFile::encode(recorded)));
     const QByteArray onDisk = bytesOf(journal());
-
-    const TagEditUndoStore store(m_folder, 50, m_files);
-
-    EXPECT_EQ(store.entries(), entries.mid(30));
+    const int writes = m_files.calls(Operation::WriteAtomically);
+    EXPECT_EQ(TagEditUndoStore(m_folder, 50, m_files).entries(), recorded.mid(30));
     EXPECT_EQ(bytesOf(journal()), onDisk);
-    EXPECT_EQ(m_files.calls(Operation::WriteAtomically), 1);
+    EXPECT_EQ(m_files.calls(Operation::WriteAtomically), writes);
+
+    // A limit below one counts as one.
+    TagEditUndoStore single(m_base.appending(QByteArray("single")), 0, m_files);
+    ASSERT_TRUE(single.record(entry(1)));
+    ASSERT_TRUE(single.record(entry(2)));
+    EXPECT_EQ(single.entries(), QList<TagUndoEntry>{entry(2)});
 }
 
 TEST_F(TagEditUndoStoreTest, JournalHoldsTheFourKeysWithTagFieldsOmittingAbsentValues)
@@ -200,32 +190,26 @@ TEST_F(TagEditUndoStoreTest, DamagedJournalFallsBackToItsBackupThenStartsEmpty)
     EXPECT_TRUE(elsewhere.entries().isEmpty());
 }
 
-TEST_F(TagEditUndoStoreTest, JournalThatCannotBeSavedLeavesTheEntriesUnchanged)
+TEST_F(TagEditUndoStoreTest, ARecordOrUndoThatFailsChangesNothing)
 {
     TagEditUndoStore store(m_folder, 50, m_files);
-    ASSERT_TRUE(store.record(entry(1)));
-    const QByteArray onDisk = bytesOf(journal());
-    m_files.failOnce(Operation::WriteAtomically, ENOSPC);
+    const auto empty = store.undoLast();
+    ASSERT_TRUE(empty);
+    EXPECT_FALSE(*empty);
+    EXPECT_EQ(m_files.calls(Operation::WriteAtomically), 0);
+    EXPECT_FALSE(m_files.exists(journal())) << "an empty journal is neither undone nor written";
 
-    const auto recorded = store.record(entry(2));
-
-    ASSERT_FALSE(recorded);
-    EXPECT_EQ(recorded.error().code, ENOSPC);
-    EXPECT_EQ(store.entries(), QList<TagUndoEntry>{entry(1)});
-    EXPECT_EQ(bytesOf(journal()), onDisk);
-}
-
-TEST_F(TagEditUndoStoreTest, UndoThatCannotWriteTheTagsChangesNothing)
-{
-    TagEditUndoStore store(m_folder, 50, m_files);
     ASSERT_TRUE(store.record(entry(1))); // its file does not exist
     const QByteArray onDisk = bytesOf(journal());
+    m_files.failOnce(Operation::WriteAtomically, ENOSPC);
+    const auto recorded = store.record(entry(2));
+    ASSERT_FALSE(recorded);
+    EXPECT_EQ(recorded.error().code, ENOSPC);
 
     const auto undone = store.undoLast();
-
     ASSERT_FALSE(undone);
     EXPECT_FALSE(undone.error().tagsRestored());
-    EXPECT_EQ(undone.error().description(), QStringLiteral("文件不存在"));
+    EXPECT_EQ(undone.error().description(), u"文件不存在"_qs);
     EXPECT_EQ(store.entries(), QList<TagUndoEntry>{entry(1)});
     EXPECT_EQ(bytesOf(journal()), onDisk);
 }
@@ -245,18 +229,6 @@ TEST_F(TagEditUndoStoreTest, UndoWhoseJournalCannotBeSavedKeepsTheEntryAfterRest
     EXPECT_EQ(m_service.read(file), titled("旧"));
     EXPECT_EQ(store.entries(), QList<TagUndoEntry>{recorded});
     EXPECT_EQ(TagEditUndoStore(m_folder, 50, m_files).entries(), QList<TagUndoEntry>{recorded});
-}
-
-TEST_F(TagEditUndoStoreTest, UndoOfAnEmptyJournalReturnsNothingAndTouchesNoFile)
-{
-    TagEditUndoStore store(m_folder, 50, m_files);
-
-    const auto undone = store.undoLast();
-
-    ASSERT_TRUE(undone);
-    EXPECT_FALSE(*undone);
-    EXPECT_EQ(m_files.calls(Operation::WriteAtomically), 0);
-    EXPECT_FALSE(m_files.exists(journal()));
 }
 
 TEST_F(TagEditUndoStoreTest, ClearRemovesJournalAndBackupAndKeepsEntriesWhenItFails)
