@@ -148,11 +148,19 @@ private:
     // Stores the covers of fallback-format files, then applies the merge to the library as it is now.
     void applyScan(PreparedMerge prepared, std::shared_ptr<const MetadataReading> reader,
                    std::shared_ptr<QPromise<void>> done);
+    // The new track list, and the tracks among `placedCovers` that are not in it.
+    struct MergedTracks
+    {
+        QList<Track> tracks;
+        QSet<QUuid> orphanedCovers;
+    };
+    static MergedTracks mergedTracks(const LibraryMerge::Plan &plan, const QSet<QUuid> &placedCovers,
+                                     const QList<Track> &currentTracks);
     // Applies the planned merge to the library as it is now, then saves it.
     void finishMerge(std::shared_ptr<const LibraryMerge::Plan> plan, std::shared_ptr<const QSet<QUuid>> placedCovers,
                      std::shared_ptr<QPromise<void>> done);
-    // Removes the cover files written for tracks that are no longer in the library.
-    void removeOrphanedCovers(const QSet<QUuid> &written);
+    // Removes the cover files named after these tracks.
+    void removeCoverFiles(const QSet<QUuid> &trackIDs);
     // Each public operation starts one; its first failure is the one lastError() reports. A save
     // of the index still running in the background is waited for first, so saves reach the disk
     // and lastError() in the order they were made.
