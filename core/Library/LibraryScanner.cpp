@@ -197,7 +197,7 @@ CollectedFiles collectFiles(const QList<FileLocation> &folders)
 }
 
 ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known,
-                const CoverOutput *covers)
+                const CoverOutput *coverOutput)
 {
     if (folders.isEmpty())
         return {};
@@ -219,17 +219,14 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
     }
 
     std::optional<ScannedCoverWriter> coverWriter;
-    if (covers)
-        coverWriter.emplace(covers->folder, covers->files);
+    if (coverOutput)
+        coverWriter.emplace(coverOutput->folder, coverOutput->files);
 
     // One slot per file, written by exactly one task: the results are matched back by position,
-    // so the order never depends on which read finishes first.
-    struct Outcome
-    {
-        std::optional<Track> track;
-        std::optional<FileLocation> cover;
-    };
-    QList<Outcome> outcomes(files.size());
+    // so the order never depends on which read finishes first. A file that gives no track leaves
+    // its slot without a location.
+    QList<Track> tracks(files.size());
+    QList<std::optional<FileLocation>> covers(files.size());
     QList<qsizetype> positions(files.size());
     std::iota(positions.begin(), positions.end(), 0);
 
@@ -237,15 +234,14 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
     pool.setMaxThreadCount(QThread::idealThreadCount());
     QtConcurrent::blockingMap(&pool, positions, [&](qsizetype position) {
         const FileLocation &file = files.at(position);
-        Outcome &outcome = outcomes[position];
+        Track &track = tracks[position];
         const std::optional<FileStatus> &status = statuses.at(position);
-        const QUuid id = QUuid::createUuid();
         // The walk's status, taken before the read, is the track's fingerprint.
-        const auto makeTrack = [&](const std::optional<AudioMetadata> &metadata) {
+        const auto makeTrack = [&](const std::optional<AudioMetadata> &metadata, const QUuid &id) {
             return status ? TrackFactory::make(file, metadata, id, *status) : TrackFactory::make(file, metadata, id);
         };
         if (!AudioFormatSupport::isNative(file)) {
-            outcome.track = makeTrack(std::nullopt);
+            track = makeTrack(std::nullopt, QUuid::createUuid());
             return;
         }
         if (const auto stored = known.constFind(file.path()); stored != known.constEnd() && status) {
@@ -257,42 +253,43 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
                 unchanged.url = file;
                 unchanged.fileSize = found.size;
                 unchanged.modifiedAt = found.modified;
-                outcome.track = std::move(unchanged);
+                track = std::move(unchanged);
                 return;
             }
         }
         std::optional<AudioMetadata> metadata = reader.read(file);
         if (!metadata)
             return;
+        const QUuid id = QUuid::createUuid();
         if (metadata->artworkData && coverWriter) {
             // A file the library does not know yet becomes a track of this id, unless the merge
             // takes it for a moved one (and removes the cover); a known file's track keeps its own.
             const bool isNew = !known.contains(file.path());
-            outcome.cover = coverWriter->write(*metadata->artworkData, isNew ? ScannedCoverWriter::nameFor(id) : QString());
+            covers[position] = coverWriter->write(*metadata->artworkData, isNew ? ScannedCoverWriter::nameFor(id) : QString());
         }
         metadata->artworkData.reset();
-        outcome.track = makeTrack(metadata);
+        track = makeTrack(metadata, id);
     });
 
     ScanResult result;
-    result.tracks.reserve(files.size());
     TextPool texts;
     for (qsizetype i = 0; i < files.size(); ++i) {
-        Outcome &outcome = outcomes[i];
-        if (outcome.cover)
-            result.coverFiles.insert(files.at(i).path(), *outcome.cover);
-        if (outcome.track) {
-            Track &track = *outcome.track;
-            track.title = TextPool::copied(track.title);
-            texts.share(track.artist);
-            texts.share(track.album);
-            texts.share(track.albumArtist);
-            texts.share(track.genre);
-            result.tracks.append(std::move(track));
-        } else {
+        if (covers.at(i))
+            result.coverFiles.insert(files.at(i).path(), *covers.at(i));
+        Track &track = tracks[i];
+        if (track.url.isEmpty()) {
             result.unreadable.append(files.at(i));
+            continue;
         }
+        track.title = TextPool::copied(track.title);
+        texts.share(track.artist);
+        texts.share(track.album);
+        texts.share(track.albumArtist);
+        texts.share(track.genre);
     }
+    // Closed up in place: a second list of a library's tracks is what a large import would peak on.
+    tracks.removeIf([](const Track &track) { return track.url.isEmpty(); });
+    result.tracks = std::move(tracks);
     result.unreadable += collected.unopenableFolders;
     if (coverWriter)
         result.coverError = coverWriter->firstError();

@@ -13,10 +13,10 @@
 
 #include <QFutureWatcher>
 #include <QThread>
-#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <tuple>
 
 #include <cmath>
 
@@ -48,10 +48,11 @@ LibraryStore::~LibraryStore()
     settleIndexSave();
 }
 
-void LibraryStore::saveIndexInBackground(std::function<void()> then)
+void LibraryStore::saveIndexInBackground(std::function<void()> then, std::shared_ptr<void> garbage)
 {
     settleIndexSave();
-    m_indexSave = QtConcurrent::run([store = &m_store, index = m_index] {
+    m_indexSave = QtConcurrent::run([store = &m_store, index = m_index, garbage = std::move(garbage)]() mutable {
+        garbage.reset();
         std::expected<void, FileError> saved = store->saveIndex(index);
         // A scan and the encoding of a large library leave much memory free in the threads'
         // arenas; it goes back to the system rather than stay with the process.
@@ -604,18 +605,6 @@ void LibraryStore::applyScan(PreparedMerge prepared, std::shared_ptr<const Metad
     reading->setFuture(covers);
 }
 
-namespace {
-
-// Freeing a library's worth of tracks touches memory all over the heap, a stall the GUI thread
-// does not take: the values handed over here are their last references, released on a worker.
-template <typename... Values>
-void releaseOffThread(Values &&...values)
-{
-    QThreadPool::globalInstance()->start([... held = std::forward<Values>(values)]() mutable {});
-}
-
-} // namespace
-
 LibraryStore::MergedTracks LibraryStore::mergedTracks(const LibraryMerge::Plan &plan, const QSet<QUuid> &placedCovers,
                                                       const QList<Track> &currentTracks)
 {
@@ -644,9 +633,13 @@ void LibraryStore::finishMerge(std::shared_ptr<const LibraryMerge::Plan> plan, s
             merged = mergedTracks(*plan, *placedCovers, m_index.tracks);
         QList<Track> previous = std::exchange(m_index.tracks, std::move(merged.tracks));
         removeCoverFiles(merged.orphanedCovers);
-        // Let go before the save, which holds the encoded library for a while.
-        releaseOffThread(std::move(previous), std::move(current), std::move(plan), std::move(placedCovers));
-        saveIndexInBackground([done] { done->finish(); });
+        // Freeing a library's worth of tracks touches memory all over the heap: the saving thread
+        // does it, before it encodes, so the old lists are not held through the encoding either.
+        using Garbage = std::tuple<QList<Track>, QList<Track>, std::shared_ptr<const LibraryMerge::Plan>,
+                                   std::shared_ptr<const QSet<QUuid>>>;
+        saveIndexInBackground([done] { done->finish(); },
+                              std::make_shared<Garbage>(std::move(previous), std::move(current), std::move(plan),
+                                                        std::move(placedCovers)));
     });
     merging->setFuture(QtConcurrent::run([plan, placedCovers, current] { return mergedTracks(*plan, *placedCovers, current); }));
 }

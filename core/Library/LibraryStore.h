@@ -171,7 +171,9 @@ private:
     }
     // Saves the index off the GUI thread and then runs `then` on it; until the save is settled the
     // index store is the save's alone.
-    void saveIndexInBackground(std::function<void()> then);
+    // `garbage` holds the last references to what the caller is done with; the saving thread lets
+    // go of it first, so it is neither freed on the GUI thread nor held through the encoding.
+    void saveIndexInBackground(std::function<void()> then, std::shared_ptr<void> garbage = {});
     void settleIndexSave();
     void recordOutcome(const std::expected<void, FileError> &outcome);
 
