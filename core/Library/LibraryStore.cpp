@@ -52,7 +52,11 @@ void LibraryStore::saveIndexInBackground(std::function<void()> then, std::shared
 {
     settleIndexSave();
     m_indexSave = QtConcurrent::run([store = &m_store, index = m_index, garbage = std::move(garbage)]() mutable {
-        garbage.reset();
+        if (garbage) {
+            garbage.reset();
+            // What the old lists held goes back before the encoding asks for as much again.
+            HeapTrimming::releaseFreeMemory();
+        }
         std::expected<void, FileError> saved = store->saveIndex(index);
         // A scan and the encoding of a large library leave much memory free in the threads'
         // arenas; it goes back to the system rather than stay with the process.
