@@ -2,6 +2,8 @@
 
 #include "Library/FileFingerprint.h"
 
+#include <algorithm>
+
 namespace LibraryMerge {
 
 namespace {
@@ -13,6 +15,42 @@ bool liesUnderAny(const QByteArray &path, const QList<QByteArray> &prefixes)
             return true;
     }
     return false;
+}
+
+bool foundUnchangedInOrder(const QList<Track> &libraryTracks, const ScanResult &scan)
+{
+    if (libraryTracks.size() != scan.tracks.size())
+        return false;
+    for (qsizetype i = 0; i < libraryTracks.size(); ++i) {
+        const Track &stored = libraryTracks.at(i);
+        const Track &scanned = scan.tracks.at(i);
+        if (FileFingerprint::of(stored) != FileFingerprint::of(scanned) || pathOf(stored.url) != pathOf(scanned.url))
+            return false;
+    }
+    return true;
+}
+
+QList<Track> withoutMissingFlags(QList<Track> tracks)
+{
+    if (std::ranges::any_of(std::as_const(tracks), &Track::isMissing)) {
+        for (Track &track : tracks)
+            track.isMissing = false;
+    }
+    return tracks;
+}
+
+// The plan as the general rule makes it, from one that took the common rescan's short cut.
+Plan expanded(const Plan &plan)
+{
+    Plan full = plan;
+    full.unchangedIsLibrary = false;
+    full.unchanged = withoutMissingFlags(plan.unchanged);
+    for (const Track &track : std::as_const(full.unchanged)) {
+        const QByteArray path = pathOf(track.url);
+        full.plannedPaths.insert(track.id, path);
+        full.scannedPaths.insert(path);
+    }
+    return full;
 }
 
 } // namespace
@@ -44,34 +82,48 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
     for (const FileLocation &url : scan.unreadable)
         plan.unreadablePaths.insert(pathOf(url));
 
-    // A later track with the same path replaces an earlier one.
-    QHash<QByteArray, Track> library;
+    if (foundUnchangedInOrder(libraryTracks, scan)) {
+        plan.unchanged = libraryTracks;
+        plan.unchangedIsLibrary = true;
+        return plan;
+    }
+
+    // Positions into the library's tracks; a later track with the same path replaces an earlier one.
+    QList<QByteArray> libraryPaths;
+    libraryPaths.reserve(libraryTracks.size());
+    QHash<QByteArray, qsizetype> library;
     library.reserve(libraryTracks.size());
-    for (const Track &track : libraryTracks) {
-        library.insert(pathOf(track.url), track);
-        plan.plannedPaths.insert(track.id, pathOf(track.url));
+    plan.plannedPaths.reserve(libraryTracks.size());
+    for (qsizetype i = 0; i < libraryTracks.size(); ++i) {
+        const QByteArray path = pathOf(libraryTracks.at(i).url);
+        libraryPaths.append(path);
+        library.insert(path, i);
+        plan.plannedPaths.insert(libraryTracks.at(i).id, path);
     }
 
     QSet<QByteArray> newPaths;
+    plan.scannedPaths.reserve(scan.tracks.size());
     for (const Track &scanned : scan.tracks) {
         const QByteArray path = pathOf(scanned.url);
         plan.scannedPaths.insert(path);
-        const auto stored = library.constFind(path);
-        if (stored == library.constEnd()) {
+        const auto position = library.constFind(path);
+        if (position == library.constEnd()) {
             newPaths.insert(path);
             plan.pending.append(scanned);
-        } else if (FileFingerprint::of(*stored) == FileFingerprint::of(scanned)) {
-            Track unchanged = *stored;
+            continue;
+        }
+        const Track &stored = libraryTracks.at(*position);
+        if (FileFingerprint::of(stored) == FileFingerprint::of(scanned)) {
+            Track unchanged = stored;
             unchanged.isMissing = false;
-            plan.unchanged.append(unchanged);
-            library.erase(stored);
+            plan.unchanged.append(std::move(unchanged));
         } else {
             Track rewritten = scanned;
-            rewritten.id = stored->id;
-            rewritten.artworkFileName = stored->artworkFileName;
-            plan.pending.append(rewritten);
-            library.erase(stored);
+            rewritten.id = stored.id;
+            rewritten.artworkFileName = stored.artworkFileName;
+            plan.pending.append(std::move(rewritten));
         }
+        library.erase(position);
     }
 
     QHash<FileFingerprint, QList<qsizetype>> newFilesByFingerprint; // pending positions
@@ -81,13 +133,13 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
     }
 
     QHash<FileFingerprint, QList<QUuid>> vanishedByFingerprint;
-    for (const Track &track : libraryTracks) {
-        const QByteArray path = pathOf(track.url);
+    for (qsizetype i = 0; i < libraryTracks.size(); ++i) {
+        const QByteArray &path = libraryPaths.at(i);
         if (plan.scannedPaths.contains(path) || plan.unreadablePaths.contains(path))
             continue;
         if (scoped && !liesUnderAny(path, plan.folderPrefixes))
             continue;
-        vanishedByFingerprint[FileFingerprint::of(track)].append(track.id);
+        vanishedByFingerprint[FileFingerprint::of(libraryTracks.at(i))].append(libraryTracks.at(i).id);
     }
 
     // Only a one-to-one match of fingerprints is a move.
@@ -125,6 +177,12 @@ QList<FileLocation> unreadableURLs(const Plan &plan, const QList<FileLocation> &
 
 QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks)
 {
+    if (plan.unchangedIsLibrary) {
+        // A shared list is never changed in place, so the same data means the same tracks.
+        if (currentTracks.constData() == plan.unchanged.constData() && currentTracks.size() == plan.unchanged.size())
+            return withoutMissingFlags(currentTracks);
+        return finish(expanded(plan), currentTracks);
+    }
     QHash<QUuid, qsizetype> currentPosition;
     currentPosition.reserve(currentTracks.size());
     QSet<QByteArray> claimedPaths; // current paths of the tracks added or re-pointed meanwhile

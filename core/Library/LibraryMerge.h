@@ -25,6 +25,10 @@ struct Plan
     QList<QByteArray> folderPrefixes;
     bool scoped = false;
     QHash<QUuid, QByteArray> plannedPaths; // each track's path when the plan was made
+    // The common rescan: every stored track was found unchanged, in the scan's order. `unchanged`
+    // is then the library's own list as it was (missing flags not yet cleared), and the path
+    // fields are left empty until a library changed meanwhile needs them.
+    bool unchangedIsLibrary = false;
 };
 
 // The standardised path of a location, the key every rule of the merge compares.

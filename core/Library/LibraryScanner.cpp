@@ -1,13 +1,11 @@
 #include "LibraryScanner.h"
 
 #include "Library/AudioFormatSupport.h"
+#include "Library/ScannedCoverWriter.h"
 #include "Library/TrackFactory.h"
 #include "Storage/FileOperations.h"
 #include "Storage/FileTime.h"
 
-#include <QCryptographicHash>
-#include <QMutex>
-#include <QRandomGenerator>
 #include <QSet>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
@@ -120,31 +118,32 @@ FileFingerprint fingerprintOf(const FileStatus &status)
     return {status.size, FileTime::referenceSeconds(status.modified)};
 }
 
-// Repeated texts (artists, albums, genres) share one copy across the library.
+// Repeated texts (artists, albums, genres) share one copy across the library. The kept copies
+// are made on the thread that gathers the results: texts made by the reading threads would pin
+// pages of their allocation arenas, which are otherwise left holding only freed parsing buffers
+// and go back to the system once the import is done.
 class TextPool
 {
 public:
     void share(QString &text)
     {
-        if (!text.isEmpty())
-            text = *m_texts.insert(text);
+        if (text.isEmpty())
+            return;
+        const auto found = m_texts.constFind(text);
+        text = found != m_texts.constEnd() ? *found : *m_texts.insert(copied(text));
     }
     void share(std::optional<QString> &text)
     {
         if (text)
             share(*text);
     }
+    static QString copied(const QString &text) { return QString(text.constData(), text.size()); }
 
 private:
     QSet<QString> m_texts;
 };
 
 } // namespace
-
-QByteArray temporaryCoverName()
-{
-    return ".cover." + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".part";
-}
 
 CollectedFiles collectFiles(const QList<FileLocation> &folders)
 {
@@ -198,7 +197,7 @@ CollectedFiles collectFiles(const QList<FileLocation> &folders)
 }
 
 ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known,
-                const CoverOutput *covers)
+                const CoverOutput *coverOutput)
 {
     if (folders.isEmpty())
         return {};
@@ -219,54 +218,15 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
         }
     }
 
-    // The covers folder is made by the first cover written.
-    QMutex coversLock;
-    QMutex coverWriteLock;
-    QHash<QByteArray, FileLocation> coverByDigest;
-    bool coversFolderReady = false;
-    std::optional<FileError> coverError;
-    const auto writeCover = [&](const QByteArray &cover) -> std::optional<FileLocation> {
-        const auto fail = [&](const FileError &error) -> std::optional<FileLocation> {
-            const QMutexLocker locker(&coversLock);
-            if (!coverError)
-                coverError = error;
-            return std::nullopt;
-        };
-        {
-            const QMutexLocker locker(&coversLock);
-            if (!coversFolderReady) {
-                if (auto created = covers->files.createDirectories(covers->folder, 0700); !created)
-                    return fail(created.error());
-                coversFolderReady = true;
-            }
-        }
-        const FileLocation file = covers->folder.appending(temporaryCoverName());
-        // The tracks of an album mostly carry the same picture: a cover written already gets a
-        // second name, not a second copy. Cover files are only ever replaced by a rename, never
-        // written in place, so the names part when one of them changes.
-        const QByteArray digest = QCryptographicHash::hash(cover, QCryptographicHash::Sha256);
-        // One writer at a time: files made at once in one folder contend for its lock and the
-        // file system's inode allocation, and the other threads go on reading meanwhile. A cover
-        // can always be read again from its audio file, so it is not flushed to disk.
-        const QMutexLocker writing(&coverWriteLock);
-        if (const auto same = coverByDigest.constFind(digest); same != coverByDigest.constEnd()) {
-            if (covers->files.linkOrCopyUnsynced(*same, file))
-                return file;
-        }
-        if (auto written = covers->files.writeAtomicallyUnsynced(file, cover); !written)
-            return fail(written.error());
-        coverByDigest.insert(digest, file);
-        return file;
-    };
+    std::optional<ScannedCoverWriter> coverWriter;
+    if (coverOutput)
+        coverWriter.emplace(coverOutput->folder, coverOutput->files);
 
     // One slot per file, written by exactly one task: the results are matched back by position,
-    // so the order never depends on which read finishes first.
-    struct Outcome
-    {
-        std::optional<Track> track;
-        std::optional<FileLocation> cover;
-    };
-    QList<Outcome> outcomes(files.size());
+    // so the order never depends on which read finishes first. A file that gives no track leaves
+    // its slot without a location.
+    QList<Track> tracks(files.size());
+    QList<std::optional<FileLocation>> covers(files.size());
     QList<qsizetype> positions(files.size());
     std::iota(positions.begin(), positions.end(), 0);
 
@@ -274,12 +234,16 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
     pool.setMaxThreadCount(QThread::idealThreadCount());
     QtConcurrent::blockingMap(&pool, positions, [&](qsizetype position) {
         const FileLocation &file = files.at(position);
-        Outcome &outcome = outcomes[position];
+        Track &track = tracks[position];
+        const std::optional<FileStatus> &status = statuses.at(position);
+        // The walk's status, taken before the read, is the track's fingerprint.
+        const auto makeTrack = [&](const std::optional<AudioMetadata> &metadata, const QUuid &id) {
+            return status ? TrackFactory::make(file, metadata, id, *status) : TrackFactory::make(file, metadata, id);
+        };
         if (!AudioFormatSupport::isNative(file)) {
-            outcome.track = TrackFactory::make(file, std::nullopt, QUuid::createUuid());
+            track = makeTrack(std::nullopt, QUuid::createUuid());
             return;
         }
-        const std::optional<FileStatus> &status = statuses.at(position);
         if (const auto stored = known.constFind(file.path()); stored != known.constEnd() && status) {
             // Unchanged since it was stored: the merge keeps the stored record, so the file's
             // location and fingerprint are all it needs.
@@ -289,39 +253,46 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
                 unchanged.url = file;
                 unchanged.fileSize = found.size;
                 unchanged.modifiedAt = found.modified;
-                outcome.track = std::move(unchanged);
+                track = std::move(unchanged);
                 return;
             }
         }
         std::optional<AudioMetadata> metadata = reader.read(file);
         if (!metadata)
             return;
-        if (metadata->artworkData && covers)
-            outcome.cover = writeCover(*metadata->artworkData);
+        const QUuid id = QUuid::createUuid();
+        if (metadata->artworkData && coverWriter) {
+            // A file the library does not know yet becomes a track of this id, unless the merge
+            // takes it for a moved one (and removes the cover); a known file's track keeps its own.
+            const bool isNew = !known.contains(file.path());
+            covers[position] = coverWriter->write(*metadata->artworkData, isNew ? ScannedCoverWriter::nameFor(id) : QString());
+        }
         metadata->artworkData.reset();
-        outcome.track = TrackFactory::make(file, metadata, QUuid::createUuid());
+        track = makeTrack(metadata, id);
     });
 
     ScanResult result;
-    result.tracks.reserve(files.size());
     TextPool texts;
     for (qsizetype i = 0; i < files.size(); ++i) {
-        Outcome &outcome = outcomes[i];
-        if (outcome.cover)
-            result.coverFiles.insert(files.at(i).path(), *outcome.cover);
-        if (outcome.track) {
-            Track &track = *outcome.track;
-            texts.share(track.artist);
-            texts.share(track.album);
-            texts.share(track.albumArtist);
-            texts.share(track.genre);
-            result.tracks.append(std::move(track));
-        } else {
+        if (covers.at(i))
+            result.coverFiles.insert(files.at(i).path(), *covers.at(i));
+        Track &track = tracks[i];
+        if (track.url.isEmpty()) {
             result.unreadable.append(files.at(i));
+            continue;
         }
+        track.title = TextPool::copied(track.title);
+        texts.share(track.artist);
+        texts.share(track.album);
+        texts.share(track.albumArtist);
+        texts.share(track.genre);
     }
+    // Closed up in place: a second list of a library's tracks is what a large import would peak on.
+    tracks.removeIf([](const Track &track) { return track.url.isEmpty(); });
+    result.tracks = std::move(tracks);
     result.unreadable += collected.unopenableFolders;
-    result.coverError = std::move(coverError);
+    if (coverWriter)
+        result.coverError = coverWriter->firstError();
     return result;
 }
 

@@ -31,8 +31,10 @@ struct CollectedFiles
 // entered; links to folders are not followed; names are taken as raw bytes, whatever their encoding.
 CollectedFiles collectFiles(const QList<FileLocation> &folders);
 
-// Where the scan puts the covers it reads: each in a file of its own inside `folder`, under a
-// temporary name, written by the thread that read it so that no cover is held longer than that.
+// Where the scan puts the covers it reads: each in a file of its own inside `folder`, written by
+// the thread that read it so that no cover is held longer than that (ScannedCoverWriter). A file
+// not in the known files gets its new track's cover name at once, the others a temporary name
+// that the merge replaces by their track's.
 struct CoverOutput
 {
     FileLocation folder;
@@ -44,9 +46,5 @@ struct CoverOutput
 // are written through `covers` when given, else dropped.
 ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known = {},
                 const CoverOutput *covers = nullptr);
-
-// The name a scan gives a cover file before the merge names it after its track. It reads as the
-// file operations' own temporaries, so a load after a crash clears what was left.
-QByteArray temporaryCoverName();
 
 } // namespace LibraryScanner

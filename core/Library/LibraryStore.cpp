@@ -6,8 +6,9 @@
 #include "Library/FolderCoverage.h"
 #include "Library/LibraryMerge.h"
 #include "Library/LibraryScanner.h"
+#include "Library/ScannedCoverWriter.h"
+#include "HeapTrimming.h"
 #include "Localization.h"
-#include "Storage/JsonFields.h"
 #include "Tags/MojibakeRepair.h"
 
 #include <QFutureWatcher>
@@ -17,10 +18,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <tuple>
 
 #include <cmath>
-
-#include <malloc.h>
 
 namespace {
 
@@ -50,14 +50,19 @@ LibraryStore::~LibraryStore()
     settleIndexSave();
 }
 
-void LibraryStore::saveIndexInBackground(std::function<void()> then)
+void LibraryStore::saveIndexInBackground(std::function<void()> then, std::shared_ptr<void> garbage)
 {
     settleIndexSave();
-    m_indexSave = QtConcurrent::run([store = &m_store, index = m_index] {
+    m_indexSave = QtConcurrent::run([store = &m_store, index = m_index, garbage = std::move(garbage)]() mutable {
+        if (garbage) {
+            garbage.reset();
+            // What the old lists held goes back before the encoding asks for as much again.
+            HeapTrimming::releaseFreeMemory();
+        }
         std::expected<void, FileError> saved = store->saveIndex(index);
         // A scan and the encoding of a large library leave much memory free in the threads'
         // arenas; it goes back to the system rather than stay with the process.
-        ::malloc_trim(0);
+        HeapTrimming::releaseFreeMemory();
         return saved;
     });
     auto *saving = new QFutureWatcher<std::expected<void, FileError>>(this);
@@ -306,7 +311,7 @@ void LibraryStore::setArtwork(const std::optional<QByteArray> &image, const QUui
 
 std::optional<QString> LibraryStore::saveArtwork(const QByteArray &image, const QUuid &trackID)
 {
-    const QString name = Json::uuidText(trackID) + u".jpg"_qs;
+    const QString name = ScannedCoverWriter::nameFor(trackID);
     if (auto created = m_files.createDirectories(coversDirectory(), 0700); !created) {
         recordOutcome(created);
         return std::nullopt;
@@ -525,6 +530,7 @@ QFuture<void> LibraryStore::rescan(const QList<FileLocation> &folders, bool scop
             m_unreadableURLs.clear();
         return QtFuture::makeReadyFuture();
     }
+    HeapTrimming::install();
     auto done = std::make_shared<QPromise<void>>();
     done->start();
     // The merge is planned against the library as the scan started, so that tracks removed or
@@ -564,7 +570,14 @@ void LibraryStore::placeScannedCovers(PreparedMerge &prepared, QHash<QByteArray,
         const auto cover = coverFiles.constFind(path);
         if (cover == coverFiles.constEnd())
             continue;
-        const QString name = Json::uuidText(track.id) + u".jpg"_qs;
+        const QString name = ScannedCoverWriter::nameFor(track.id);
+        if (cover->fileName() == name.toUtf8()) {
+            // A new file's cover, written under its track's name by the scan.
+            track.artworkFileName = name;
+            prepared.placedCovers.insert(track.id);
+            coverFiles.erase(cover);
+            continue;
+        }
         // A rewritten file keeps its identity, so its new cover replaces the old one in place.
         if (auto placed = files.replaceUnsynced(*cover, coversFolder.appending(name)); placed) {
             track.artworkFileName = name;
@@ -612,11 +625,24 @@ void LibraryStore::applyScan(PreparedMerge prepared, std::shared_ptr<const Metad
         }
     });
     auto *reading = new QFutureWatcher<void>(this);
-    connect(reading, &QFutureWatcherBase::finished, this, [this, reading, plan, placedCovers, done] {
+    connect(reading, &QFutureWatcherBase::finished, this, [this, reading, plan, placedCovers, done]() mutable {
         reading->deleteLater();
-        finishMerge(plan, placedCovers, done);
+        finishMerge(std::move(plan), std::move(placedCovers), std::move(done));
     });
     reading->setFuture(covers);
+}
+
+LibraryStore::MergedTracks LibraryStore::mergedTracks(const LibraryMerge::Plan &plan, const QSet<QUuid> &placedCovers,
+                                                      const QList<Track> &currentTracks)
+{
+    MergedTracks merged{LibraryMerge::finish(plan, currentTracks), placedCovers};
+    // A track removed while its file was being read got its cover written all the same.
+    for (const Track &track : std::as_const(merged.tracks)) {
+        if (merged.orphanedCovers.isEmpty())
+            break;
+        merged.orphanedCovers.remove(track.id);
+    }
+    return merged;
 }
 
 void LibraryStore::finishMerge(std::shared_ptr<const LibraryMerge::Plan> plan, std::shared_ptr<const QSet<QUuid>> placedCovers,
@@ -624,31 +650,31 @@ void LibraryStore::finishMerge(std::shared_ptr<const LibraryMerge::Plan> plan, s
 {
     // The merge of a large library runs off the GUI thread, against the tracks as they are now.
     // Should they change before it is back, it runs again here against the newer list.
-    const QList<Track> current = m_index.tracks;
-    auto *merging = new QFutureWatcher<QList<Track>>(this);
-    connect(merging, &QFutureWatcherBase::finished, this, [this, merging, current, plan, placedCovers, done] {
+    QList<Track> current = m_index.tracks;
+    auto *merging = new QFutureWatcher<MergedTracks>(this);
+    connect(merging, &QFutureWatcherBase::finished, this, [this, merging, current, plan, placedCovers, done]() mutable {
         merging->deleteLater();
-        QList<Track> merged = merging->future().takeResult();
+        MergedTracks merged = merging->future().takeResult();
         // A shared list is never changed in place, so the same data means the same tracks.
         if (m_index.tracks.constData() != current.constData() || m_index.tracks.size() != current.size())
-            merged = LibraryMerge::finish(*plan, m_index.tracks);
-        m_index.tracks = std::move(merged);
-        removeOrphanedCovers(*placedCovers);
-        saveIndexInBackground([done] { done->finish(); });
+            merged = mergedTracks(*plan, *placedCovers, m_index.tracks);
+        QList<Track> previous = std::exchange(m_index.tracks, std::move(merged.tracks));
+        removeCoverFiles(merged.orphanedCovers);
+        // Freeing a library's worth of tracks touches memory all over the heap: the saving thread
+        // does it, before it encodes, so the old lists are not held through the encoding either.
+        using Garbage = std::tuple<QList<Track>, QList<Track>, std::shared_ptr<const LibraryMerge::Plan>,
+                                   std::shared_ptr<const QSet<QUuid>>>;
+        saveIndexInBackground([done] { done->finish(); },
+                              std::make_shared<Garbage>(std::move(previous), std::move(current), std::move(plan),
+                                                        std::move(placedCovers)));
     });
-    merging->setFuture(QtConcurrent::run([plan, current] { return LibraryMerge::finish(*plan, current); }));
+    merging->setFuture(QtConcurrent::run([plan, placedCovers, current] { return mergedTracks(*plan, *placedCovers, current); }));
 }
 
-void LibraryStore::removeOrphanedCovers(const QSet<QUuid> &written)
+void LibraryStore::removeCoverFiles(const QSet<QUuid> &trackIDs)
 {
-    // A track removed while its file was being read got its cover written all the same.
-    if (written.isEmpty())
-        return;
-    QSet<QUuid> orphaned = written;
-    for (const Track &track : std::as_const(m_index.tracks))
-        orphaned.remove(track.id);
-    for (const QUuid &id : std::as_const(orphaned)) {
-        const FileLocation file = coversDirectory().appending(Json::uuidText(id) + u".jpg"_qs);
+    for (const QUuid &id : trackIDs) {
+        const FileLocation file = coversDirectory().appending(ScannedCoverWriter::nameFor(id));
         if (const auto status = m_files.entryStatus(file); status && status->isRegularFile)
             (void)m_files.remove(file);
     }

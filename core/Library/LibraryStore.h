@@ -148,11 +148,19 @@ private:
     // Stores the covers of fallback-format files, then applies the merge to the library as it is now.
     void applyScan(PreparedMerge prepared, std::shared_ptr<const MetadataReading> reader,
                    std::shared_ptr<QPromise<void>> done);
+    // The new track list, and the tracks among `placedCovers` that are not in it.
+    struct MergedTracks
+    {
+        QList<Track> tracks;
+        QSet<QUuid> orphanedCovers;
+    };
+    static MergedTracks mergedTracks(const LibraryMerge::Plan &plan, const QSet<QUuid> &placedCovers,
+                                     const QList<Track> &currentTracks);
     // Applies the planned merge to the library as it is now, then saves it.
     void finishMerge(std::shared_ptr<const LibraryMerge::Plan> plan, std::shared_ptr<const QSet<QUuid>> placedCovers,
                      std::shared_ptr<QPromise<void>> done);
-    // Removes the cover files written for tracks that are no longer in the library.
-    void removeOrphanedCovers(const QSet<QUuid> &written);
+    // Removes the cover files named after these tracks.
+    void removeCoverFiles(const QSet<QUuid> &trackIDs);
     // Each public operation starts one; its first failure is the one lastError() reports. A save
     // of the index still running in the background is waited for first, so saves reach the disk
     // and lastError() in the order they were made.
@@ -163,7 +171,9 @@ private:
     }
     // Saves the index off the GUI thread and then runs `then` on it; until the save is settled the
     // index store is the save's alone.
-    void saveIndexInBackground(std::function<void()> then);
+    // `garbage` holds the last references to what the caller is done with; the saving thread lets
+    // go of it first, so it is neither freed on the GUI thread nor held through the encoding.
+    void saveIndexInBackground(std::function<void()> then, std::shared_ptr<void> garbage = {});
     void settleIndexSave();
     void recordOutcome(const std::expected<void, FileError> &outcome);
 

@@ -53,8 +53,9 @@ std::optional<QString> clean(const std::optional<QString> &text)
     return MojibakeRepair::repaired(trimmed).value_or(trimmed);
 }
 
-Track make(const FileLocation &url, const std::optional<AudioMetadata> &metadata, const QUuid &id,
-           FileOperations &files)
+namespace {
+
+Track described(const FileLocation &url, const std::optional<AudioMetadata> &metadata, const QUuid &id)
 {
     Track track;
     track.id = id;
@@ -63,12 +64,27 @@ Track make(const FileLocation &url, const std::optional<AudioMetadata> &metadata
     describe(track, TagFields{tags.title, tags.artist, tags.album, tags.albumArtist, tags.year, tags.trackNumber,
                               tags.genre, std::nullopt});
     track.duration = tags.duration;
-    if (const auto status = files.status(url)) {
-        track.fileSize = status->size;
-        track.modifiedAt = FileTime::referenceSeconds(status->modified);
-    } else {
-        track.modifiedAt = FileTime::nowReferenceSeconds();
-    }
+    return track;
+}
+
+} // namespace
+
+Track make(const FileLocation &url, const std::optional<AudioMetadata> &metadata, const QUuid &id,
+           FileOperations &files)
+{
+    if (const auto status = files.status(url))
+        return make(url, metadata, id, *status);
+    Track track = described(url, metadata, id);
+    track.modifiedAt = FileTime::nowReferenceSeconds();
+    return track;
+}
+
+Track make(const FileLocation &url, const std::optional<AudioMetadata> &metadata, const QUuid &id,
+           const FileStatus &status)
+{
+    Track track = described(url, metadata, id);
+    track.fileSize = status.size;
+    track.modifiedAt = FileTime::referenceSeconds(status.modified);
     return track;
 }
 

@@ -21,6 +21,10 @@ std::optional<QString> clean(const std::optional<QString> &text);
 // modification date come from the file system; when they cannot be read, 0 and the current time.
 Track make(const FileLocation &url, const std::optional<AudioMetadata> &metadata, const QUuid &id,
            FileOperations &files = FileOperations::system());
+// The same with the file's size and modification date as the caller found them before reading it,
+// so that a file changed meanwhile reads as changed at the next rescan.
+Track make(const FileLocation &url, const std::optional<AudioMetadata> &metadata, const QUuid &id,
+           const FileStatus &status);
 
 // The track with its descriptive fields re-filled from the tags now written to its file. Identity,
 // file facts and cover stay; touches no file.

@@ -4,6 +4,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <cmath>
+#include <utility>
 
 JsonWriter::JsonWriter()
 {
@@ -27,14 +28,19 @@ void JsonWriter::writeArray(qsizetype count, const std::function<void(qsizetype,
         for (qsizetype start = 0; start < count; start += chunkSize)
             starts.append(start);
         const int depth = m_depth;
-        const QList<QByteArray> chunks = QtConcurrent::blockingMapped(starts, [&](qsizetype start) {
+        QList<QByteArray> chunks = QtConcurrent::blockingMapped(starts, [&](qsizetype start) {
             JsonWriter part(depth, start > 0);
             for (qsizetype i = start; i < std::min(start + chunkSize, count); ++i)
                 writeElement(i, part);
             return std::move(part.m_out);
         });
-        for (const QByteArray &chunk : chunks)
-            m_out.append(chunk);
+        // Each part is let go once copied, so a large array is held about once, not twice.
+        qsizetype total = m_out.size();
+        for (const QByteArray &chunk : std::as_const(chunks))
+            total += chunk.size();
+        m_out.reserve(total + 64);
+        for (QByteArray &chunk : chunks)
+            m_out.append(std::exchange(chunk, QByteArray()));
         m_first = false;
     }
     endArray();
