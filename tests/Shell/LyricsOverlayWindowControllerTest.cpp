@@ -1,13 +1,12 @@
 #include "GuiSupport/GuiFixture.h"
+#include "GuiSupport/OffscreenScreens.h"
 #include "Shell/LyricsOverlayFrame.h"
 #include "Shell/LyricsOverlayWindowController.h"
 #include "UI/ShadowPanel.h"
 #include "Views/LyricsOverlayView.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEnterEvent>
-#include <QFile>
 #include <QSettings>
 #include <QTest>
 #include <QWidget>
@@ -16,17 +15,9 @@
 namespace {
 
 // Two screens side by side, the first the main one; set before the application starts.
-const bool twoScreens = [] {
-    const QString path = QDir::temp().filePath(QStringLiteral("quillmere-two-screens-%1.json").arg(getpid()));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(R"({"screens": [
-            {"name": "main", "x": 0, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 1},
-            {"name": "side", "x": 1440, "y": 0, "width": 1280, "height": 800, "logicalDpi": 96, "dpr": 1}]})");
-    }
-    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + path.toLocal8Bit());
-    return true;
-}();
+const bool twoScreens = useOffscreenScreens("two-screens", R"([
+    {"name": "main", "x": 0, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 1},
+    {"name": "side", "x": 1440, "y": 0, "width": 1280, "height": 800, "logicalDpi": 96, "dpr": 1}])");
 
 const QRect defaultFrame(440, 690, 560, 120);
 

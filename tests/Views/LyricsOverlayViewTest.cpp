@@ -1,4 +1,5 @@
 #include "GuiSupport/GuiFixture.h"
+#include "GuiSupport/OffscreenScreens.h"
 #include "GuiSupport/Screenshots.h"
 #include "Views/LyricLineRenderer.h"
 #include "Views/LyricsOverlayToolbar.h"
@@ -18,17 +19,9 @@
 namespace {
 
 // A plain screen and, beside it, a dense one of pixel ratio 2; set before the application starts.
-const bool twoDensities = [] {
-    const QString path = QDir::temp().filePath(QStringLiteral("quillmere-two-densities-%1.json").arg(getpid()));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(R"({"screens": [
-            {"name": "plain", "x": 0, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 1},
-            {"name": "dense", "x": 1440, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 2}]})");
-    }
-    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + path.toLocal8Bit());
-    return true;
-}();
+const bool twoDensities = useOffscreenScreens("two-densities", R"([
+    {"name": "plain", "x": 0, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 1},
+    {"name": "dense", "x": 1440, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 2}])");
 
 void saveShot(const QImage &image, const QString &name)
 {
