@@ -10,12 +10,6 @@ namespace {
 
 constexpr qreal glowBlurRadius = 120;
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(opacity));
-    return color;
-}
-
 // A blurred circle whose centre lies `offset` from the middle of `area`.
 void drawGlow(QPainter &painter, const QRectF &area, qreal diameter, QPointF offset, const QColor &color)
 {
@@ -60,8 +54,8 @@ void AppBackground::paintEvent(QPaintEvent *)
     base.setColorAt(1, palette.backgroundBottom);
     painter.fillRect(area, base);
 
-    drawGlow(painter, area, 420, { -250, -210 }, withOpacity(palette.accent, dark ? 0.22 : 0.16));
-    drawGlow(painter, area, 380, { 280, 170 }, withOpacity(palette.accentSecondary, dark ? 0.18 : 0.12));
-    drawPool(painter, area, { 0.12, 0.05 }, 480, withOpacity(palette.accent, dark ? 0.26 : 0.16));
-    drawPool(painter, area, { 0.88, 0.22 }, 420, withOpacity(palette.accentSecondary, dark ? 0.18 : 0.12));
+    drawGlow(painter, area, 420, { -250, -210 }, ThemePalette::withAlpha(palette.accent, dark ? 0.22 : 0.16));
+    drawGlow(painter, area, 380, { 280, 170 }, ThemePalette::withAlpha(palette.accentSecondary, dark ? 0.18 : 0.12));
+    drawPool(painter, area, { 0.12, 0.05 }, 480, ThemePalette::withAlpha(palette.accent, dark ? 0.26 : 0.16));
+    drawPool(painter, area, { 0.88, 0.22 }, 420, ThemePalette::withAlpha(palette.accentSecondary, dark ? 0.18 : 0.12));
 }

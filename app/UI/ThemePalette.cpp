@@ -128,3 +128,15 @@ ThemePalette::ThemePalette(ThemePreset preset, const ThemeTokens &tokens)
     raisedFill = greyscale(dark, dark ? 0.07 : 0.055);
     sliderTrack = greyscale(dark, dark ? 0.15 : 0.13);
 }
+
+QColor ThemePalette::withOpacity(QColor color, qreal opacity)
+{
+    color.setAlphaF(float(color.alphaF() * opacity));
+    return color;
+}
+
+QColor ThemePalette::withAlpha(QColor color, qreal alpha)
+{
+    color.setAlphaF(float(alpha));
+    return color;
+}

@@ -34,6 +34,11 @@ struct ThemePalette
     QColor raisedFill;
     QColor sliderTrack;
 
+    // The colour with its own opacity scaled by `opacity`.
+    static QColor withOpacity(QColor color, qreal opacity);
+    // The colour at exactly `alpha`, whatever its own opacity.
+    static QColor withAlpha(QColor color, qreal alpha);
+
     // Everything else follows from these two.
     friend bool operator==(const ThemePalette &a, const ThemePalette &b)
     {

@@ -15,12 +15,6 @@ constexpr int symbolSize = 32;
 constexpr int spacing = 10;
 constexpr QMargins padding(30, 24, 30, 24);
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(opacity));
-    return color;
-}
-
 // The panel's content: folder symbol, what to do, what happens.
 class DropPrompt : public QWidget
 {
@@ -61,7 +55,7 @@ protected:
 
         top += titleMetrics.height() + spacing;
         painter.setFont(detailFont());
-        painter.setPen(withOpacity(palette.text, palette.tokens.isDark ? 0.55 : 0.62));
+        painter.setPen(ThemePalette::withAlpha(palette.text, palette.tokens.isDark ? 0.55 : 0.62));
         painter.drawText(QRect(area.left(), top, area.width(), QFontMetrics(detailFont()).height()),
             Qt::AlignCenter, detail());
     }
@@ -87,5 +81,5 @@ void DropOverlay::paintEvent(QPaintEvent *)
 {
     const ThemePalette palette = ThemeEnvironment::theme(this);
     QPainter painter(this);
-    painter.fillRect(rect(), withOpacity(palette.playerTint, palette.playerTint.alphaF() * 0.55));
+    painter.fillRect(rect(), ThemePalette::withAlpha(palette.playerTint, palette.playerTint.alphaF() * 0.55));
 }

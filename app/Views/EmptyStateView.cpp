@@ -15,12 +15,6 @@ namespace {
 
 constexpr int symbolSide = 42;
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 void setTextColor(QLabel *label, const QColor &color)
 {
     QPalette colours = label->palette();
@@ -42,7 +36,7 @@ protected:
         QPainter painter(this);
         painter.drawImage(QRectF(rect()),
                           Icons::tinted(TrackListSymbols::musicNoteList(symbolSide, QFont::Light, devicePixelRatioF()),
-                                        withOpacity(palette.text, palette.tokens.isDark ? 0.28 : 0.62)));
+                                        ThemePalette::withOpacity(palette.text, palette.tokens.isDark ? 0.28 : 0.62)));
     }
 };
 
@@ -111,6 +105,6 @@ QString EmptyStateView::hint() const
 void EmptyStateView::paintEvent(QPaintEvent *)
 {
     const ThemePalette palette = ThemeEnvironment::theme(this);
-    setTextColor(m_title, withOpacity(palette.text, 0.85));
-    setTextColor(m_hint, withOpacity(palette.text, palette.tokens.isDark ? 0.5 : 0.62));
+    setTextColor(m_title, ThemePalette::withOpacity(palette.text, 0.85));
+    setTextColor(m_hint, ThemePalette::withOpacity(palette.text, palette.tokens.isDark ? 0.5 : 0.62));
 }

@@ -16,12 +16,6 @@ namespace {
 constexpr qreal symbolSize = 34;
 constexpr int spacing = 12;
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 QLabel *plainLabel(const QFont &font)
 {
     auto *label = new QLabel;
@@ -40,8 +34,8 @@ LyricsEmptyState::LyricsEmptyState(QWidget *parent)
     , m_message(plainLabel(Fonts::system(11.5)))
     , m_retry(new LyricsPageButton(L("重试匹配"), std::nullopt, Fonts::system(11.5, QFont::Medium), {},
           [](const ThemePalette &theme) {
-              return LyricsPageButton::Colors { theme.accentLight, withOpacity(theme.accent, 0.16),
-                  withOpacity(theme.accent, 0.3) };
+              return LyricsPageButton::Colors { theme.accentLight, ThemePalette::withOpacity(theme.accent, 0.16),
+                  ThemePalette::withOpacity(theme.accent, 0.3) };
           }))
     , m_import(new LyricsPageButton(L("导入歌词…"), std::nullopt, Fonts::system(11.5, QFont::Medium), {},
           [](const ThemePalette &theme) {
@@ -111,12 +105,12 @@ void LyricsEmptyState::paintEvent(QPaintEvent *)
         palette.setColor(QPalette::WindowText, color);
         label->setPalette(palette);
     };
-    setColor(m_title, withOpacity(theme.text, 0.85));
-    setColor(m_message, withOpacity(theme.text, dark ? 0.5 : 0.62));
+    setColor(m_title, ThemePalette::withOpacity(theme.text, 0.85));
+    setColor(m_message, ThemePalette::withOpacity(theme.text, dark ? 0.5 : 0.62));
 
     const QImage symbol = Icons::tinted(
         LyricsPageSymbols::image(LyricsPageSymbols::Symbol::textAlignLeft, symbolSize, QFont::Light, devicePixelRatioF()),
-        withOpacity(theme.text, dark ? 0.3 : 0.62));
+        ThemePalette::withOpacity(theme.text, dark ? 0.3 : 0.62));
     const qreal top = m_title->geometry().top() - spacing - symbolSize;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

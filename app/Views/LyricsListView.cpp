@@ -34,12 +34,6 @@ QFont currentFont()
     return Fonts::system(LyricsListView::currentFontSize, QFont::DemiBold);
 }
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 // Wraps the text at `width`, lines 3 apart; returns the height.
 qreal layOut(QTextLayout &layout, qreal width)
 {
@@ -249,7 +243,7 @@ const LyricsListView::CurrentLook &LyricsListView::currentLook(qsizetype row) co
         layout.draw(&painter, QPointF(glowMargin, glowMargin));
     }
     // The glow: the text's shape in the accent, blurred by the glow's radius (about two deviations).
-    QImage picture = BlurredCover::blurred(Icons::tinted(text, withOpacity(accent, glowOpacity)), glowRadius / 2 * ratio);
+    QImage picture = BlurredCover::blurred(Icons::tinted(text, ThemePalette::withOpacity(accent, glowOpacity)), glowRadius / 2 * ratio);
     picture.setDevicePixelRatio(ratio);
     {
         QPainter painter(&picture);
@@ -315,7 +309,7 @@ void LyricsListView::paintEvent(QPaintEvent *)
     if (m_layout.count() == 0)
         return;
     const ThemePalette theme = ThemeEnvironment::theme(this);
-    const QColor lineColor = withOpacity(theme.accent, m_lyrics.isSynced ? syncedOpacity : plainOpacity);
+    const QColor lineColor = ThemePalette::withOpacity(theme.accent, m_lyrics.isSynced ? syncedOpacity : plainOpacity);
     QPainter painter(this);
     painter.setRenderHints(QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     painter.setPen(lineColor);

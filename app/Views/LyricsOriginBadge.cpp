@@ -24,12 +24,6 @@ QFont badgeFont()
     return Fonts::system(10, QFont::Medium);
 }
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 } // namespace
 
 LyricsOriginBadge::LyricsOriginBadge(QWidget *parent) : QWidget(parent)
@@ -61,8 +55,8 @@ void LyricsOriginBadge::paintEvent(QPaintEvent *)
     const qreal radius = bounds.height() / 2;
     QPainterPath capsule;
     capsule.addRoundedRect(bounds, radius, radius);
-    painter.fillPath(capsule, withOpacity(theme.accent, 0.16));
-    painter.setPen(QPen(withOpacity(theme.accent, 0.28), 0.5));
+    painter.fillPath(capsule, ThemePalette::withOpacity(theme.accent, 0.16));
+    painter.setPen(QPen(ThemePalette::withOpacity(theme.accent, 0.28), 0.5));
     painter.drawRoundedRect(bounds.adjusted(0.25, 0.25, -0.25, -0.25), radius - 0.25, radius - 0.25);
 
     const QImage symbol = Icons::tinted(

@@ -43,12 +43,6 @@ QEasingCurve easeOut()
     return curve;
 }
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 } // namespace
 
 // All lines of unsynchronised lyrics, each drawn once for the width and style of the moment.
@@ -123,7 +117,7 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.setPen(withOpacity(ThemeEnvironment::theme(this).text, isEnabled() ? (isDown() ? 0.4 : 0.6) : 0.25));
+        painter.setPen(ThemePalette::withOpacity(ThemeEnvironment::theme(this).text, isEnabled() ? (isDown() ? 0.4 : 0.6) : 0.25));
         painter.drawText(rect(), Qt::AlignCenter, text());
     }
 };
@@ -437,7 +431,7 @@ void LyricsOverlayView::paintBackdrop(QPainter &painter)
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
     MaterialBackdrop::paintMaterial(painter, shape, MaterialBackdrop::Material::underWindowBackground, this);
-    painter.fillPath(shape, withOpacity(palette.playerTint, m_opacity));
+    painter.fillPath(shape, ThemePalette::withOpacity(palette.playerTint, m_opacity));
     painter.setPen(QPen(palette.hairline, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5, cornerRadius - 0.5);
@@ -451,7 +445,7 @@ void LyricsOverlayView::paintStatus(QPainter &painter)
     const qreal textHeight = QFontMetricsF(font).height();
     const qreal top = area.center().y() + 0.5 - (textHeight + statusSpacing + m_statusButtons->height()) / 2;
     painter.setFont(font);
-    painter.setPen(withOpacity(ThemeEnvironment::theme(this).text, 0.8));
+    painter.setPen(ThemePalette::withOpacity(ThemeEnvironment::theme(this).text, 0.8));
     painter.drawText(QRectF(area.x(), top, area.width(), textHeight), Qt::AlignCenter, statusText());
 }
 

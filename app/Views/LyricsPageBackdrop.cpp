@@ -16,12 +16,6 @@ constexpr qreal coverScale = 1.18;
 constexpr qreal blurRadius = 60;
 constexpr qreal glowRadius = 420;
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 } // namespace
 
 LyricsPageBackdrop::LyricsPageBackdrop(QWidget *parent) : QWidget(parent)
@@ -102,13 +96,13 @@ void LyricsPageBackdrop::rebuild()
     }
 
     QLinearGradient wash(bounds.topLeft(), bounds.bottomRight());
-    wash.setColorAt(0, withOpacity(theme.backgroundTop, dark ? 0.58 : 0.68));
-    wash.setColorAt(0.5, withOpacity(theme.backgroundMiddle, dark ? 0.5 : 0.6));
-    wash.setColorAt(1, withOpacity(theme.backgroundBottom, dark ? 0.62 : 0.72));
+    wash.setColorAt(0, ThemePalette::withOpacity(theme.backgroundTop, dark ? 0.58 : 0.68));
+    wash.setColorAt(0.5, ThemePalette::withOpacity(theme.backgroundMiddle, dark ? 0.5 : 0.6));
+    wash.setColorAt(1, ThemePalette::withOpacity(theme.backgroundBottom, dark ? 0.62 : 0.72));
     painter.fillRect(bounds, wash);
 
     QRadialGradient glow(QPointF(0.2 * size.width(), 0.1 * size.height()), glowRadius);
-    glow.setColorAt(0, withOpacity(theme.accent, dark ? 0.24 : 0.16));
+    glow.setColorAt(0, ThemePalette::withOpacity(theme.accent, dark ? 0.24 : 0.16));
     glow.setColorAt(1, Qt::transparent);
     painter.fillRect(bounds, glow);
     painter.end();

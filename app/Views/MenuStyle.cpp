@@ -24,8 +24,8 @@ QString menu(const ThemePalette &palette)
         "QMenu::item:disabled { color: %5; }"
         "QMenu::icon { padding-left: 8px; }"
         "QMenu::separator { height: 1px; background: %2; margin: 3px 4px; }")
-        .arg(cssColor(panel), cssColor(palette.hairline), cssColor(SheetStyle::withOpacity(palette.text, 0.9)),
-             cssColor(SheetStyle::withOpacity(palette.accent, 0.16)), cssColor(SheetStyle::withOpacity(palette.text, 0.4)));
+        .arg(cssColor(panel), cssColor(palette.hairline), cssColor(ThemePalette::withAlpha(palette.text, 0.9)),
+             cssColor(ThemePalette::withAlpha(palette.accent, 0.16)), cssColor(ThemePalette::withAlpha(palette.text, 0.4)));
 }
 
 QString menuBar(const ThemePalette &palette)
@@ -34,8 +34,8 @@ QString menuBar(const ThemePalette &palette)
         "QMenuBar { background: %1; color: %2; border-bottom: 1px solid %3; }"
         "QMenuBar::item { background: transparent; padding: 3px 8px; border-radius: 4px; }"
         "QMenuBar::item:selected { background: %4; }")
-               .arg(cssColor(palette.backgroundTop), cssColor(SheetStyle::withOpacity(palette.text, 0.9)),
-                    cssColor(palette.hairline), cssColor(SheetStyle::withOpacity(palette.accent, 0.16)))
+               .arg(cssColor(palette.backgroundTop), cssColor(ThemePalette::withAlpha(palette.text, 0.9)),
+                    cssColor(palette.hairline), cssColor(ThemePalette::withAlpha(palette.accent, 0.16)))
         + menu(palette);
 }
 

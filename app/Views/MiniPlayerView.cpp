@@ -24,12 +24,6 @@ namespace {
 
 constexpr int progressHeight = 2;
 
-QColor withAlpha(QColor color, qreal alpha)
-{
-    color.setAlphaF(float(color.alphaF() * alpha));
-    return color;
-}
-
 } // namespace
 
 MiniPlayerView::MiniPlayerView(AppModel &model, PlaybackEngine &engine, QWidget *parent)
@@ -159,16 +153,16 @@ void MiniPlayerView::paintEvent(QPaintEvent *)
     painter.setClipPath(plate);
 
     QRadialGradient glow(QPointF(bounds.width() * 0.16, bounds.height() * 0.1), 220);
-    glow.setColorAt(0, withAlpha(theme.accent, dark ? 0.22 : 0.14));
+    glow.setColorAt(0, ThemePalette::withOpacity(theme.accent, dark ? 0.22 : 0.14));
     glow.setColorAt(1, Qt::transparent);
     MaterialBackdrop::paintMaterial(painter, plate, MaterialBackdrop::Material::ultraThin, this);
     painter.fillPath(plate, glow);
-    painter.fillPath(plate, withAlpha(theme.playerTint, dark ? 0.34 : 0.62));
+    painter.fillPath(plate, ThemePalette::withOpacity(theme.playerTint, dark ? 0.34 : 0.62));
 
     QLinearGradient border(bounds.topLeft(), bounds.bottomRight());
-    border.setColorAt(0, withAlpha(theme.accent, 0.55));
+    border.setColorAt(0, ThemePalette::withOpacity(theme.accent, 0.55));
     border.setColorAt(0.5, theme.hairline);
-    border.setColorAt(1, withAlpha(theme.accentSecondary, 0.38));
+    border.setColorAt(1, ThemePalette::withOpacity(theme.accentSecondary, 0.38));
     painter.setPen(QPen(QBrush(border), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
     painter.setBrush(Qt::NoBrush);
     const qreal inset = 0.5;
@@ -176,7 +170,7 @@ void MiniPlayerView::paintEvent(QPaintEvent *)
 
     const QRectF highlight(28, 0, bounds.width() - 56, 1);
     QLinearGradient fade(highlight.topLeft(), highlight.bottomLeft());
-    fade.setColorAt(0, withAlpha(Qt::white, dark ? 0.16 : 0.4));
+    fade.setColorAt(0, ThemePalette::withOpacity(Qt::white, dark ? 0.16 : 0.4));
     fade.setColorAt(1, Qt::transparent);
     painter.fillRect(highlight, fade);
 }

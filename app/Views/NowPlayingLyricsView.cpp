@@ -23,12 +23,6 @@ namespace {
 constexpr int coverSide = 210;
 constexpr qreal coverCornerRadius = 20;
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 // Centred over at most two lines.
 QLabel *titleLabel(const QFont &font)
 {
@@ -55,8 +49,8 @@ LyricsPageButton *actionButton(const QString &title, LyricsPageSymbols::Symbol s
         [primary](const ThemePalette &theme) {
             if (primary)
                 return LyricsPageButton::Colors { theme.onAccent, theme.accent, Qt::transparent };
-            return LyricsPageButton::Colors { withOpacity(theme.accent, 0.9), theme.raisedFill,
-                withOpacity(theme.accent, 0.3) };
+            return LyricsPageButton::Colors { ThemePalette::withOpacity(theme.accent, 0.9), theme.raisedFill,
+                ThemePalette::withOpacity(theme.accent, 0.3) };
         });
     button->setHelp(help);
     button->setFixedWidth(NowPlayingLyricsView::leftColumnWidth);
@@ -106,7 +100,7 @@ QWidget *NowPlayingLyricsView::buildHeader()
         LyricsPageButton::SymbolLook { LyricsPageSymbols::Symbol::chevronLeft, 10, QFont::DemiBold },
         Fonts::system(11.5, QFont::Medium), { .height = 27, .horizontalPadding = 11, .cornerRadius = {}, .spacing = 5 },
         [](const ThemePalette &theme) {
-            return LyricsPageButton::Colors { withOpacity(theme.accent, 0.9), theme.raisedFill, theme.hairline };
+            return LyricsPageButton::Colors { ThemePalette::withOpacity(theme.accent, 0.9), theme.raisedFill, theme.hairline };
         });
     m_back->setHelp(L("返回歌曲列表"));
     auto *layout = new QHBoxLayout(header);
@@ -280,7 +274,7 @@ void NowPlayingLyricsView::applyTheme(const ThemePalette &theme)
 {
     m_appliedTheme = theme;
     setTextColor(m_title, theme.accent);
-    setTextColor(m_subtitle, withOpacity(theme.accent, theme.tokens.isDark ? 0.6 : 0.72));
+    setTextColor(m_subtitle, ThemePalette::withOpacity(theme.accent, theme.tokens.isDark ? 0.6 : 0.72));
 }
 
 void NowPlayingLyricsView::paintEvent(QPaintEvent *)

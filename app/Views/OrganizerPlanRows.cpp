@@ -24,12 +24,6 @@ QFont pathFont()
 
 QFont badgeFont() { return Fonts::system(9.5, QFont::Medium); }
 
-QColor withOpacity(QColor colour, qreal opacity)
-{
-    colour.setAlphaF(colour.alphaF() * opacity);
-    return colour;
-}
-
 const QString arrow = QStringLiteral("→");
 constexpr int badgeSpacing = 2;
 constexpr int badgeHorizontalPadding = 5;
@@ -148,7 +142,7 @@ void OrganizerPlanRows::paintEvent(QPaintEvent *event)
         if (!m_planned)
             return;
         painter.setFont(Fonts::system(11.5));
-        painter.setPen(withOpacity(palette.text, palette.tokens.isDark ? 0.45 : 0.62));
+        painter.setPen(ThemePalette::withOpacity(palette.text, palette.tokens.isDark ? 0.45 : 0.62));
         const QRect note(0, emptyNotePadding, viewport()->width(), painter.fontMetrics().height());
         painter.drawText(note, Qt::AlignCenter, L("没有需要整理的文件，可能已经在目标位置。"));
         return;
@@ -175,7 +169,7 @@ void OrganizerPlanRows::paintRow(QPainter &painter, int row, int top) const
     const int textTop = top + verticalPadding;
 
     painter.setFont(font);
-    painter.setPen(withOpacity(palette.text, 0.6));
+    painter.setPen(ThemePalette::withOpacity(palette.text, 0.6));
     int y = textTop;
     for (const QString &line : lines(item.source.displayPath(), sourceWidth)) {
         painter.drawText(QRect(horizontalPadding, y, sourceWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, line);
@@ -184,12 +178,12 @@ void OrganizerPlanRows::paintRow(QPainter &painter, int row, int top) const
 
     const int arrowX = horizontalPadding + sourceWidth + columnSpacing;
     const int arrowWidth = metrics.horizontalAdvance(arrow);
-    painter.setPen(withOpacity(palette.accentLight, 0.7));
+    painter.setPen(ThemePalette::withOpacity(palette.accentLight, 0.7));
     painter.drawText(QRect(arrowX, textTop, arrowWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, arrow);
 
     const int targetX = arrowX + arrowWidth + arrowSpacing;
     const int targetWidth = destinationWidth();
-    painter.setPen(withOpacity(palette.text, 0.9));
+    painter.setPen(ThemePalette::withOpacity(palette.text, 0.9));
     y = textTop;
     for (const QString &line : lines(item.destination.displayPath(), targetWidth)) {
         painter.drawText(QRect(targetX, y, targetWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, line);
@@ -204,7 +198,7 @@ void OrganizerPlanRows::paintRow(QPainter &painter, int row, int top) const
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(withOpacity(palette.warning, 0.14));
+        painter.setBrush(ThemePalette::withOpacity(palette.warning, 0.14));
         painter.drawRoundedRect(QRectF(capsule), capsule.height() / 2.0, capsule.height() / 2.0);
         painter.restore();
         painter.setFont(badge);

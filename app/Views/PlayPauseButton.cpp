@@ -20,12 +20,6 @@ void drawShadow(QPainter &painter, QPointF centre, QColor colour, qreal radius, 
         SoftGlow::image(PlayPauseButton::diameter, deviation, colour));
 }
 
-QColor withOpacity(QColor colour, qreal opacity)
-{
-    colour.setAlphaF(float(opacity));
-    return colour;
-}
-
 } // namespace
 
 PlayPauseButton::PlayPauseButton(QWidget *parent) : QAbstractButton(parent)
@@ -57,7 +51,7 @@ void PlayPauseButton::paintEvent(QPaintEvent *)
     const QPointF centre = QRectF(rect()).center();
     QPainter painter(this);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-    drawShadow(painter, centre, withOpacity(palette.accent, 0.35), 8, 3);
+    drawShadow(painter, centre, ThemePalette::withAlpha(palette.accent, 0.35), 8, 3);
     drawShadow(painter, centre, QColor(0, 0, 0, qRound(0.22 * 255)), 4, 2);
 
     painter.setPen(Qt::NoPen);

@@ -41,12 +41,6 @@ QFont subtitleFont()
     return Fonts::system(10.5);
 }
 
-QColor withOpacity(QColor colour, qreal opacity)
-{
-    colour.setAlphaF(float(opacity));
-    return colour;
-}
-
 } // namespace
 
 int PlayerBarView::overhang()
@@ -268,12 +262,12 @@ void PlayerBarView::paintEvent(QPaintEvent *)
     const ThemePalette palette = ThemeEnvironment::theme(this);
     const bool dark = palette.tokens.isDark;
     QPainter painter(this);
-    painter.fillRect(barRect(), withOpacity(palette.backgroundBottom, dark ? 0.42 : 0.5));
+    painter.fillRect(barRect(), ThemePalette::withAlpha(palette.backgroundBottom, dark ? 0.42 : 0.5));
 
     if (m_spectrum) {
         // Follows the palette: the spectrum has no theme of its own.
-        const QColor bottom = withOpacity(palette.accent, 0.16);
-        const QColor top = withOpacity(palette.accent, 0.34);
+        const QColor bottom = ThemePalette::withAlpha(palette.accent, 0.16);
+        const QColor top = ThemePalette::withAlpha(palette.accent, 0.34);
         if (m_spectrum->bottomColor() != bottom)
             m_spectrum->setBottomColor(bottom);
         if (m_spectrum->topColor() != top)
@@ -294,7 +288,7 @@ void PlayerBarView::paintEvent(QPaintEvent *)
     painter.drawText(QRect(textLeft, top, textWidth, titleMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
         titleMetrics.elidedText(title(track), Qt::ElideRight, textWidth));
     painter.setFont(subtitleFont());
-    painter.setPen(withOpacity(palette.text, dark ? 0.55 : 0.62));
+    painter.setPen(ThemePalette::withAlpha(palette.text, dark ? 0.55 : 0.62));
     painter.drawText(QRect(textLeft, top + titleMetrics.height() + lineSpacing, textWidth, subtitleMetrics.height()),
         Qt::AlignLeft | Qt::AlignVCenter, subtitleMetrics.elidedText(subtitle(track), Qt::ElideRight, textWidth));
 }

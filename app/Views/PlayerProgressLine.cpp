@@ -23,12 +23,6 @@ constexpr qreal activeBar = 6;
 constexpr qreal lineBand = 6;
 constexpr int growthMilliseconds = 160;
 
-QColor withOpacity(QColor colour, qreal opacity)
-{
-    colour.setAlphaF(float(opacity));
-    return colour;
-}
-
 // A blurred disc under the thumb; the design's shadow radius is read as twice the deviation.
 void drawShadow(QPainter &painter, QPointF centre, qreal diameter, const QColor &colour, qreal radius, qreal drop)
 {
@@ -119,7 +113,7 @@ void PlayerProgressLine::paintEvent(QPaintEvent *)
 
     const QRectF thumb = thumbRect();
     const qreal d = thumb.width();
-    drawShadow(painter, thumb.center(), d, withOpacity(palette.accent, 0.85), d * 0.7, 0);
+    drawShadow(painter, thumb.center(), d, ThemePalette::withAlpha(palette.accent, 0.85), d * 0.7, 0);
     drawShadow(painter, thumb.center(), d, QColor(0, 0, 0, qRound(0.3 * 255)), 2, 1);
     QPainterPath disc;
     disc.addEllipse(thumb);

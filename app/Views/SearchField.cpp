@@ -14,12 +14,6 @@ namespace {
 
 constexpr int glassSide = 12;
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(opacity));
-    return color;
-}
-
 } // namespace
 
 SearchField::SearchField(QWidget *parent) : QWidget(parent), m_lineEdit(new QLineEdit(this))
@@ -45,8 +39,8 @@ void SearchField::applyTheme()
     const ThemePalette palette = ThemeEnvironment::theme(this);
     QPalette colours = m_lineEdit->palette();
     colours.setColor(QPalette::Text, palette.text);
-    colours.setColor(QPalette::PlaceholderText, withOpacity(palette.text, palette.tokens.isDark ? 0.45 : 0.5));
-    colours.setColor(QPalette::Highlight, withOpacity(palette.accent, 0.45));
+    colours.setColor(QPalette::PlaceholderText, ThemePalette::withAlpha(palette.text, palette.tokens.isDark ? 0.45 : 0.5));
+    colours.setColor(QPalette::Highlight, ThemePalette::withAlpha(palette.accent, 0.45));
     colours.setColor(QPalette::HighlightedText, palette.text);
     m_lineEdit->setPalette(colours);
     update();
@@ -66,6 +60,6 @@ void SearchField::paintEvent(QPaintEvent *)
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 6.75, 6.75);
 
     const QImage glass = Icons::tinted(Icons::magnifyingGlass(glassSide, QFont::Normal, devicePixelRatioF()),
-        withOpacity(palette.text, palette.tokens.isDark ? 0.45 : 0.62));
+        ThemePalette::withAlpha(palette.text, palette.tokens.isDark ? 0.45 : 0.62));
     painter.drawImage(QRectF(9, (height() - glassSide) / 2.0, glassSide, glassSide), glass);
 }

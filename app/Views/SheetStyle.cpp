@@ -17,19 +17,13 @@ QColor over(const QColor &top, const QColor &bottom)
 
 } // namespace
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(opacity));
-    return color;
-}
-
 QPalette controls(const ThemePalette &theme)
 {
     const bool dark = theme.tokens.isDark;
     const QColor background = theme.backgroundMiddle;
     // Fields sit a little above the background; buttons a little more.
-    const QColor field = over(withOpacity(Qt::white, dark ? 0.08 : 0.72), background);
-    const QColor button = over(withOpacity(Qt::white, dark ? 0.13 : 0.9), background);
+    const QColor field = over(ThemePalette::withAlpha(Qt::white, dark ? 0.08 : 0.72), background);
+    const QColor button = over(ThemePalette::withAlpha(Qt::white, dark ? 0.13 : 0.9), background);
 
     QPalette palette;
     palette.setColor(QPalette::Window, background);
@@ -39,24 +33,24 @@ QPalette controls(const ThemePalette &theme)
     palette.setColor(QPalette::Text, theme.text);
     palette.setColor(QPalette::Button, button);
     palette.setColor(QPalette::ButtonText, theme.text);
-    palette.setColor(QPalette::PlaceholderText, withOpacity(theme.text, dark ? 0.4 : 0.45));
+    palette.setColor(QPalette::PlaceholderText, ThemePalette::withAlpha(theme.text, dark ? 0.4 : 0.45));
     palette.setColor(QPalette::Highlight, theme.accent);
     palette.setColor(QPalette::HighlightedText, theme.onAccent);
     palette.setColor(QPalette::ToolTipBase, button);
     palette.setColor(QPalette::ToolTipText, theme.text);
-    palette.setColor(QPalette::Light, over(withOpacity(Qt::white, dark ? 0.2 : 1.0), background));
+    palette.setColor(QPalette::Light, over(ThemePalette::withAlpha(Qt::white, dark ? 0.2 : 1.0), background));
     palette.setColor(QPalette::Midlight, button);
     palette.setColor(QPalette::Mid, over(theme.hairline, button));
-    palette.setColor(QPalette::Dark, over(withOpacity(theme.text, 0.3), background));
-    palette.setColor(QPalette::Shadow, withOpacity(Qt::black, dark ? 0.5 : 0.2));
+    palette.setColor(QPalette::Dark, over(ThemePalette::withAlpha(theme.text, 0.3), background));
+    palette.setColor(QPalette::Shadow, ThemePalette::withAlpha(Qt::black, dark ? 0.5 : 0.2));
 
-    const QColor disabledText = withOpacity(theme.text, dark ? 0.3 : 0.35);
+    const QColor disabledText = ThemePalette::withAlpha(theme.text, dark ? 0.3 : 0.35);
     for (const QPalette::ColorRole role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
         palette.setColor(QPalette::Disabled, role, disabledText);
     palette.setColor(
-        QPalette::Disabled, QPalette::Base, over(withOpacity(Qt::white, dark ? 0.04 : 0.35), background));
+        QPalette::Disabled, QPalette::Base, over(ThemePalette::withAlpha(Qt::white, dark ? 0.04 : 0.35), background));
     palette.setColor(
-        QPalette::Disabled, QPalette::Button, over(withOpacity(Qt::white, dark ? 0.06 : 0.45), background));
+        QPalette::Disabled, QPalette::Button, over(ThemePalette::withAlpha(Qt::white, dark ? 0.06 : 0.45), background));
     return palette;
 }
 

@@ -11,8 +11,6 @@ class QWidget;
 // palette. Sheets apply them again whenever the palette changes.
 namespace SheetStyle {
 
-QColor withOpacity(QColor color, qreal opacity);
-
 // The palette of a whole sheet: text in the theme's text colour, translucent field and button
 // fills over the sheet's background, the accent for selections and focus.
 QPalette controls(const ThemePalette &theme);

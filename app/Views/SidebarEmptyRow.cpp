@@ -18,12 +18,6 @@ QFont messageFont()
     return Fonts::system(11.5);
 }
 
-QColor withOpacity(QColor colour, qreal opacity)
-{
-    colour.setAlphaF(float(opacity));
-    return colour;
-}
-
 } // namespace
 
 SidebarEmptyRow::SidebarEmptyRow(const QString &message, QWidget *parent)
@@ -48,11 +42,11 @@ void SidebarEmptyRow::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QImage icon = Icons::tinted(Icons::musicNoteList(iconPointSize, QFont::Normal, devicePixelRatioF()),
-        withOpacity(palette.text, dark ? 0.3 : 0.62));
+        ThemePalette::withAlpha(palette.text, dark ? 0.3 : 0.62));
     const QSizeF iconSize = icon.deviceIndependentSize();
     painter.drawImage(QPointF(sidePadding, (height() - iconSize.height()) / 2), icon);
     painter.setFont(messageFont());
-    painter.setPen(withOpacity(palette.text, dark ? 0.35 : 0.62));
+    painter.setPen(ThemePalette::withAlpha(palette.text, dark ? 0.35 : 0.62));
     const int textLeft = sidePadding + int(iconSize.width()) + spacing;
     painter.drawText(QRect(textLeft, 0, width() - textLeft - sidePadding, height()), Qt::AlignLeft | Qt::AlignVCenter,
         m_message);

@@ -19,12 +19,6 @@ constexpr int minimumSpacer = 4;
 constexpr qreal cornerRadius = 7;
 constexpr int uuidTextLength = 36;
 
-QColor withOpacity(QColor colour, qreal opacity)
-{
-    colour.setAlphaF(float(opacity));
-    return colour;
-}
-
 QFont countFont()
 {
     return Fonts::system(10.5);
@@ -85,14 +79,14 @@ QColor SidebarRow::fillColour() const
 {
     const QColor accent = ThemeEnvironment::theme(this).accent;
     if (m_dropTarget)
-        return withOpacity(accent, 0.28);
-    return m_selected ? withOpacity(accent, 0.16) : QColor(Qt::transparent);
+        return ThemePalette::withAlpha(accent, 0.28);
+    return m_selected ? ThemePalette::withAlpha(accent, 0.16) : QColor(Qt::transparent);
 }
 
 QColor SidebarRow::titleColour() const
 {
     const ThemePalette palette = ThemeEnvironment::theme(this);
-    return m_selected ? palette.accentLight : withOpacity(palette.text, 0.64);
+    return m_selected ? palette.accentLight : ThemePalette::withAlpha(palette.text, 0.64);
 }
 
 QFont SidebarRow::titleFont() const
@@ -104,7 +98,7 @@ QColor SidebarRow::countColour() const
 {
     const ThemePalette palette = ThemeEnvironment::theme(this);
     const qreal unselected = palette.tokens.isDark ? 0.4 : 0.62;
-    return withOpacity(palette.text, m_selected ? 0.7 : unselected);
+    return ThemePalette::withAlpha(palette.text, m_selected ? 0.7 : unselected);
 }
 
 QString SidebarRow::countText() const
@@ -142,7 +136,7 @@ void SidebarRow::paintEvent(QPaintEvent *)
     if (m_dropTarget) {
         QPainterPath inner;
         inner.addRoundedRect(frame.adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius - 0.5, cornerRadius - 0.5);
-        painter.strokePath(inner, QPen(withOpacity(ThemeEnvironment::theme(this).accent, 0.6), 1));
+        painter.strokePath(inner, QPen(ThemePalette::withAlpha(ThemeEnvironment::theme(this).accent, 0.6), 1));
     }
 
     const QColor foreground = titleColour();

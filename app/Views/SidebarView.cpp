@@ -25,12 +25,6 @@ constexpr int listPadding = 10;
 constexpr int rowSpacing = 2;
 constexpr int sectionGap = 12;
 
-QColor withOpacity(QColor colour, qreal opacity)
-{
-    colour.setAlphaF(float(opacity));
-    return colour;
-}
-
 QVBoxLayout *rowList(QVBoxLayout *parent)
 {
     auto *list = new QVBoxLayout;
@@ -283,6 +277,6 @@ void SidebarView::paintEvent(QPaintEvent *)
 {
     const ThemePalette palette = ThemeEnvironment::theme(this);
     QPainter painter(this);
-    painter.fillRect(rect(), withOpacity(palette.backgroundTop, palette.tokens.isDark ? 0.28 : 0.34));
+    painter.fillRect(rect(), ThemePalette::withAlpha(palette.backgroundTop, palette.tokens.isDark ? 0.28 : 0.34));
     painter.fillRect(QRect(width() - 1, 0, 1, height()), palette.hairline);
 }

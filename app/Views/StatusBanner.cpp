@@ -21,12 +21,6 @@ namespace {
 
 constexpr int warningSide = 11;
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 // The warning triangle at the start of the message row.
 class WarningGlyph : public QWidget
 {
@@ -117,8 +111,8 @@ void StatusBanner::setShowsFFmpegPrompt(bool shows)
 void StatusBanner::paintEvent(QPaintEvent *)
 {
     const ThemePalette palette = ThemeEnvironment::theme(this);
-    m_message->setColor(withOpacity(palette.text, 0.82));
-    const QColor note = withOpacity(palette.text, palette.tokens.isDark ? 0.45 : 0.62);
+    m_message->setColor(ThemePalette::withOpacity(palette.text, 0.82));
+    const QColor note = ThemePalette::withOpacity(palette.text, palette.tokens.isDark ? 0.45 : 0.62);
     QPalette colours = m_note->palette();
     if (colours.color(QPalette::WindowText) != note) {
         colours.setColor(QPalette::WindowText, note);
@@ -130,7 +124,7 @@ void StatusBanner::paintEvent(QPaintEvent *)
     const QRectF box = QRectF(m_box->geometry());
     QPainterPath shape;
     shape.addRoundedRect(box, 8, 8);
-    painter.fillPath(shape, withOpacity(palette.warning, 0.12));
-    painter.setPen(QPen(withOpacity(palette.warning, 0.3), 0.5));
+    painter.fillPath(shape, ThemePalette::withOpacity(palette.warning, 0.12));
+    painter.setPen(QPen(ThemePalette::withOpacity(palette.warning, 0.3), 0.5));
     painter.drawRoundedRect(box.adjusted(0.25, 0.25, -0.25, -0.25), 7.75, 7.75);
 }

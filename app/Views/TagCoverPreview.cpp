@@ -51,7 +51,7 @@ void TagCoverPreview::paintEvent(QPaintEvent *)
         return;
     }
     const QImage note = Icons::tinted(Icons::musicNote(noteSize, QFont::Normal, devicePixelRatioF()),
-        SheetStyle::withOpacity(Qt::white, 0.55));
+        ThemePalette::withAlpha(Qt::white, 0.55));
     painter.drawImage(
         QRectF(square.center() - QPointF(noteSize / 2, noteSize / 2), QSizeF(noteSize, noteSize)), note);
 }

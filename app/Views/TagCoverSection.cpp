@@ -134,7 +134,7 @@ void TagCoverSection::removeCover()
 void TagCoverSection::applyTheme(const ThemePalette &theme)
 {
     m_preview->applyTheme(theme);
-    SheetStyle::setTextColour(m_hint, SheetStyle::withOpacity(theme.text, theme.tokens.isDark ? 0.5 : 0.62));
+    SheetStyle::setTextColour(m_hint, ThemePalette::withAlpha(theme.text, theme.tokens.isDark ? 0.5 : 0.62));
 }
 
 void TagCoverSection::refresh()

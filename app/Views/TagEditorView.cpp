@@ -342,17 +342,16 @@ void TagEditorView::followTheme()
 
 void TagEditorView::applyTheme(const ThemePalette &theme)
 {
-    using SheetStyle::withOpacity;
     m_appliedTheme = theme;
     const bool dark = theme.tokens.isDark;
     setPalette(SheetStyle::controls(theme));
     SheetStyle::setTextColour(m_heading, theme.text);
-    SheetStyle::setTextColour(m_subtitle, withOpacity(theme.text, dark ? 0.5 : 0.62));
+    SheetStyle::setTextColour(m_subtitle, ThemePalette::withAlpha(theme.text, dark ? 0.5 : 0.62));
     QPalette rule = m_rule->palette();
     rule.setColor(QPalette::Window, theme.hairline);
     m_rule->setPalette(rule);
     if (m_batchNote)
-        SheetStyle::setTextColour(m_batchNote, withOpacity(theme.text, 0.6));
+        SheetStyle::setTextColour(m_batchNote, ThemePalette::withAlpha(theme.text, 0.6));
     if (m_limitationNote)
         m_limitationNote->applyTheme(theme);
     for (TagTextFieldRow *row : { m_title, m_artist, m_album, m_albumArtist, m_genre })
@@ -362,7 +361,7 @@ void TagEditorView::applyTheme(const ThemePalette &theme)
     m_cover->applyTheme(theme);
     SheetStyle::setTextColour(m_errorLine, theme.warning);
     if (m_closingNote)
-        SheetStyle::setTextColour(m_closingNote, withOpacity(theme.text, dark ? 0.4 : 0.62));
-    SheetStyle::setTextColour(m_busy, withOpacity(theme.text, 0.6));
-    SheetStyle::setTextColour(m_progressText, withOpacity(theme.text, 0.6));
+        SheetStyle::setTextColour(m_closingNote, ThemePalette::withAlpha(theme.text, dark ? 0.4 : 0.62));
+    SheetStyle::setTextColour(m_busy, ThemePalette::withAlpha(theme.text, 0.6));
+    SheetStyle::setTextColour(m_progressText, ThemePalette::withAlpha(theme.text, 0.6));
 }

@@ -43,8 +43,8 @@ void TagLimitationNote::applyTheme(const ThemePalette &theme)
 {
     const qreal ratio = devicePixelRatioF();
     m_icon->setPixmap(QPixmap::fromImage(Icons::tinted(warningTriangle(iconSide, ratio), theme.warning)));
-    SheetStyle::setTextColour(m_text, SheetStyle::withOpacity(theme.text, 0.7));
-    m_fill = SheetStyle::withOpacity(theme.warning, 0.12);
+    SheetStyle::setTextColour(m_text, ThemePalette::withAlpha(theme.text, 0.7));
+    m_fill = ThemePalette::withAlpha(theme.warning, 0.12);
     update();
 }
 

@@ -125,7 +125,7 @@ void TagTextFieldRow::applyTheme(const ThemePalette &theme)
     colourLabel(m_label, theme, m_disabled);
     SheetStyle::setTextColour(m_previewText, theme.accentLight);
     SheetStyle::setTextColour(
-        m_messageText, SheetStyle::withOpacity(theme.text, theme.tokens.isDark ? 0.45 : 0.62));
+        m_messageText, ThemePalette::withAlpha(theme.text, theme.tokens.isDark ? 0.45 : 0.62));
 }
 
 QLabel *TagTextFieldRow::makeLabel(const QString &text, QWidget *parent)
@@ -141,7 +141,7 @@ QLabel *TagTextFieldRow::makeLabel(const QString &text, QWidget *parent)
 
 void TagTextFieldRow::colourLabel(QLabel *label, const ThemePalette &theme, bool disabled)
 {
-    SheetStyle::setTextColour(label, SheetStyle::withOpacity(theme.text, disabled ? 0.35 : 0.7));
+    SheetStyle::setTextColour(label, ThemePalette::withAlpha(theme.text, disabled ? 0.35 : 0.7));
 }
 
 void TagTextFieldRow::refresh()

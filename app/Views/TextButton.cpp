@@ -10,12 +10,6 @@ namespace {
 constexpr int framedPadding = 16;
 constexpr int framedHeight = 30;
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 } // namespace
 
 TextButton::TextButton(const QString &title, const QFont &font, Kind kind, QWidget *parent)
@@ -47,8 +41,8 @@ void TextButton::paintEvent(QPaintEvent *)
     if (m_kind == Kind::Framed) {
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()), 8, 8);
-        painter.fillPath(shape, withOpacity(palette.accent, 0.16));
-        painter.setPen(QPen(withOpacity(palette.accent, 0.35), 0.5));
+        painter.fillPath(shape, ThemePalette::withOpacity(palette.accent, 0.16));
+        painter.setPen(QPen(ThemePalette::withOpacity(palette.accent, 0.35), 0.5));
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 7.75, 7.75);
     }
     painter.setFont(m_font);

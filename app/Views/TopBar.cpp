@@ -24,12 +24,6 @@ QFont titleFont()
     return Fonts::system(14, QFont::DemiBold);
 }
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(opacity));
-    return color;
-}
-
 } // namespace
 
 TopBar::TopBar(QWidget *parent)
@@ -55,10 +49,10 @@ void TopBar::paintEvent(QPaintEvent *)
 {
     const ThemePalette palette = ThemeEnvironment::theme(this);
     QPainter painter(this);
-    painter.fillRect(rect(), withOpacity(palette.raisedFill, palette.raisedFill.alphaF() * 0.24));
+    painter.fillRect(rect(), ThemePalette::withAlpha(palette.raisedFill, palette.raisedFill.alphaF() * 0.24));
     painter.fillRect(QRect(0, barHeight - 1, width(), 1), palette.hairline);
 
-    const QColor brandColour = withOpacity(palette.text, 0.85);
+    const QColor brandColour = ThemePalette::withAlpha(palette.text, 0.85);
     const QImage note = NoteIcon::image(noteSize, brandColour, devicePixelRatioF());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRectF(sideInset, (barHeight - noteSize) / 2.0, noteSize, noteSize), note);

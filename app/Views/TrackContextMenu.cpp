@@ -18,12 +18,6 @@ constexpr int symbolSide = 11;
 constexpr int playlistRowHeight = 28;
 constexpr int visiblePlaylists = 6;
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 // Menu texts treat "&" as a mnemonic mark; names from the user are shown as they are.
 QString menuText(QString text)
 {
@@ -103,7 +97,7 @@ QAction *TrackContextMenu::addItem(const QImage &symbol, const QString &title,
                                    std::function<void(const QList<QUuid> &)> run)
 {
     const ThemePalette palette = ThemeEnvironment::theme(this);
-    QAction *action = addAction(QIcon(QPixmap::fromImage(Icons::tinted(symbol, withOpacity(palette.text, 0.9)))),
+    QAction *action = addAction(QIcon(QPixmap::fromImage(Icons::tinted(symbol, ThemePalette::withOpacity(palette.text, 0.9)))),
                                 menuText(title));
     // The menu closes first; the operation then reads the context tracks as they are now.
     connect(action, &QAction::triggered, this, [this, run = std::move(run)] {
@@ -132,8 +126,8 @@ void TrackContextMenu::addPlaylistSection()
 void TrackContextMenu::applyTheme()
 {
     const ThemePalette palette = ThemeEnvironment::theme(this);
-    const QColor header = withOpacity(palette.text, palette.tokens.isDark ? 0.42 : 0.62);
-    const QColor notice = withOpacity(palette.text, palette.tokens.isDark ? 0.35 : 0.62);
+    const QColor header = ThemePalette::withOpacity(palette.text, palette.tokens.isDark ? 0.42 : 0.62);
+    const QColor notice = ThemePalette::withOpacity(palette.text, palette.tokens.isDark ? 0.35 : 0.62);
     setStyleSheet(MenuStyle::menu(palette)
         + QStringLiteral(
             "QLabel#playlistSectionHeader { color: %1; font-size: 10px; font-weight: 600; letter-spacing: 0.6px;"

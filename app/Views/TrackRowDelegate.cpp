@@ -20,16 +20,10 @@
 
 namespace {
 
-QColor withOpacity(QColor color, qreal opacity)
-{
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
-
 // Text at one opacity on dark palettes and 0.62 on light ones.
 QColor dimmedText(const ThemePalette &palette, qreal darkOpacity)
 {
-    return withOpacity(palette.text, palette.tokens.isDark ? darkOpacity : 0.62);
+    return ThemePalette::withOpacity(palette.text, palette.tokens.isDark ? darkOpacity : 0.62);
 }
 
 constexpr int thumbnailSide = 24;
@@ -114,9 +108,9 @@ void TrackRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     painter->setRenderHint(QPainter::Antialiasing);
     QColor background = Qt::transparent;
     if (isCurrent)
-        background = withOpacity(palette.accent, 0.13);
+        background = ThemePalette::withOpacity(palette.accent, 0.13);
     else if (isSelected)
-        background = withOpacity(palette.accent, 0.09);
+        background = ThemePalette::withOpacity(palette.accent, 0.09);
     else if (option.state.testFlag(QStyle::State_MouseOver))
         background = palette.raisedFill;
     if (background.alpha() > 0) {
@@ -234,7 +228,7 @@ void TrackRowDelegate::paintTitle(QPainter &painter, const QRect &cell, const Th
     if (!badge.isNull()) {
         QPainterPath capsule;
         capsule.addRoundedRect(badge, badge.height() / 2, badge.height() / 2);
-        painter.fillPath(capsule, withOpacity(palette.warning, 0.14));
+        painter.fillPath(capsule, ThemePalette::withOpacity(palette.warning, 0.14));
         painter.setFont(m_badgeFont);
         painter.setPen(palette.warning);
         painter.drawText(badge, Qt::AlignCenter, L("文件缺失"));
