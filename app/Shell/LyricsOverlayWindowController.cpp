@@ -97,6 +97,8 @@ LyricsOverlayWindowController::LyricsOverlayWindowController(AppModel &model, Th
 
 LyricsOverlayWindowController::~LyricsOverlayWindowController()
 {
+    // The panel sends events while it is taken apart; they are no longer ours to handle.
+    m_panel->removeEventFilter(this);
     delete m_controlsPanel;
     delete m_panel;
 }
