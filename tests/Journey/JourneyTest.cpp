@@ -415,7 +415,9 @@ TEST_F(JourneyTest, FromImportToRestart)
                     [&] { return JourneyMusic::tag(garbled, u"title"_qs) == QStringLiteral("东风破"); },
                     10000));
                 EXPECT_EQ(JourneyMusic::tag(garbled, u"artist"_qs), QStringLiteral("周杰伦"));
-                EXPECT_EQ(readJsonArray(dataPath(QStringLiteral("undo/tag-edits.json"))).size(), 1);
+                // The journal is written just after the file.
+                EXPECT_TRUE(waitUntil(
+                    [&] { return readJsonArray(dataPath(QStringLiteral("undo/tag-edits.json"))).size() == 1; }, 5000));
             } },
         { QStringLiteral("organize-sheet"),
             [&] {
