@@ -1,11 +1,9 @@
 #include "ArtworkThumbnailCache.h"
 
-#include <QFile>
-#include <QFutureWatcher>
-#include <QImageReader>
-#include <QtConcurrent>
+#include "CoverFile.h"
 
-#include <cstdio>
+#include <QFutureWatcher>
+#include <QtConcurrent>
 
 ArtworkThumbnailCache::ArtworkThumbnailCache(int capacity, QObject *parent) : QObject(parent), m_cache(capacity)
 {
@@ -45,23 +43,14 @@ void ArtworkThumbnailCache::store(const Key &key, const QImage &image)
 
 QImage ArtworkThumbnailCache::decode(const FileLocation &file, QSize pixelSize)
 {
-    // Opened by its raw path bytes: names need not be UTF-8.
-    std::FILE *handle = std::fopen(file.cPath(), "rb");
-    if (!handle)
-        return {};
-    QFile device;
-    if (!device.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        std::fclose(handle);
-        return {};
-    }
-    QImageReader reader(&device);
-    reader.setAutoTransform(true);
-    const QSize original = reader.size();
-    if (original.isEmpty() || pixelSize.isEmpty())
-        return {};
-    // Scaled while decoding, so a large cover never exists at full size in memory.
-    reader.setScaledSize(original.scaled(pixelSize, Qt::KeepAspectRatioByExpanding));
-    QImage image = reader.read();
+    const QImage image = CoverFile::read(file, [pixelSize](QImageReader &reader) {
+        const QSize original = reader.size();
+        if (original.isEmpty() || pixelSize.isEmpty())
+            return false;
+        // Scaled while decoding, so a large cover never exists at full size in memory.
+        reader.setScaledSize(original.scaled(pixelSize, Qt::KeepAspectRatioByExpanding));
+        return true;
+    });
     if (image.isNull())
         return {};
     const QRect centre(QPoint((image.width() - pixelSize.width()) / 2, (image.height() - pixelSize.height()) / 2),

@@ -1,20 +1,16 @@
 #include "TrackCoverView.h"
 
+#include "CoverFile.h"
 #include "UI/NoteIcon.h"
 #include "UI/ThemeEnvironment.h"
 
-#include <QFile>
 #include <QFutureWatcher>
 #include <QGraphicsDropShadowEffect>
-#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QVariantAnimation>
 #include <QtConcurrent>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cmath>
 
@@ -95,21 +91,12 @@ void TrackCoverView::showImage(quint64 request, const QImage &image)
 
 QImage TrackCoverView::decode(const FileLocation &file, int pixelSide)
 {
-    // Opened by its raw path bytes: the name need not be UTF-8.
-    const int descriptor = ::open(file.cPath(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return {};
-    QFile device;
-    if (!device.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return {};
-    }
-    QImageReader reader(&device);
-    reader.setAutoTransform(true);
-    const QSize original = reader.size();
-    if (original.isValid() && std::min(original.width(), original.height()) > pixelSide)
-        reader.setScaledSize(original.scaled(pixelSide, pixelSide, Qt::KeepAspectRatioByExpanding));
-    return reader.read();
+    return CoverFile::read(file, [pixelSide](QImageReader &reader) {
+        const QSize original = reader.size();
+        if (original.isValid() && std::min(original.width(), original.height()) > pixelSide)
+            reader.setScaledSize(original.scaled(pixelSide, pixelSide, Qt::KeepAspectRatioByExpanding));
+        return true;
+    });
 }
 
 void TrackCoverView::paintEvent(QPaintEvent *)

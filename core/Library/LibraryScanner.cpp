@@ -97,22 +97,6 @@ struct Candidate
     std::optional<FileStatus> status;
 };
 
-std::optional<FileStatus> statusOf(const FileLocation &file)
-{
-    struct stat info{};
-    if (::stat(file.cPath(), &info) != 0)
-        return std::nullopt;
-    FileStatus status;
-    status.isDirectory = S_ISDIR(info.st_mode);
-    status.isRegularFile = S_ISREG(info.st_mode);
-    status.size = info.st_size;
-    status.modified = info.st_mtim;
-    status.device = info.st_dev;
-    status.inode = info.st_ino;
-    status.mode = info.st_mode;
-    return status;
-}
-
 FileFingerprint fingerprintOf(const FileStatus &status)
 {
     return {status.size, FileTime::referenceSeconds(status.modified)};
@@ -158,7 +142,10 @@ CollectedFiles collectFiles(const QList<FileLocation> &folders)
     // what to list stays in the order found.
     QThreadPool pool;
     pool.setMaxThreadCount(QThread::idealThreadCount());
-    QtConcurrent::blockingMap(&pool, candidates, [](Candidate &candidate) { candidate.status = statusOf(candidate.file); });
+    QtConcurrent::blockingMap(&pool, candidates, [](Candidate &candidate) {
+        if (const auto status = FileOperations::system().status(candidate.file))
+            candidate.status = *status;
+    });
 
     QSet<QByteArray> seen;
     seen.reserve(candidates.size());

@@ -318,12 +318,7 @@ class PlayerBarLookTest : public PlayerBarViewTest, public ::testing::WithParamI
 TEST_P(PlayerBarLookTest, Screenshot)
 {
     colorScheme.setDark(GetParam());
-    QImage cover(300, 300, QImage::Format_RGB32);
-    QLinearGradient gradient(0, 0, 300, 300);
-    gradient.setColorAt(0, QColor(0xE0, 0x8A, 0x3C));
-    gradient.setColorAt(1, QColor(0x3A, 0x2A, 0x6E));
-    QPainter(&cover).fillRect(cover.rect(), gradient);
-    SeededTracks::setFirstTrackCover(home, cover);
+    SeededTracks::setFirstTrackCover(home);
     SeededTracks::createAudioFiles(home);
     seedSettings([](AppSettings &settings) { settings.showMainSpectrum = true; });
     open();

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -42,8 +43,13 @@ void setFirstTrackDuration(const SeededDataFolder &home, double seconds)
     editFirstTrack(home, [seconds](QJsonObject &track) { track.insert(QStringLiteral("duration"), seconds); });
 }
 
-void setFirstTrackCover(const SeededDataFolder &home, const QImage &cover)
+void setFirstTrackCover(const SeededDataFolder &home)
 {
+    QImage cover(300, 300, QImage::Format_RGB32);
+    QLinearGradient gradient(0, 0, 300, 300);
+    gradient.setColorAt(0, QColor(0xE0, 0x8A, 0x3C));
+    gradient.setColorAt(1, QColor(0x3A, 0x2A, 0x6E));
+    QPainter(&cover).fillRect(cover.rect(), gradient);
     const QString name = QString::fromLatin1(firstTrackID) + QStringLiteral(".png");
     const QString covers = home.dataPath() + QStringLiteral("/covers");
     ASSERT_TRUE(QDir().mkpath(covers));

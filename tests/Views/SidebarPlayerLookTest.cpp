@@ -37,12 +37,7 @@ void hover(QWidget *widget)
 TEST_P(SidebarPlayerLookTest, SidebarAndPlayerBarInTheWindow)
 {
     colorScheme.setDark(GetParam());
-    QImage cover(300, 300, QImage::Format_RGB32);
-    QLinearGradient gradient(0, 0, 300, 300);
-    gradient.setColorAt(0, QColor(0xE0, 0x8A, 0x3C));
-    gradient.setColorAt(1, QColor(0x3A, 0x2A, 0x6E));
-    QPainter(&cover).fillRect(cover.rect(), gradient);
-    SeededTracks::setFirstTrackCover(home, cover);
+    SeededTracks::setFirstTrackCover(home);
     SeededTracks::createAudioFiles(home);
     buildModel();
     window = std::make_unique<MainWindow>(*model, theme);
