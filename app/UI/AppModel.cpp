@@ -462,7 +462,7 @@ void AppModel::measureTranscodeCache()
     m_ffmpegControl->measureCache();
 }
 
-QString AppModel::clearTranscodeCache()
+QFuture<QString> AppModel::clearTranscodeCache()
 {
     return m_ffmpegControl->clearTranscodeCache();
 }

@@ -245,8 +245,9 @@ public:
     QString transcodeCacheSizeText() const;
     // Measures the cache in the background; transcodeCacheBytes follows.
     void measureTranscodeCache();
+    // Clears off the GUI thread; the future gives the status text it also shows.
+    QFuture<QString> clearTranscodeCache();
     // Each returns the status text it also shows.
-    QString clearTranscodeCache();
     QString redetectFFmpeg();
     // Nothing when the file chooser was cancelled.
     std::optional<QString> chooseFFmpegPath();

@@ -43,7 +43,11 @@ CacheCard::CacheCard(AppModel &model, QWidget *parent)
     rows()->addWidget(m_installAdvice);
 
     connect(m_clear, &QPushButton::clicked, this, [this] {
-        setNotice(m_model.clearTranscodeCache());
+        m_clear->setEnabled(false);
+        m_clearResult.setFuture(m_model.clearTranscodeCache());
+    });
+    connect(&m_clearResult, &QFutureWatcherBase::finished, this, [this] {
+        setNotice(m_clearResult.result());
         refresh();
     });
     connect(m_redetect, &QPushButton::clicked, this, [this] {
@@ -63,7 +67,7 @@ CacheCard::CacheCard(AppModel &model, QWidget *parent)
 
 void CacheCard::refresh()
 {
-    m_clear->setEnabled(m_model.transcodeCacheBytes() != 0);
+    m_clear->setEnabled(m_model.transcodeCacheBytes() != 0 && !m_clearResult.isRunning());
     m_size->setText(m_model.transcodeCacheSizeText());
 
     const QString path = m_model.ffmpegPathText();

@@ -2,6 +2,8 @@
 
 #include "SettingsCard.h"
 
+#include <QFutureWatcher>
+
 class AppModel;
 class QPushButton;
 class ThemedLabel;
@@ -31,4 +33,5 @@ private:
     ThemedLabel *m_installAdvice;
     QPushButton *m_redetect;
     QPushButton *m_choose;
+    QFutureWatcher<QString> m_clearResult;
 };

@@ -117,12 +117,12 @@ TEST_F(FFmpegControlTest, ClearingTheCacheReportsTheSizeItFreed)
     writeCacheFile(QStringLiteral("a.m4a"), 1000);
     writeCacheFile(QStringLiteral("b.m4a"), 500);
 
-    EXPECT_EQ(model.clearTranscodeCache(), QStringLiteral("已清理转码缓存（1.5 kB）。"));
+    EXPECT_EQ(await(model.clearTranscodeCache()), QStringLiteral("已清理转码缓存（1.5 kB）。"));
     EXPECT_EQ(model.transcodeCacheBytes(), 0);
     EXPECT_TRUE(QDir(directory.displayPath() + QStringLiteral("/transcode")).isEmpty());
     EXPECT_EQ(model.transcodeCacheSizeText(), QStringLiteral("0 MB"));
 
-    EXPECT_EQ(model.clearTranscodeCache(), QStringLiteral("已清理转码缓存（0 MB）。"));
+    EXPECT_EQ(await(model.clearTranscodeCache()), QStringLiteral("已清理转码缓存（0 MB）。"));
     EXPECT_EQ(model.statusMessage(), QStringLiteral("已清理转码缓存（0 MB）。"));
 }
 
@@ -134,9 +134,9 @@ TEST_F(FFmpegControlTest, ARefusedOrFailedClearKeepsTheMeasuredSize)
 
     const QString busy = QStringLiteral("正在准备歌曲，请稍后再清理缓存。");
     environment.transcoding->setClearResult(std::unexpected(TranscodeError::failed(busy)));
-    EXPECT_EQ(model.clearTranscodeCache(), busy);
+    EXPECT_EQ(await(model.clearTranscodeCache()), busy);
     environment.transcoding->setClearResult(std::unexpected(TranscodeError::failed(QStringLiteral("设备已满"))));
-    EXPECT_EQ(model.clearTranscodeCache(), QStringLiteral("清理转码缓存失败：设备已满"));
+    EXPECT_EQ(await(model.clearTranscodeCache()), QStringLiteral("清理转码缓存失败：设备已满"));
 
     EXPECT_EQ(model.transcodeCacheBytes(), 2000);
     EXPECT_EQ(model.transcodeCacheSizeText(), QStringLiteral("2.0 kB"));

@@ -4,9 +4,7 @@
 
 #include "FaultInjectingFileOperations.h"
 
-#include <QFuture>
 #include <QStringList>
-#include <QtCore/qtestsupport_core.h>
 
 // A model whose file work goes through injectable faults, with helpers to await its commands.
 class FileCommandFixture : public ModelFixture
@@ -17,12 +15,6 @@ protected:
 
     AppModel &buildModel();
 
-    // Runs the event loop until the command has finished, and gives its result.
-    template <typename T> static T await(const QFuture<T> &future)
-    {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 10000));
-        return future.result();
-    }
     void awaitIdle() const;
     // Every progress text the model publishes from now on ("-" for none).
     void recordProgress();

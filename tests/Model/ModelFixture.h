@@ -5,7 +5,9 @@
 
 #include "Library/IndexStore.h"
 
+#include <QFuture>
 #include <QTemporaryDir>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,12 @@ protected:
     AppModel &build();
     // Runs the event loop until everything queued so far has been handled.
     static void settle();
+    // Runs the event loop until the command has finished, and gives its result.
+    template <typename T> static T await(const QFuture<T> &future)
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 10000));
+        return future.result();
+    }
     // The settings file as written, after every pending save.
     AppSettings savedSettings();
 

@@ -116,6 +116,8 @@ TEST_F(SettingsSheetTest, CacheCardMeasuresWhenTheSheetOpens)
     // The fake queue leaves the folder as it is; the card reports what the model says.
     const QString sizeBefore = reopened.sizeLabel()->text();
     reopened.clearButton()->click();
+    EXPECT_FALSE(reopened.clearButton()->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return reopened.notice().has_value(); }));
     EXPECT_EQ(reopened.notice(), Lf("已清理转码缓存（%@）。", sizeBefore));
 }
 

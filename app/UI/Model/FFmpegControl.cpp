@@ -11,6 +11,7 @@
 
 #include <QFutureWatcher>
 #include <QLocale>
+#include <QPromise>
 #include <QPointer>
 #include <QtConcurrent>
 
@@ -30,6 +31,7 @@ FFmpegControl::FFmpegControl(AppModel &model) : m_model(model)
 {
     m_probes.setMaxThreadCount(1);
     m_probes.setThreadPriority(QThread::LowPriority);
+    m_clearing.setMaxThreadCount(1);
 }
 
 std::optional<FileLocation> FFmpegControl::locate() const
@@ -121,24 +123,47 @@ QString FFmpegControl::sizeText(qint64 bytes)
     return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
 }
 
-QString FFmpegControl::clearTranscodeCache()
+QFuture<QString> FFmpegControl::clearTranscodeCache()
 {
-    const FileLocation &root = m_model.m_transcodeRoot;
-    const qint64 before = TranscodeCache::directorySize(root);
-    const std::expected<void, TranscodeError> cleared = m_model.transcode().clearCache();
-    QString text;
-    if (cleared) {
-        ++m_measurement; // a measurement still running saw the cache before it was cleared
-        m_model.setTranscodeCacheBytes(TranscodeCache::directorySize(root));
-        text = Lf("已清理转码缓存（%@）。", sizeText(before));
-    } else if (const QString reason = cleared.error().description(); reason == L("正在准备歌曲，请稍后再清理缓存。")) {
-        text = reason;
-    } else {
-        // The queue passes the file system's own message when removing or recreating failed.
-        text = Lf("清理转码缓存失败：%@", reason);
-    }
-    m_model.setStatusMessage(text);
-    return text;
+    struct Clearing
+    {
+        qint64 before = 0;
+        qint64 after = 0;
+        std::expected<void, TranscodeError> cleared;
+    };
+    auto promise = std::make_shared<QPromise<QString>>();
+    promise->start();
+    auto *clearing = new QFutureWatcher<Clearing>(this);
+    connect(clearing, &QFutureWatcher<Clearing>::finished, this, [this, clearing, promise] {
+        clearing->deleteLater();
+        const Clearing done = clearing->result();
+        QString text;
+        if (done.cleared) {
+            ++m_measurement; // a measurement still running saw the cache before it was cleared
+            m_model.setTranscodeCacheBytes(done.after);
+            text = Lf("已清理转码缓存（%@）。", sizeText(done.before));
+        } else if (const QString reason = done.cleared.error().description();
+                   reason == L("正在准备歌曲，请稍后再清理缓存。")) {
+            text = reason;
+        } else {
+            // The queue passes the file system's own message when removing or recreating failed.
+            text = Lf("清理转码缓存失败：%@", reason);
+        }
+        m_model.setStatusMessage(text);
+        promise->addResult(text);
+        promise->finish();
+    });
+    // Measuring and removing a large cache takes a while: off the GUI thread, in a pool this
+    // object waits for, so the queue outlives the work.
+    clearing->setFuture(QtConcurrent::run(&m_clearing, [root = m_model.m_transcodeRoot, &transcode = m_model.transcode()] {
+        Clearing done;
+        done.before = TranscodeCache::directorySize(root);
+        done.cleared = transcode.clearCache();
+        if (done.cleared)
+            done.after = TranscodeCache::directorySize(root);
+        return done;
+    }));
+    return promise->future();
 }
 
 QString FFmpegControl::redetectFFmpeg()

@@ -2,6 +2,7 @@
 
 #include "Storage/FileLocation.h"
 
+#include <QFuture>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -32,7 +33,8 @@ public:
 
     QString ffmpegPathText() const;
     QString transcodeCacheSizeText() const;
-    QString clearTranscodeCache();
+    // Publishes the status text when the cache is gone, and hands it back.
+    QFuture<QString> clearTranscodeCache();
     QString redetectFFmpeg();
     // Nothing when the user cancelled the file chooser.
     std::optional<QString> chooseFFmpegPath();
@@ -56,4 +58,6 @@ private:
     QSet<FileLocation> m_probing;
     // Only the newest measurement of the cache is published.
     quint64 m_measurement = 0;
+    // Clears run here; declared last so that it is destroyed first, waiting for a clear.
+    QThreadPool m_clearing;
 };
