@@ -1,8 +1,8 @@
 #include "TagEditorView.h"
 
-#include "BusyIndicator.h"
 #include "ElidedLabel.h"
 #include "SheetStyle.h"
+#include "SmallSpinner.h"
 #include "TagCoverPreview.h"
 #include "TagCoverSection.h"
 #include "TagLimitationNote.h"
@@ -173,7 +173,7 @@ QWidget *TagEditorView::buildFooter()
 {
     auto *footer = new QWidget;
     footer->setFixedHeight(footerHeight);
-    m_busy = new BusyIndicator(14, footer);
+    m_busy = new SmallSpinner(footer);
     m_progressText = new QLabel(footer);
     m_progressText->setObjectName(QStringLiteral("progressText"));
     m_progressText->setTextFormat(Qt::PlainText);
@@ -362,6 +362,5 @@ void TagEditorView::applyTheme(const ThemePalette &theme)
     SheetStyle::setTextColour(m_errorLine, theme.warning);
     if (m_closingNote)
         SheetStyle::setTextColour(m_closingNote, ThemePalette::withAlpha(theme.text, dark ? 0.4 : 0.62));
-    SheetStyle::setTextColour(m_busy, ThemePalette::withAlpha(theme.text, 0.6));
     SheetStyle::setTextColour(m_progressText, ThemePalette::withAlpha(theme.text, 0.6));
 }

@@ -14,7 +14,7 @@
 #include <optional>
 
 class AppModel;
-class BusyIndicator;
+class SmallSpinner;
 class QLabel;
 class TagLimitationNote;
 class QPushButton;
@@ -112,7 +112,7 @@ private:
     TagCoverSection *m_cover = nullptr;
     QLabel *m_errorLine = nullptr;
     QLabel *m_closingNote = nullptr;
-    BusyIndicator *m_busy = nullptr;
+    SmallSpinner *m_busy = nullptr;
     QLabel *m_progressText = nullptr;
     QPushButton *m_cancelButton = nullptr;
     QPushButton *m_saveButton = nullptr;
