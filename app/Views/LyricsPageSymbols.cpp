@@ -1,19 +1,15 @@
 #include "LyricsPageSymbols.h"
 
+#include "UI/Icons.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
-#include <cmath>
+#include <utility>
 
 namespace LyricsPageSymbols {
 
 namespace {
-
-// Line width as a share of the square, from light (thin) to semibold (thicker).
-qreal strokeShare(QFont::Weight weight)
-{
-    return 0.075 + 0.05 * std::clamp((int(weight) - int(QFont::Light)) / qreal(QFont::Bold - QFont::Light), 0.0, 1.0);
-}
 
 // Every path is drawn in a unit square (0…1 both ways).
 QPainterPath path(Symbol symbol)
@@ -77,21 +73,8 @@ QPainterPath path(Symbol symbol)
 
 QImage image(Symbol symbol, qreal pointSize, QFont::Weight weight, qreal devicePixelRatio)
 {
-    const int side = std::max(1, int(std::ceil(pointSize * devicePixelRatio)));
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    image.setDevicePixelRatio(devicePixelRatio);
-
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(pointSize, pointSize);
-    QPen pen(Qt::black, strokeShare(weight));
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(path(symbol));
-    return image;
+    return Icons::lineSymbol(pointSize, weight, devicePixelRatio,
+                             [symbol](QPainter &painter) { painter.drawPath(path(symbol)); });
 }
 
 } // namespace LyricsPageSymbols
