@@ -23,7 +23,8 @@
 MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent)
     : QMainWindow(parent)
     , m_model(model)
-    , m_content(new MainWindowContent)
+    , m_content(new MainWindowContent({new SidebarView(model), new TrackListView(model),
+                                       new NowPlayingLyricsView(model), new PlayerBarView(model)}))
     , m_sheets(new SheetPresenter(model, this))
 {
     setWindowTitle(L("Quillmere"));
@@ -44,13 +45,9 @@ MainWindow::MainWindow(AppModel &model, ThemeEnvironment &theme, QWidget *parent
     connect(m_content->topBar(), &TopBar::settingsRequested, this, [this] { m_model.setSettingsPresented(true); });
     connect(m_content, &MainWindowContent::filesDropped, this,
         [this](const QList<FileLocation> &items) { m_model.importFolders(items); });
-    m_content->setLyricsPage(new NowPlayingLyricsView(m_model));
     m_content->setShowsLyricsPage(m_model.showsLyricsPage());
     connect(&m_model, &AppModel::showsLyricsPageChanged, this,
         [this] { m_content->setShowsLyricsPage(m_model.showsLyricsPage()); });
-    m_content->setSidebar(new SidebarView(m_model));
-    m_content->setTrackList(new TrackListView(m_model));
-    m_content->setPlayerBar(new PlayerBarView(m_model));
     bindSearchFocus();
     m_content->installEventFilter(this);
     // The start-up rescan waits until the window has shown something.

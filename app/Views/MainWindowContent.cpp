@@ -2,7 +2,6 @@
 
 #include "UI/DragPayloads.h"
 #include "DropOverlay.h"
-#include "PanePlaceholder.h"
 #include "TopBar.h"
 
 #include <QDragEnterEvent>
@@ -10,23 +9,19 @@
 #include <QHBoxLayout>
 #include <QMimeData>
 #include <QStackedWidget>
-
-#include <utility>
 #include <QVBoxLayout>
 
-MainWindowContent::MainWindowContent(QWidget *parent)
+MainWindowContent::MainWindowContent(const Panes &panes, QWidget *parent)
     : AppBackground(parent)
     , m_topBar(new TopBar)
-    , m_sidebar(new PanePlaceholder(QStringLiteral("sidebar")))
-    , m_trackList(new PanePlaceholder(QStringLiteral("trackList")))
-    , m_lyricsPage(new PanePlaceholder(QStringLiteral("lyricsPage")))
+    , m_sidebar(panes.sidebar)
+    , m_trackList(panes.trackList)
+    , m_lyricsPage(panes.lyricsPage)
     , m_centre(new QStackedWidget)
-    , m_playerBar(new PanePlaceholder(QStringLiteral("playerBar")))
+    , m_playerBar(panes.playerBar)
     , m_dropOverlay(new DropOverlay(this))
 {
     setAcceptDrops(true);
-    m_sidebar->setFixedWidth(sidebarWidth);
-    m_playerBar->setFixedHeight(playerBarHeight);
     m_centre->addWidget(m_trackList);
     m_centre->addWidget(m_lyricsPage);
     // The centre gives way first: below 46 + 84 points of height it shrinks to nothing.
@@ -49,42 +44,9 @@ MainWindowContent::MainWindowContent(QWidget *parent)
     m_dropOverlay->raise();
 }
 
-void MainWindowContent::setTrackList(QWidget *trackList)
-{
-    replaceCentrePane(m_trackList, trackList);
-}
-
-void MainWindowContent::setLyricsPage(QWidget *lyricsPage)
-{
-    replaceCentrePane(m_lyricsPage, lyricsPage);
-}
-
-void MainWindowContent::replaceCentrePane(QWidget *&pane, QWidget *replacement)
-{
-    const bool shown = m_centre->currentWidget() == pane;
-    m_centre->insertWidget(m_centre->indexOf(pane), replacement);
-    m_centre->removeWidget(pane);
-    delete std::exchange(pane, replacement);
-    if (shown)
-        m_centre->setCurrentWidget(pane);
-}
-
 void MainWindowContent::setShowsLyricsPage(bool shows)
 {
     m_centre->setCurrentWidget(shows ? m_lyricsPage : m_trackList);
-}
-
-void MainWindowContent::setSidebar(QWidget *sidebar)
-{
-    sidebar->setMinimumHeight(0);
-    delete layout()->replaceWidget(m_sidebar, sidebar);
-    delete std::exchange(m_sidebar, sidebar);
-}
-
-void MainWindowContent::setPlayerBar(QWidget *playerBar)
-{
-    delete layout()->replaceWidget(m_playerBar, playerBar);
-    delete std::exchange(m_playerBar, playerBar);
 }
 
 void MainWindowContent::dragEnterEvent(QDragEnterEvent *event)

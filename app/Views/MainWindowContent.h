@@ -20,7 +20,17 @@ public:
     static constexpr int sidebarWidth = 190;
     static constexpr int playerBarHeight = 84;
 
-    explicit MainWindowContent(QWidget *parent = nullptr);
+    // The panes it lays out; it takes them over.
+    struct Panes
+    {
+        QWidget *sidebar;
+        QWidget *trackList;
+        QWidget *lyricsPage;
+        // Keeps its own height, which may reach above the bar it draws.
+        QWidget *playerBar;
+    };
+
+    explicit MainWindowContent(const Panes &panes, QWidget *parent = nullptr);
 
     TopBar *topBar() const { return m_topBar; }
     QWidget *sidebar() const { return m_sidebar; }
@@ -29,15 +39,8 @@ public:
     QWidget *playerBar() const { return m_playerBar; }
     DropOverlay *dropOverlay() const { return m_dropOverlay; }
 
-    // Puts the real lyrics page in place of its stand-in.
-    void setLyricsPage(QWidget *lyricsPage);
     // Shows the lyrics page in the centre instead of the track list.
     void setShowsLyricsPage(bool shows);
-    // Put the real sidebar, track list and player bar in place of their stand-ins. The player bar
-    // keeps its own height, which may reach above the bar it draws.
-    void setSidebar(QWidget *sidebar);
-    void setTrackList(QWidget *trackList);
-    void setPlayerBar(QWidget *playerBar);
 
 signals:
     // Also with an empty list when no item named a local file.
@@ -50,9 +53,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    // Swaps one of the centre's panes, keeping it shown when it was.
-    void replaceCentrePane(QWidget *&pane, QWidget *replacement);
-
     TopBar *m_topBar;
     QWidget *m_sidebar;
     QWidget *m_trackList;

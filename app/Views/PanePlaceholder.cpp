@@ -1,7 +1,0 @@
-#include "PanePlaceholder.h"
-
-PanePlaceholder::PanePlaceholder(const QString &name, QWidget *parent) : QWidget(parent)
-{
-    setObjectName(name);
-    setAccessibleName(name);
-}
