@@ -49,7 +49,6 @@ TEST(MojibakeRepair, RepairsGarbledTextAndKeepsTheRest)
     };
     for (const auto &[name, texts] : repaired)
         EXPECT_EQ(MojibakeRepair::repaired(texts.first), std::optional(texts.second)) << name;
-
     const std::pair<const char *, QString> kept[] = {
         {"Empty", QString()},
         {"Ascii", u"Yesterday (Remastered 2009)"_qs},
@@ -82,7 +81,6 @@ TEST(MojibakeRepair, LeavesItsOwnResultAloneAndRepairsAfterAFailureOnAnyThread)
     EXPECT_EQ(MojibakeRepair::repaired(gbkGarbled), std::optional(u"红豆"_qs));
     // Bytes that GB 18030 cannot decode whole are still refused: 中文 and a lone 0x80.
     EXPECT_EQ(MojibakeRepair::repaired(latin1(QByteArray::fromHex("d6d0cec4")) + QChar(0x20AC)), std::nullopt);
-
     const QString utf8Garbled = misread(u"说好不哭"_qs, "UTF-8", "windows-1252");
     std::vector<int> failures(8, 0);
     {

@@ -121,7 +121,6 @@ TEST_F(TagServiceTest, WavChunkWalkFindsId3ChunksAndStopsAtBrokenOnes)
     };
     for (const auto &c : cases)
         EXPECT_EQ(TagFormatCapabilities::capabilities(write("probe.wav", c.bytes)).canWrite, c.writable) << c.name;
-
     ASSERT_TRUE(QDir(m_folder.path()).mkdir("folder.wav"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(m_folder.filePath("pipe.wav")).constData(), 0600), 0);
     for (const char *unreadable : {"missing.wav", "folder.wav", "pipe.wav"}) // a FIFO returns, never blocks
@@ -157,7 +156,6 @@ TEST_F(TagServiceTest, WrittenTagsReadBackAndEmptyTextAndZeroClearWhileAbsentFie
     tags.year.reset();
     tags.artworkBase64.reset();
     EXPECT_EQ(m_service.read(file), tags);
-
     // A WAV file becomes writable through the ID3 chunk its first write adds.
     const FileLocation wav = tone("tone.wav");
     EXPECT_EQ(TagFormatCapabilities::capabilities(wav), wavWithoutId3);
@@ -196,7 +194,6 @@ TEST(TagFieldsTest, EncodesOnlyPresentFieldsDecodesThemBackAndRefusesValuesOfThe
     JsonWriter empty;
     TagFields().write(empty);
     EXPECT_EQ(empty.take().trimmed(), "{}");
-
     // Null and missing keys are absent, unknown keys ignored.
     EXPECT_EQ(decode(R"({"title": null, "artist": "周杰伦", "comment": {"nested": [1, 2]}, "year": 2003})"),
               (TagFields{.artist = u"周杰伦"_qs, .year = 2003}));
@@ -249,7 +246,6 @@ TEST_F(TagEditUndoStoreTest, TwoEditsOfARealFileAreUndoneNewestFirst)
     const std::optional<TagFields> secondState = m_service.read(file);
     const TagFields secondEdit{.year = 2004, .artworkBase64 = QString()};
     edit(m_store, file, secondEdit, 2);
-
     const auto newest = m_store.undoLast();
     ASSERT_TRUE(newest && *newest) << newest.error().description().toStdString();
     EXPECT_EQ((*newest)->after, secondEdit);
@@ -270,7 +266,6 @@ TEST_F(TagEditUndoStoreTest, UndoRestoresOldValuesClearsNewOnesAndLeavesTheRestA
     // The artist was not written by the edit, yet its old value returns; neither side knew the
     // genre; title and track number are cleared.
     EXPECT_EQ(m_service.read(file), (TagFields{.artist = u"旧歌手"_qs, .year = 1999, .genre = u"Rock"_qs}));
-
     // Only the fields the edit changed are written back.
     const TagFields before{.title = u"旧"_qs, .year = 2001, .artworkBase64 = u"aW1hZ2U="_qs};
     TagFields after = before;
@@ -298,7 +293,6 @@ TEST_F(TagEditUndoStoreTest, JournalHoldsTheFourKeysAndSaysWhenItComesFromTheBac
     EXPECT_EQ(object.value("before").toObject(), QJsonObject());
     EXPECT_EQ(object.value("date").toDouble(), 12.5);
     EXPECT_EQ(object.value("url").toString(), at("歌.flac").urlText());
-
     ASSERT_TRUE(m_store.record(entry(2))); // the first version becomes the backup
     // An entry without "date" makes the whole journal undecodable.
     ASSERT_TRUE(m_files.writeAtomically(journal(), R"([{"url": "file:///a.flac", "before": {}, "after": {}}])"));
@@ -315,7 +309,6 @@ TEST_F(TagEditUndoStoreTest, ARecordUndoOrClearThatFailsChangesNothing)
     ASSERT_TRUE(empty);
     EXPECT_FALSE(*empty);
     EXPECT_FALSE(m_files.exists(journal())) << "an empty journal is neither undone nor written";
-
     ASSERT_TRUE(m_store.record(entry(1))); // its file does not exist
     const QByteArray onDisk = bytesOf(journal());
     m_files.failOnce(Operation::WriteAtomically, ENOSPC);
@@ -328,7 +321,6 @@ TEST_F(TagEditUndoStoreTest, ARecordUndoOrClearThatFailsChangesNothing)
     EXPECT_EQ(undone.error().description(), u"文件不存在"_qs);
     EXPECT_EQ(m_store.entries(), QList<TagUndoEntry>{entry(1)});
     EXPECT_EQ(bytesOf(journal()), onDisk);
-
     m_files.failOnce(Operation::Remove, EIO);
     ASSERT_FALSE(m_store.clear());
     EXPECT_EQ(m_store.entries().size(), 1);
