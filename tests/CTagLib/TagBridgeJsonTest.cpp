@@ -2,7 +2,6 @@
 #include "CTagLib/JsonParser.h"
 #include "CTagLib/ReadAheadStream.h"
 #include "CTagLib/TagJson.h"
-#include "CTagLib/TagSnapshot.h"
 #include "CTagLib/taglib_bridge.h"
 
 #include <QByteArray>
@@ -58,19 +57,13 @@ TEST(TagBridgeJson, rejectsWhatIsOutsideTheGrammar)
         EXPECT_FALSE(parse(json).has_value()) << json;
 }
 
-TEST(TagBridgeJson, readResultHasEightMembersInOrderWithNullsAndEscapesOnlyWhatJsonNeeds)
+// The read result's members are the round trips' (TagBridgeTest); these are the escapes they do not meet.
+TEST(TagBridgeJson, stringsEscapeOnlyQuotesBackslashesAndControlBytes)
 {
     EXPECT_EQ(TagJson::jsonString(""), "null");
     EXPECT_EQ(TagJson::jsonString("a\"b\\c/d\x7F\b\f\n\r\t\x01\x1F"), "\"a\\\"b\\\\c/d\x7F\\b\\f\\n\\r\\t\\u0001\\u001f\"");
     EXPECT_EQ(TagJson::jsonString("周杰伦"), "\"周杰伦\"");
-    TagSnapshot snapshot;
-    snapshot.title = "T";
-    snapshot.trackNumber = 3;
-    snapshot.cover = "\xFF\xD8\xFF";
-    EXPECT_EQ(TagJson::encode(snapshot), "{\"title\":\"T\",\"artist\":null,\"album\":null,\"albumArtist\":null,"
-                                         "\"year\":null,\"trackNumber\":3,\"genre\":null,\"artworkBase64\":\"/9j/\"}");
 }
-
 TEST(TagBridgeJson, base64EncodesWithPaddingAndDecodesLenientlyButOnlyTheStandardAlphabet)
 {
     const std::pair<const char *, const char *> encoded[] = {{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"},

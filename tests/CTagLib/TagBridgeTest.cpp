@@ -192,7 +192,8 @@ TEST_P(TagBridgeRoundTrip, writtenTagsReadBackAndClearWithoutTouchingTheAudio)
     // Out-of-range numbers leave the stored ones; zero and empty text clear, null leaves alone.
     ASSERT_EQ(writeTags(path, QJsonObject{{"year", -1}, {"trackNumber", 4294967296.0}}), QString());
     EXPECT_EQ(readBack(), expected);
-    ASSERT_EQ(writeTags(path, QByteArray(R"({"title":"","artist":null,"album":"新专辑","year":0,"trackNumber":0})")), QString());
+    ASSERT_EQ(writeTags(path, QByteArray(R"({"title":"","artist":null,"album":"新专辑","year":0,"trackNumber":0})")),
+              QString());
     for (const char *key : {"title", "year", "trackNumber"})
         expected.insert(key, QJsonValue::Null);
     expected["album"] = QStringLiteral("新专辑");
@@ -320,7 +321,8 @@ TEST_F(TagBridgeFormat, apeFileKeepsAlbumArtistAndFrontCoverInTheirItems)
     ASSERT_EQ(writeTags(path, QJsonObject{{"albumArtist", ""}, {"artworkBase64", ""}}), QString());
     EXPECT_EQ(read(path, "albumArtist"), QJsonValue::Null);
     EXPECT_EQ(read(path, "artworkBase64"), base64(jpegImage()));
-    EXPECT_FALSE(TagLib::APE::File(QFile::encodeName(path).constData()).APETag()->itemListMap().contains("COVER ART (FRONT)"));
+    TagLib::APE::File file(QFile::encodeName(path).constData());
+    EXPECT_FALSE(file.APETag()->itemListMap().contains("COVER ART (FRONT)"));
 }
 
 TEST_F(TagBridgeFormat, wavInfoChunkIsReadAndSeedsTheNewId3Chunk)
@@ -433,7 +435,8 @@ TEST_F(TagBridgeFormat, wmaTakesTextsButRefusesAlbumArtistAndCover)
     const QString path = make("tone.wma");
     ASSERT_EQ(writeTags(path, QJsonObject{{"title", QStringLiteral("标题")}, {"year", 2001}}), QString());
     EXPECT_EQ(read(path, "title"), QStringLiteral("标题"));
-    for (const QJsonObject &fields : {QJsonObject{{"title", "x"}, {"albumArtist", "Band"}}, QJsonObject{{"artworkBase64", ""}}})
+    for (const QJsonObject &fields :
+         {QJsonObject{{"title", "x"}, {"albumArtist", "Band"}}, QJsonObject{{"artworkBase64", ""}}})
         expectRefused(path, fields, QStringLiteral("该格式不支持写入专辑歌手或封面"));
 }
 
@@ -632,7 +635,8 @@ TEST(TagBridgeCrash, killedWriterLeavesOldOrNewFile)
     const QByteArray samplesHash = QCryptographicHash::hash(decodedSamples(path), QCryptographicHash::Sha256);
     const QByteArray nativePath = QFile::encodeName(path);
     const auto json = [](const char *title, char fill) {
-        return QJsonDocument(QJsonObject{{"title", title}, {"artworkBase64", base64(pngImage(fill))}}).toJson(QJsonDocument::Compact);
+        const QJsonObject tags{{"title", title}, {"artworkBase64", base64(pngImage(fill))}};
+        return QJsonDocument(tags).toJson(QJsonDocument::Compact);
     };
     const QByteArray jsonA = json("A", 'a'), jsonB = json("B", 'b');
     bool sawWrittenTags = false;
@@ -657,7 +661,8 @@ TEST(TagBridgeCrash, killedWriterLeavesOldOrNewFile)
             EXPECT_TRUE(title == "A" || title == "B") << title.toString().toStdString();
             EXPECT_EQ(tags->value("artworkBase64"), base64(pngImage(title == "A" ? 'a' : 'b')));
         }
-        EXPECT_EQ(QCryptographicHash::hash(decodedSamples(path), QCryptographicHash::Sha256), samplesHash) << "round " << round;
+        EXPECT_EQ(QCryptographicHash::hash(decodedSamples(path), QCryptographicHash::Sha256), samplesHash)
+            << "round " << round;
     }
     EXPECT_TRUE(sawWrittenTags);
 }

@@ -18,16 +18,19 @@ using namespace std::chrono_literals;
 
 TEST(LRCLIBClientEndpoint, AcceptsOnlyWebAddressesWithAHostAndDefaultsToThePublicService)
 {
-    const std::pair<const char *, const char *> cases[] = { { nullptr, nullptr }, { " \n\t ", nullptr },
-        { "lrclib.example/api/get", nullptr }, { "ftp://host/api/get", nullptr }, { "http:///api/get", nullptr },
-        { "http://", nullptr }, { "HTTPS://lyrics.example/api/get", "https://lyrics.example/api/get" },
-        { "  http://127.0.0.1:8080/x?key=1 \n", "http://127.0.0.1:8080/x?key=1" },
-        { "https://lyrics.example", "https://lyrics.example" } };
+    const std::pair<const char *, const char *> cases[]
+        = { { nullptr, nullptr }, { " \n\t ", nullptr }, { "lrclib.example/api/get", nullptr },
+              { "ftp://host/api/get", nullptr }, { "http:///api/get", nullptr }, { "http://", nullptr },
+              { "HTTPS://lyrics.example/api/get", "https://lyrics.example/api/get" },
+              { "  http://127.0.0.1:8080/x?key=1 \n", "http://127.0.0.1:8080/x?key=1" },
+              { "https://lyrics.example", "https://lyrics.example" } };
     for (const auto &[given, accepted] : cases) {
         const std::optional<QString> text = given ? std::optional(QString::fromUtf8(given)) : std::nullopt;
-        EXPECT_EQ(LRCLIBClient::endpointURL(text), accepted ? std::optional(QUrl(QString::fromUtf8(accepted))) : std::nullopt)
+        EXPECT_EQ(LRCLIBClient::endpointURL(text),
+            accepted ? std::optional(QUrl(QString::fromUtf8(accepted))) : std::nullopt)
             << (given ? given : "nothing");
-        EXPECT_EQ(LRCLIBClient::resolvedEndpoint(text), accepted ? QUrl(QString::fromUtf8(accepted)) : LRCLIBClient::defaultEndpoint());
+        EXPECT_EQ(LRCLIBClient::resolvedEndpoint(text),
+            accepted ? QUrl(QString::fromUtf8(accepted)) : LRCLIBClient::defaultEndpoint());
     }
     EXPECT_EQ(LRCLIBClient::defaultEndpoint(), QUrl(u"https://lrclib.net/api/get"_qs));
     EXPECT_EQ(LRCLIBClient(std::nullopt, nullptr).endpoint(), LRCLIBClient::defaultEndpoint());
@@ -82,7 +85,8 @@ TEST_F(LRCLIBClientTest, EndpointQueryStaysInFrontAndAnEndpointWithoutPathIsUsed
     fetchFrom(m_server.url(u"/lyrics?key=a%2Bb&v=2"_qs), u"T"_qs, u"A"_qs, 212.49);
     fetchFrom(m_server.url(QString()), u"T"_qs, QString(), 0);
     ASSERT_EQ(m_server.requests().size(), 2);
-    EXPECT_TRUE(m_server.requests()[0].startsWith("GET /lyrics?key=a%2Bb&v=2&track_name=T&artist_name=A&duration=212 HTTP/1.1\r"));
+    EXPECT_TRUE(m_server.requests()[0].startsWith(
+        "GET /lyrics?key=a%2Bb&v=2&track_name=T&artist_name=A&duration=212 HTTP/1.1\r"));
     EXPECT_TRUE(m_server.requests()[1].startsWith("GET /?track_name=T&artist_name=&duration=0 HTTP/1.1\r"));
     // A duration that describes no track sends nothing.
     EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, std::numeric_limits<double>::quiet_NaN()),
@@ -101,7 +105,8 @@ const QByteArray plainText = "text/plain; charset=utf-8";
 TEST_F(LRCLIBClientTest, GivesWhatTheAnswerHolds)
 {
     const Result none = std::nullopt;
-    const struct {
+    const struct
+    {
         const char *name;
         int status;
         QByteArray body;
@@ -111,8 +116,8 @@ TEST_F(LRCLIBClientTest, GivesWhatTheAnswerHolds)
         { "ServerError", 500, "oops", plainText, std::unexpected(LyricsFetchError::badStatus(500)) },
         { "NoContent", 204, {}, {}, none },
         { "NullMembers", 200, R"({"syncedLyrics":null,"plainLyrics":null})", json, none },
-        { "Synced", 200, R"({"syncedLyrics":"[00:02.00]b\n[00:01.00]a","plainLyrics":"a\nb"})",
-            json, lyrics({ { 1, u"a"_qs }, { 2, u"b"_qs } }, true) },
+        { "Synced", 200, R"({"syncedLyrics":"[00:02.00]b\n[00:01.00]a","plainLyrics":"a\nb"})", json,
+            lyrics({ { 1, u"a"_qs }, { 2, u"b"_qs } }, true) },
         { "SyncedOnlyMetadata", 200, R"({"syncedLyrics":"[ti:x]","plainLyrics":"text"})", json, none },
         { "SyncedWithoutTags", 200, R"({"syncedLyrics":"no tags"})", json,
             lyrics({ { 0, u"no tags"_qs } }, false) },
@@ -138,9 +143,8 @@ TEST_F(LRCLIBClientTest, GivesWhatTheAnswerHolds)
         { "InvalidUtf8InJson", 200, "{\"plainLyrics\":\"\xC3\x28\"}", json, none },
         { "BareNumber", 200, "42", json, none },
         { "HugeArray", 200, '[' + QByteArray("{},").repeated(500'000) + "{}]", json, none },
-        { "HugeMember", 200,
-            R"({"plainLyrics":"a","x":[)" + QByteArray("0,").repeated(1'000'000) + "0]}", json,
-            lyrics({ { 0, u"a"_qs } }, false) },
+        { "HugeMember", 200, R"({"plainLyrics":"a","x":[)" + QByteArray("0,").repeated(1'000'000) + "0]}",
+            json, lyrics({ { 0, u"a"_qs } }, false) },
         { "DeeplyNested", 200, QByteArray("{\"a\":").repeated(100'000), json, none },
         { "LrcText", 200, "[00:01.00]a\n[00:02.00]b", plainText,
             lyrics({ { 1, u"a"_qs }, { 2, u"b"_qs } }, true) },
@@ -171,7 +175,8 @@ TEST_F(LRCLIBClientTest, ServersThatTrickleFallSilentOrSendTooMuchAreGivenUpOn)
     ASSERT_FALSE(cut.has_value());
     EXPECT_EQ(cut.error().kind, LyricsFetchError::Kind::Transport);
     m_server.answer(200, QByteArray(64 * 1024, 'a'), plainText);
-    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .maximumBodySize = 1024 }), Result(std::unexpected(LyricsFetchError::tooLarge())));
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .maximumBodySize = 1024 }),
+        Result(std::unexpected(LyricsFetchError::tooLarge())));
 }
 
 TEST_F(LRCLIBClientTest, ClosedPortIsATransportFailure)

@@ -53,7 +53,8 @@ void expectLines(const Lyrics &lyrics, const Lyrics &expected)
 
 TEST(LRCParser, GivesTheLinesAListenerExpects)
 {
-    const struct {
+    const struct
+    {
         const char *name;
         const char16_t *text;
         Lyrics expected;
@@ -67,29 +68,36 @@ TEST(LRCParser, GivesTheLinesAListenerExpects)
         { "NoRangeCheck", u"[00:75]a\n[999:00]b", synced({ { 75, u"a"_qs }, { 59940, u"b"_qs } }) },
         { "SeveralTagsOnOneLine", u"[00:05.00][00:01.00] Hi", synced({ { 1, u"Hi"_qs }, { 5, u"Hi"_qs } }) },
         { "LaterTagsAreWordTimings", u"A [00:01.00] B [00:02.00] C", synced({ { 1, u"B C"_qs } }) },
-        { "InlineTimeTags", u"[00:12.00]Line [00:12.50]one [00:13.00]here", synced({ { 12, u"Line one here"_qs } }) },
-        { "EnhancedWordTimings", u"[00:12.00]<00:12.00>Line <00:12.50>one", synced({ { 12, u"Line one"_qs } }) },
+        { "InlineTimeTags", u"[00:12.00]Line [00:12.50]one [00:13.00]here",
+            synced({ { 12, u"Line one here"_qs } }) },
+        { "EnhancedWordTimings", u"[00:12.00]<00:12.00>Line <00:12.50>one",
+            synced({ { 12, u"Line one"_qs } }) },
         { "CommaBeforeFraction", u"[00:06,50]a", synced({ { 6.5, u"a"_qs } }) },
         { "UnknownTagsAlone", u"[#:abc]\n[x-trans:1]\nHello", plain({ u"Hello"_qs }) },
         { "TagAlone", u"[00:10.00]", synced({ { 10, QString() } }) },
         // A positive offset shows the lines sooner, a negative one later.
-        { "PositiveOffset", u"[offset:+500]\n[00:01.00]a\n[00:03.00]b", synced({ { 0.5, u"a"_qs }, { 2.5, u"b"_qs } }) },
+        { "PositiveOffset", u"[offset:+500]\n[00:01.00]a\n[00:03.00]b",
+            synced({ { 0.5, u"a"_qs }, { 2.5, u"b"_qs } }) },
         { "NegativeOffset", u"[OFFSET: -250 ]\n[00:01.00]a", synced({ { 1.25, u"a"_qs } }) },
         { "LastOffsetCountsEverywhere", u"[offset:100]\n[00:01.00]a\n[00:02.00]b\n[offset:1000]",
             synced({ { 0, u"a"_qs }, { 1, u"b"_qs } }) },
         { "OffsetMayMakeTimesNegative", u"[offset:2000]\n[00:01.00]a", synced({ { -1, u"a"_qs } }) },
         { "OffsetLineGivesNoLine", u"[00:01.00]a\n[00:03.00]Hi [offset:100]", synced({ { 0.9, u"a"_qs } }) },
-        { "UntimedLinesLeftOut", u"Song Title\n\nBy Someone\n[00:01.00]a\nCredits", synced({ { 1, u"a"_qs } }) },
+        { "UntimedLinesLeftOut", u"Song Title\n\nBy Someone\n[00:01.00]a\nCredits",
+            synced({ { 1, u"a"_qs } }) },
         { "PlainTextWithoutMetadata", u"[ar:Someone]\n[ti:Title]\n\n  Hello\u3000\n\tWorld",
             plain({ u"Hello"_qs, u"World"_qs }) },
-        { "EqualTimesKeepTextOrder", u"[00:01.00]b\n[00:01.00]a", synced({ { 1, u"b"_qs }, { 1, u"a"_qs } }) },
+        { "EqualTimesKeepTextOrder", u"[00:01.00]b\n[00:01.00]a",
+            synced({ { 1, u"b"_qs }, { 1, u"a"_qs } }) },
         { "SortedByTime", u"[00:09.00]c\n[00:01.00]a\n[00:05.00]b",
             synced({ { 1, u"a"_qs }, { 5, u"b"_qs }, { 9, u"c"_qs } }) },
         { "LineFeeds", u"[00:01.00]a\n[00:02.00]b\n\nplain", synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
-        { "CarriageReturns", u"[00:01.00]a\r[00:02.00]b\r\rplain", synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
+        { "CarriageReturns", u"[00:01.00]a\r[00:02.00]b\r\rplain",
+            synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
         { "CrLf", u"[00:01.00]a\r\n[00:02.00]b\r\n\r\nplain", synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
         // Full-width digits match the pattern but give no time; such a line is not plain either.
-        { "FullWidthTagBesideARealOne", u"[００:０１.００]lost\n[00:02.00]kept", synced({ { 2, u"kept"_qs } }) },
+        { "FullWidthTagBesideARealOne", u"[００:０１.００]lost\n[00:02.00]kept",
+            synced({ { 2, u"kept"_qs } }) },
         { "OnlyFullWidthTags", u"[００:０１]lost\nplain", plain({ u"plain"_qs }) },
     };
     for (const auto &c : cases) {
@@ -102,14 +110,15 @@ TEST(LRCParser, GivesTheLinesAListenerExpects)
         { u"[00:01.00]Hello [offset:100]", { u"Hello"_qs } }, { u"[ti:Song]", {} },
         { u"<00:12.00>Line <00:12.50>one", { u"Line one"_qs } }, { u"b\r\n\r\na", { u"b"_qs, u"a"_qs } } };
     for (const auto &[text, expected] : plainTexts)
-        EXPECT_EQ(LRCParser::parsePlainText(text), plain(expected)) << QStringView(text).toString().toStdString();
+        EXPECT_EQ(LRCParser::parsePlainText(text), plain(expected))
+            << QStringView(text).toString().toStdString();
 }
 
 TEST(LyricsIndex, FindsTheLastLineStartedAtATimeAndNoneForUnsyncedLyrics)
 {
     const Lyrics lyrics = synced({ { 0, u"a"_qs }, { 5, u"b"_qs }, { 10, u"c"_qs } });
-    const std::pair<double, std::optional<qsizetype>> cases[]
-        = { { -1, std::nullopt }, { 0, 0 }, { 4.99, 0 }, { 5, 1 }, { 100, 2 }, { std::nan(""), std::nullopt } };
+    const std::pair<double, std::optional<qsizetype>> cases[] = { { -1, std::nullopt }, { 0, 0 }, { 4.99, 0 },
+        { 5, 1 }, { 100, 2 }, { std::nan(""), std::nullopt } };
     for (const auto &[time, index] : cases)
         EXPECT_EQ(lyrics.index(time), index) << time;
     EXPECT_EQ(synced({ { 5, u"a"_qs }, { 5, u"b"_qs }, { 7, u"c"_qs } }).index(5), 1);
@@ -122,7 +131,10 @@ TEST(LyricsIndex, FindsTheLastLineStartedAtATimeAndNoneForUnsyncedLyrics)
 class LyricsSidecarTest : public ::testing::Test
 {
 protected:
-    FileLocation location(const QByteArray &name) const { return FileLocation::fromLocalFile(m_root.path()).appending(name); }
+    FileLocation location(const QByteArray &name) const
+    {
+        return FileLocation::fromLocalFile(m_root.path()).appending(name);
+    }
     void touch(const QByteArray &name) const
     {
         // Raw bytes: names need not be UTF-8.
@@ -146,22 +158,25 @@ protected:
 
 TEST_F(LyricsSidecarTest, ChoosesTheFileAListenerExpects)
 {
-    const struct {
+    const struct
+    {
         const char *audio;
         QList<const char *> files;
         const char *expected; // nullptr: no sidecar
-    } cases[] = { { "Song.mp3", { "song.LRC", "Song.lrc" }, "Song.lrc" }, { "Song (Live).flac", { "Song.lrc" }, "Song.lrc" },
-        { "Song.flac", { "Song [Live].lrc" }, "Song [Live].lrc" }, { "Song.flac", { "Song (Live】.lrc" }, "Song (Live】.lrc" },
-        { "A.mp3", { "A (1).lrc", "A.lrc" }, "A.lrc" }, { "A.mp3", { "A [y].lrc", "A (x).lrc" }, "A (x).lrc" },
-        { "[01].mp3", { "01.lrc" }, nullptr }, { "[01].mp3", { "[01].lrc" }, "[01].lrc" },
-        { "My Song.mp3", { "mysong.lrc" }, "mysong.lrc" }, { "My Song.mp3", { "MY  SONG.lrc" }, "MY  SONG.lrc" },
-        { "My Song.mp3", { "My-Song.lrc" }, nullptr }, { "Café.mp3", { "Cafe.lrc" }, nullptr },
-        { "Café.mp3", { "CAFÉ.lrc" }, "CAFÉ.lrc" },
+    } cases[] = { { "Song.mp3", { "song.LRC", "Song.lrc" }, "Song.lrc" },
+        { "Song (Live).flac", { "Song.lrc" }, "Song.lrc" },
+        { "Song.flac", { "Song [Live].lrc" }, "Song [Live].lrc" },
+        { "Song.flac", { "Song (Live】.lrc" }, "Song (Live】.lrc" },
+        { "A.mp3", { "A (1).lrc", "A.lrc" }, "A.lrc" },
+        { "A.mp3", { "A [y].lrc", "A (x).lrc" }, "A (x).lrc" }, { "[01].mp3", { "01.lrc" }, nullptr },
+        { "[01].mp3", { "[01].lrc" }, "[01].lrc" }, { "My Song.mp3", { "mysong.lrc" }, "mysong.lrc" },
+        { "My Song.mp3", { "MY  SONG.lrc" }, "MY  SONG.lrc" }, { "My Song.mp3", { "My-Song.lrc" }, nullptr },
+        { "Café.mp3", { "Cafe.lrc" }, nullptr }, { "Café.mp3", { "CAFÉ.lrc" }, "CAFÉ.lrc" },
         { "Café.mp3", { "Cafe\xCC\x81.lrc" }, "Cafe\xCC\x81.lrc" }, // decomposed é
         { "song.mp3", { "ＳＯＮＧ.lrc" }, "ＳＯＮＧ.lrc" }, // full-width letters
         { "晴天.mp3", { "晴天　.lrc" }, "晴天　.lrc" }, // ideographic space
-        { "晴天（现场）.mp3", { "晴天.lrc" }, "晴天.lrc" }, { "Song.mp3", { "Other.lrc", "Song.txt" }, nullptr },
-        { "Song.mp3", { ".Song.lrc" }, nullptr } };
+        { "晴天（现场）.mp3", { "晴天.lrc" }, "晴天.lrc" },
+        { "Song.mp3", { "Other.lrc", "Song.txt" }, nullptr }, { "Song.mp3", { ".Song.lrc" }, nullptr } };
     int index = 0;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.audio);
@@ -169,7 +184,8 @@ TEST_F(LyricsSidecarTest, ChoosesTheFileAListenerExpects)
         ASSERT_TRUE(QDir(m_root.path()).mkdir(QString::fromLatin1(folder)));
         for (const char *name : c.files)
             touch(folder + name);
-        EXPECT_EQ(findFor(folder + c.audio), c.expected ? std::optional(QByteArray(c.expected)) : std::nullopt);
+        EXPECT_EQ(
+            findFor(folder + c.audio), c.expected ? std::optional(QByteArray(c.expected)) : std::nullopt);
     }
 }
 
@@ -209,9 +225,13 @@ protected:
     QStringList fileNames() const { return QDir(m_root.filePath(u"lyrics"_qs)).entryList(QDir::Files); }
     static QString entryName(const QString &key)
     {
-        return QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex()) + u".json"_qs;
+        return QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex())
+            + u".json"_qs;
     }
-    static QString overrideName(const QUuid &id) { return u"override-"_qs + id.toString(QUuid::WithoutBraces).toUpper() + u".json"_qs; }
+    static QString overrideName(const QUuid &id)
+    {
+        return u"override-"_qs + id.toString(QUuid::WithoutBraces).toUpper() + u".json"_qs;
+    }
     void writeFile(const QString &name, const QByteArray &bytes)
     {
         QDir(m_root.path()).mkpath(u"lyrics"_qs);
@@ -238,8 +258,9 @@ TEST_F(LyricsCacheTest, EntriesAreKeyedByTrimmedLowerCasedTextsAndTheRoundedDura
     EXPECT_EQ(m_cache.load(QString(), QString(), 1), cachedLines);
     EXPECT_EQ(fileNames().size(), 2);
     EXPECT_TRUE(fileNames().contains(entryName(u"\u001F\u001F1"_qs)));
-    for (const double duration : { std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-             -std::numeric_limits<double>::infinity(), 1e300, -5.0 }) {
+    for (const double duration :
+        { std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+            -std::numeric_limits<double>::infinity(), 1e300, -5.0 }) {
         EXPECT_FALSE(m_cache.save(cachedLines, u"Song"_qs, u"A"_qs, duration)) << duration;
         EXPECT_EQ(m_cache.load(u"Song"_qs, u"A"_qs, duration), std::nullopt) << duration;
     }
@@ -261,7 +282,8 @@ TEST_F(LyricsCacheTest, OverrideIsStoredAsCompactJsonReadBackInOrderAndRemoved)
     EXPECT_EQ(m_cache.loadOverride(id), unordered);
     EXPECT_EQ(m_cache.loadOverride(QUuid::createUuid()), std::nullopt);
     // A line time that is no number fails and keeps the old file.
-    EXPECT_FALSE(m_cache.saveOverride(Lyrics { { { std::numeric_limits<double>::infinity(), u"x"_qs } }, true }, id));
+    EXPECT_FALSE(
+        m_cache.saveOverride(Lyrics { { { std::numeric_limits<double>::infinity(), u"x"_qs } }, true }, id));
     EXPECT_EQ(m_cache.loadOverride(id), unordered);
     m_files.failOnce(FileOperations::Operation::Remove, EIO);
     const auto failed = m_cache.removeOverride(id);
@@ -277,19 +299,23 @@ TEST_F(LyricsCacheTest, OverrideIsStoredAsCompactJsonReadBackInOrderAndRemoved)
 TEST_F(LyricsCacheTest, ReadsOnlyCompleteRecords)
 {
     const std::pair<const char *, bool> stored[] = { { R"({"isSynced":false,"lines":[]})", true },
-        { R"({"isSynced":true,"lines":[{"time":1,"text":"a"}],"extra":1})", true }, { R"({"lines":[]})", false },
-        { R"({"isSynced":1,"lines":[]})", false }, { R"({"isSynced":true,"lines":[{"time":1}]})", false },
-        { R"({"isSynced":true,"lines":[{"time":"1","text":"a"}]})", false }, { R"({"isSynced":true,"lines":null})", false },
+        { R"({"isSynced":true,"lines":[{"time":1,"text":"a"}],"extra":1})", true },
+        { R"({"lines":[]})", false }, { R"({"isSynced":1,"lines":[]})", false },
+        { R"({"isSynced":true,"lines":[{"time":1}]})", false },
+        { R"({"isSynced":true,"lines":[{"time":"1","text":"a"}]})", false },
+        { R"({"isSynced":true,"lines":null})", false },
         { R"({"isSynced":true,"lines":{"time":1,"text":"a"}})", false },
-        { R"({"isSynced":true,"lines":[{"time":1,"text":"a"}])", false }, { R"({"isSynced":true,"lines":[]} [])", false },
-        { "{\"isSynced\":true,\"lines\":[{\"time\":1,\"text\":\"\xC3\x28\"}]}", false }, { R"([1,2])", false },
-        { "not json", false }, { "", false } };
+        { R"({"isSynced":true,"lines":[{"time":1,"text":"a"}])", false },
+        { R"({"isSynced":true,"lines":[]} [])", false },
+        { "{\"isSynced\":true,\"lines\":[{\"time\":1,\"text\":\"\xC3\x28\"}]}", false },
+        { R"([1,2])", false }, { "not json", false }, { "", false } };
     const QUuid id = QUuid::createUuid();
     for (const auto &[json, loads] : stored) {
         writeFile(overrideName(id), json);
         EXPECT_EQ(m_cache.loadOverride(id).has_value(), loads) << json;
     }
-    writeFile(overrideName(id), R"({"isSynced":false,"lines":[]})" + QByteArray(9 * 1024 * 1024, ' ')); // too large
+    writeFile(
+        overrideName(id), R"({"isSynced":false,"lines":[]})" + QByteArray(9 * 1024 * 1024, ' ')); // too large
     EXPECT_EQ(m_cache.loadOverride(id), std::nullopt);
 }
 
@@ -305,7 +331,8 @@ TEST_F(LyricsCacheTest, WriteThatFailsKeepsTheOldFile)
     QFile blocker(other.filePath(u"lyrics"_qs)); // a regular file where the folder belongs
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const auto blocked = LyricsCache(FileLocation::fromLocalFile(blocker.fileName())).saveOverride(cachedLines, QUuid::createUuid());
+    const auto blocked = LyricsCache(FileLocation::fromLocalFile(blocker.fileName()))
+                             .saveOverride(cachedLines, QUuid::createUuid());
     ASSERT_FALSE(blocked);
     EXPECT_NE(blocked.error().code, 0);
 }
@@ -361,7 +388,10 @@ protected:
         m_track.duration = 180.2;
     }
 
-    FileLocation location(const QByteArray &name) const { return FileLocation::fromLocalFile(m_root.path()).appending(name); }
+    FileLocation location(const QByteArray &name) const
+    {
+        return FileLocation::fromLocalFile(m_root.path()).appending(name);
+    }
     void writeFile(const QByteArray &name, const QByteArray &bytes) const
     {
         QFile file(QFile::decodeName(location(name).path()));
@@ -369,7 +399,10 @@ protected:
         file.write(bytes);
     }
     std::optional<ResolvedLyrics> resolve() { return await(m_service.resolve(m_track)); }
-    std::optional<ResolvedLyrics> online(const Lyrics &lyrics) { return ResolvedLyrics { lyrics, LyricsOrigin::Online, std::nullopt }; }
+    std::optional<ResolvedLyrics> online(const Lyrics &lyrics)
+    {
+        return ResolvedLyrics { lyrics, LyricsOrigin::Online, std::nullopt };
+    }
     std::optional<ResolvedLyrics> sidecar(const Lyrics &lyrics, const QByteArray &name)
     {
         return ResolvedLyrics { lyrics, LyricsOrigin::Sidecar, location(name) };
@@ -441,7 +474,8 @@ TEST_F(LyricsServiceTest, FetchedLyricsAreCachedAndThenAnsweredFromTheCache)
 
 TEST_F(LyricsServiceTest, FailedFetchOrOneWithoutLinesIsNoneAndNotCached)
 {
-    m_service.setClient(std::make_shared<CountingFetcher>(Result(std::unexpected(LyricsFetchError::badStatus(500)))));
+    m_service.setClient(
+        std::make_shared<CountingFetcher>(Result(std::unexpected(LyricsFetchError::badStatus(500)))));
     EXPECT_EQ(resolve(), std::nullopt);
     EXPECT_FALSE(QDir(QFile::decodeName(location("lyrics").path())).exists());
     m_service.setClient(std::make_shared<CountingFetcher>(Result(Lyrics { {}, true })));
@@ -510,14 +544,16 @@ TEST(LyricsDisplayStateTest, ShowsOnlyTheLyricsOfTheTrackBeingLoaded)
 
 TEST(LyricsDisplayStateTest, OriginsAreStoredByTheirNamesAndFontSizeFollowsTheWidth)
 {
-    for (const LyricsOrigin origin : { LyricsOrigin::Override, LyricsOrigin::Sidecar, LyricsOrigin::Online, LyricsOrigin::None })
+    for (const LyricsOrigin origin :
+        { LyricsOrigin::Override, LyricsOrigin::Sidecar, LyricsOrigin::Online, LyricsOrigin::None })
         EXPECT_EQ(lyricsOriginFromName(lyricsOriginName(origin)), origin);
     EXPECT_EQ(lyricsOriginName(LyricsOrigin::Override), u"override"_qs);
     EXPECT_EQ(lyricsOriginFromName(u"Online"), std::nullopt);
     EXPECT_EQ(lyricsOriginFromName(u"cache"), std::nullopt);
     constexpr double infinity = std::numeric_limits<double>::infinity();
-    const std::pair<double, double> sizes[] = { { 0, 18 }, { 320, 18 }, { -infinity, 18 }, { 900, 36 }, { 1200, 36 },
-        { infinity, 36 }, { 610, 27 }, { 465, 22.5 }, { std::numeric_limits<double>::quiet_NaN(), 18 } };
+    const std::pair<double, double> sizes[]
+        = { { 0, 18 }, { 320, 18 }, { -infinity, 18 }, { 900, 36 }, { 1200, 36 }, { infinity, 36 },
+              { 610, 27 }, { 465, 22.5 }, { std::numeric_limits<double>::quiet_NaN(), 18 } };
     for (const auto &[width, size] : sizes)
         EXPECT_DOUBLE_EQ(LyricsFont::size(width), size) << width;
 }

@@ -91,53 +91,61 @@ TEST(OrganizeTemplate, RendersTheDestination)
 {
     const QString album = QStringLiteral("{artist}/{album}/{title}");
     const auto noTitle = [](Track &t) { t.title.clear(); };
-    const struct {
+    const struct
+    {
         const char *name;
         QString templateText;
         Track track;
         QByteArray expected; // below /music
     } cases[] = {
-        {"NoTrackNumberTrimsTheSpace", "{artist}/{album}/{track} {title}", song(), "Artist/Album/Title.flac"},
-        {"TrackNumber", "{artist}/{album}/{track} {title}", song([](Track &t) { t.trackNumber = 3; }),
-         "Artist/Album/3 Title.flac"},
-        {"ExtensionInAFolderIsNotAppended", "{ext}/{title}", song(), "flac/Title"},
-        {"ExtensionCaseKept", titleOnly, song({}, "/in/a.FLAC"), "Title.FLAC"},
-        {"NoExtension", byArtist, song({}, "/in/Song"), "Artist/Title"},
-        {"DotsOnlyAlbumDropsTheLevel", album, song([](Track &t) { t.album = ". . ."; }), "Artist/Title.flac"},
-        {"WhitespaceAlbumIsUnknown", album, song([](Track &t) { t.album = " \n"; }), "Artist/未知专辑/Title.flac"},
-        {"EmptyArtistIsUnknown", byArtist, song([](Track &t) { t.artist.clear(); }), "未知歌手/Title.flac"},
-        {"SlashInValueIsNoFolder", byArtist, song([](Track &t) { t.artist = "AC/DC"; }), "AC、DC/Title.flac"},
-        {"EmptyTitleTakesTheFileName", titleOnly, song(noTitle, "/in/07 Song.flac"), "07 Song.flac"},
+        { "NoTrackNumberTrimsTheSpace", "{artist}/{album}/{track} {title}", song(),
+            "Artist/Album/Title.flac" },
+        { "TrackNumber", "{artist}/{album}/{track} {title}", song([](Track &t) { t.trackNumber = 3; }),
+            "Artist/Album/3 Title.flac" },
+        { "ExtensionInAFolderIsNotAppended", "{ext}/{title}", song(), "flac/Title" },
+        { "ExtensionCaseKept", titleOnly, song({}, "/in/a.FLAC"), "Title.FLAC" },
+        { "NoExtension", byArtist, song({}, "/in/Song"), "Artist/Title" },
+        { "DotsOnlyAlbumDropsTheLevel", album, song([](Track &t) { t.album = ". . ."; }),
+            "Artist/Title.flac" },
+        { "WhitespaceAlbumIsUnknown", album, song([](Track &t) { t.album = " \n"; }),
+            "Artist/未知专辑/Title.flac" },
+        { "EmptyArtistIsUnknown", byArtist, song([](Track &t) { t.artist.clear(); }), "未知歌手/Title.flac" },
+        { "SlashInValueIsNoFolder", byArtist, song([](Track &t) { t.artist = "AC/DC"; }),
+            "AC、DC/Title.flac" },
+        { "EmptyTitleTakesTheFileName", titleOnly, song(noTitle, "/in/07 Song.flac"), "07 Song.flac" },
         // "晴天" in GBK: the fallback name is read as text, and written out as UTF-8.
-        {"FileNameNotUtf8", titleOnly, song(noTitle, "/in/\xc7\xe7\xcc\xec.flac"), "晴天.flac"},
-        {"NoTitleAtAll", titleOnly, song(noTitle, "/in/ .flac"), "未知歌曲.flac"},
-        {"MiswrittenPlaceholderStaysLiteral", "{title}.{Ext}", song(), "Title.{Ext}.flac"},
-        {"LaterPlaceholderInAValueIsReplaced", titleOnly, song([](Track &t) { t.title = "{year}", t.year = 1999; }),
-         "1999.flac"},
-        {"EarlierPlaceholderInAValueStays", "{album}", song([](Track &t) { t.album = "{artist}"; }), "{artist}.flac"},
-        {"AlbumArtistFallsBackToArtist", "{albumArtist}/{title}", song([](Track &t) { t.albumArtist = "  "; }),
-         "Artist/Title.flac"},
-        {"AlbumArtistWhenGiven", "{albumArtist}/{title}", song([](Track &t) { t.albumArtist = "Various"; }),
-         "Various/Title.flac"},
-        {"EmptyPiecesContributeNothing", "/{artist}//{title}", song(), "Artist/Title.flac"},
+        { "FileNameNotUtf8", titleOnly, song(noTitle, "/in/\xc7\xe7\xcc\xec.flac"), "晴天.flac" },
+        { "NoTitleAtAll", titleOnly, song(noTitle, "/in/ .flac"), "未知歌曲.flac" },
+        { "MiswrittenPlaceholderStaysLiteral", "{title}.{Ext}", song(), "Title.{Ext}.flac" },
+        { "LaterPlaceholderInAValueIsReplaced", titleOnly,
+            song([](Track &t) { t.title = "{year}", t.year = 1999; }), "1999.flac" },
+        { "EarlierPlaceholderInAValueStays", "{album}", song([](Track &t) { t.album = "{artist}"; }),
+            "{artist}.flac" },
+        { "AlbumArtistFallsBackToArtist", "{albumArtist}/{title}",
+            song([](Track &t) { t.albumArtist = "  "; }), "Artist/Title.flac" },
+        { "AlbumArtistWhenGiven", "{albumArtist}/{title}", song([](Track &t) { t.albumArtist = "Various"; }),
+            "Various/Title.flac" },
+        { "EmptyPiecesContributeNothing", "/{artist}//{title}", song(), "Artist/Title.flac" },
         // A name starting with "." would be hidden and skipped by the library scan.
-        {"LeadingDotOfAFolderDropped", byArtist, song([](Track &t) { t.artist = ".38 Special"; }),
-         "38 Special/Title.flac"},
-        {"EmptyTemplateNamesTheFile", QString(), song(), "未命名.flac"},
-        {"DotsOnlyTitleNamesTheFile", byArtist, song([](Track &t) { t.title = "..."; }), "Artist/未命名.flac"},
+        { "LeadingDotOfAFolderDropped", byArtist, song([](Track &t) { t.artist = ".38 Special"; }),
+            "38 Special/Title.flac" },
+        { "EmptyTemplateNamesTheFile", QString(), song(), "未命名.flac" },
+        { "DotsOnlyTitleNamesTheFile", byArtist, song([](Track &t) { t.title = "..."; }),
+            "Artist/未命名.flac" },
     };
     for (const auto &c : cases)
         EXPECT_EQ(OrganizeTemplate::render(c.templateText, c.track, FileLocation::fromPath("/music")).path(),
-                  "/music/" + c.expected) << c.name;
+            "/music/" + c.expected)
+            << c.name;
 }
 
 TEST(OrganizeTemplate, SanitizeMakesTheComponentSafe)
 {
-    const std::pair<QString, QString> rows[] = {
-        {"a/b:c", "a、b-c"}, {"\\*?\"<>|", "-------"}, {"a\r\nb\x7f", "a--b-"}, {QString("a") + QChar(0) + u'b', "a-b"},
-        {"  x y  ", "x y"}, {"x. . ", "x"},
+    const std::pair<QString, QString> rows[] = { { "a/b:c", "a、b-c" }, { "\\*?\"<>|", "-------" },
+        { "a\r\nb\x7f", "a--b-" }, { QString("a") + QChar(0) + u'b', "a-b" }, { "  x y  ", "x y" },
+        { "x. . ", "x" },
         // Only "." and " " are stripped after the one trim.
-        {u"x\u3000."_qs, u"x\u3000"_qs}, {"..", ""}, {". .hidden", "hidden"}, {u"\u3000"_qs, ""}};
+        { u"x\u3000."_qs, u"x\u3000"_qs }, { "..", "" }, { ". .hidden", "hidden" }, { u"\u3000"_qs, "" } };
     for (const auto &[input, expected] : rows)
         EXPECT_EQ(OrganizeTemplate::sanitize(input), expected) << input.toStdString();
 }
@@ -152,20 +160,23 @@ bool isValidUtf8(const QByteArray &bytes)
 TEST(OrganizeTemplate, LongNamesAreCutAtACharacterBoundaryKeepingTheExtension)
 {
     const FileLocation root = FileLocation::fromPath("/music");
-    const QByteArray name = OrganizeTemplate::render(titleOnly, song([](Track &t) { t.title = QString(100, u'歌'); }), root)
-                                .fileName();
+    const QByteArray name
+        = OrganizeTemplate::render(titleOnly, song([](Track &t) { t.title = QString(100, u'歌'); }), root)
+              .fileName();
     EXPECT_LE(name.size(), OrganizeTemplate::maxNameBytes);
     EXPECT_GT(name.size(), OrganizeTemplate::maxNameBytes - 3); // cut no shorter than needed
     EXPECT_TRUE(name.endsWith(".flac") && isValidUtf8(name));
     const Track longArtist = song([](Track &t) { t.artist = "x" + QString(100, u'歌'); });
-    const QByteArray folder = OrganizeTemplate::render(byArtist, longArtist, root).deletingLastPathComponent().fileName();
+    const QByteArray folder
+        = OrganizeTemplate::render(byArtist, longArtist, root).deletingLastPathComponent().fileName();
     EXPECT_EQ(folder.size(), 1 + 84 * 3);
     EXPECT_TRUE(isValidUtf8(folder));
     // "e" with a combining acute accent is one character of three bytes.
     const QString accented = QStringLiteral("e\u0301");
     EXPECT_EQ(OrganizeTemplate::fitName(accented.repeated(100), ".mp3"), accented.repeated(83) + ".mp3");
     // The cut leaves no trailing space or dot.
-    EXPECT_EQ(OrganizeTemplate::fitName(QString(249, u'a') + " .  bcdef", ".flac"), QString(249, u'a') + ".flac");
+    EXPECT_EQ(
+        OrganizeTemplate::fitName(QString(249, u'a') + " .  bcdef", ".flac"), QString(249, u'a') + ".flac");
 }
 
 // Plans ------------------------------------------------------------------------------------------
@@ -184,34 +195,40 @@ protected:
     QTemporaryDir m_temporary;
     FileLocation m_base = locationOf(m_temporary);
     FaultInjectingFileOperations m_files;
-    OrganizeUndoStore m_undo{at("undo"), 50, m_files};
-    FileOrganizer m_organizer{m_undo, m_files};
+    OrganizeUndoStore m_undo { at("undo"), 50, m_files };
+    FileOrganizer m_organizer { m_undo, m_files };
 };
 
 TEST_F(FileOrganizerTest, NumbersNamesTakenOnDiskOrInThePlan)
 {
     const QString composed = QStringLiteral("Caf\u00e9"), decomposed = QStringLiteral("Cafe\u0301");
-    const struct {
+    const struct
+    {
         const char *name;
         QList<QByteArray> existing; // files that stand in the way
         QList<std::pair<QByteArray, QString>> tracks; // file and title
         QStringList expected; // destinations below "out"; numbered ones are conflicts resolved
     } cases[] = {
-        {"NoTracks", {}, {}, {}},
-        {"SameDestinationInPlanOrder", {}, {{"in/a.flac", "Song"}, {"in/b.flac", "Song"}, {"in/c.flac", "Song"}},
-         {"Artist/Song.flac", "Artist/Song (2).flac", "Artist/Song (3).flac"}},
-        {"ExistingAndPlannedNamesSkipped", {"out/Artist/Song.flac", "out/Artist/Song (3).flac"},
-         {{"in/a.flac", "Song"}, {"in/b.flac", "Song"}, {"in/c.flac", "Song"}},
-         {"Artist/Song (2).flac", "Artist/Song (4).flac", "Artist/Song (5).flac"}},
+        { "NoTracks", {}, {}, {} },
+        { "SameDestinationInPlanOrder", {},
+            { { "in/a.flac", "Song" }, { "in/b.flac", "Song" }, { "in/c.flac", "Song" } },
+            { "Artist/Song.flac", "Artist/Song (2).flac", "Artist/Song (3).flac" } },
+        { "ExistingAndPlannedNamesSkipped", { "out/Artist/Song.flac", "out/Artist/Song (3).flac" },
+            { { "in/a.flac", "Song" }, { "in/b.flac", "Song" }, { "in/c.flac", "Song" } },
+            { "Artist/Song (2).flac", "Artist/Song (4).flac", "Artist/Song (5).flac" } },
         // The file in place yields no item but still stands, so the other one is numbered.
-        {"TrackAlreadyInPlace", {}, {{"out/Artist/Song.flac", "Song"}, {"in/other.flac", "Song"}}, {"Artist/Song (2).flac"}},
+        { "TrackAlreadyInPlace", {}, { { "out/Artist/Song.flac", "Song" }, { "in/other.flac", "Song" } },
+            { "Artist/Song (2).flac" } },
         // b's file sits where a is to go; b moves away in the same plan, but the name is taken now.
-        {"FileOfAnotherItem", {}, {{"in/a.flac", "B"}, {"out/Artist/B.flac", "Elsewhere"}},
-         {"Artist/B (2).flac", "Artist/Elsewhere.flac"}},
-        {"NameWithoutExtension", {}, {{"in/a", "Song"}, {"in/b", "Song"}}, {"Artist/Song", "Artist/Song (2)"}},
-        {"LetterCaseDiffersUnicodeFormsDoNot", {},
-         {{"in/a.flac", "song"}, {"in/b.flac", "Song"}, {"in/c.flac", composed}, {"in/d.flac", decomposed}},
-         {"Artist/song.flac", "Artist/Song.flac", "Artist/" + composed + ".flac", "Artist/" + decomposed + " (2).flac"}},
+        { "FileOfAnotherItem", {}, { { "in/a.flac", "B" }, { "out/Artist/B.flac", "Elsewhere" } },
+            { "Artist/B (2).flac", "Artist/Elsewhere.flac" } },
+        { "NameWithoutExtension", {}, { { "in/a", "Song" }, { "in/b", "Song" } },
+            { "Artist/Song", "Artist/Song (2)" } },
+        { "LetterCaseDiffersUnicodeFormsDoNot", {},
+            { { "in/a.flac", "song" }, { "in/b.flac", "Song" }, { "in/c.flac", composed },
+                { "in/d.flac", decomposed } },
+            { "Artist/song.flac", "Artist/Song.flac", "Artist/" + composed + ".flac",
+                "Artist/" + decomposed + " (2).flac" } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -224,9 +241,11 @@ TEST_F(FileOrganizerTest, NumbersNamesTakenOnDiskOrInThePlan)
             tracks.append(trackFor(root.appending(file), QStringLiteral("Artist"), title));
         }
         QStringList destinations;
-        for (const OrganizePlanItem &item : m_organizer.plan(tracks, byArtist, root.appending(QByteArray("out")))) {
+        for (const OrganizePlanItem &item :
+            m_organizer.plan(tracks, byArtist, root.appending(QByteArray("out")))) {
             destinations.append(QString::fromUtf8(item.destination.path().mid(root.path().size() + 5)));
-            EXPECT_EQ(item.conflictResolved, destinations.last().contains(u" (")) << destinations.last().toStdString();
+            EXPECT_EQ(item.conflictResolved, destinations.last().contains(u" ("))
+                << destinations.last().toStdString();
         }
         EXPECT_EQ(destinations, c.expected);
     }
@@ -239,14 +258,15 @@ TEST_F(FileOrganizerTest, PlansAFileListedTwiceOnceAndKeepsTheTracksOwnLocation)
     song.url = at("in/./sub/../a.flac");
     Track again = song;
     again.url = at("in/a.flac");
-    const Items items = plan({song, again});
+    const Items items = plan({ song, again });
     ASSERT_EQ(items.size(), 1);
     EXPECT_EQ(items[0].source, song.url);
     EXPECT_EQ(items[0].destination, at("out/Artist/Song.flac"));
     EXPECT_EQ(OrganizeURLMapping::apply(items).value(at("in/a.flac")), at("out/Artist/Song.flac"));
     EXPECT_EQ(OrganizeURLMapping::undo(items).value(at("out/Artist/Song.flac")), at("in/a.flac"));
     // A run given the same file twice applies and journals it once.
-    ASSERT_TRUE(m_organizer.apply({items[0], OrganizePlanItem{again.url, at("out/other.flac"), false}}, false));
+    ASSERT_TRUE(
+        m_organizer.apply({ items[0], OrganizePlanItem { again.url, at("out/other.flac"), false } }, false));
     EXPECT_EQ(m_undo.entries().constLast().items, items);
 }
 
@@ -256,7 +276,7 @@ TEST_F(FileOrganizerTest, CountsADanglingLinkAsTakenAndKeepsLongNumberedNamesWit
     ASSERT_TRUE(m_files.createDirectories(at("out/Artist"), 0755));
     ASSERT_EQ(::symlink("/nonexistent/target", at("out/Artist/Song.flac").cPath()), 0);
     const QString title(84, u'歌'); // 252 bytes: with ".flac" the number must take room
-    const Items items = plan({song, existingTrack("in/a.flac", title), existingTrack("in/b.flac", title)});
+    const Items items = plan({ song, existingTrack("in/a.flac", title), existingTrack("in/b.flac", title) });
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0].destination, at("out/Artist/Song (2).flac"));
     EXPECT_LE(items[2].destination.fileName().size(), 255);
@@ -270,14 +290,17 @@ TEST(FileOrganizerVolumes, NearestExistingFolderDecidesAndWhatCannotBeExaminedCr
     QTemporaryDir here;
     const FileLocation folder = locationOf(here);
     FileOperations &system = FileOperations::system();
-    EXPECT_FALSE(FileOrganizer::crossesVolumes(folder, folder.appending(QByteArray("not/yet/made.flac")), system));
+    EXPECT_FALSE(
+        FileOrganizer::crossesVolumes(folder, folder.appending(QByteArray("not/yet/made.flac")), system));
     if (auto other = folderOnOtherFileSystem(folder)) {
-        EXPECT_TRUE(FileOrganizer::crossesVolumes(folder, locationOf(*other).appending(QByteArray("new/x.flac")), system));
+        EXPECT_TRUE(FileOrganizer::crossesVolumes(
+            folder, locationOf(*other).appending(QByteArray("new/x.flac")), system));
     }
     FaultInjectingFileOperations failing;
     for (int i = 0; i < 64; ++i)
         failing.failOnce(Operation::Status, EIO, folder.path());
-    EXPECT_TRUE(FileOrganizer::crossesVolumes(folder.appending(QByteArray("a.flac")), FileLocation::fromPath("/"), failing));
+    EXPECT_TRUE(FileOrganizer::crossesVolumes(
+        folder.appending(QByteArray("a.flac")), FileLocation::fromPath("/"), failing));
     EXPECT_TRUE(FileOrganizer::crossesVolumes(FileLocation(), folder, system));
 }
 
@@ -309,7 +332,7 @@ protected:
     bool allAtSource() const { return atSource(0) && atSource(1) && atSource(2); }
     // The run failed after applying `applied`, and the journal holds just those.
     void expectFailedAfter(const std::expected<void, OrganizeError> &run, const Items &applied,
-                           OrganizeError::Kind kind = OrganizeError::Kind::ApplyFailed)
+        OrganizeError::Kind kind = OrganizeError::Kind::ApplyFailed)
     {
         ASSERT_FALSE(run);
         EXPECT_EQ(run.error().kind(), kind);
@@ -348,22 +371,26 @@ TEST_P(OrganizeRunModes, CarriesEveryFileKeepingModeAndTimeRecordsTheRunAndUndoe
 {
     const FileLocation first = m_items[0].source;
     ASSERT_EQ(::chmod(first.cPath(), 0640), 0);
-    const struct timespec past[2] = {{1'000'000'000, 0}, {1'000'000'000, 123'456'789}};
+    const struct timespec past[2] = { { 1'000'000'000, 0 }, { 1'000'000'000, 123'456'789 } };
     ASSERT_EQ(::utimensat(AT_FDCWD, first.cPath(), past, 0), 0);
     QList<std::pair<int, int>> progress;
-    ASSERT_TRUE(m_organizer.apply(m_items, copy(), [&](int done, int total) { progress.append({done, total}); }));
+    ASSERT_TRUE(m_organizer.apply(m_items, copy(), [&](int done, int total) {
+        progress.append({ done, total });
+    }));
     for (qsizetype i = 0; i < 3; ++i)
         EXPECT_TRUE(atDestination(i) && atSource(i) == copy()) << i;
-    struct stat moved{};
+    struct stat moved
+    {
+    };
     ASSERT_EQ(::stat(m_items[0].destination.cPath(), &moved), 0);
     EXPECT_EQ(moved.st_mode & 07777, 0640u);
     EXPECT_EQ(moved.st_mtim.tv_sec, past[1].tv_sec);
     EXPECT_EQ(moved.st_mtim.tv_nsec, past[1].tv_nsec);
-    EXPECT_EQ(progress, (QList<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+    EXPECT_EQ(progress, (QList<std::pair<int, int>> { { 1, 3 }, { 2, 3 }, { 3, 3 } }));
     ASSERT_EQ(m_undo.entries().size(), 1);
     EXPECT_EQ(m_undo.entries()[0].items, m_items);
     EXPECT_EQ(m_undo.entries()[0].copy, copy());
-    expectUndone({m_items[2], m_items[1], m_items[0]});
+    expectUndone({ m_items[2], m_items[1], m_items[0] });
     EXPECT_TRUE(allAtSource());
     EXPECT_FALSE(m_files.exists(m_out.appending(QByteArray("歌手")))); // with the folder the run made
     EXPECT_TRUE(m_undo.entries().isEmpty());
@@ -375,7 +402,7 @@ TEST_P(OrganizeRunModes, FileAppearingAtTheDestinationAfterTheCheckIsNeverOverwr
         if (done == 1)
             writeFile(m_items[1].destination, "intruder");
     });
-    expectFailedAfter(applied, {m_items[0]});
+    expectFailedAfter(applied, { m_items[0] });
     EXPECT_EQ(applied.error().underlying()->kind(), OrganizeError::Kind::DestinationExists);
     EXPECT_TRUE(atSource(1) && atSource(2));
     // The journal holds only what was applied, so undo leaves the intruder alone.
@@ -387,24 +414,26 @@ TEST_P(OrganizeRunModes, FileAppearingAtTheDestinationAfterTheCheckIsNeverOverwr
 TEST_P(OrganizeRunModes, FailureAtTheSecondItemStopsTheRunAndNarrowsTheJournal)
 {
     m_files.failOnce(GetParam() == Transfer::Rename ? Operation::MoveNoReplace : Operation::Copy, EIO,
-                     m_items[1].destination.fileName());
+        m_items[1].destination.fileName());
     int progressCalls = 0;
     const auto applied = m_organizer.apply(m_items, copy(), [&](int, int) { ++progressCalls; });
-    expectFailedAfter(applied, {m_items[0]});
+    expectFailedAfter(applied, { m_items[0] });
     EXPECT_EQ(applied.error().underlying()->fileError().code, EIO);
     EXPECT_TRUE(applied.error().text().startsWith(QStringLiteral("整理失败：")));
     EXPECT_EQ(progressCalls, 1);
     EXPECT_TRUE(atDestination(0) && atSource(1) && atSource(2));
     EXPECT_FALSE(m_files.exists(m_items[1].destination));
-    expectUndone({m_items[0]});
+    expectUndone({ m_items[0] });
     EXPECT_TRUE(allAtSource());
 }
 
-INSTANTIATE_TEST_SUITE_P(Transfers, OrganizeRunModes, testing::Values(Transfer::Rename, Transfer::MoveAcross, Transfer::Copy),
-                         [](const testing::TestParamInfo<Transfer> &info) {
-                             return std::string(info.param == Transfer::Rename ? "Rename"
-                                                : info.param == Transfer::Copy ? "Copy" : "MoveAcross");
-                         });
+INSTANTIATE_TEST_SUITE_P(Transfers, OrganizeRunModes,
+    testing::Values(Transfer::Rename, Transfer::MoveAcross, Transfer::Copy),
+    [](const testing::TestParamInfo<Transfer> &info) {
+        return std::string(info.param == Transfer::Rename ? "Rename"
+                : info.param == Transfer::Copy            ? "Copy"
+                                                          : "MoveAcross");
+    });
 
 TEST_F(OrganizeRun, PreflightAndAJournalThatCannotBeSavedTouchNothing)
 {
@@ -435,7 +464,7 @@ TEST_F(OrganizeRun, PreflightAndAJournalThatCannotBeSavedTouchNothing)
 // whole, and its undo skips the items never applied.
 TEST_F(OrganizeRun, FailedRunNarrowsItsJournalEntry)
 {
-    ASSERT_TRUE(m_undo.record({OrganizePlanItem{at("x"), at("y"), false}}, true));
+    ASSERT_TRUE(m_undo.record({ OrganizePlanItem { at("x"), at("y"), false } }, true));
     const QList<OrganizeUndoEntry> before = m_undo.entries();
     m_files.failOnce(Operation::MoveNoReplace, EIO, m_items[0].destination.fileName());
     const auto failedFirst = m_organizer.apply(m_items, false);
@@ -450,7 +479,7 @@ TEST_F(OrganizeRun, FailedRunNarrowsItsJournalEntry)
     EXPECT_EQ(failedSecond.error().kind(), OrganizeError::Kind::ApplyFailed);
     ASSERT_EQ(m_undo.entries().size(), 2);
     EXPECT_EQ(m_undo.entries()[1].items, m_items);
-    expectUndone({m_items[0]});
+    expectUndone({ m_items[0] });
     EXPECT_TRUE(allAtSource());
 }
 
@@ -460,7 +489,7 @@ TEST_F(OrganizeRun, StopRequestEndsTheRunBeforeTheNextItemKeepingOnlyTheAppliedO
         if (done == 1)
             m_organizer.stopBeforeNextItem();
     });
-    expectFailedAfter(applied, {m_items[0]}, OrganizeError::Kind::Interrupted);
+    expectFailedAfter(applied, { m_items[0] }, OrganizeError::Kind::Interrupted);
     EXPECT_TRUE(atDestination(0) && atSource(1) && atSource(2));
 }
 
@@ -471,14 +500,14 @@ TEST_F(OrganizeRun, UndoBlockedByAnOccupiedSourceResumesOnceCleared)
     const auto blocked = m_organizer.undoLast();
     ASSERT_FALSE(blocked);
     EXPECT_EQ(blocked.error().kind(), OrganizeError::Kind::UndoFailed);
-    EXPECT_EQ(blocked.error().items(), Items{m_items[2]});
+    EXPECT_EQ(blocked.error().items(), Items { m_items[2] });
     EXPECT_EQ(blocked.error().underlying()->kind(), OrganizeError::Kind::RestoreConflict);
     EXPECT_EQ(blocked.error().underlying()->location(), m_items[1].source.standardized());
     EXPECT_TRUE(atSource(2) && atDestination(1));
     EXPECT_EQ(contentOf(m_items[1].source), "new file");
     EXPECT_EQ(m_undo.entries().size(), 1);
     ASSERT_TRUE(m_files.remove(m_items[1].source));
-    expectUndone({m_items[1], m_items[0]});
+    expectUndone({ m_items[1], m_items[0] });
     EXPECT_TRUE(allAtSource());
     EXPECT_TRUE(m_undo.entries().isEmpty());
 }
@@ -501,8 +530,9 @@ TEST_F(OrganizeRun, UndoAfterAMoveCutShortRemovesTheSecondCopyTemporariesAndNewF
     ASSERT_TRUE(m_organizer.apply(m_items, false));
     // Killed between the copy and the removal of the source, while copying the next file.
     ASSERT_TRUE(m_files.copyFile(m_items[1].destination, m_items[1].source));
-    writeFile(m_items[2].destination.deletingLastPathComponent().appending(QByteArray(".Song 2.flac.1x2y3z.part")),
-              "partial");
+    writeFile(
+        m_items[2].destination.deletingLastPathComponent().appending(QByteArray(".Song 2.flac.1x2y3z.part")),
+        "partial");
     const auto undone = m_organizer.undoLast();
     ASSERT_TRUE(undone && *undone) << undone.error().text().toStdString();
     EXPECT_EQ(undone->value().size(), 3);
@@ -529,12 +559,12 @@ TEST_F(OrganizeRun, AcrossFileSystemsASourceThatCannotBeRemovedTakesItsCopyBack)
         GTEST_SKIP() << "no second file system";
     m_files.failOnce(Operation::Remove, EBUSY, m_items[1].source.path());
     const auto applied = m_organizer.apply(m_items, false);
-    expectFailedAfter(applied, {m_items[0]});
+    expectFailedAfter(applied, { m_items[0] });
     EXPECT_EQ(applied.error().underlying()->fileError().code, EBUSY);
     EXPECT_TRUE(atSource(1));
     EXPECT_FALSE(m_files.exists(m_items[1].destination));
     // Nothing stands beside a source, so the undo of the applied item goes through.
-    expectUndone({m_items[0]});
+    expectUndone({ m_items[0] });
     EXPECT_TRUE(atSource(0));
 }
 
@@ -544,12 +574,15 @@ class OrganizeUndoStoreTest : public FileOrganizerTest
 {
 protected:
     FileLocation journal() const { return at("undo").appending(OrganizeUndoStore::journalFileName); }
-    OrganizePlanItem item(const QByteArray &name) const { return {at("in/" + name), at("out/" + name), false}; }
+    OrganizePlanItem item(const QByteArray &name) const
+    {
+        return { at("in/" + name), at("out/" + name), false };
+    }
     // An organisation whose files now stand at their destinations.
     Items placed(const QByteArray &name)
     {
         writeFile(item(name).destination, name);
-        return {item(name)};
+        return { item(name) };
     }
 };
 
@@ -557,9 +590,9 @@ protected:
 TEST_F(OrganizeUndoStoreTest, KeepsTheNewestEntriesUpToItsLimitAndFallsBackToItsBackup)
 {
     for (int i = 0; i < 51; ++i)
-        ASSERT_TRUE(m_undo.record({item(QByteArray::number(i))}, false));
+        ASSERT_TRUE(m_undo.record({ item(QByteArray::number(i)) }, false));
     ASSERT_EQ(m_undo.entries().size(), 50);
-    EXPECT_EQ(m_undo.entries().first().items, Items{item("1")});
+    EXPECT_EQ(m_undo.entries().first().items, Items { item("1") });
     const OrganizeUndoStore reloaded(at("undo"), 50, m_files);
     EXPECT_EQ(reloaded.entries(), m_undo.entries());
     EXPECT_FALSE(reloaded.loadNotice());
@@ -569,8 +602,8 @@ TEST_F(OrganizeUndoStoreTest, KeepsTheNewestEntriesUpToItsLimitAndFallsBackToIts
     EXPECT_EQ(OrganizeUndoStore(at("undo"), 20, m_files).entries(), m_undo.entries().mid(30));
     EXPECT_EQ(m_files.calls(Operation::WriteAtomically), writes);
     OrganizeUndoStore single(m_base.appending(QByteArray("single")), 0, m_files);
-    ASSERT_TRUE(single.record({item("a")}, false));
-    ASSERT_TRUE(single.record({item("b")}, true));
+    ASSERT_TRUE(single.record({ item("a") }, false));
+    ASSERT_TRUE(single.record({ item("b") }, true));
     EXPECT_EQ(single.limit(), 1);
     ASSERT_EQ(single.entries().size(), 1);
     EXPECT_TRUE(single.entries()[0].copy);
@@ -579,7 +612,7 @@ TEST_F(OrganizeUndoStoreTest, KeepsTheNewestEntriesUpToItsLimitAndFallsBackToIts
     const OrganizeUndoStore fromBackup(at("undo"), 50, m_files);
     EXPECT_EQ(fromBackup.loadNotice(), QStringLiteral("整理撤销记录已从备份恢复。"));
     ASSERT_EQ(fromBackup.entries().size(), 50); // the version before the 51st record
-    EXPECT_EQ(fromBackup.entries().first().items, Items{item("0")});
+    EXPECT_EQ(fromBackup.entries().first().items, Items { item("0") });
     writeFile(JsonFile::backupOf(journal()), "{");
     const OrganizeUndoStore unreadable(at("undo"), 50, m_files);
     EXPECT_EQ(unreadable.loadNotice(), QStringLiteral("整理撤销记录已损坏，无法读取。"));
@@ -588,16 +621,16 @@ TEST_F(OrganizeUndoStoreTest, KeepsTheNewestEntriesUpToItsLimitAndFallsBackToIts
 
 TEST_F(OrganizeUndoStoreTest, JournalIsWrittenWithTheStoredKeysAndTypes)
 {
-    const OrganizePlanItem chinese{at("in/歌 1.flac"), at("out/歌手/歌 1 (2).flac"), true};
-    ASSERT_TRUE(m_undo.record({chinese}, true));
+    const OrganizePlanItem chinese { at("in/歌 1.flac"), at("out/歌手/歌 1 (2).flac"), true };
+    ASSERT_TRUE(m_undo.record({ chinese }, true));
     const auto json = JsonFile::parse(*contentOf(journal()));
     ASSERT_TRUE(json && json->isArray());
     const QJsonObject entry = json->toArray().at(0).toObject();
-    EXPECT_EQ(entry.keys(), (QStringList{"copy", "date", "items"}));
+    EXPECT_EQ(entry.keys(), (QStringList { "copy", "date", "items" }));
     EXPECT_EQ(entry.value("copy"), QJsonValue(true));
     EXPECT_NEAR(entry.value("date").toDouble(), FileTime::nowReferenceSeconds(), 60);
     const QJsonObject object = entry.value("items").toArray().at(0).toObject();
-    EXPECT_EQ(object.keys(), (QStringList{"conflictResolved", "destination", "source"}));
+    EXPECT_EQ(object.keys(), (QStringList { "conflictResolved", "destination", "source" }));
     EXPECT_EQ(object.value("conflictResolved"), QJsonValue(true));
     EXPECT_EQ(object.value("source").toString(), chinese.source.urlText());
     EXPECT_EQ(OrganizeUndoStore(at("undo"), 50, m_files).entries()[0].items[0], chinese);
@@ -605,15 +638,15 @@ TEST_F(OrganizeUndoStoreTest, JournalIsWrittenWithTheStoredKeysAndTypes)
 
 TEST_F(OrganizeUndoStoreTest, FailedRecordOrClearLeavesTheEntriesAsTheyWere)
 {
-    ASSERT_TRUE(m_undo.record({item("a")}, false));
+    ASSERT_TRUE(m_undo.record({ item("a") }, false));
     m_files.failOnce(Operation::WriteAtomically, ENOSPC);
-    const auto recorded = m_undo.record({item("b")}, false);
+    const auto recorded = m_undo.record({ item("b") }, false);
     ASSERT_FALSE(recorded);
     EXPECT_EQ(recorded.error().fileError().code, ENOSPC);
     EXPECT_EQ(m_undo.entries().size(), 1);
     EXPECT_TRUE(m_undo.record({}, false));
     EXPECT_EQ(m_undo.entries().size(), 1);
-    ASSERT_TRUE(m_undo.record({item("b")}, false));
+    ASSERT_TRUE(m_undo.record({ item("b") }, false));
     m_files.failOnce(Operation::Remove, EIO);
     ASSERT_FALSE(m_undo.clear());
     EXPECT_EQ(m_undo.entries().size(), 2);
@@ -628,10 +661,10 @@ TEST_F(OrganizeUndoStoreTest, UndoTakesTheNewestEntryFirstAndDropsFilesDeletedSi
     EXPECT_FALSE(m_undo.undoLast()->has_value());
     ASSERT_TRUE(m_undo.record(placed("older"), false));
     ASSERT_TRUE(m_undo.record(placed("newer"), false));
-    ASSERT_TRUE(m_undo.record({item("a"), item("b")}, false)); // never placed
+    ASSERT_TRUE(m_undo.record({ item("a"), item("b") }, false)); // never placed
     ASSERT_TRUE(m_undo.undoLast()->value().isEmpty());
-    ASSERT_EQ(m_undo.undoLast()->value(), Items{item("newer")});
-    ASSERT_EQ(m_undo.undoLast()->value(), Items{item("older")});
+    ASSERT_EQ(m_undo.undoLast()->value(), Items { item("newer") });
+    ASSERT_EQ(m_undo.undoLast()->value(), Items { item("older") });
     EXPECT_EQ(contentOf(item("older").source), "older");
     EXPECT_FALSE(m_undo.undoLast()->has_value());
     EXPECT_TRUE(m_undo.entries().isEmpty());
@@ -655,7 +688,7 @@ TEST_F(OrganizeUndoStoreTest, FailureToLookOrToSaveAfterAnUndoKeepsTheEntry)
 
 TEST_F(OrganizeUndoStoreTest, UndoOfACopyRemovesOnlyCopiesOfTheOriginalInPlace)
 {
-    const Items items{item("copy"), item("replaced"), item("linked"), item("folder"), item("gone")};
+    const Items items { item("copy"), item("replaced"), item("linked"), item("folder"), item("gone") };
     for (const OrganizePlanItem &planned : items) {
         writeFile(planned.source, "original");
         ASSERT_TRUE(m_files.createDirectories(planned.destination.deletingLastPathComponent(), 0755));
@@ -672,7 +705,7 @@ TEST_F(OrganizeUndoStoreTest, UndoOfACopyRemovesOnlyCopiesOfTheOriginalInPlace)
     ASSERT_TRUE(m_undo.record(items, true));
     const auto undone = m_undo.undoLast();
     ASSERT_TRUE(undone && *undone);
-    EXPECT_EQ(**undone, Items{items[0]});
+    EXPECT_EQ(**undone, Items { items[0] });
     EXPECT_FALSE(m_files.exists(items[0].destination));
     EXPECT_EQ(contentOf(items[1].destination), "original");
     EXPECT_EQ(contentOf(items[1].source), "another!");
@@ -690,7 +723,8 @@ constexpr int fileCount = 300;
 // Sizes vary up to 192 KiB, so that a kill can land inside a copy.
 QByteArray crashContent(int index)
 {
-    return "file " + QByteArray::number(index) + '\n' + QByteArray((index % 7) * 32 * 1024, char('a' + index % 26));
+    return "file " + QByteArray::number(index) + '\n'
+        + QByteArray((index % 7) * 32 * 1024, char('a' + index % 26));
 }
 
 QByteArray crashName(int index)
@@ -706,7 +740,7 @@ TEST(OrganizeCrashChild, RunsTheOrganisation)
     QList<Track> tracks;
     for (int i = 0; i < fileCount; ++i) // pairs share a title within an artist, so names are numbered
         tracks.append(trackFor(FileLocation::fromPath(settings[0]).appending(crashName(i)),
-                               QStringLiteral("歌手 %1").arg(i % 10), QStringLiteral("Song %1").arg(i / 20)));
+            QStringLiteral("歌手 %1").arg(i % 10), QStringLiteral("Song %1").arg(i / 20)));
     OrganizeUndoStore undo(FileLocation::fromPath(settings[2]), 50);
     FileOrganizer organizer(undo);
     const auto report = [](int done, int) {
@@ -714,8 +748,8 @@ TEST(OrganizeCrashChild, RunsTheOrganisation)
         std::fflush(stdout);
     };
     report(0, 0);
-    const auto applied = organizer.apply(organizer.plan(tracks, byArtist, FileLocation::fromPath(settings[1])),
-                                         settings[3] == "copy", report);
+    const auto applied = organizer.apply(
+        organizer.plan(tracks, byArtist, FileLocation::fromPath(settings[1])), settings[3] == "copy", report);
     ASSERT_TRUE(applied) << applied.error().text().toStdString();
 }
 
@@ -734,11 +768,12 @@ protected:
     QList<int> census(bool allowTemporaries)
     {
         QList<int> counts(fileCount, 0);
-        for (const FileLocation &root : {m_in, m_out}) {
+        for (const FileLocation &root : { m_in, m_out }) {
             QDirIterator files(root.displayPath(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
             while (files.hasNext()) {
                 const QString path = files.next();
-                const int index = m_indexOfContent.value(contentOf(FileLocation::fromLocalFile(path)).value_or(""), -1);
+                const int index
+                    = m_indexOfContent.value(contentOf(FileLocation::fromLocalFile(path)).value_or(""), -1);
                 if (files.fileName().startsWith(u'.'))
                     EXPECT_TRUE(allowTemporaries && path.endsWith(".part")) << path.toStdString();
                 else if (index < 0)
@@ -776,10 +811,12 @@ TEST_P(OrganizeCrashTest, KilledRunLosesNothingAndUndoes)
     SCOPED_TRACE(testing::Message() << "killed after item " << items << " + " << delay << " µs");
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(childVariable, QFile::decodeName(m_in.path() + '|' + m_out.path() + '|' + m_undo.path() + '|'
-                                                        + (scenario.copy ? "copy" : "move")));
+    environment.insert(childVariable,
+        QFile::decodeName(m_in.path() + '|' + m_out.path() + '|' + m_undo.path() + '|'
+            + (scenario.copy ? "copy" : "move")));
     child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=OrganizeCrashChild.RunsTheOrganisation"});
+    child.start(
+        QCoreApplication::applicationFilePath(), { "--gtest_filter=OrganizeCrashChild.RunsTheOrganisation" });
     ASSERT_TRUE(child.waitForStarted());
     while (child.state() == QProcess::Running || child.canReadLine()) { // until killed or finished first
         if (!child.canReadLine())
@@ -806,16 +843,20 @@ TEST_P(OrganizeCrashTest, KilledRunLosesNothingAndUndoes)
     for (int i = 0; i < fileCount; ++i)
         EXPECT_TRUE(contentOf(m_in.appending(crashName(i))) == crashContent(i) && afterUndo[i] == 1) << i;
     // The folders the run created are gone again.
-    EXPECT_TRUE(QDir(m_out.displayPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_TRUE(QDir(m_out.displayPath())
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                    .isEmpty());
 }
 
 // Each scenario runs many times. A copy takes the same path whatever the file systems; a move
 // across them copies and removes.
-const Scenario scenarios[] = {{"Move", false, false}, {"Copy", true, false}, {"MoveAcrossFileSystems", false, true}};
+const Scenario scenarios[]
+    = { { "Move", false, false }, { "Copy", true, false }, { "MoveAcrossFileSystems", false, true } };
 
-INSTANTIATE_TEST_SUITE_P(Runs, OrganizeCrashTest, testing::Combine(testing::ValuesIn(scenarios), testing::Range(0, 50)),
-                         [](const testing::TestParamInfo<std::tuple<Scenario, int>> &info) {
-                             return std::string(std::get<0>(info.param).name) + "_" + std::to_string(std::get<1>(info.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(Runs, OrganizeCrashTest,
+    testing::Combine(testing::ValuesIn(scenarios), testing::Range(0, 50)),
+    [](const testing::TestParamInfo<std::tuple<Scenario, int>> &info) {
+        return std::string(std::get<0>(info.param).name) + "_" + std::to_string(std::get<1>(info.param));
+    });
 
 } // namespace

@@ -82,16 +82,12 @@ protected:
     TagService m_service;
 };
 
-TEST_F(TagServiceTest, ExtensionsAnswerByTheTableWhateverTheirCase)
+TEST_F(TagServiceTest, ExtensionsAnswerWhateverTheirCase)
 {
     const std::pair<const char *, TagFormatCapabilities> cases[] = {
-        {"a.mp3", everything},  {"a.mp2", everything},  {"a.m4a", everything},   {"a.m4b", everything},
-        {"a.mp4", everything},  {"a.aac", unsupported}, {"a.flac", everything},  {"a.ape", everything},
-        {"a.ogg", everything},  {"a.oga", everything},  {"a.opus", everything},  {"a.aif", everything},
-        {"a.aiff", everything}, {"a.aifc", everything}, {"A.MP3", everything},   {"a.Flac", everything},
-        {"a.wma", wmaOrAsf},    {"a.asf", wmaOrAsf},    {"a.WMA", wmaOrAsf},     {"a.wav", wavWithoutId3},
-        {"a.WAVE", wavWithoutId3}, {"a.wv", unsupported}, {"a.txt", unsupported}, {"noextension", unsupported},
-        {".mp3", unsupported}};
+        {"a.mp3", everything}, {"A.MP3", everything}, {"a.Flac", everything}, {"a.opus", everything},
+        {"a.aifc", everything}, {"a.WMA", wmaOrAsf}, {"a.asf", wmaOrAsf}, {"a.WAVE", wavWithoutId3},
+        {"a.aac", unsupported}, {"a.wv", unsupported}, {"noextension", unsupported}, {".mp3", unsupported}};
     for (const auto &[name, expected] : cases)
         EXPECT_EQ(TagFormatCapabilities::capabilities(at(name)), expected) << name;
 }
@@ -143,20 +139,9 @@ TEST_F(TagServiceTest, CombinedHoldsForEveryFileWithTheDecidingLimitation)
         EXPECT_EQ(TagFormatCapabilities::combined(files), expected) << files.size();
 }
 
-TEST_F(TagServiceTest, WrittenTagsReadBackAndEmptyTextAndZeroClearWhileAbsentFieldsStay)
+// Every field's way into the file and back, and clearing, are the undo tests' below.
+TEST_F(TagServiceTest, AWavFileBecomesWritableThroughTheId3ChunkItsFirstWriteAdds)
 {
-    const FileLocation file = tone("tone.flac");
-    EXPECT_EQ(m_service.read(file), TagFields());
-    TagFields tags{u"晴天"_qs, u"周杰伦"_qs, u"叶惠美"_qs, u"Jay \"Chou\""_qs, 2003, 3, u"Mandopop"_qs,
-                   QString::fromLatin1((QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(2000, 'p')).toBase64())};
-    ASSERT_TRUE(m_service.write(tags, file));
-    EXPECT_EQ(m_service.read(file), tags);
-    ASSERT_TRUE(m_service.write(TagFields{.title = QString(), .year = 0, .artworkBase64 = QString()}, file));
-    tags.title.reset();
-    tags.year.reset();
-    tags.artworkBase64.reset();
-    EXPECT_EQ(m_service.read(file), tags);
-    // A WAV file becomes writable through the ID3 chunk its first write adds.
     const FileLocation wav = tone("tone.wav");
     EXPECT_EQ(TagFormatCapabilities::capabilities(wav), wavWithoutId3);
     ASSERT_TRUE(m_service.write(titled(u"晴天"_qs), wav));
@@ -237,15 +222,17 @@ protected:
 
 TEST_F(TagEditUndoStoreTest, TwoEditsOfARealFileAreUndoneNewestFirst)
 {
-    const TagFields original{.title = u"晴天"_qs, .artist = u"周杰伦"_qs, .year = 2003,
-                             .artworkBase64 = QString::fromLatin1((QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(500, 'p')).toBase64())};
+    const QString cover = QString::fromLatin1((QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(500, 'p')).toBase64());
+    const TagFields original{u"晴天"_qs, u"周杰伦"_qs, u"叶惠美"_qs, u"Jay \"Chou\""_qs, 2003, 3, u"Mandopop"_qs, cover};
     const FileLocation file = flac(original);
     ASSERT_EQ(m_service.read(file), original);
     const TagFields firstEdit{.title = u"七里香"_qs, .genre = u"流行"_qs};
     edit(m_store, file, firstEdit, 1);
-    const std::optional<TagFields> secondState = m_service.read(file);
-    const TagFields secondEdit{.year = 2004, .artworkBase64 = QString()};
+    const TagFields secondState{u"七里香"_qs, u"周杰伦"_qs, u"叶惠美"_qs, u"Jay \"Chou\""_qs, 2003, 3, u"流行"_qs, cover};
+    EXPECT_EQ(m_service.read(file), secondState);
+    const TagFields secondEdit{.albumArtist = QString(), .year = 0, .artworkBase64 = QString()}; // clears
     edit(m_store, file, secondEdit, 2);
+    EXPECT_EQ(m_service.read(file), (TagFields{u"七里香"_qs, u"周杰伦"_qs, u"叶惠美"_qs, {}, {}, 3, u"流行"_qs, {}}));
     const auto newest = m_store.undoLast();
     ASSERT_TRUE(newest && *newest) << newest.error().description().toStdString();
     EXPECT_EQ((*newest)->after, secondEdit);
@@ -282,7 +269,7 @@ TEST_F(TagEditUndoStoreTest, UndoRestoresOldValuesClearsNewOnesAndLeavesTheRestA
 }
 
 // The journal's limit and backup are the organizer's journal's, tested there.
-TEST_F(TagEditUndoStoreTest, JournalHoldsTheFourKeysAndSaysWhenItComesFromTheBackup)
+TEST_F(TagEditUndoStoreTest, JournalHoldsTheFourKeysWithTagFieldsOmittingAbsentValues)
 {
     ASSERT_TRUE(m_store.record({at("歌.flac"), TagFields(), {.title = u"晴天"_qs, .year = 2003}, 12.5}));
     const auto json = JsonFile::parse(bytesOf(journal()));
@@ -293,14 +280,6 @@ TEST_F(TagEditUndoStoreTest, JournalHoldsTheFourKeysAndSaysWhenItComesFromTheBac
     EXPECT_EQ(object.value("before").toObject(), QJsonObject());
     EXPECT_EQ(object.value("date").toDouble(), 12.5);
     EXPECT_EQ(object.value("url").toString(), at("歌.flac").urlText());
-    ASSERT_TRUE(m_store.record(entry(2))); // the first version becomes the backup
-    // An entry without "date" makes the whole journal undecodable.
-    ASSERT_TRUE(m_files.writeAtomically(journal(), R"([{"url": "file:///a.flac", "before": {}, "after": {}}])"));
-    const TagEditUndoStore fromBackup(m_undoFolder, 50, m_files);
-    EXPECT_EQ(fromBackup.loadNotice(), QStringLiteral("标签编辑撤销记录已从备份恢复。"));
-    EXPECT_EQ(fromBackup.entries().size(), 1);
-    ASSERT_TRUE(m_files.writeAtomically(JsonFile::backupOf(journal()), "["));
-    EXPECT_EQ(TagEditUndoStore(m_undoFolder, 50, m_files).loadNotice(), QStringLiteral("标签编辑撤销记录已损坏，无法读取。"));
 }
 
 TEST_F(TagEditUndoStoreTest, ARecordUndoOrClearThatFailsChangesNothing)
