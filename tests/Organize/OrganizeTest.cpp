@@ -331,11 +331,10 @@ protected:
     bool atDestination(qsizetype i) const { return contentOf(m_items[i].destination) == original(i); }
     bool allAtSource() const { return atSource(0) && atSource(1) && atSource(2); }
     // The run failed after applying `applied`, and the journal holds just those.
-    void expectFailedAfter(const std::expected<void, OrganizeError> &run, const Items &applied,
-        OrganizeError::Kind kind = OrganizeError::Kind::ApplyFailed)
+    void expectFailedAfter(const std::expected<void, OrganizeError> &run, const Items &applied)
     {
         ASSERT_FALSE(run);
-        EXPECT_EQ(run.error().kind(), kind);
+        EXPECT_EQ(run.error().kind(), OrganizeError::Kind::ApplyFailed);
         EXPECT_EQ(run.error().items(), applied);
         ASSERT_EQ(m_undo.entries().size(), 1);
         EXPECT_EQ(m_undo.entries()[0].items, applied);
@@ -398,35 +397,33 @@ TEST_P(OrganizeRunModes, CarriesEveryFileKeepingModeAndTimeRecordsTheRunAndUndoe
     EXPECT_TRUE(m_undo.entries().isEmpty());
 }
 
-TEST_P(OrganizeRunModes, FileAppearingAtTheDestinationAfterTheCheckIsNeverOverwritten)
-{
-    const auto applied = m_organizer.apply(m_items, copy(), [&](int done, int) {
-        if (done == 1)
-            writeFile(m_items[1].destination, "intruder");
-    });
-    expectFailedAfter(applied, { m_items[0] });
-    EXPECT_EQ(applied.error().underlying()->kind(), OrganizeError::Kind::DestinationExists);
-    EXPECT_TRUE(atSource(1) && atSource(2));
-    // The journal holds only what was applied, so undo leaves the intruder alone.
-    ASSERT_TRUE(m_organizer.undoLast());
-    EXPECT_TRUE(atSource(0));
-    EXPECT_EQ(contentOf(m_items[1].destination), "intruder");
-}
-
+// A run failing at its second item, by a file error or by a file that appeared at the destination
+// since the check (never overwritten), keeps only the first in its journal, and undoes it alone.
 TEST_P(OrganizeRunModes, FailureAtTheSecondItemStopsTheRunAndNarrowsTheJournal)
 {
     m_files.failOnce(GetParam() == Transfer::Rename ? Operation::MoveNoReplace : Operation::Copy, EIO,
         m_items[1].destination.fileName());
     int progressCalls = 0;
-    const auto applied = m_organizer.apply(m_items, copy(), [&](int, int) { ++progressCalls; });
-    expectFailedAfter(applied, { m_items[0] });
-    EXPECT_EQ(applied.error().underlying()->fileError().code, EIO);
-    EXPECT_TRUE(applied.error().text().startsWith(QStringLiteral("整理失败：")));
+    const auto failed = m_organizer.apply(m_items, copy(), [&](int, int) { ++progressCalls; });
+    expectFailedAfter(failed, { m_items[0] });
+    EXPECT_EQ(failed.error().underlying()->fileError().code, EIO);
+    EXPECT_TRUE(failed.error().text().startsWith(QStringLiteral("整理失败：")));
     EXPECT_EQ(progressCalls, 1);
     EXPECT_TRUE(atDestination(0) && atSource(1) && atSource(2));
     EXPECT_FALSE(m_files.exists(m_items[1].destination));
     expectUndone({ m_items[0] });
     EXPECT_TRUE(allAtSource());
+
+    const auto intruded = m_organizer.apply(m_items, copy(), [&](int done, int) {
+        if (done == 1)
+            writeFile(m_items[1].destination, "intruder");
+    });
+    expectFailedAfter(intruded, { m_items[0] });
+    EXPECT_EQ(intruded.error().underlying()->kind(), OrganizeError::Kind::DestinationExists);
+    EXPECT_TRUE(atSource(1) && atSource(2));
+    expectUndone({ m_items[0] });
+    EXPECT_TRUE(atSource(0));
+    EXPECT_EQ(contentOf(m_items[1].destination), "intruder");
 }
 
 INSTANTIATE_TEST_SUITE_P(Transfers, OrganizeRunModes,
@@ -463,8 +460,8 @@ TEST_F(OrganizeRun, PreflightAndAJournalThatCannotBeSavedTouchNothing)
 }
 
 // A run failing at its first item drops its entry; one whose journal cannot be narrowed keeps it
-// whole, and its undo skips the items never applied.
-TEST_F(OrganizeRun, FailedRunNarrowsItsJournalEntry)
+// whole, and its undo skips the items never applied; a stopped one keeps what it applied.
+TEST_F(OrganizeRun, FailedOrStoppedRunNarrowsItsJournalEntry)
 {
     ASSERT_TRUE(m_undo.record({ OrganizePlanItem { at("x"), at("y"), false } }, true));
     const QList<OrganizeUndoEntry> before = m_undo.entries();
@@ -483,15 +480,16 @@ TEST_F(OrganizeRun, FailedRunNarrowsItsJournalEntry)
     EXPECT_EQ(m_undo.entries()[1].items, m_items);
     expectUndone({ m_items[0] });
     EXPECT_TRUE(allAtSource());
-}
 
-TEST_F(OrganizeRun, StopRequestEndsTheRunBeforeTheNextItemKeepingOnlyTheAppliedOnes)
-{
-    const auto applied = m_organizer.apply(m_items, false, [&](int done, int) {
+    // A stop request ends the run before the next item.
+    const auto stopped = m_organizer.apply(m_items, false, [&](int done, int) {
         if (done == 1)
             m_organizer.stopBeforeNextItem();
     });
-    expectFailedAfter(applied, { m_items[0] }, OrganizeError::Kind::Interrupted);
+    ASSERT_FALSE(stopped);
+    EXPECT_EQ(stopped.error().kind(), OrganizeError::Kind::Interrupted);
+    EXPECT_EQ(stopped.error().items(), Items { m_items[0] });
+    EXPECT_EQ(m_undo.entries().constLast().items, Items { m_items[0] });
     EXPECT_TRUE(atDestination(0) && atSource(1) && atSource(2));
 }
 
