@@ -60,6 +60,7 @@ TEST(MojibakeRepair, RepairsGarbledTextAndKeepsTheRest)
         {"SingleHanUtf8", misread(u"中"_qs, "UTF-8", "windows-1252")},
         {"SingleHanGbk", misread(u"中"_qs, "GB18030", "ISO-8859-1")},
         {"SingleSupplementaryHan", misread(u"\U00020000"_qs, "UTF-8", "windows-1252")},
+        {"SingleHanAmongOtherLetters", misread(u"中ü"_qs, "UTF-8", "windows-1252")},
         // GB 18030 would join the 'A' to the byte 0xB0 before it: an ASCII character is lost.
         {"GbkSwallowsAscii", latin1(QByteArray::fromHex("d6d0cec4b041"))},
         // A trailing half character must fail the decoding, not vanish from it.
