@@ -10,7 +10,6 @@
 #include "Await.h"
 #include "Support/FaultInjectingFileOperations.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QPromise>
@@ -223,11 +222,6 @@ class LyricsCacheTest : public ::testing::Test
 protected:
     FileLocation folder() const { return FileLocation::fromLocalFile(m_root.filePath(u"lyrics"_qs)); }
     QStringList fileNames() const { return QDir(m_root.filePath(u"lyrics"_qs)).entryList(QDir::Files); }
-    static QString entryName(const QString &key)
-    {
-        return QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex())
-            + u".json"_qs;
-    }
     static QString overrideName(const QUuid &id)
     {
         return u"override-"_qs + id.toString(QUuid::WithoutBraces).toUpper() + u".json"_qs;
@@ -250,14 +244,14 @@ TEST_F(LyricsCacheTest, EntriesAreKeyedByTrimmedLowerCasedTextsAndTheRoundedDura
     ASSERT_TRUE(m_cache.save(cachedLines, u"  Song "_qs, u"ABC"_qs, 200.4));
     EXPECT_EQ(m_cache.load(u" song\n"_qs, u"abc"_qs, 199.5), cachedLines);
     EXPECT_EQ(m_cache.load(u"Song"_qs, u"ABC"_qs, 202), std::nullopt);
-    EXPECT_EQ(fileNames(), QStringList { entryName(u"song\u001Fabc\u001F200"_qs) });
+    EXPECT_EQ(fileNames().size(), 1);
     const Lyrics other { { { 0, u"plain"_qs } }, false };
     ASSERT_TRUE(m_cache.save(other, u"Song"_qs, u"abc"_qs, 200)); // replaces the entry
     EXPECT_EQ(m_cache.load(u"Song"_qs, u"ABC"_qs, 200), other);
+    EXPECT_EQ(m_cache.load(u"Son"_qs, u"gABC"_qs, 200), std::nullopt); // the parts of the key stay apart
     ASSERT_TRUE(m_cache.save(cachedLines, QString(), QString(), 0.5));
     EXPECT_EQ(m_cache.load(QString(), QString(), 1), cachedLines);
     EXPECT_EQ(fileNames().size(), 2);
-    EXPECT_TRUE(fileNames().contains(entryName(u"\u001F\u001F1"_qs)));
     for (const double duration :
         { std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
             -std::numeric_limits<double>::infinity(), 1e300, -5.0 }) {
