@@ -16,43 +16,22 @@ namespace {
 using Result = LyricsFetching::Result;
 using namespace std::chrono_literals;
 
-std::optional<QString> text(const char *value)
+TEST(LRCLIBClientEndpoint, AcceptsOnlyWebAddressesWithAHostAndDefaultsToThePublicService)
 {
-    return value ? std::optional(QString::fromUtf8(value)) : std::nullopt;
-}
-
-struct EndpointCase
-{
-    const char *text;
-    const char *accepted; // nullptr: rejected
-};
-
-class EndpointTest : public ::testing::TestWithParam<EndpointCase>
-{
-};
-
-TEST_P(EndpointTest, AcceptsOnlyWebAddressesWithAHost)
-{
-    const std::optional<QUrl> url = LRCLIBClient::endpointURL(text(GetParam().text));
-    if (GetParam().accepted) {
-        ASSERT_TRUE(url.has_value());
-        EXPECT_EQ(url->toString(), QString::fromUtf8(GetParam().accepted));
-    } else {
-        EXPECT_EQ(url, std::nullopt);
-        EXPECT_EQ(LRCLIBClient::resolvedEndpoint(text(GetParam().text)), LRCLIBClient::defaultEndpoint());
+    const std::pair<const char *, const char *> cases[]
+        = { { nullptr, nullptr }, { " \n\t ", nullptr }, { "lrclib.example/api/get", nullptr },
+              { "ftp://host/api/get", nullptr }, { "http:///api/get", nullptr }, { "http://", nullptr },
+              { "HTTPS://lyrics.example/api/get", "https://lyrics.example/api/get" },
+              { "  http://127.0.0.1:8080/x?key=1 \n", "http://127.0.0.1:8080/x?key=1" },
+              { "https://lyrics.example", "https://lyrics.example" } };
+    for (const auto &[given, accepted] : cases) {
+        const std::optional<QString> text = given ? std::optional(QString::fromUtf8(given)) : std::nullopt;
+        EXPECT_EQ(LRCLIBClient::endpointURL(text),
+            accepted ? std::optional(QUrl(QString::fromUtf8(accepted))) : std::nullopt)
+            << (given ? given : "nothing");
+        EXPECT_EQ(LRCLIBClient::resolvedEndpoint(text),
+            accepted ? QUrl(QString::fromUtf8(accepted)) : LRCLIBClient::defaultEndpoint());
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, EndpointTest,
-    ::testing::Values(EndpointCase { nullptr, nullptr }, EndpointCase { " \n\t ", nullptr },
-        EndpointCase { "lrclib.example/api/get", nullptr }, EndpointCase { "ftp://host/api/get", nullptr },
-        EndpointCase { "http:///api/get", nullptr }, EndpointCase { "http://", nullptr },
-        EndpointCase { "HTTPS://lyrics.example/api/get", "https://lyrics.example/api/get" },
-        EndpointCase { "  http://127.0.0.1:8080/x?key=1 \n", "http://127.0.0.1:8080/x?key=1" },
-        EndpointCase { "https://lyrics.example", "https://lyrics.example" }));
-
-TEST(LRCLIBClientEndpoint, DefaultIsThePublicService)
-{
     EXPECT_EQ(LRCLIBClient::defaultEndpoint(), QUrl(u"https://lrclib.net/api/get"_qs));
     EXPECT_EQ(LRCLIBClient(std::nullopt, nullptr).endpoint(), LRCLIBClient::defaultEndpoint());
 }
@@ -100,136 +79,101 @@ TEST_F(LRCLIBClientTest, SendsTheQueryPercentEncodedWithTheAgentHeader)
         (QList<QByteArray> { "accept-encoding", "accept-language", "connection", "host", "user-agent" }));
 }
 
-TEST_F(LRCLIBClientTest, EndpointQueryStaysInFront)
+TEST_F(LRCLIBClientTest, EndpointQueryStaysInFrontAndAnEndpointWithoutPathIsUsedAsItIs)
 {
     m_server.answer(404, {});
     fetchFrom(m_server.url(u"/lyrics?key=a%2Bb&v=2"_qs), u"T"_qs, u"A"_qs, 212.49);
-    EXPECT_EQ(requestLine(), "GET /lyrics?key=a%2Bb&v=2&track_name=T&artist_name=A&duration=212 HTTP/1.1");
-}
-
-TEST_F(LRCLIBClientTest, EndpointWithoutPathIsUsedAsItIs)
-{
-    m_server.answer(404, {});
     fetchFrom(m_server.url(QString()), u"T"_qs, QString(), 0);
-    EXPECT_EQ(requestLine(), "GET /?track_name=T&artist_name=&duration=0 HTTP/1.1");
-}
-
-TEST_F(LRCLIBClientTest, DurationThatDescribesNoTrackSendsNothing)
-{
+    ASSERT_EQ(m_server.requests().size(), 2);
+    EXPECT_TRUE(m_server.requests()[0].startsWith(
+        "GET /lyrics?key=a%2Bb&v=2&track_name=T&artist_name=A&duration=212 HTTP/1.1\r"));
+    EXPECT_TRUE(m_server.requests()[1].startsWith("GET /?track_name=T&artist_name=&duration=0 HTTP/1.1\r"));
+    // A duration that describes no track sends nothing.
     EXPECT_EQ(fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, std::numeric_limits<double>::quiet_NaN()),
         Result(std::unexpected(LyricsFetchError::invalidURL())));
-    EXPECT_TRUE(m_server.requests().isEmpty());
+    EXPECT_EQ(m_server.requests().size(), 2);
 }
-
-struct AnswerCase
-{
-    const char *name;
-    int status;
-    QByteArray body;
-    QByteArray contentType;
-    Result expected;
-};
-
-const Result none = std::nullopt;
 
 Result lyrics(QList<LyricLine> lines, bool synced)
 {
     return Lyrics { std::move(lines), synced };
 }
 
-class AnswerTest : public LRCLIBClientTest, public ::testing::WithParamInterface<AnswerCase>
-{
-};
-
-TEST_P(AnswerTest, GivesWhatTheAnswerHolds)
-{
-    m_server.answer(GetParam().status, GetParam().body, GetParam().contentType);
-    EXPECT_EQ(fetchFrom(m_server.url()), GetParam().expected);
-}
-
 const QByteArray json = "application/json";
 const QByteArray plainText = "text/plain; charset=utf-8";
 
-INSTANTIATE_TEST_SUITE_P(Answers, AnswerTest,
-    ::testing::Values(AnswerCase { "NotFound", 404, R"({"message":"not found"})", json, none },
-        AnswerCase {
-            "ServerError", 500, "oops", plainText, std::unexpected(LyricsFetchError::badStatus(500)) },
-        AnswerCase { "NoContent", 204, {}, {}, none },
-        AnswerCase { "NullMembers", 200, R"({"syncedLyrics":null,"plainLyrics":null})", json, none },
-        AnswerCase { "Synced", 200, R"({"syncedLyrics":"[00:02.00]b\n[00:01.00]a","plainLyrics":"a\nb"})",
-            json, lyrics({ { 1, u"a"_qs }, { 2, u"b"_qs } }, true) },
-        AnswerCase {
-            "SyncedOnlyMetadata", 200, R"({"syncedLyrics":"[ti:x]","plainLyrics":"text"})", json, none },
-        AnswerCase { "SyncedWithoutTags", 200, R"({"syncedLyrics":"no tags"})", json,
+TEST_F(LRCLIBClientTest, GivesWhatTheAnswerHolds)
+{
+    const Result none = std::nullopt;
+    const struct
+    {
+        const char *name;
+        int status;
+        QByteArray body;
+        QByteArray contentType;
+        Result expected;
+    } cases[] = { { "NotFound", 404, R"({"message":"not found"})", json, none },
+        { "ServerError", 500, "oops", plainText, std::unexpected(LyricsFetchError::badStatus(500)) },
+        { "NoContent", 204, {}, {}, none },
+        { "NullMembers", 200, R"({"syncedLyrics":null,"plainLyrics":null})", json, none },
+        { "Synced", 200, R"({"syncedLyrics":"[00:02.00]b\n[00:01.00]a","plainLyrics":"a\nb"})", json,
+            lyrics({ { 1, u"a"_qs }, { 2, u"b"_qs } }, true) },
+        { "SyncedOnlyMetadata", 200, R"({"syncedLyrics":"[ti:x]","plainLyrics":"text"})", json, none },
+        { "SyncedWithoutTags", 200, R"({"syncedLyrics":"no tags"})", json,
             lyrics({ { 0, u"no tags"_qs } }, false) },
-        AnswerCase { "BlankSyncedFallsToPlain", 200, R"({"syncedLyrics":"  ","plainLyrics":" a\n b "})", json,
+        { "BlankSyncedFallsToPlain", 200, R"({"syncedLyrics":"  ","plainLyrics":" a\n b "})", json,
             lyrics({ { 0, u"a"_qs }, { 0, u"b"_qs } }, false) },
-        AnswerCase { "PlainWithTagsLosesItsTimes", 200, R"({"plainLyrics":"[00:05.00]b\n[00:01.00]a"})", json,
+        { "PlainWithTagsLosesItsTimes", 200, R"({"plainLyrics":"[00:05.00]b\n[00:01.00]a"})", json,
             lyrics({ { 0, u"a"_qs }, { 0, u"b"_qs } }, false) },
-        AnswerCase { "JsonAfterByteOrderMark", 200, "\xEF\xBB\xBF{\"plainLyrics\":\"a\"}", json,
+        { "JsonAfterByteOrderMark", 200, "\xEF\xBB\xBF{\"plainLyrics\":\"a\"}", json,
             lyrics({ { 0, u"a"_qs } }, false) },
-        AnswerCase { "MemberOfAnotherType", 200, R"({"syncedLyrics":5,"plainLyrics":"text"})", json, none },
-        AnswerCase { "Array", 200, R"([{"syncedLyrics":"[00:01.00]a"}])", json, none },
-        AnswerCase { "JsonFollowedByJunk", 200, R"({"plainLyrics":"a"} x)", json, none },
-        AnswerCase { "BareJsonString", 200, R"("[00:01.00]a")", json, none },
-        AnswerCase { "FullRecord", 200,
+        { "MemberOfAnotherType", 200, R"({"syncedLyrics":5,"plainLyrics":"text"})", json, none },
+        { "Array", 200, R"([{"syncedLyrics":"[00:01.00]a"}])", json, none },
+        { "JsonFollowedByJunk", 200, R"({"plainLyrics":"a"} x)", json, none },
+        { "BareJsonString", 200, R"("[00:01.00]a")", json, none },
+        { "FullRecord", 200,
             R"({"id":7,"trackName":"晴天","duration":269.0,"instrumental":false,"plainLyrics":"a",)"
             R"("syncedLyrics":null,"tags":[{"x":[1e300,-0.5,"\ud83c\udfb5"]}]})",
             json, lyrics({ { 0, u"a"_qs } }, false) },
-        AnswerCase { "EmptyObject", 200, "{}", json, none },
-        AnswerCase { "LyricsAsArray", 200, R"({"plainLyrics":["a"]})", json, none },
-        AnswerCase { "LyricsAsObject", 200, R"({"syncedLyrics":{"text":"a"},"plainLyrics":"b"})", json, none },
-        AnswerCase { "BrokenOtherMember", 200, R"({"plainLyrics":"a","id":tru})", json, none },
-        AnswerCase { "CutShort", 200, R"({"plainLyrics":"a")", json, none },
-        AnswerCase { "InvalidUtf8InJson", 200, "{\"plainLyrics\":\"\xC3\x28\"}", json, none },
-        AnswerCase { "BareNumber", 200, "42", json, none },
-        AnswerCase { "HugeArray", 200, '[' + QByteArray("{},").repeated(500'000) + "{}]", json, none },
-        AnswerCase { "HugeMember", 200,
-            R"({"plainLyrics":"a","x":[)" + QByteArray("0,").repeated(1'000'000) + "0]}", json,
-            lyrics({ { 0, u"a"_qs } }, false) },
-        AnswerCase { "DeeplyNested", 200, QByteArray("{\"a\":").repeated(100'000), json, none },
-        AnswerCase { "LrcText", 200, "[00:01.00]a\n[00:02.00]b", plainText,
+        { "EmptyObject", 200, "{}", json, none },
+        { "LyricsAsArray", 200, R"({"plainLyrics":["a"]})", json, none },
+        { "LyricsAsObject", 200, R"({"syncedLyrics":{"text":"a"},"plainLyrics":"b"})", json, none },
+        { "BrokenOtherMember", 200, R"({"plainLyrics":"a","id":tru})", json, none },
+        { "CutShort", 200, R"({"plainLyrics":"a")", json, none },
+        { "InvalidUtf8InJson", 200, "{\"plainLyrics\":\"\xC3\x28\"}", json, none },
+        { "BareNumber", 200, "42", json, none },
+        { "HugeArray", 200, '[' + QByteArray("{},").repeated(500'000) + "{}]", json, none },
+        { "HugeMember", 200, R"({"plainLyrics":"a","x":[)" + QByteArray("0,").repeated(1'000'000) + "0]}",
+            json, lyrics({ { 0, u"a"_qs } }, false) },
+        { "DeeplyNested", 200, QByteArray("{\"a\":").repeated(100'000), json, none },
+        { "LrcText", 200, "[00:01.00]a\n[00:02.00]b", plainText,
             lyrics({ { 1, u"a"_qs }, { 2, u"b"_qs } }, true) },
-        AnswerCase { "PlainText", 200, "hello\nworld", plainText,
+        { "PlainText", 200, "hello\nworld", plainText,
             lyrics({ { 0, u"hello"_qs }, { 0, u"world"_qs } }, false) },
-        AnswerCase { "HtmlPage", 200, "<!DOCTYPE html><html><body>Sign in</body></html>", "text/html", none },
-        AnswerCase { "HtmlPageAsText", 200, "\n<html><body>Proxy error</body></html>", plainText, none },
-        AnswerCase {
-            "NotUtf8", 200, QStringEncoder("GB18030").encode(u"[00:01.00]晴天"_qs), plainText, none }),
-    [](const auto &info) { return std::string(info.param.name); });
+        { "HtmlPage", 200, "<!DOCTYPE html><html><body>Sign in</body></html>", "text/html", none },
+        { "HtmlPageAsText", 200, "\n<html><body>Proxy error</body></html>", plainText, none },
+        { "NotUtf8", 200, QStringEncoder("GB18030").encode(u"[00:01.00]晴天"_qs), plainText, none } };
+    for (const auto &c : cases) {
+        m_server.answer(c.status, c.body, c.contentType);
+        EXPECT_EQ(fetchFrom(m_server.url()), c.expected) << c.name;
+    }
+}
 
-TEST_F(LRCLIBClientTest, TricklingServerHitsTheDeadlineAndIsHungUpOn)
+TEST_F(LRCLIBClientTest, ServersThatTrickleFallSilentOrSendTooMuchAreGivenUpOn)
 {
+    const Result timedOut = std::unexpected(LyricsFetchError::timedOut());
     m_server.trickle();
-    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .total = 300ms }),
-        Result(std::unexpected(LyricsFetchError::timedOut())));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_server.closedConnections() == 1; }, 5000));
-}
-
-TEST_F(LRCLIBClientTest, SilentServerHitsTheIdleTimeout)
-{
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .total = 300ms }), timedOut);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_server.closedConnections() == 1; }, 5000)); // hung up on
     m_server.stayQuiet();
-    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .idle = 300ms }),
-        Result(std::unexpected(LyricsFetchError::timedOut())));
-}
-
-TEST_F(LRCLIBClientTest, BodyCutShortByAHangUpIsNoAnswer)
-{
-    m_server.sendPartially(R"({"syncedLyrics":"[00:01.00]a\n[00:02.00]b)", true);
-    const Result result = fetchFrom(m_server.url());
-    ASSERT_FALSE(result.has_value());
-    EXPECT_EQ(result.error().kind, LyricsFetchError::Kind::Transport);
-}
-
-TEST_F(LRCLIBClientTest, BodyCutShortBySilenceIsNoAnswer)
-{
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .idle = 300ms }), timedOut);
+    // A body cut short by silence, or by a hang-up.
     m_server.sendPartially(R"({"syncedLyrics":"[00:01.00]a\n[00:02.00]b)", false);
-    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .idle = 300ms }),
-        Result(std::unexpected(LyricsFetchError::timedOut())));
-}
-
-TEST_F(LRCLIBClientTest, OversizedAnswerIsRefused)
-{
+    EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .idle = 300ms }), timedOut);
+    m_server.sendPartially(R"({"syncedLyrics":"[00:01.00]a\n[00:02.00]b)", true);
+    const Result cut = fetchFrom(m_server.url());
+    ASSERT_FALSE(cut.has_value());
+    EXPECT_EQ(cut.error().kind, LyricsFetchError::Kind::Transport);
     m_server.answer(200, QByteArray(64 * 1024, 'a'), plainText);
     EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .maximumBodySize = 1024 }),
         Result(std::unexpected(LyricsFetchError::tooLarge())));

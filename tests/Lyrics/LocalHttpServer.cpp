@@ -3,26 +3,6 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-namespace {
-
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 200:
-        return "OK";
-    case 204:
-        return "No Content";
-    case 404:
-        return "Not Found";
-    case 500:
-        return "Internal Server Error";
-    default:
-        return "Status";
-    }
-}
-
-} // namespace
-
 LocalHttpServer::LocalHttpServer()
 {
     m_server.listen(QHostAddress::LocalHost, 0);
@@ -100,8 +80,8 @@ void LocalHttpServer::respond(QTcpSocket *socket)
             socket->disconnectFromHost();
         return;
     case Mode::Answer:
-        QByteArray response
-            = "HTTP/1.1 " + QByteArray::number(m_status) + ' ' + reasonPhrase(m_status) + "\r\n";
+        // The client reads the status code alone; every answer gets the same reason phrase.
+        QByteArray response = "HTTP/1.1 " + QByteArray::number(m_status) + " Status\r\n";
         if (!m_contentType.isEmpty())
             response += "Content-Type: " + m_contentType + "\r\n";
         response += "Content-Length: " + QByteArray::number(m_body.size()) + "\r\nConnection: close\r\n\r\n";

@@ -1,12 +1,14 @@
-// Lyrics from their text to the screen: parsing LRC, finding a sidecar file, resolving a track's
-// lyrics from its override, sidecar, cache or the web, and what the view shows meanwhile.
+// Lyrics from their text to the screen: parsing LRC, finding a sidecar file, the cache, resolving a
+// track's lyrics from its override, sidecar, cache or the web, and what the view shows meanwhile.
 #include "Lyrics/LRCParser.h"
+#include "Lyrics/LyricsCache.h"
 #include "Lyrics/LyricsDisplayState.h"
 #include "Lyrics/LyricsFont.h"
 #include "Lyrics/LyricsService.h"
 #include "Lyrics/LyricsSidecar.h"
 
 #include "Await.h"
+#include "Support/FaultInjectingFileOperations.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,13 +27,6 @@
 
 namespace {
 
-struct ParseCase
-{
-    const char *name;
-    const char16_t *text;
-    Lyrics expected;
-};
-
 Lyrics synced(QList<LyricLine> lines)
 {
     return Lyrics { std::move(lines), true };
@@ -45,116 +40,90 @@ Lyrics plain(const QStringList &texts)
     return lyrics;
 }
 
-class LRCParserTest : public ::testing::TestWithParam<ParseCase>
+void expectLines(const Lyrics &lyrics, const Lyrics &expected)
 {
-};
-
-TEST_P(LRCParserTest, GivesTheLinesAListenerExpects)
-{
-    const Lyrics lyrics = LRCParser::parse(GetParam().text);
-    EXPECT_EQ(lyrics.isSynced, GetParam().expected.isSynced);
-    ASSERT_EQ(lyrics.lines.size(), GetParam().expected.lines.size());
+    EXPECT_EQ(lyrics.isSynced, expected.isSynced);
+    ASSERT_EQ(lyrics.lines.size(), expected.lines.size());
     for (qsizetype i = 0; i < lyrics.lines.size(); ++i) {
-        EXPECT_DOUBLE_EQ(lyrics.lines[i].time, GetParam().expected.lines[i].time) << "line " << i;
-        EXPECT_EQ(lyrics.lines[i].text, GetParam().expected.lines[i].text) << "line " << i;
+        EXPECT_DOUBLE_EQ(lyrics.lines[i].time, expected.lines[i].time) << "line " << i;
+        EXPECT_EQ(lyrics.lines[i].text, expected.lines[i].text) << "line " << i;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, LRCParserTest,
-    ::testing::Values(ParseCase { "Empty", u"", Lyrics {} },
-        ParseCase { "CentisecondTag", u"[00:12.34]Hello", synced({ { 12.34, u"Hello"_qs } }) },
-        ParseCase { "ColonBeforeFraction", u"[01:02:5]x", synced({ { 62.5, u"x"_qs } }) },
-        ParseCase { "ShortMinutes", u"[1:02]x", synced({ { 62, u"x"_qs } }) },
-        ParseCase { "FractionDigitsCount", u"[00:01.5]a\n[00:02.50]b\n[00:03.500]c\n[00:04.05]d",
+TEST(LRCParser, GivesTheLinesAListenerExpects)
+{
+    const struct
+    {
+        const char *name;
+        const char16_t *text;
+        Lyrics expected;
+    } cases[] = {
+        { "Empty", u"", Lyrics {} },
+        { "CentisecondTag", u"[00:12.34]Hello", synced({ { 12.34, u"Hello"_qs } }) },
+        { "ColonBeforeFraction", u"[01:02:5]x", synced({ { 62.5, u"x"_qs } }) },
+        { "ShortMinutes", u"[1:02]x", synced({ { 62, u"x"_qs } }) },
+        { "FractionDigitsCount", u"[00:01.5]a\n[00:02.50]b\n[00:03.500]c\n[00:04.05]d",
             synced({ { 1.5, u"a"_qs }, { 2.5, u"b"_qs }, { 3.5, u"c"_qs }, { 4.05, u"d"_qs } }) },
-        ParseCase { "NoRangeCheck", u"[00:75]a\n[999:00]b", synced({ { 75, u"a"_qs }, { 59940, u"b"_qs } }) },
-        ParseCase { "SeveralTagsOnOneLine", u"[00:05.00][00:01.00] Hi",
-            synced({ { 1, u"Hi"_qs }, { 5, u"Hi"_qs } }) },
-        ParseCase { "LaterTagsAreWordTimings", u"A [00:01.00] B [00:02.00] C",
-            synced({ { 1, u"B C"_qs } }) },
-        ParseCase { "InlineTimeTags", u"[00:12.00]Line [00:12.50]one [00:13.00]here",
+        { "NoRangeCheck", u"[00:75]a\n[999:00]b", synced({ { 75, u"a"_qs }, { 59940, u"b"_qs } }) },
+        { "SeveralTagsOnOneLine", u"[00:05.00][00:01.00] Hi", synced({ { 1, u"Hi"_qs }, { 5, u"Hi"_qs } }) },
+        { "LaterTagsAreWordTimings", u"A [00:01.00] B [00:02.00] C", synced({ { 1, u"B C"_qs } }) },
+        { "InlineTimeTags", u"[00:12.00]Line [00:12.50]one [00:13.00]here",
             synced({ { 12, u"Line one here"_qs } }) },
-        ParseCase { "EnhancedWordTimings", u"[00:12.00]<00:12.00>Line <00:12.50>one",
+        { "EnhancedWordTimings", u"[00:12.00]<00:12.00>Line <00:12.50>one",
             synced({ { 12, u"Line one"_qs } }) },
-        ParseCase { "CommaBeforeFraction", u"[00:06,50]a", synced({ { 6.5, u"a"_qs } }) },
-        ParseCase { "UnknownTagsAlone", u"[#:abc]\n[x-trans:1]\nHello", plain({ u"Hello"_qs }) },
-        ParseCase { "TagAlone", u"[00:10.00]", synced({ { 10, QString() } }) },
+        { "CommaBeforeFraction", u"[00:06,50]a", synced({ { 6.5, u"a"_qs } }) },
+        { "UnknownTagsAlone", u"[#:abc]\n[x-trans:1]\nHello", plain({ u"Hello"_qs }) },
+        { "TagAlone", u"[00:10.00]", synced({ { 10, QString() } }) },
         // A positive offset shows the lines sooner, a negative one later.
-        ParseCase { "PositiveOffset", u"[offset:+500]\n[00:01.00]a\n[00:03.00]b",
+        { "PositiveOffset", u"[offset:+500]\n[00:01.00]a\n[00:03.00]b",
             synced({ { 0.5, u"a"_qs }, { 2.5, u"b"_qs } }) },
-        ParseCase { "NegativeOffset", u"[OFFSET: -250 ]\n[00:01.00]a", synced({ { 1.25, u"a"_qs } }) },
-        ParseCase { "LastOffsetCountsEverywhere", u"[offset:100]\n[00:01.00]a\n[00:02.00]b\n[offset:1000]",
+        { "NegativeOffset", u"[OFFSET: -250 ]\n[00:01.00]a", synced({ { 1.25, u"a"_qs } }) },
+        { "LastOffsetCountsEverywhere", u"[offset:100]\n[00:01.00]a\n[00:02.00]b\n[offset:1000]",
             synced({ { 0, u"a"_qs }, { 1, u"b"_qs } }) },
-        ParseCase {
-            "OffsetMayMakeTimesNegative", u"[offset:2000]\n[00:01.00]a", synced({ { -1, u"a"_qs } }) },
-        ParseCase { "OffsetLineGivesNoLine", u"[00:01.00]a\n[00:03.00]Hi [offset:100]",
-            synced({ { 0.9, u"a"_qs } }) },
-        ParseCase { "UntimedLinesLeftOut", u"Song Title\n\nBy Someone\n[00:01.00]a\nCredits",
+        { "OffsetMayMakeTimesNegative", u"[offset:2000]\n[00:01.00]a", synced({ { -1, u"a"_qs } }) },
+        { "OffsetLineGivesNoLine", u"[00:01.00]a\n[00:03.00]Hi [offset:100]", synced({ { 0.9, u"a"_qs } }) },
+        { "UntimedLinesLeftOut", u"Song Title\n\nBy Someone\n[00:01.00]a\nCredits",
             synced({ { 1, u"a"_qs } }) },
-        ParseCase { "PlainTextWithoutMetadata", u"[ar:Someone]\n[ti:Title]\n\n  Hello\u3000\n\tWorld",
+        { "PlainTextWithoutMetadata", u"[ar:Someone]\n[ti:Title]\n\n  Hello\u3000\n\tWorld",
             plain({ u"Hello"_qs, u"World"_qs }) },
-        ParseCase { "EqualTimesKeepTextOrder", u"[00:01.00]b\n[00:01.00]a",
+        { "EqualTimesKeepTextOrder", u"[00:01.00]b\n[00:01.00]a",
             synced({ { 1, u"b"_qs }, { 1, u"a"_qs } }) },
-        ParseCase { "SortedByTime", u"[00:09.00]c\n[00:01.00]a\n[00:05.00]b",
+        { "SortedByTime", u"[00:09.00]c\n[00:01.00]a\n[00:05.00]b",
             synced({ { 1, u"a"_qs }, { 5, u"b"_qs }, { 9, u"c"_qs } }) },
-        ParseCase {
-            "LineFeeds", u"[00:01.00]a\n[00:02.00]b\n\nplain", synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
-        ParseCase { "CarriageReturns", u"[00:01.00]a\r[00:02.00]b\r\rplain",
+        { "LineFeeds", u"[00:01.00]a\n[00:02.00]b\n\nplain", synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
+        { "CarriageReturns", u"[00:01.00]a\r[00:02.00]b\r\rplain",
             synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
-        ParseCase {
-            "CrLf", u"[00:01.00]a\r\n[00:02.00]b\r\n\r\nplain", synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
+        { "CrLf", u"[00:01.00]a\r\n[00:02.00]b\r\n\r\nplain", synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
         // Full-width digits match the pattern but give no time; such a line is not plain either.
-        ParseCase { "FullWidthTagBesideARealOne", u"[００:０１.００]lost\n[00:02.00]kept",
+        { "FullWidthTagBesideARealOne", u"[００:０１.００]lost\n[00:02.00]kept",
             synced({ { 2, u"kept"_qs } }) },
-        ParseCase { "OnlyFullWidthTags", u"[００:０１]lost\nplain", plain({ u"plain"_qs }) }),
-    [](const auto &info) { return std::string(info.param.name); });
-
-struct PlainCase
-{
-    const char *name;
-    const char16_t *text;
-    QStringList expected;
-};
-
-class LRCParserPlainText : public ::testing::TestWithParam<PlainCase>
-{
-};
-
-TEST_P(LRCParserPlainText, DropsEveryTag)
-{
-    EXPECT_EQ(LRCParser::parsePlainText(GetParam().text), plain(GetParam().expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, LRCParserPlainText,
-    ::testing::Values(PlainCase { "Empty", u"", {} },
-        PlainCase { "TagsRemoved", u"[00:01.00]Hello [offset:100]", { u"Hello"_qs } },
-        PlainCase { "MetadataLine", u"[ti:Song]", {} },
-        PlainCase { "WordTimingsRemoved", u"<00:12.00>Line <00:12.50>one", { u"Line one"_qs } },
-        PlainCase { "TextOrder", u"b\r\n\r\na", { u"b"_qs, u"a"_qs } }),
-    [](const auto &info) { return std::string(info.param.name); });
-
-TEST(LRCParser, VeryLongLineIsParsed)
-{
+        { "OnlyFullWidthTags", u"[００:０１]lost\nplain", plain({ u"plain"_qs }) },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        expectLines(LRCParser::parse(c.text), c.expected);
+    }
     const QString words(200000, u'a');
-    const Lyrics lyrics = LRCParser::parse(QStringLiteral("[00:01.00]") + words);
-    ASSERT_EQ(lyrics.lines.size(), 1);
-    EXPECT_EQ(lyrics.lines[0].text.size(), words.size());
+    expectLines(LRCParser::parse(u"[00:01.00]"_qs + words), synced({ { 1, words } }));
+    const std::pair<const char16_t *, QStringList> plainTexts[] = { { u"", {} },
+        { u"[00:01.00]Hello [offset:100]", { u"Hello"_qs } }, { u"[ti:Song]", {} },
+        { u"<00:12.00>Line <00:12.50>one", { u"Line one"_qs } }, { u"b\r\n\r\na", { u"b"_qs, u"a"_qs } } };
+    for (const auto &[text, expected] : plainTexts)
+        EXPECT_EQ(LRCParser::parsePlainText(text), plain(expected))
+            << QStringView(text).toString().toStdString();
 }
 
 TEST(LyricsIndex, FindsTheLastLineStartedAtATimeAndNoneForUnsyncedLyrics)
 {
     const Lyrics lyrics = synced({ { 0, u"a"_qs }, { 5, u"b"_qs }, { 10, u"c"_qs } });
-    EXPECT_EQ(lyrics.index(-1), std::nullopt);
-    EXPECT_EQ(lyrics.index(0), 0);
-    EXPECT_EQ(lyrics.index(4.99), 0);
-    EXPECT_EQ(lyrics.index(5), 1);
-    EXPECT_EQ(lyrics.index(100), 2);
-    EXPECT_EQ(lyrics.index(std::nan("")), std::nullopt);
+    const std::pair<double, std::optional<qsizetype>> cases[] = { { -1, std::nullopt }, { 0, 0 }, { 4.99, 0 },
+        { 5, 1 }, { 100, 2 }, { std::nan(""), std::nullopt } };
+    for (const auto &[time, index] : cases)
+        EXPECT_EQ(lyrics.index(time), index) << time;
     EXPECT_EQ(synced({ { 5, u"a"_qs }, { 5, u"b"_qs }, { 7, u"c"_qs } }).index(5), 1);
     EXPECT_EQ(plain({ u"a"_qs }).index(3), std::nullopt);
     EXPECT_EQ(synced({}).index(3), std::nullopt);
 }
-
 
 // Sidecar files -------------------------------------------------------------------------------
 
@@ -165,7 +134,6 @@ protected:
     {
         return FileLocation::fromLocalFile(m_root.path()).appending(name);
     }
-
     void touch(const QByteArray &name) const
     {
         // Raw bytes: names need not be UTF-8.
@@ -173,7 +141,6 @@ protected:
         ASSERT_GE(fd, 0);
         ::close(fd);
     }
-
     std::optional<QByteArray> findFor(const QByteArray &audioName) const
     {
         Track track;
@@ -188,49 +155,40 @@ protected:
     QTemporaryDir m_root;
 };
 
-struct MatchCase
+TEST_F(LyricsSidecarTest, ChoosesTheFileAListenerExpects)
 {
-    const char *audio;
-    QList<const char *> files;
-    const char *expected; // nullptr: no sidecar
-};
-
-class LyricsSidecarMatch : public LyricsSidecarTest, public ::testing::WithParamInterface<MatchCase>
-{
-};
-
-TEST_P(LyricsSidecarMatch, ChoosesTheFileAListenerExpects)
-{
-    for (const char *name : GetParam().files)
-        touch(name);
-    const std::optional<QByteArray> found = findFor(GetParam().audio);
-    if (GetParam().expected)
-        EXPECT_EQ(found, QByteArray(GetParam().expected));
-    else
-        EXPECT_EQ(found, std::nullopt);
+    const struct
+    {
+        const char *audio;
+        QList<const char *> files;
+        const char *expected; // nullptr: no sidecar
+    } cases[] = { { "Song.mp3", { "song.LRC", "Song.lrc" }, "Song.lrc" },
+        { "Song (Live).flac", { "Song.lrc" }, "Song.lrc" },
+        { "Song.flac", { "Song [Live].lrc" }, "Song [Live].lrc" },
+        { "Song.flac", { "Song (Live】.lrc" }, "Song (Live】.lrc" },
+        { "A.mp3", { "A (1).lrc", "A.lrc" }, "A.lrc" },
+        { "A.mp3", { "A [y].lrc", "A (x).lrc" }, "A (x).lrc" }, { "[01].mp3", { "01.lrc" }, nullptr },
+        { "[01].mp3", { "[01].lrc" }, "[01].lrc" }, { "My Song.mp3", { "mysong.lrc" }, "mysong.lrc" },
+        { "My Song.mp3", { "MY  SONG.lrc" }, "MY  SONG.lrc" }, { "My Song.mp3", { "My-Song.lrc" }, nullptr },
+        { "Café.mp3", { "Cafe.lrc" }, nullptr }, { "Café.mp3", { "CAFÉ.lrc" }, "CAFÉ.lrc" },
+        { "Café.mp3", { "Cafe\xCC\x81.lrc" }, "Cafe\xCC\x81.lrc" }, // decomposed é
+        { "song.mp3", { "ＳＯＮＧ.lrc" }, "ＳＯＮＧ.lrc" }, // full-width letters
+        { "晴天.mp3", { "晴天　.lrc" }, "晴天　.lrc" }, // ideographic space
+        { "晴天（现场）.mp3", { "晴天.lrc" }, "晴天.lrc" },
+        { "Song.mp3", { "Other.lrc", "Song.txt" }, nullptr }, { "Song.mp3", { ".Song.lrc" }, nullptr } };
+    int index = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.audio);
+        const QByteArray folder = QByteArray::number(++index) + '/'; // each case in a folder of its own
+        ASSERT_TRUE(QDir(m_root.path()).mkdir(QString::fromLatin1(folder)));
+        for (const char *name : c.files)
+            touch(folder + name);
+        EXPECT_EQ(
+            findFor(folder + c.audio), c.expected ? std::optional(QByteArray(c.expected)) : std::nullopt);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, LyricsSidecarMatch,
-    ::testing::Values(MatchCase { "Song.mp3", { "song.LRC", "Song.lrc" }, "Song.lrc" },
-        MatchCase { "Song (Live).flac", { "Song.lrc" }, "Song.lrc" },
-        MatchCase { "Song.flac", { "Song [Live].lrc" }, "Song [Live].lrc" },
-        MatchCase { "Song.flac", { "Song (Live】.lrc" }, "Song (Live】.lrc" },
-        MatchCase { "A.mp3", { "A (1).lrc", "A.lrc" }, "A.lrc" },
-        MatchCase { "A.mp3", { "A [y].lrc", "A (x).lrc" }, "A (x).lrc" },
-        MatchCase { "[01].mp3", { "01.lrc" }, nullptr }, MatchCase { "[01].mp3", { "[01].lrc" }, "[01].lrc" },
-        MatchCase { "My Song.mp3", { "mysong.lrc" }, "mysong.lrc" },
-        MatchCase { "My Song.mp3", { "MY  SONG.lrc" }, "MY  SONG.lrc" },
-        MatchCase { "My Song.mp3", { "My-Song.lrc" }, nullptr },
-        MatchCase { "Café.mp3", { "Cafe.lrc" }, nullptr },
-        MatchCase { "Café.mp3", { "CAFÉ.lrc" }, "CAFÉ.lrc" },
-        MatchCase { "Café.mp3", { "Cafe\xCC\x81.lrc" }, "Cafe\xCC\x81.lrc" }, // decomposed é
-        MatchCase { "song.mp3", { "ＳＯＮＧ.lrc" }, "ＳＯＮＧ.lrc" }, // full-width letters
-        MatchCase { "晴天.mp3", { "晴天　.lrc" }, "晴天　.lrc" }, // ideographic space
-        MatchCase { "晴天（现场）.mp3", { "晴天.lrc" }, "晴天.lrc" },
-        MatchCase { "Song.mp3", { "Other.lrc", "Song.txt" }, nullptr },
-        MatchCase { "Song.mp3", { ".Song.lrc" }, nullptr }));
-
-TEST_F(LyricsSidecarTest, OnlyFilesBesideTheAudioCountFollowingLinks)
+TEST_F(LyricsSidecarTest, OnlyFilesBesideTheAudioCountFollowingLinksAndNamesMayBeGb18030)
 {
     ASSERT_TRUE(QDir(m_root.path()).mkpath(u"sub"_qs));
     touch("sub/A.lrc");
@@ -249,18 +207,129 @@ TEST_F(LyricsSidecarTest, OnlyFilesBesideTheAudioCountFollowingLinks)
     EXPECT_EQ(findFor("missing/Song.mp3"), std::nullopt);
     touch("file");
     EXPECT_EQ(findFor("file/Song.mp3"), std::nullopt);
-}
-
-TEST_F(LyricsSidecarTest, NamesInGb18030Match)
-{
     QStringEncoder encoder("GB18030");
-    const QByteArray audio = encoder.encode(u"晴天.mp3"_qs);
-    const QByteArray sidecar = encoder.encode(u"晴天.LRC"_qs);
-    touch(sidecar);
+    touch(encoder.encode(u"晴天.LRC"_qs));
     touch(encoder.encode(u"雨天.lrc"_qs));
-    EXPECT_EQ(findFor(audio), sidecar);
+    EXPECT_EQ(findFor(encoder.encode(u"晴天.mp3"_qs)), QByteArray(encoder.encode(u"晴天.LRC"_qs)));
 }
 
+// The cache -----------------------------------------------------------------------------------
+
+const Lyrics cachedLines { { { 1.5, u"一"_qs }, { 3, u"two"_qs } }, true };
+
+class LyricsCacheTest : public ::testing::Test
+{
+protected:
+    FileLocation folder() const { return FileLocation::fromLocalFile(m_root.filePath(u"lyrics"_qs)); }
+    QStringList fileNames() const { return QDir(m_root.filePath(u"lyrics"_qs)).entryList(QDir::Files); }
+    static QString overrideName(const QUuid &id)
+    {
+        return u"override-"_qs + id.toString(QUuid::WithoutBraces).toUpper() + u".json"_qs;
+    }
+    void writeFile(const QString &name, const QByteArray &bytes)
+    {
+        QDir(m_root.path()).mkpath(u"lyrics"_qs);
+        QFile file(m_root.filePath(u"lyrics/"_qs + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QTemporaryDir m_root;
+    FaultInjectingFileOperations m_files;
+    LyricsCache m_cache { folder(), m_files };
+};
+
+TEST_F(LyricsCacheTest, EntriesAreKeyedByTrimmedLowerCasedTextsAndTheRoundedDuration)
+{
+    ASSERT_TRUE(m_cache.save(cachedLines, u"  Song "_qs, u"ABC"_qs, 200.4));
+    EXPECT_EQ(m_cache.load(u" song\n"_qs, u"abc"_qs, 199.5), cachedLines);
+    EXPECT_EQ(m_cache.load(u"Song"_qs, u"ABC"_qs, 202), std::nullopt);
+    EXPECT_EQ(fileNames().size(), 1);
+    const Lyrics other { { { 0, u"plain"_qs } }, false };
+    ASSERT_TRUE(m_cache.save(other, u"Song"_qs, u"abc"_qs, 200)); // replaces the entry
+    EXPECT_EQ(m_cache.load(u"Song"_qs, u"ABC"_qs, 200), other);
+    EXPECT_EQ(m_cache.load(u"Son"_qs, u"gABC"_qs, 200), std::nullopt); // the parts of the key stay apart
+    ASSERT_TRUE(m_cache.save(cachedLines, QString(), QString(), 0.5));
+    EXPECT_EQ(m_cache.load(QString(), QString(), 1), cachedLines);
+    EXPECT_EQ(fileNames().size(), 2);
+    for (const double duration :
+        { std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+            -std::numeric_limits<double>::infinity(), 1e300, -5.0 }) {
+        EXPECT_FALSE(m_cache.save(cachedLines, u"Song"_qs, u"A"_qs, duration)) << duration;
+        EXPECT_EQ(m_cache.load(u"Song"_qs, u"A"_qs, duration), std::nullopt) << duration;
+    }
+    EXPECT_EQ(fileNames().size(), 2);
+}
+
+TEST_F(LyricsCacheTest, OverrideIsStoredAsCompactJsonReadBackInOrderAndRemoved)
+{
+    const QUuid id = QUuid::createUuid();
+    EXPECT_EQ(m_cache.loadOverride(id), std::nullopt);
+    const Lyrics unordered { { { 9, u"late"_qs }, { 1, u"early"_qs } }, true };
+    ASSERT_TRUE(m_cache.saveOverride(unordered, id)); // creates the missing folder
+    EXPECT_EQ(fileNames(), QStringList { overrideName(id) });
+    QFile file(m_root.filePath(u"lyrics/"_qs + overrideName(id)));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_FALSE(bytes.contains('\n'));
+    EXPECT_TRUE(bytes.contains("\"isSynced\":true"));
+    EXPECT_EQ(m_cache.loadOverride(id), unordered);
+    EXPECT_EQ(m_cache.loadOverride(QUuid::createUuid()), std::nullopt);
+    // A line time that is no number fails and keeps the old file.
+    EXPECT_FALSE(
+        m_cache.saveOverride(Lyrics { { { std::numeric_limits<double>::infinity(), u"x"_qs } }, true }, id));
+    EXPECT_EQ(m_cache.loadOverride(id), unordered);
+    m_files.failOnce(FileOperations::Operation::Remove, EIO);
+    const auto failed = m_cache.removeOverride(id);
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.error().code, EIO);
+    EXPECT_EQ(m_cache.loadOverride(id), unordered);
+    ASSERT_TRUE(m_cache.removeOverride(id));
+    EXPECT_EQ(m_cache.loadOverride(id), std::nullopt);
+    EXPECT_TRUE(fileNames().isEmpty());
+    EXPECT_TRUE(m_cache.removeOverride(id)); // removing a missing override succeeds
+}
+
+TEST_F(LyricsCacheTest, ReadsOnlyCompleteRecords)
+{
+    const std::pair<const char *, bool> stored[] = { { R"({"isSynced":false,"lines":[]})", true },
+        { R"({"isSynced":true,"lines":[{"time":1,"text":"a"}],"extra":1})", true },
+        { R"({"lines":[]})", false }, { R"({"isSynced":1,"lines":[]})", false },
+        { R"({"isSynced":true,"lines":[{"time":1}]})", false },
+        { R"({"isSynced":true,"lines":[{"time":"1","text":"a"}]})", false },
+        { R"({"isSynced":true,"lines":null})", false },
+        { R"({"isSynced":true,"lines":{"time":1,"text":"a"}})", false },
+        { R"({"isSynced":true,"lines":[{"time":1,"text":"a"}])", false },
+        { R"({"isSynced":true,"lines":[]} [])", false },
+        { "{\"isSynced\":true,\"lines\":[{\"time\":1,\"text\":\"\xC3\x28\"}]}", false },
+        { R"([1,2])", false }, { "not json", false }, { "", false } };
+    const QUuid id = QUuid::createUuid();
+    for (const auto &[json, loads] : stored) {
+        writeFile(overrideName(id), json);
+        EXPECT_EQ(m_cache.loadOverride(id).has_value(), loads) << json;
+    }
+    writeFile(
+        overrideName(id), R"({"isSynced":false,"lines":[]})" + QByteArray(9 * 1024 * 1024, ' ')); // too large
+    EXPECT_EQ(m_cache.loadOverride(id), std::nullopt);
+}
+
+TEST_F(LyricsCacheTest, WriteThatFailsKeepsTheOldFile)
+{
+    ASSERT_TRUE(m_cache.save(cachedLines, u"Song"_qs, u"A"_qs, 100));
+    m_files.failOnce(FileOperations::Operation::WriteAtomically, ENOSPC);
+    const auto saved = m_cache.save(Lyrics { { { 0, u"new"_qs } }, false }, u"Song"_qs, u"A"_qs, 100);
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(saved.error().code, ENOSPC);
+    EXPECT_EQ(m_cache.load(u"Song"_qs, u"A"_qs, 100), cachedLines);
+    QTemporaryDir other;
+    QFile blocker(other.filePath(u"lyrics"_qs)); // a regular file where the folder belongs
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const auto blocked = LyricsCache(FileLocation::fromLocalFile(blocker.fileName()))
+                             .saveOverride(cachedLines, QUuid::createUuid());
+    ASSERT_FALSE(blocked);
+    EXPECT_NE(blocked.error().code, 0);
+}
 
 // Resolving -----------------------------------------------------------------------------------
 
@@ -317,15 +386,21 @@ protected:
     {
         return FileLocation::fromLocalFile(m_root.path()).appending(name);
     }
-
     void writeFile(const QByteArray &name, const QByteArray &bytes) const
     {
         QFile file(QFile::decodeName(location(name).path()));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-
     std::optional<ResolvedLyrics> resolve() { return await(m_service.resolve(m_track)); }
+    std::optional<ResolvedLyrics> online(const Lyrics &lyrics)
+    {
+        return ResolvedLyrics { lyrics, LyricsOrigin::Online, std::nullopt };
+    }
+    std::optional<ResolvedLyrics> sidecar(const Lyrics &lyrics, const QByteArray &name)
+    {
+        return ResolvedLyrics { lyrics, LyricsOrigin::Sidecar, location(name) };
+    }
 
     QTemporaryDir m_root;
     LyricsCache m_cache { location("lyrics") };
@@ -334,36 +409,28 @@ protected:
     Track m_track;
 };
 
-TEST_F(LyricsServiceTest, OverrideComesFirst)
+TEST_F(LyricsServiceTest, OverrideComesFirstAndAnEmptyOneFallsThroughToTheSidecar)
 {
     ASSERT_TRUE(m_cache.saveOverride(overridden, m_track.id));
-    writeFile("Song.lrc", "[00:01.00]sidecar");
-    ASSERT_TRUE(m_cache.save(cached, m_track.title, m_track.artist, m_track.duration));
-    EXPECT_EQ(resolve(), (ResolvedLyrics { overridden, LyricsOrigin::Override, std::nullopt }));
-    EXPECT_EQ(m_fetcher->calls, 0);
-}
-
-TEST_F(LyricsServiceTest, EmptyOverrideFallsThroughToTheSidecar)
-{
-    ASSERT_TRUE(m_cache.saveOverride(Lyrics {}, m_track.id));
     writeFile("song.lrc", "[00:01.00]sidecar");
     ASSERT_TRUE(m_cache.save(cached, m_track.title, m_track.artist, m_track.duration));
-    EXPECT_EQ(resolve(),
-        (ResolvedLyrics {
-            Lyrics { { { 1, u"sidecar"_qs } }, true }, LyricsOrigin::Sidecar, location("song.lrc") }));
+    EXPECT_EQ(resolve(), (ResolvedLyrics { overridden, LyricsOrigin::Override, std::nullopt }));
+    ASSERT_TRUE(m_cache.saveOverride(Lyrics {}, m_track.id));
+    EXPECT_EQ(resolve(), sidecar(synced({ { 1, u"sidecar"_qs } }), "song.lrc"));
+    EXPECT_EQ(m_fetcher->calls, 0);
 }
 
 TEST_F(LyricsServiceTest, SidecarIsReadInAnyEncodingWithOrWithoutTimeTags)
 {
     writeFile("Song.lrc", "just words\n");
-    EXPECT_EQ(resolve(),
-        (ResolvedLyrics {
-            Lyrics { { { 0, u"just words"_qs } }, false }, LyricsOrigin::Sidecar, location("Song.lrc") }));
-
+    EXPECT_EQ(resolve(), sidecar(plain({ u"just words"_qs }), "Song.lrc"));
     writeFile("Song.lrc", QStringEncoder("GB18030").encode(u"[00:01.00]故事的小黄花"_qs));
-    const std::optional<ResolvedLyrics> resolved = resolve();
-    ASSERT_TRUE(resolved);
-    EXPECT_EQ(resolved->lyrics, (Lyrics { { { 1, u"故事的小黄花"_qs } }, true }));
+    EXPECT_EQ(resolve(), sidecar(synced({ { 1, u"故事的小黄花"_qs } }), "Song.lrc"));
+    for (const auto &[bytes, text] : { std::pair { QByteArray("\xEF\xBB\xBF晴天"), u"晴天"_qs },
+             std::pair { QByteArray("\xFF\xFEn\0a", 6), u"na"_qs } }) {
+        writeFile("file.lrc", bytes);
+        EXPECT_EQ(LyricsService::readText(location("file.lrc")), text);
+    }
 }
 
 TEST_F(LyricsServiceTest, SidecarThatCannotBeReadOrHasNoLinesFallsToTheCacheWithoutTryingAnother)
@@ -371,23 +438,17 @@ TEST_F(LyricsServiceTest, SidecarThatCannotBeReadOrHasNoLinesFallsToTheCacheWith
     writeFile("Song.lrc", "[00:01.00]\x81 \x8D \x90");
     writeFile("Song (Live).lrc", "[00:01.00]other sidecar");
     ASSERT_TRUE(m_cache.save(cached, m_track.title, m_track.artist, m_track.duration));
-    EXPECT_EQ(resolve(), (ResolvedLyrics { cached, LyricsOrigin::Online, std::nullopt }));
-
+    EXPECT_EQ(resolve(), online(cached));
     writeFile("Song.lrc", "[ti:Song]\n[ar:Artist]\n");
-    ASSERT_TRUE(m_cache.save(cached, u" song "_qs, u"ARTIST"_qs, 180));
-    EXPECT_EQ(resolve(), (ResolvedLyrics { cached, LyricsOrigin::Online, std::nullopt }));
+    EXPECT_EQ(resolve(), online(cached));
     EXPECT_EQ(m_fetcher->calls, 0);
 }
 
-TEST_F(LyricsServiceTest, DisabledOnlineLookupMakesNoRequest)
+TEST_F(LyricsServiceTest, NothingIsFetchedWhenDisabledOrForABlankTitleWhichStillGetsItsOverride)
 {
     m_service.setOnlineEnabled(false);
     EXPECT_EQ(resolve(), std::nullopt);
-    EXPECT_EQ(m_fetcher->calls, 0);
-}
-
-TEST_F(LyricsServiceTest, BlankTitleIsNeverFetchedButStillGetsItsOverride)
-{
+    m_service.setOnlineEnabled(true);
     m_track.title = u"   "_qs;
     EXPECT_EQ(resolve(), std::nullopt);
     EXPECT_EQ(m_fetcher->calls, 0);
@@ -398,10 +459,10 @@ TEST_F(LyricsServiceTest, BlankTitleIsNeverFetchedButStillGetsItsOverride)
 TEST_F(LyricsServiceTest, FetchedLyricsAreCachedAndThenAnsweredFromTheCache)
 {
     m_track.title = u" Song "_qs;
-    EXPECT_EQ(resolve(), (ResolvedLyrics { fetched, LyricsOrigin::Online, std::nullopt }));
+    EXPECT_EQ(resolve(), online(fetched));
     EXPECT_EQ(m_fetcher->lastRequest, (QStringList { u" Song "_qs, u"Artist"_qs, u"180.2"_qs }));
     EXPECT_EQ(m_cache.load(u"song"_qs, u"artist"_qs, 180), fetched);
-    EXPECT_EQ(resolve(), (ResolvedLyrics { fetched, LyricsOrigin::Online, std::nullopt }));
+    EXPECT_EQ(resolve(), online(fetched));
     EXPECT_EQ(m_fetcher->calls, 1);
 }
 
@@ -411,7 +472,6 @@ TEST_F(LyricsServiceTest, FailedFetchOrOneWithoutLinesIsNoneAndNotCached)
         std::make_shared<CountingFetcher>(Result(std::unexpected(LyricsFetchError::badStatus(500)))));
     EXPECT_EQ(resolve(), std::nullopt);
     EXPECT_FALSE(QDir(QFile::decodeName(location("lyrics").path())).exists());
-
     m_service.setClient(std::make_shared<CountingFetcher>(Result(Lyrics { {}, true })));
     EXPECT_EQ(resolve(), std::nullopt);
     EXPECT_EQ(m_cache.load(m_track.title, m_track.artist, m_track.duration), std::nullopt);
@@ -439,48 +499,22 @@ TEST_F(LyricsServiceTest, ReplacedClientServesOnlyLaterResolutions)
     m_service.setClient(replacement);
     m_fetcher->pending->addResult(Result(fetched));
     m_fetcher->pending->finish();
-    EXPECT_EQ(await(first), (ResolvedLyrics { fetched, LyricsOrigin::Online, std::nullopt }));
+    EXPECT_EQ(await(first), online(fetched));
     EXPECT_EQ(replacement->calls, 0);
 }
-
-struct TextCase
-{
-    const char *name;
-    QByteArray bytes;
-    std::optional<QString> text;
-};
-
-class LyricsServiceReadText : public LyricsServiceTest, public ::testing::WithParamInterface<TextCase>
-{
-};
-
-TEST_P(LyricsServiceReadText, DecodesCleanlyOrNotAtAll)
-{
-    writeFile("file.lrc", GetParam().bytes);
-    EXPECT_EQ(LyricsService::readText(location("file.lrc")), GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(Encodings, LyricsServiceReadText,
-    ::testing::Values(TextCase { "Utf8", "晴天", u"晴天"_qs },
-        TextCase { "Utf8WithBom", "\xEF\xBB\xBF晴天", u"晴天"_qs },
-        TextCase { "Utf16WithBom", QByteArray("\xFF\xFEn\0a", 6), u"na"_qs },
-        TextCase { "Gb18030", QStringEncoder("GB18030").encode(u"晴天"_qs), u"晴天"_qs },
-        TextCase { "Neither", "\x81 \x8D \x90", std::nullopt }),
-    [](const auto &info) { return std::string(info.param.name); });
 
 // The view ------------------------------------------------------------------------------------
 
 // What the lyrics view shows while a track's lyrics load, and which results it takes.
 TEST(LyricsDisplayStateTest, ShowsOnlyTheLyricsOfTheTrackBeingLoaded)
 {
-    const ResolvedLyrics resolved { Lyrics { { { 1, u"a"_qs } }, true }, LyricsOrigin::Sidecar, std::nullopt };
+    const ResolvedLyrics resolved { synced({ { 1, u"a"_qs } }), LyricsOrigin::Sidecar, std::nullopt };
     const QUuid first = QUuid::createUuid();
     const QUuid second = QUuid::createUuid();
     LyricsDisplayState state;
     EXPECT_EQ(state, (LyricsDisplayState { std::nullopt, std::nullopt, LyricsOrigin::None, false }));
     state.finish(resolved, first); // nothing is loading
     EXPECT_EQ(state, LyricsDisplayState());
-
     EXPECT_FALSE(state.beginLoading(first));
     EXPECT_EQ(state, (LyricsDisplayState { first, std::nullopt, LyricsOrigin::None, true }));
     state.apply(resolved, first);
@@ -488,7 +522,6 @@ TEST(LyricsDisplayStateTest, ShowsOnlyTheLyricsOfTheTrackBeingLoaded)
     EXPECT_EQ(state, (LyricsDisplayState { first, resolved.lyrics, LyricsOrigin::Sidecar, true }));
     state.apply(std::nullopt, first);
     EXPECT_EQ(state, (LyricsDisplayState { first, std::nullopt, LyricsOrigin::None, false }));
-
     state.apply(resolved, first);
     EXPECT_TRUE(state.beginLoading(second)); // another track clears them
     EXPECT_EQ(state, (LyricsDisplayState { second, std::nullopt, LyricsOrigin::None, true }));
@@ -497,7 +530,6 @@ TEST(LyricsDisplayStateTest, ShowsOnlyTheLyricsOfTheTrackBeingLoaded)
     EXPECT_EQ(state, loading);
     state.finish(resolved, second);
     EXPECT_EQ(state, (LyricsDisplayState { second, resolved.lyrics, LyricsOrigin::Sidecar, false }));
-
     EXPECT_TRUE(state.beginLoading(std::nullopt));
     EXPECT_EQ(state, LyricsDisplayState());
     EXPECT_FALSE(state.beginLoading(std::nullopt));
@@ -506,15 +538,16 @@ TEST(LyricsDisplayStateTest, ShowsOnlyTheLyricsOfTheTrackBeingLoaded)
 
 TEST(LyricsDisplayStateTest, OriginsAreStoredByTheirNamesAndFontSizeFollowsTheWidth)
 {
-    for (const LyricsOrigin origin : { LyricsOrigin::Override, LyricsOrigin::Sidecar, LyricsOrigin::Online, LyricsOrigin::None })
+    for (const LyricsOrigin origin :
+        { LyricsOrigin::Override, LyricsOrigin::Sidecar, LyricsOrigin::Online, LyricsOrigin::None })
         EXPECT_EQ(lyricsOriginFromName(lyricsOriginName(origin)), origin);
     EXPECT_EQ(lyricsOriginName(LyricsOrigin::Override), u"override"_qs);
     EXPECT_EQ(lyricsOriginFromName(u"Online"), std::nullopt);
     EXPECT_EQ(lyricsOriginFromName(u"cache"), std::nullopt);
-
     constexpr double infinity = std::numeric_limits<double>::infinity();
-    const std::pair<double, double> sizes[] = { { 0, 18 }, { 320, 18 }, { -infinity, 18 }, { 900, 36 }, { 1200, 36 },
-        { infinity, 36 }, { 610, 27 }, { 465, 22.5 }, { std::numeric_limits<double>::quiet_NaN(), 18 } };
+    const std::pair<double, double> sizes[]
+        = { { 0, 18 }, { 320, 18 }, { -infinity, 18 }, { 900, 36 }, { 1200, 36 }, { infinity, 36 },
+              { 610, 27 }, { 465, 22.5 }, { std::numeric_limits<double>::quiet_NaN(), 18 } };
     for (const auto &[width, size] : sizes)
         EXPECT_DOUBLE_EQ(LyricsFont::size(width), size) << width;
 }

@@ -49,7 +49,6 @@ TEST(MojibakeRepair, RepairsGarbledTextAndKeepsTheRest)
     };
     for (const auto &[name, texts] : repaired)
         EXPECT_EQ(MojibakeRepair::repaired(texts.first), std::optional(texts.second)) << name;
-
     const std::pair<const char *, QString> kept[] = {
         {"Empty", QString()},
         {"Ascii", u"Yesterday (Remastered 2009)"_qs},
@@ -61,6 +60,7 @@ TEST(MojibakeRepair, RepairsGarbledTextAndKeepsTheRest)
         {"SingleHanUtf8", misread(u"中"_qs, "UTF-8", "windows-1252")},
         {"SingleHanGbk", misread(u"中"_qs, "GB18030", "ISO-8859-1")},
         {"SingleSupplementaryHan", misread(u"\U00020000"_qs, "UTF-8", "windows-1252")},
+        {"SingleHanAmongOtherLetters", misread(u"中ü"_qs, "UTF-8", "windows-1252")},
         // GB 18030 would join the 'A' to the byte 0xB0 before it: an ASCII character is lost.
         {"GbkSwallowsAscii", latin1(QByteArray::fromHex("d6d0cec4b041"))},
         // A trailing half character must fail the decoding, not vanish from it.
@@ -71,36 +71,27 @@ TEST(MojibakeRepair, RepairsGarbledTextAndKeepsTheRest)
         EXPECT_EQ(MojibakeRepair::repaired(text), std::nullopt) << name;
 }
 
-TEST(MojibakeRepair, LeavesItsOwnResultAlone)
+// Its own result is left alone, and a failed decoding leaves nothing behind for the next one on
+// the same thread or on others.
+TEST(MojibakeRepair, LeavesItsOwnResultAloneAndRepairsAfterAFailureOnAnyThread)
 {
     const QString fixed = MojibakeRepair::repaired(misread(u"告白气球"_qs, "UTF-8", "windows-1252")).value();
     EXPECT_EQ(MojibakeRepair::repaired(fixed), std::nullopt);
-}
-
-TEST(MojibakeRepair, RepairsAfterAFailedDecodingOnTheSameThread)
-{
     const QString gbkGarbled = misread(u"红豆"_qs, "GB18030", "ISO-8859-1");
     ASSERT_EQ(MojibakeRepair::repaired(gbkGarbled + u'\u00D6'), std::nullopt);
     EXPECT_EQ(MojibakeRepair::repaired(gbkGarbled), std::optional(u"红豆"_qs));
     // Bytes that GB 18030 cannot decode whole are still refused: 中文 and a lone 0x80.
     EXPECT_EQ(MojibakeRepair::repaired(latin1(QByteArray::fromHex("d6d0cec4")) + QChar(0x20AC)), std::nullopt);
-}
-
-TEST(MojibakeRepair, GivesTheSameResultsOnManyThreadsAtOnce)
-{
     const QString utf8Garbled = misread(u"说好不哭"_qs, "UTF-8", "windows-1252");
-    const QString gbkGarbled = misread(u"后来"_qs, "GB18030", "ISO-8859-1");
     std::vector<int> failures(8, 0);
     {
         std::vector<std::jthread> threads;
-        for (int &failed : failures) {
+        for (int &failed : failures)
             threads.emplace_back([&] {
-                for (int i = 0; i < 500; ++i) {
-                    failed += MojibakeRepair::repaired(utf8Garbled) != std::optional(u"说好不哭"_qs);
-                    failed += MojibakeRepair::repaired(gbkGarbled) != std::optional(u"后来"_qs);
-                }
+                for (int i = 0; i < 500; ++i)
+                    failed += (MojibakeRepair::repaired(utf8Garbled) != std::optional(u"说好不哭"_qs))
+                              + (MojibakeRepair::repaired(gbkGarbled) != std::optional(u"红豆"_qs));
             });
-        }
     }
     EXPECT_EQ(failures, std::vector<int>(8, 0));
 }
