@@ -129,8 +129,12 @@ TEST_F(LibraryFoldersTest, ARescanOfOneFolderLeavesTheOtherFoldersAlone)
     ASSERT_TRUE(waitFor(m_store.rescan(music("A"), reader)));
     EXPECT_TRUE(trackAt("A/a.mp3")->isMissing);
     EXPECT_FALSE(trackAt("B/b.mp3")->isMissing);
+    const FileLocation outside = FileLocation::fromPath("/nowhere/a.mp3");
+    m_store.updateTrackURLs({{music("A/a.mp3"), outside}}); // unflags it, outside every library folder
     rescan(reader);
     EXPECT_TRUE(trackAt("B/b.mp3")->isMissing);
+    EXPECT_TRUE(std::ranges::find(m_store.index().tracks, outside, &Track::url)->isMissing)
+        << "a full rescan also flags tracks outside the folders";
 }
 
 TEST_F(LibraryFoldersTest, RenameRefusesBadNamesTakenNamesAndLibrariesThatCannotBeSaved)
