@@ -23,8 +23,7 @@ public:
     std::optional<AudioMetadata> read(const FileLocation &url) const override
     {
         const int holding = ++held;
-        int seen = maxHeld.load();
-        while (holding > seen && !maxHeld.compare_exchange_weak(seen, holding)) {
+        for (int seen = maxHeld.load(); holding > seen && !maxHeld.compare_exchange_weak(seen, holding);) {
         }
         {
             QMutexLocker lock(&m_mutex);
@@ -36,11 +35,7 @@ public:
             throw std::runtime_error("broken reader");
         if (cover == "unreadable")
             return std::nullopt;
-        AudioMetadata metadata;
-        metadata.duration = 1;
-        if (!cover.isNull())
-            metadata.artworkData = cover;
-        return metadata;
+        return AudioMetadata{.duration = 1, .artworkData = cover.isNull() ? std::nullopt : std::optional(cover)};
     }
 
     // Covers read but not yet handed over; the test's `take` lowers it.

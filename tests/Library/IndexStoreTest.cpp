@@ -32,7 +32,7 @@ protected:
     }
     bool exists(const char *name) { return FileOperations::system().exists(file(name)); }
     QString storedTitle() { return m_store.loadIndex().tracks.value(0).title; }
-
+    bool save(const QString &title) { return bool(m_store.saveIndex(libraryWith(title))); }
     static LibraryIndex libraryWith(const QString &title)
     {
         Track track;
@@ -47,17 +47,14 @@ protected:
     IndexStore m_store{folder(), m_files};
 };
 
-} // namespace
-
 TEST_F(IndexStoreTest, SavesKeepThePreviousGenerationAsBackupInAPrivateFolder)
 {
     const auto settings = m_store.loadSettingsOutcome();
     EXPECT_EQ(settings.source, LoadSource::Absent);
     EXPECT_EQ(settings.value, AppSettings());
-    EXPECT_TRUE(m_store.loadIndex().tracks.isEmpty());
-    EXPECT_TRUE(m_store.loadPlaylists().isEmpty());
+    EXPECT_TRUE(m_store.loadIndex().tracks.isEmpty() && m_store.loadPlaylists().isEmpty());
 
-    ASSERT_TRUE(m_store.saveIndex(libraryWith(u"一"_qs)));
+    ASSERT_TRUE(save(u"一"_qs));
     struct stat info {};
     ASSERT_EQ(::stat(folder().cPath(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -66,16 +63,16 @@ TEST_F(IndexStoreTest, SavesKeepThePreviousGenerationAsBackupInAPrivateFolder)
 
     put("library.json.tmp", "half a libr"); // a save cut short: ignored, then replaced
     EXPECT_EQ(storedTitle(), u"一"_qs);
-    ASSERT_TRUE(m_store.saveIndex(libraryWith(u"二"_qs)));
+    ASSERT_TRUE(save(u"二"_qs));
     EXPECT_EQ(read("library.json.bak"), first);
     EXPECT_FALSE(exists("library.json.tmp"));
     EXPECT_EQ(storedTitle(), u"二"_qs);
 }
 
-TEST_F(IndexStoreTest, ADamagedMainFileLoadsFromBackupAndNeverBecomesTheBackup)
+TEST_F(IndexStoreTest, ADamagedOrMissingMainFileLoadsFromBackupAndNeverBecomesTheBackup)
 {
-    ASSERT_TRUE(m_store.saveIndex(libraryWith(u"一"_qs)));
-    ASSERT_TRUE(m_store.saveIndex(libraryWith(u"二"_qs)));
+    ASSERT_TRUE(save(u"一"_qs));
+    ASSERT_TRUE(save(u"二"_qs));
     const QByteArray goodBackup = read("library.json.bak");
     put("library.json", "{ not json");
 
@@ -84,7 +81,7 @@ TEST_F(IndexStoreTest, ADamagedMainFileLoadsFromBackupAndNeverBecomesTheBackup)
     EXPECT_EQ(loaded.value->tracks.first().title, u"一"_qs);
     EXPECT_EQ(read("library.json"), QByteArray("{ not json")); // loading touches nothing
 
-    ASSERT_TRUE(m_store.saveIndex(libraryWith(u"三"_qs)));
+    ASSERT_TRUE(save(u"三"_qs));
     EXPECT_EQ(read("library.json.bak"), goodBackup);
     EXPECT_EQ(storedTitle(), u"三"_qs);
     EXPECT_FALSE(exists("library.json.corrupt")); // the backup already holds good content
@@ -93,15 +90,25 @@ TEST_F(IndexStoreTest, ADamagedMainFileLoadsFromBackupAndNeverBecomesTheBackup)
     put("library.json", "{ damaged by someone else");
     ASSERT_TRUE(IndexStore(folder(), m_files).saveIndex(libraryWith(u"四"_qs)));
     EXPECT_EQ(read("library.json.bak"), goodBackup);
+
+    put("settings.json.bak", R"({"themeMode": "dark"})");
+    auto settings = m_store.loadSettingsOutcome();
+    EXPECT_EQ(settings.source, LoadSource::Backup);
+    EXPECT_EQ(settings.value->themeMode, u"dark"_qs);
+    put("settings.json.bak", "garbage");
+    settings = m_store.loadSettingsOutcome();
+    EXPECT_EQ(settings.source, LoadSource::Unreadable);
+    EXPECT_EQ(settings.value, AppSettings());
 }
 
 TEST_F(IndexStoreTest, ADamagedFileWithNoGoodBackupIsKeptAsideIfItCanBe)
 {
     put("playlists.json", "{\"valid\": \"json but not an array\"}");
+    put("playlists.json.bak", "damaged too");
     EXPECT_EQ(m_store.decode<QList<Playlist>>(file("playlists.json")).source, LoadSource::Unreadable);
     ASSERT_TRUE(m_store.savePlaylists({}));
     EXPECT_EQ(read("playlists.json.corrupt"), QByteArray("{\"valid\": \"json but not an array\"}"));
-    EXPECT_FALSE(exists("playlists.json.bak"));
+    EXPECT_EQ(read("playlists.json.bak"), QByteArray("damaged too"));
     EXPECT_EQ(m_store.decode<QList<Playlist>>(file("playlists.json")).source, LoadSource::Primary);
 
     put("settings.json", "{ not json");
@@ -112,29 +119,16 @@ TEST_F(IndexStoreTest, ADamagedFileWithNoGoodBackupIsKeptAsideIfItCanBe)
     EXPECT_EQ(m_store.loadSettings(), changed);
 }
 
-TEST_F(IndexStoreTest, MissingMainFileFallsBackToBackup)
-{
-    put("settings.json.bak", R"({"themeMode": "dark"})");
-    auto loaded = m_store.loadSettingsOutcome();
-    EXPECT_EQ(loaded.source, LoadSource::Backup);
-    EXPECT_EQ(loaded.value->themeMode, u"dark"_qs);
-
-    put("settings.json.bak", "garbage");
-    loaded = m_store.loadSettingsOutcome();
-    EXPECT_EQ(loaded.source, LoadSource::Unreadable);
-    EXPECT_EQ(loaded.value, AppSettings());
-}
-
 TEST_F(IndexStoreTest, AFailedSaveChangesNothingAndLeavesNoTemporary)
 {
-    ASSERT_TRUE(m_store.saveIndex(libraryWith(u"一"_qs)));
+    ASSERT_TRUE(save(u"一"_qs));
     const QByteArray before = read("library.json");
     m_files.failOnce(Operation::Copy, EIO, "library.json.bak");
     const auto saved = m_store.saveIndex(libraryWith(u"二"_qs));
     ASSERT_FALSE(saved);
     EXPECT_EQ(saved.error().code, EIO);
     m_files.failOnce(Operation::Replace, ENOSPC);
-    EXPECT_FALSE(m_store.saveIndex(libraryWith(u"二"_qs)));
+    EXPECT_FALSE(save(u"二"_qs));
     EXPECT_EQ(read("library.json"), before);
     EXPECT_FALSE(exists("library.json.tmp"));
 
@@ -148,10 +142,9 @@ TEST_F(IndexStoreTest, AFailedSaveChangesNothingAndLeavesNoTemporary)
 
 TEST_F(IndexStoreTest, AnUnreadableFileIsKeptBeforeItIsReplacedOrNotReplacedAtAll)
 {
-    ASSERT_TRUE(m_store.saveIndex(libraryWith(u"旧"_qs)));
-    ASSERT_TRUE(m_store.saveIndex(libraryWith(u"新"_qs)));
-    const QByteArray newer = read("library.json");
-    const QByteArray older = read("library.json.bak");
+    ASSERT_TRUE(save(u"旧"_qs));
+    ASSERT_TRUE(save(u"新"_qs));
+    const QByteArray newer = read("library.json"), older = read("library.json.bak");
     IndexStore restarted(folder(), m_files);
 
     // The file cannot be read (as when permission is denied) and cannot be kept: no save.
@@ -172,23 +165,24 @@ TEST_F(IndexStoreTest, AnUnreadableFileIsKeptBeforeItIsReplacedOrNotReplacedAtAl
 
 // A child process saves two large libraries alternately, forever; the parent kills it with SIGKILL
 // at random moments and checks that what loads afterwards is always one of the two, whole.
-
-namespace {
-
 constexpr int firstCount = 20000;
 constexpr int secondCount = 20001;
 const char *childVariable = "QUILLMERE_CRASH_CHILD_DIR";
 
-LibraryIndex libraryOf(const QString &prefix, int count)
+QString titleOf(int count, int i)
+{
+    return (count == firstCount ? u"A"_qs : u"B"_qs) + QString::number(i) + u" 晴天"_qs;
+}
+
+LibraryIndex libraryOf(int count)
 {
     LibraryIndex index;
-    index.tracks.reserve(count);
     for (int i = 0; i < count; ++i) {
         Track track;
         track.id = QUuid::createUuid();
         track.url = FileLocation::fromPath("/音乐/" + QByteArray::number(i) + ".flac");
-        track.title = prefix + QString::number(i) + QStringLiteral(" 晴天");
-        track.artist = QStringLiteral("周杰伦");
+        track.title = titleOf(count, i);
+        track.artist = u"周杰伦"_qs;
         track.duration = 200 + i % 100;
         index.tracks.append(track);
     }
@@ -198,18 +192,15 @@ LibraryIndex libraryOf(const QString &prefix, int count)
 // True when the index is exactly one of the two libraries the child writes.
 bool isWholeLibrary(const LibraryIndex &index)
 {
-    const int count = index.tracks.size();
-    const QString prefix = count == firstCount ? QStringLiteral("A") : count == secondCount ? QStringLiteral("B") : QString();
-    if (prefix.isEmpty())
+    const int count = int(index.tracks.size());
+    if (count != firstCount && count != secondCount)
         return false;
     for (int i = 0; i < count; ++i) {
-        if (index.tracks.at(i).title != prefix + QString::number(i) + QStringLiteral(" 晴天"))
+        if (index.tracks.at(i).title != titleOf(count, i))
             return false;
     }
     return true;
 }
-
-} // namespace
 
 TEST(IndexStoreCrashChild, SavesForever)
 {
@@ -217,10 +208,8 @@ TEST(IndexStoreCrashChild, SavesForever)
     if (folder.isEmpty())
         GTEST_SKIP() << "runs only as the child of the crash test";
     IndexStore store(FileLocation::fromPath(folder));
-    const LibraryIndex first = libraryOf(QStringLiteral("A"), firstCount);
-    const LibraryIndex second = libraryOf(QStringLiteral("B"), secondCount);
-    // Tells the parent that saving starts now, so its kills land during saves however slow the
-    // machine is.
+    const LibraryIndex first = libraryOf(firstCount), second = libraryOf(secondCount);
+    // Tells the parent that saving starts now, so its kills land during saves however slow the machine is.
     std::fputs("saving\n", stdout);
     std::fflush(stdout);
     for (int round = 0;; ++round)
@@ -231,7 +220,7 @@ TEST(IndexStoreCrash, KilledSavesNeverLeaveAPartialLibrary)
 {
     QTemporaryDir dir;
     const FileLocation folder = FileLocation::fromLocalFile(dir.path()).appending(QByteArray("data"));
-    ASSERT_TRUE(IndexStore(folder).saveIndex(libraryOf(QStringLiteral("A"), firstCount)));
+    ASSERT_TRUE(IndexStore(folder).saveIndex(libraryOf(firstCount)));
     QRandomGenerator random(QRandomGenerator::global()->generate());
     for (int round = 0; round < 100; ++round) {
         QProcess child;
@@ -239,8 +228,7 @@ TEST(IndexStoreCrash, KilledSavesNeverLeaveAPartialLibrary)
         environment.insert(QString::fromLatin1(childVariable), QString::fromUtf8(folder.path()));
         child.setProcessEnvironment(environment);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=IndexStoreCrashChild.SavesForever")});
+        child.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter=IndexStoreCrashChild.SavesForever"_qs});
         ASSERT_TRUE(child.waitForStarted());
         QByteArray output;
         while (!(output += child.readAllStandardOutput()).contains("saving"))
@@ -250,14 +238,14 @@ TEST(IndexStoreCrash, KilledSavesNeverLeaveAPartialLibrary)
         child.waitForFinished();
         ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << "the child stopped on its own";
 
-        IndexStore store(folder);
-        const auto loaded = store.decode<LibraryIndex>(folder.appending(QByteArray("library.json")));
+        const auto loaded = IndexStore(folder).decode<LibraryIndex>(folder.appending(QByteArray("library.json")));
         ASSERT_TRUE(loaded.value.has_value()) << "round " << round;
         ASSERT_TRUE(isWholeLibrary(*loaded.value)) << "round " << round;
     }
     // The next start clears the temporaries of the saves that were cut short.
     LibraryStore(folder).load();
-    const QStringList hidden =
-        QDir(dir.path() + QStringLiteral("/data")).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+    const QStringList hidden = QDir(dir.path() + u"/data"_qs).entryList({u".*"_qs}, QDir::Files | QDir::Hidden);
     EXPECT_TRUE(hidden.isEmpty()) << hidden.join(u' ').toStdString();
 }
+
+} // namespace

@@ -15,45 +15,36 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
 TEST(JsonReader, UnescapesStringsLikeAnyJsonParser)
 {
     const QByteArray json = R"(["plain", "q\"b\\s\/n\n\t", "\u6674\u5929", "\ud83c\udfb5", "晴天"])";
     JsonReader reader(json);
     ASSERT_TRUE(reader.beginArray());
-    QStringList texts;
+    QJsonArray texts;
     while (reader.nextElement())
-        texts.append(reader.readString().value_or(QStringLiteral("<error>")));
+        texts.append(reader.readString().value_or(u"<error>"_qs));
     ASSERT_TRUE(reader.ok()) << reader.error().toStdString();
-    const QJsonArray expected = QJsonDocument::fromJson(json).array();
-    ASSERT_EQ(texts.size(), expected.size());
-    for (qsizetype i = 0; i < texts.size(); ++i)
-        EXPECT_EQ(texts.at(i), expected.at(i).toString()) << i;
-    // UTF-8 cannot hold a lone surrogate: it becomes the replacement character. Raw bytes must be
-    // UTF-8 text without control characters.
+    EXPECT_EQ(texts, QJsonDocument::fromJson(json).array());
+    // UTF-8 cannot hold a lone surrogate: it becomes the replacement character, also in a stored
+    // text (Qt's writer keeps it as its \u escape). Raw bytes must be UTF-8 without control characters.
     EXPECT_EQ(JsonReader(QByteArray(R"("\ud800 lone \\ud800 \udc00\ud83c\udfb5\ud83c")")).readString(),
-              QStringLiteral("\uFFFD lone \\ud800 \uFFFD\U0001F3B5\uFFFD"));
+              u"\uFFFD lone \\ud800 \uFFFD\U0001F3B5\uFFFD"_qs);
     for (const char *bad : {"\"\xff\"", "\"\x01\"", R"("\ud800\x")"})
         EXPECT_FALSE(JsonReader(QByteArray(bad)).readString()) << bad;
-}
-
-TEST(JsonReader, AStoredTextWithALoneSurrogateStaysReadable)
-{
-    // Qt's writer keeps a lone surrogate as its \u escape.
-    const Playlist playlist{QUuid::createUuid(), QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b"), {}};
+    const Playlist playlist{QUuid::createUuid(), u"a"_qs + QChar(0xD800) + u"b"_qs, {}};
     const auto decoded = JsonFile::decode<QList<Playlist>>(JsonFile::encode(QList<Playlist>{playlist}));
     ASSERT_TRUE(decoded) << decoded.error().toStdString();
-    EXPECT_EQ(decoded->first().name, QStringLiteral("a\uFFFDb"));
+    EXPECT_EQ(decoded->first().name, u"a\uFFFDb"_qs);
 }
 
 TEST(JsonReader, NumbersAreStrictAndIntegersIntegral)
 {
-    auto integer = [](const char *text) { return JsonReader(QByteArray(text)).readInteger(); };
-    EXPECT_EQ(integer("42"), 42);
-    EXPECT_EQ(integer("-7"), -7);
-    EXPECT_EQ(integer("3.0"), 3);
-    EXPECT_EQ(integer("1e3"), 1000);
-    EXPECT_FALSE(integer("2.5"));
-    EXPECT_FALSE(integer("99999999999999999999"));
+    const std::pair<const char *, std::optional<qint64>> integers[] = {
+        {"42", 42}, {"-7", -7}, {"3.0", 3}, {"1e3", 1000}, {"2.5", std::nullopt}, {"99999999999999999999", std::nullopt}};
+    for (const auto &[text, value] : integers)
+        EXPECT_EQ(JsonReader(QByteArray(text)).readInteger(), value) << text;
     EXPECT_FALSE(JsonReader(QByteArray("1e999")).readNumber());
     EXPECT_FALSE(JsonReader(QByteArray("-")).readNumber());
     EXPECT_EQ(JsonReader(QByteArray("0.1")).readNumber(), 0.1);
@@ -61,8 +52,7 @@ TEST(JsonReader, NumbersAreStrictAndIntegersIntegral)
 
 TEST(JsonReader, SkipsUnknownValuesAndRefusesHostileNesting)
 {
-    const QByteArray json(R"({"skip": {"a": [1, "]}", {"b": null}], "c": true}, "keep": "yes"})");
-    JsonReader reader(json);
+    JsonReader reader(QByteArray(R"({"skip": {"a": [1, "]}", {"b": null}], "c": true}, "keep": "yes"})"));
     ASSERT_TRUE(reader.beginObject());
     QByteArrayView key;
     QString kept;
@@ -73,33 +63,40 @@ TEST(JsonReader, SkipsUnknownValuesAndRefusesHostileNesting)
             reader.skipValue();
     }
     EXPECT_TRUE(reader.ok()) << reader.error().toStdString();
-    EXPECT_EQ(kept, QStringLiteral("yes"));
+    EXPECT_EQ(kept, u"yes"_qs);
 
     const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
-    JsonReader hostile(deep);
-    EXPECT_FALSE(hostile.skipValue());
+    EXPECT_FALSE(JsonReader(deep).skipValue());
     EXPECT_FALSE(JsonFile::decode<LibraryIndex>("{\"folders\": [], \"tracks\": " + deep + "}"));
+}
+
+LibraryIndex libraryOf(int count, const QString &title)
+{
+    LibraryIndex index{{}, {FileLocation::fromPath("/音乐")}};
+    for (int i = 0; i < count; ++i) {
+        Track track;
+        track.id = QUuid::createUuid();
+        track.url = FileLocation::fromPath("/音乐/专辑 " + QByteArray::number(i) + "/song#" + QByteArray::number(i) + ".flac");
+        track.title = title.arg(i);
+        track.artist = u"周杰伦"_qs;
+        track.year = 2000 + i;
+        track.duration = 180.5 + i;
+        track.modifiedAt = 700000000.25 + i;
+        index.tracks.append(track);
+    }
+    return index;
 }
 
 TEST(JsonReader, ALargeArrayKeepsOrderAndFailsOnOneBadElement)
 {
-    LibraryIndex index;
-    for (int i = 0; i < 9000; ++i) {
-        Track track;
-        track.id = QUuid::createUuid();
-        track.url = FileLocation::fromPath("/m/" + QByteArray::number(i) + ".flac");
-        track.title = QStringLiteral("t%1 \"quoted\" [bracket] {brace} \\ ,").arg(i);
-        index.tracks.append(track);
-    }
+    const LibraryIndex index = libraryOf(9000, u"t%1 \"quoted\" [bracket] {brace} \\ ,"_qs);
     const QByteArray bytes = JsonFile::encode(index);
     const auto decoded = JsonFile::decode<LibraryIndex>(bytes);
     ASSERT_TRUE(decoded) << decoded.error().toStdString();
     EXPECT_EQ(decoded->tracks, index.tracks);
-
-    QByteArray damaged = bytes;
-    damaged.replace(QByteArray("\"t7000 "), QByteArray("\"t7000\x01"));
-    EXPECT_FALSE(JsonFile::decode<LibraryIndex>(damaged));
+    EXPECT_FALSE(JsonFile::decode<LibraryIndex>(QByteArray(bytes).replace("\"t7000 ", "\"t7000\x01")));
     EXPECT_FALSE(JsonFile::decode<LibraryIndex>(bytes.left(bytes.size() / 2)));
+    EXPECT_FALSE(JsonFile::decode<LibraryIndex>(bytes + "{}")) << "trailing characters";
 }
 
 TEST(JsonWriter, WritesWhatQtReadsBack)
@@ -107,7 +104,7 @@ TEST(JsonWriter, WritesWhatQtReadsBack)
     JsonWriter writer;
     writer.beginObject();
     writer.key(QLatin1String("a"));
-    writer.value(QStringLiteral("line\nbreak \"quote\" \x01 \U0001F3B5"));
+    writer.value(u"line\nbreak \"quote\" \x01 \U0001F3B5"_qs);
     writer.key(QLatin1String("b"));
     writer.value(1e21);
     writer.key(QLatin1String("c"));
@@ -119,24 +116,17 @@ TEST(JsonWriter, WritesWhatQtReadsBack)
     QJsonParseError error;
     const QJsonObject object = QJsonDocument::fromJson(writer.take(), &error).object();
     ASSERT_EQ(error.error, QJsonParseError::NoError);
-    EXPECT_EQ(object.value(QLatin1String("a")).toString(), QStringLiteral("line\nbreak \"quote\" \x01 \U0001F3B5"));
-    EXPECT_EQ(object.value(QLatin1String("b")).toDouble(), 1e21);
-    EXPECT_EQ(object.value(QLatin1String("c")).toDouble(), 0.0);
-    EXPECT_TRUE(object.value(QLatin1String("d")).toArray().isEmpty());
+    EXPECT_EQ(object, (QJsonObject{{"a", u"line\nbreak \"quote\" \x01 \U0001F3B5"_qs}, {"b", 1e21}, {"c", 0.0}, {"d", QJsonArray()}}));
 }
 
 // Damaged stored files must give a clear failure or a value, never a crash: thousands of random
 // mutations of real files go through every decoder (run under ASan in CI). Whatever decodes must
 // survive another round trip unchanged.
-
-namespace {
-
 QByteArray mutated(const QByteArray &original, QRandomGenerator &random)
 {
     static const QByteArray interesting = "{}[],:\"\\ 0-.eE\x00\x80\xff\xc3\xa9nulltruefalse";
     QByteArray bytes = original;
-    const int edits = 1 + random.bounded(4);
-    for (int i = 0; i < edits && !bytes.isEmpty(); ++i) {
+    for (int i = 0, edits = 1 + random.bounded(4); i < edits && !bytes.isEmpty(); ++i) {
         const qsizetype at = random.bounded(bytes.size());
         switch (random.bounded(4)) {
         case 0: bytes[at] = interesting.at(random.bounded(interesting.size())); break;
@@ -155,8 +145,7 @@ void survivesMutations(const T &value, int rounds)
     QRandomGenerator random(20261206);
     int decoded = 0;
     for (int round = 0; round < rounds; ++round) {
-        const QByteArray bytes = mutated(original, random);
-        const auto result = JsonFile::decode<T>(bytes);
+        const auto result = JsonFile::decode<T>(mutated(original, random));
         if (!result) {
             EXPECT_FALSE(result.error().isEmpty());
             continue;
@@ -167,41 +156,20 @@ void survivesMutations(const T &value, int rounds)
         ASSERT_TRUE(back) << back.error().toStdString();
         EXPECT_EQ(JsonFile::encode(*back), again);
     }
-    // Many mutations land inside texts and numbers and still decode.
-    EXPECT_GT(decoded, 0);
+    EXPECT_GT(decoded, 0); // many mutations land inside texts and numbers and still decode
 }
-
-LibraryIndex sampleLibrary()
-{
-    LibraryIndex index;
-    for (int i = 0; i < 40; ++i) {
-        Track track;
-        track.id = QUuid::createUuid();
-        track.url = FileLocation::fromPath("/音乐/专辑 " + QByteArray::number(i) + "/song#" + QByteArray::number(i) + ".flac");
-        track.title = QStringLiteral("晴天 \"%1\"").arg(i);
-        track.artist = QStringLiteral("周杰伦");
-        track.year = 2000 + i;
-        track.duration = 180.5 + i;
-        track.modifiedAt = 700000000.25 + i;
-        index.tracks.append(track);
-    }
-    index.folders = {FileLocation::fromPath("/音乐")};
-    return index;
-}
-
-} // namespace
 
 TEST(JsonMutation, TheStoredFilesNeverCrashTheirReaders)
 {
-    survivesMutations(sampleLibrary(), 20000);
+    survivesMutations(libraryOf(40, u"晴天 \"%1\""_qs), 20000);
     QList<Playlist> playlists;
     for (int i = 0; i < 5; ++i)
-        playlists.append({QUuid::createUuid(), QStringLiteral("列表 %1").arg(i), {QUuid::createUuid(), QUuid::createUuid()}});
+        playlists.append({QUuid::createUuid(), u"列表 %1"_qs.arg(i), {QUuid::createUuid(), QUuid::createUuid()}});
     survivesMutations(playlists, 5000);
     AppSettings settings;
     settings.lastQueue = {QUuid::createUuid()};
     settings.lastTrackID = settings.lastQueue.first();
-    settings.lyricsEndpoint = QStringLiteral("https://example.org/api/get");
+    settings.lyricsEndpoint = u"https://example.org/api/get"_qs;
     survivesMutations(settings, 5000);
 }
 
@@ -210,10 +178,10 @@ TEST(BackupJSONTest, SavesKeepABackupThatLoadsFallBackTo)
     QTemporaryDir dir;
     const FileLocation journal = FileLocation::fromLocalFile(dir.path()).appending(QByteArray("undo/j.json"));
     const FileLocation backup = journal.withSuffix(".bak");
-    auto read = [](const FileLocation &file) { return FileOperations::system().readAll(file).value_or("<none>"); };
-    auto load = [&] { return BackupJSON::load<QList<Playlist>>(journal); };
-    const QList<Playlist> first{{QUuid::createUuid(), QStringLiteral("一"), {}}};
-    const QList<Playlist> second{{QUuid::createUuid(), QStringLiteral("二"), {QUuid::createUuid()}}};
+    const auto read = [](const FileLocation &file) { return FileOperations::system().readAll(file).value_or("<none>"); };
+    const auto load = [&] { return BackupJSON::load<QList<Playlist>>(journal); };
+    const QList<Playlist> first{{QUuid::createUuid(), u"一"_qs, {}}};
+    const QList<Playlist> second{{QUuid::createUuid(), u"二"_qs, {QUuid::createUuid()}}};
 
     EXPECT_EQ(load().source, LoadSource::Absent);
     ASSERT_TRUE(BackupJSON::save(first, journal));
@@ -243,3 +211,5 @@ TEST(BackupJSONTest, SavesKeepABackupThatLoadsFallBackTo)
     EXPECT_FALSE(FileOperations::system().exists(backup));
     EXPECT_TRUE(BackupJSON::remove(journal));
 }
+
+} // namespace
