@@ -542,14 +542,17 @@ QFuture<void> LibraryStore::rescan(const QList<FileLocation> &folders, bool scop
     });
     scanning->setFuture(QtConcurrent::run([folders, scoped, reader, snapshot = m_index.tracks, files = &m_files,
                                            coversFolder = coversDirectory()] {
-        // Files whose size and date still match their stored track need no metadata read.
-        LibraryScanner::KnownFiles known;
-        known.reserve(snapshot.size());
-        for (const Track &track : snapshot)
-            known.insert(LibraryMerge::pathOf(track.url), FileFingerprint::of(track));
+        // Files whose size and date still match their stored track need no metadata read. Their
+        // table is made while the folders are walked.
+        QFuture<LibraryScanner::KnownFiles> known = QtConcurrent::run([snapshot] {
+            LibraryScanner::KnownFiles known;
+            known.reserve(snapshot.size());
+            for (const Track &track : snapshot)
+                known.insert(LibraryMerge::pathOf(track.url), FileFingerprint::of(track));
+            return known;
+        });
         const LibraryScanner::CoverOutput covers{coversFolder, *files};
-        ScanResult scan = LibraryScanner::scan(folders, *reader, known, &covers);
-        known = {};
+        ScanResult scan = LibraryScanner::scan(folders, *reader, std::move(known), &covers);
         PreparedMerge prepared{LibraryMerge::plan(snapshot, scan, folders, scoped, {}), {}, {}, std::move(scan.coverError)};
         scan.tracks.clear();
         placeScannedCovers(prepared, scan.coverFiles, coversFolder, *files);

@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include <expected>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <ctime>
 
@@ -19,6 +20,8 @@ struct FileStatus
     dev_t device = 0;
     ino_t inode = 0;
     mode_t mode = 0;
+
+    static FileStatus of(const struct stat &info);
 };
 
 // The file work of the stores and services goes through this seam, so tests can make any single

@@ -389,9 +389,7 @@ std::expected<void, FileError> PosixFileOperations::createDirectories(const File
     return {};
 }
 
-namespace {
-
-FileStatus statusOf(const struct stat &info)
+FileStatus FileStatus::of(const struct stat &info)
 {
     FileStatus status;
     status.isDirectory = S_ISDIR(info.st_mode);
@@ -404,14 +402,12 @@ FileStatus statusOf(const struct stat &info)
     return status;
 }
 
-} // namespace
-
 std::expected<FileStatus, FileError> PosixFileOperations::status(const FileLocation &location)
 {
     struct stat info {};
     if (location.isEmpty() || ::stat(location.cPath(), &info) != 0)
         return failure("stat", location, location.isEmpty() ? ENOENT : errno);
-    return statusOf(info);
+    return FileStatus::of(info);
 }
 
 std::expected<FileStatus, FileError> PosixFileOperations::entryStatus(const FileLocation &location)
@@ -419,5 +415,5 @@ std::expected<FileStatus, FileError> PosixFileOperations::entryStatus(const File
     struct stat info {};
     if (location.isEmpty() || ::lstat(location.cPath(), &info) != 0)
         return failure("lstat", location, location.isEmpty() ? ENOENT : errno);
-    return statusOf(info);
+    return FileStatus::of(info);
 }
