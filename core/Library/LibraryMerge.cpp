@@ -24,7 +24,10 @@ bool foundUnchangedInOrder(const QList<Track> &libraryTracks, const ScanResult &
     for (qsizetype i = 0; i < libraryTracks.size(); ++i) {
         const Track &stored = libraryTracks.at(i);
         const Track &scanned = scan.tracks.at(i);
-        if (FileFingerprint::of(stored) != FileFingerprint::of(scanned) || pathOf(stored.url) != pathOf(scanned.url))
+        if (FileFingerprint::of(stored) != FileFingerprint::of(scanned))
+            return false;
+        // The same location is the same path; only different ones need standardising.
+        if (stored.url != scanned.url && pathOf(stored.url) != pathOf(scanned.url))
             return false;
     }
     return true;
@@ -126,12 +129,6 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
         library.erase(position);
     }
 
-    QHash<FileFingerprint, QList<qsizetype>> newFilesByFingerprint; // pending positions
-    for (qsizetype i = 0; i < plan.pending.size(); ++i) {
-        if (newPaths.contains(pathOf(plan.pending.at(i).url)))
-            newFilesByFingerprint[FileFingerprint::of(plan.pending.at(i))].append(i);
-    }
-
     QHash<FileFingerprint, QList<QUuid>> vanishedByFingerprint;
     for (qsizetype i = 0; i < libraryTracks.size(); ++i) {
         const QByteArray &path = libraryPaths.at(i);
@@ -140,6 +137,15 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
         if (scoped && !liesUnderAny(path, plan.folderPrefixes))
             continue;
         vanishedByFingerprint[FileFingerprint::of(libraryTracks.at(i))].append(libraryTracks.at(i).id);
+    }
+    // Nothing vanished, nothing moved: the common case of a first import.
+    if (vanishedByFingerprint.isEmpty())
+        return plan;
+
+    QHash<FileFingerprint, QList<qsizetype>> newFilesByFingerprint; // pending positions
+    for (qsizetype i = 0; i < plan.pending.size(); ++i) {
+        if (newPaths.contains(pathOf(plan.pending.at(i).url)))
+            newFilesByFingerprint[FileFingerprint::of(plan.pending.at(i))].append(i);
     }
 
     // Only a one-to-one match of fingerprints is a move.
@@ -199,9 +205,10 @@ QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks)
 
     QList<Track> merged;
     merged.reserve(currentTracks.size() + plan.pending.size());
-    QSet<QUuid> emitted;
+    QSet<QUuid> emitted; // only the current tracks are checked against it
     auto append = [&](const Track &track) {
-        emitted.insert(track.id);
+        if (!currentPosition.isEmpty())
+            emitted.insert(track.id);
         merged.append(track);
     };
 
