@@ -63,8 +63,8 @@ QByteArray pathOf(const FileLocation &url)
     return url.standardized().path();
 }
 
-Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList<FileLocation> &folders,
-          bool scoped, const QList<FileLocation> &currentUnreadable)
+Plan plan(const QList<Track> &libraryTracks, ScanResult scan, const QList<FileLocation> &folders, bool scoped,
+          const QList<FileLocation> &currentUnreadable)
 {
     Plan plan;
     plan.scoped = scoped;
@@ -104,24 +104,32 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
         plan.plannedPaths.insert(libraryTracks.at(i).id, path);
     }
 
-    QSet<QByteArray> newPaths;
-    plan.scannedPaths.reserve(scan.tracks.size());
-    for (const Track &scanned : scan.tracks) {
-        const QByteArray path = pathOf(scanned.url);
-        plan.scannedPaths.insert(path);
+    // Tracks no one else holds are moved into the plan rather than copied.
+    const bool ownsScannedTracks = scan.tracks.isDetached();
+    const auto takeScanned = [&](qsizetype i) { return ownsScannedTracks ? std::move(scan.tracks[i]) : scan.tracks.at(i); };
+    QList<qsizetype> newPositions; // in the pending tracks
+    // With nothing stored, no current track is ever checked against the scanned paths.
+    const bool recordsScannedPaths = !libraryTracks.isEmpty();
+    if (recordsScannedPaths)
+        plan.scannedPaths.reserve(scan.tracks.size());
+    plan.pending.reserve(scan.tracks.size());
+    for (qsizetype i = 0; i < scan.tracks.size(); ++i) {
+        const QByteArray path = pathOf(scan.tracks.at(i).url);
+        if (recordsScannedPaths)
+            plan.scannedPaths.insert(path);
         const auto position = library.constFind(path);
         if (position == library.constEnd()) {
-            newPaths.insert(path);
-            plan.pending.append(scanned);
+            newPositions.append(plan.pending.size());
+            plan.pending.append(takeScanned(i));
             continue;
         }
         const Track &stored = libraryTracks.at(*position);
-        if (FileFingerprint::of(stored) == FileFingerprint::of(scanned)) {
+        if (FileFingerprint::of(stored) == FileFingerprint::of(scan.tracks.at(i))) {
             Track unchanged = stored;
             unchanged.isMissing = false;
             plan.unchanged.append(std::move(unchanged));
         } else {
-            Track rewritten = scanned;
+            Track rewritten = takeScanned(i);
             rewritten.id = stored.id;
             rewritten.artworkFileName = stored.artworkFileName;
             plan.pending.append(std::move(rewritten));
@@ -142,6 +150,9 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
     if (vanishedByFingerprint.isEmpty())
         return plan;
 
+    QSet<QByteArray> newPaths;
+    for (const qsizetype position : std::as_const(newPositions))
+        newPaths.insert(pathOf(plan.pending.at(position).url));
     QHash<FileFingerprint, QList<qsizetype>> newFilesByFingerprint; // pending positions
     for (qsizetype i = 0; i < plan.pending.size(); ++i) {
         if (newPaths.contains(pathOf(plan.pending.at(i).url)))
@@ -222,7 +233,7 @@ QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks)
     }
     for (const Track &track : plan.pending) {
         if (!plan.plannedPaths.contains(track.id)) {
-            if (!claimedPaths.contains(pathOf(track.url)))
+            if (claimedPaths.isEmpty() || !claimedPaths.contains(pathOf(track.url)))
                 append(track);
             continue;
         }

@@ -553,9 +553,10 @@ QFuture<void> LibraryStore::rescan(const QList<FileLocation> &folders, bool scop
         });
         const LibraryScanner::CoverOutput covers{coversFolder, *files};
         ScanResult scan = LibraryScanner::scan(folders, *reader, std::move(known), &covers);
-        PreparedMerge prepared{LibraryMerge::plan(snapshot, scan, folders, scoped, {}), {}, {}, std::move(scan.coverError)};
-        scan.tracks.clear();
-        placeScannedCovers(prepared, scan.coverFiles, coversFolder, *files);
+        QHash<QByteArray, FileLocation> coverFiles = std::move(scan.coverFiles);
+        std::optional<FileError> coverError = std::move(scan.coverError);
+        PreparedMerge prepared{LibraryMerge::plan(snapshot, std::move(scan), folders, scoped, {}), {}, {}, std::move(coverError)};
+        placeScannedCovers(prepared, coverFiles, coversFolder, *files);
         return prepared;
     }));
     return done->future();
