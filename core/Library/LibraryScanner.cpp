@@ -11,6 +11,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <numeric>
 
@@ -24,10 +25,23 @@ namespace {
 
 // Paths sort by Unicode scalar value after canonical composition, with no locale and no case
 // folding; for UTF-8 text that is the byte order of its composed form. Other bytes sort as they are.
+bool isAscii(const QByteArray &text)
+{
+    // Eight bytes at a time: paths are long and nearly always ASCII.
+    const char *p = text.constData();
+    const char *const end = p + text.size();
+    for (; end - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, sizeof word);
+        if (word & 0x8080808080808080u)
+            return false;
+    }
+    return std::all_of(p, end, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 QByteArray sortKey(const QByteArray &path)
 {
-    const bool ascii = std::all_of(path.cbegin(), path.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii || !QUtf8StringView(path).isValidUtf8())
+    if (isAscii(path) || !QUtf8StringView(path).isValidUtf8())
         return path;
     return QString::fromUtf8(path).normalized(QString::NormalizationForm_C).toUtf8();
 }
@@ -80,7 +94,8 @@ struct FolderCloser
     void operator()(DIR *folder) const { ::closedir(folder); }
 };
 
-// An entry with a supported extension, as the walk found it, and what stat(2) says about it.
+// An entry with a supported extension, as the walk found it (standardised), and what stat(2)
+// says about it.
 struct Candidate
 {
     FileLocation file;
@@ -124,7 +139,7 @@ void list(FolderListing &folder, QThreadPool &pool)
         FileLocation file = FileLocation::fromPath(prefix + entry->d_name);
         if (!AudioFormatSupport::isSupported(file))
             continue;
-        Candidate candidate{std::move(file), entry->d_type == DT_LNK, std::nullopt};
+        Candidate candidate{file.standardized(), entry->d_type == DT_LNK, std::nullopt};
         if (::fstatat(descriptor, entry->d_name, &status, 0) == 0)
             candidate.status = FileStatus::of(status);
         folder.candidates.append(std::move(candidate));
@@ -228,7 +243,7 @@ CollectedFiles collectFiles(const QList<FileLocation> &folders)
         // as a file.
         if (candidate.status && !candidate.status->isRegularFile)
             continue;
-        const FileLocation standardized = candidate.file.standardized();
+        const FileLocation &standardized = candidate.file;
         if (foldersOverlap) {
             const qsizetype before = seen.size();
             seen.insert(standardized.path());
