@@ -21,7 +21,7 @@ JsonWriter::JsonWriter(int depth, bool continuing) : m_depth(depth), m_first(!co
 void JsonWriter::grow(qsizetype bytes)
 {
     const qsizetype used = m_end ? m_end - m_buffer.constData() : 0;
-    const qsizetype capacity = std::max(used + bytes, 2 * qsizetype(m_buffer.size()));
+    const qsizetype capacity = std::max({used + bytes, 2 * qsizetype(m_buffer.size()), qsizetype(4096)});
     if (m_buffer.isEmpty())
         m_buffer = QByteArray(capacity, Qt::Uninitialized);
     else
@@ -61,15 +61,9 @@ void JsonWriter::writeArray(qsizetype count, const std::function<void(qsizetype,
                 writeElement(i, part);
             return part.takeWritten();
         });
-        // Each part is let go once copied, so a large array is held about once, not twice.
-        qsizetype total = 0;
-        for (const QByteArray &chunk : std::as_const(chunks))
-            total += chunk.size();
-        room(total + 64);
-        for (QByteArray &chunk : chunks) {
-            append(chunk.constData(), chunk.size());
-            chunk = QByteArray();
-        }
+        // The chunks stay parts of their own: a large array is held once, never joined twice.
+        m_parts.append(takeWritten());
+        m_parts.append(std::move(chunks));
         m_first = false;
     }
     endArray();
@@ -321,5 +315,24 @@ void JsonWriter::value(const FileLocation &location)
 QByteArray JsonWriter::take()
 {
     append('\n');
-    return takeWritten();
+    if (m_parts.isEmpty())
+        return takeWritten();
+    m_parts.append(takeWritten());
+    qsizetype size = 0;
+    for (const QByteArray &part : std::as_const(m_parts))
+        size += part.size();
+    QByteArray document;
+    document.reserve(size);
+    // Each part is let go once copied, so the document is held about once, not twice.
+    for (QByteArray &part : m_parts)
+        document.append(std::exchange(part, QByteArray()));
+    m_parts.clear();
+    return document;
+}
+
+QList<QByteArray> JsonWriter::takeParts()
+{
+    append('\n');
+    m_parts.append(takeWritten());
+    return std::exchange(m_parts, {});
 }

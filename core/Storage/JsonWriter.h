@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QLatin1StringView>
+#include <QList>
 #include <QString>
 #include <QUuid>
 
@@ -52,6 +53,8 @@ public:
 
     // The document written so far; complete once every object and array is closed.
     QByteArray take();
+    // The same in the parts it was written in, for writing out without joining them first.
+    QList<QByteArray> takeParts();
 
 private:
     // A writer for part of an array at `depth`, after `continuing` earlier elements or none.
@@ -77,6 +80,7 @@ private:
     // UTF-8 and escapes straight from UTF-16; false (nothing written) for text with surrogates.
     bool writeEscapedBmp(QStringView text);
 
+    QList<QByteArray> m_parts; // written before m_buffer: the chunks of large arrays
     QByteArray m_buffer;
     char *m_end = nullptr;
     char *m_limit = nullptr;
