@@ -5,14 +5,14 @@ IndexStore::IndexStore(const FileLocation &directory, FileOperations &files)
 {
 }
 
-std::expected<void, FileError> IndexStore::writeBytes(const QByteArray &bytes, const FileLocation &file,
+std::expected<void, FileError> IndexStore::writeParts(const QList<QByteArray> &parts, const FileLocation &file,
                                                       const std::function<bool(const QByteArray &)> &decodes)
 {
     // The data folder holds the user's library; nobody else needs to read it.
     if (auto created = m_files.createDirectories(m_directory, 0700); !created)
         return created;
     const FileLocation temporary = file.withSuffix(".tmp");
-    if (auto written = m_files.writeAtomically(temporary, bytes); !written)
+    if (auto written = m_files.writePartsAtomically(temporary, parts); !written)
         return written;
 
     std::expected<void, FileError> result;

@@ -36,7 +36,7 @@ public:
     template <typename T>
     std::expected<void, FileError> write(const T &value, const FileLocation &file)
     {
-        return writeBytes(JsonFile::encode(value), file, JsonFile::decodesAs<T>);
+        return writeParts(JsonFile::encodeParts(value), file, JsonFile::decodesAs<T>);
     }
 
     LibraryIndex loadIndex() const;
@@ -65,7 +65,7 @@ private:
     void rememberDecodable(const FileLocation &file) const;
     bool isKnownDecodable(const FileLocation &file) const;
 
-    std::expected<void, FileError> writeBytes(const QByteArray &bytes, const FileLocation &file,
+    std::expected<void, FileError> writeParts(const QList<QByteArray> &parts, const FileLocation &file,
                                               const std::function<bool(const QByteArray &)> &decodes);
 
     FileLocation m_directory;

@@ -24,7 +24,10 @@ bool foundUnchangedInOrder(const QList<Track> &libraryTracks, const ScanResult &
     for (qsizetype i = 0; i < libraryTracks.size(); ++i) {
         const Track &stored = libraryTracks.at(i);
         const Track &scanned = scan.tracks.at(i);
-        if (FileFingerprint::of(stored) != FileFingerprint::of(scanned) || pathOf(stored.url) != pathOf(scanned.url))
+        if (FileFingerprint::of(stored) != FileFingerprint::of(scanned))
+            return false;
+        // The same location is the same path; only different ones need standardising.
+        if (stored.url != scanned.url && pathOf(stored.url) != pathOf(scanned.url))
             return false;
     }
     return true;
@@ -60,8 +63,8 @@ QByteArray pathOf(const FileLocation &url)
     return url.standardized().path();
 }
 
-Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList<FileLocation> &folders,
-          bool scoped, const QList<FileLocation> &currentUnreadable)
+Plan plan(const QList<Track> &libraryTracks, ScanResult scan, const QList<FileLocation> &folders, bool scoped,
+          const QList<FileLocation> &currentUnreadable)
 {
     Plan plan;
     plan.scoped = scoped;
@@ -101,35 +104,37 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
         plan.plannedPaths.insert(libraryTracks.at(i).id, path);
     }
 
-    QSet<QByteArray> newPaths;
-    plan.scannedPaths.reserve(scan.tracks.size());
-    for (const Track &scanned : scan.tracks) {
-        const QByteArray path = pathOf(scanned.url);
-        plan.scannedPaths.insert(path);
+    // Tracks no one else holds are moved into the plan rather than copied.
+    const bool ownsScannedTracks = scan.tracks.isDetached();
+    const auto takeScanned = [&](qsizetype i) { return ownsScannedTracks ? std::move(scan.tracks[i]) : scan.tracks.at(i); };
+    QList<qsizetype> newPositions; // in the pending tracks
+    // With nothing stored, no current track is ever checked against the scanned paths.
+    const bool recordsScannedPaths = !libraryTracks.isEmpty();
+    if (recordsScannedPaths)
+        plan.scannedPaths.reserve(scan.tracks.size());
+    plan.pending.reserve(scan.tracks.size());
+    for (qsizetype i = 0; i < scan.tracks.size(); ++i) {
+        const QByteArray path = pathOf(scan.tracks.at(i).url);
+        if (recordsScannedPaths)
+            plan.scannedPaths.insert(path);
         const auto position = library.constFind(path);
         if (position == library.constEnd()) {
-            newPaths.insert(path);
-            plan.pending.append(scanned);
+            newPositions.append(plan.pending.size());
+            plan.pending.append(takeScanned(i));
             continue;
         }
         const Track &stored = libraryTracks.at(*position);
-        if (FileFingerprint::of(stored) == FileFingerprint::of(scanned)) {
+        if (FileFingerprint::of(stored) == FileFingerprint::of(scan.tracks.at(i))) {
             Track unchanged = stored;
             unchanged.isMissing = false;
             plan.unchanged.append(std::move(unchanged));
         } else {
-            Track rewritten = scanned;
+            Track rewritten = takeScanned(i);
             rewritten.id = stored.id;
             rewritten.artworkFileName = stored.artworkFileName;
             plan.pending.append(std::move(rewritten));
         }
         library.erase(position);
-    }
-
-    QHash<FileFingerprint, QList<qsizetype>> newFilesByFingerprint; // pending positions
-    for (qsizetype i = 0; i < plan.pending.size(); ++i) {
-        if (newPaths.contains(pathOf(plan.pending.at(i).url)))
-            newFilesByFingerprint[FileFingerprint::of(plan.pending.at(i))].append(i);
     }
 
     QHash<FileFingerprint, QList<QUuid>> vanishedByFingerprint;
@@ -140,6 +145,18 @@ Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList
         if (scoped && !liesUnderAny(path, plan.folderPrefixes))
             continue;
         vanishedByFingerprint[FileFingerprint::of(libraryTracks.at(i))].append(libraryTracks.at(i).id);
+    }
+    // Nothing vanished, nothing moved: the common case of a first import.
+    if (vanishedByFingerprint.isEmpty())
+        return plan;
+
+    QSet<QByteArray> newPaths;
+    for (const qsizetype position : std::as_const(newPositions))
+        newPaths.insert(pathOf(plan.pending.at(position).url));
+    QHash<FileFingerprint, QList<qsizetype>> newFilesByFingerprint; // pending positions
+    for (qsizetype i = 0; i < plan.pending.size(); ++i) {
+        if (newPaths.contains(pathOf(plan.pending.at(i).url)))
+            newFilesByFingerprint[FileFingerprint::of(plan.pending.at(i))].append(i);
     }
 
     // Only a one-to-one match of fingerprints is a move.
@@ -199,9 +216,10 @@ QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks)
 
     QList<Track> merged;
     merged.reserve(currentTracks.size() + plan.pending.size());
-    QSet<QUuid> emitted;
+    QSet<QUuid> emitted; // only the current tracks are checked against it
     auto append = [&](const Track &track) {
-        emitted.insert(track.id);
+        if (!currentPosition.isEmpty())
+            emitted.insert(track.id);
         merged.append(track);
     };
 
@@ -215,7 +233,7 @@ QList<Track> finish(const Plan &plan, const QList<Track> &currentTracks)
     }
     for (const Track &track : plan.pending) {
         if (!plan.plannedPaths.contains(track.id)) {
-            if (!claimedPaths.contains(pathOf(track.url)))
+            if (claimedPaths.isEmpty() || !claimedPaths.contains(pathOf(track.url)))
                 append(track);
             continue;
         }

@@ -20,7 +20,7 @@ struct Plan
     QList<Track> unchanged;             // stored records of files found as they were
     QList<Track> pending;               // new and rewritten files, in path order; their covers are read
     QHash<QUuid, FileLocation> moves;   // stored tracks whose file moved, to their new location
-    QSet<QByteArray> scannedPaths;
+    QSet<QByteArray> scannedPaths;      // left empty when nothing was stored: nothing to check against it
     QSet<QByteArray> unreadablePaths;
     QList<QByteArray> folderPrefixes;
     bool scoped = false;
@@ -34,8 +34,9 @@ struct Plan
 // The standardised path of a location, the key every rule of the merge compares.
 QByteArray pathOf(const FileLocation &url);
 
-Plan plan(const QList<Track> &libraryTracks, const ScanResult &scan, const QList<FileLocation> &folders,
-          bool scoped, const QList<FileLocation> &currentUnreadable);
+// The scan's tracks are moved into the plan when the scan is handed over (std::move).
+Plan plan(const QList<Track> &libraryTracks, ScanResult scan, const QList<FileLocation> &folders, bool scoped,
+          const QList<FileLocation> &currentUnreadable);
 
 // The new track list: unchanged, then pending, then the tracks not found at their stored paths
 // (moved, kept, or flagged missing). It is reconciled with the library as it is now: tracks

@@ -11,10 +11,12 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <numeric>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace LibraryScanner {
@@ -23,12 +25,51 @@ namespace {
 
 // Paths sort by Unicode scalar value after canonical composition, with no locale and no case
 // folding; for UTF-8 text that is the byte order of its composed form. Other bytes sort as they are.
+bool isAscii(const QByteArray &text)
+{
+    // Eight bytes at a time: paths are long and nearly always ASCII.
+    const char *p = text.constData();
+    const char *const end = p + text.size();
+    for (; end - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, sizeof word);
+        if (word & 0x8080808080808080u)
+            return false;
+    }
+    return std::all_of(p, end, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 QByteArray sortKey(const QByteArray &path)
 {
-    const bool ascii = std::all_of(path.cbegin(), path.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii || !QUtf8StringView(path).isValidUtf8())
+    if (isAscii(path) || !QUtf8StringView(path).isValidUtf8())
         return path;
     return QString::fromUtf8(path).normalized(QString::NormalizationForm_C).toUtf8();
+}
+
+// A stable sort on all cores: runs sorted side by side, then neighbours merged pairwise, each
+// merge taking the left run's element first among equals.
+template <typename T, typename Less>
+void parallelStableSort(QList<T> &items, Less less)
+{
+    constexpr qsizetype shortestRun = 4096;
+    const qsizetype count = items.size();
+    const qsizetype runCount = std::clamp<qsizetype>(count / shortestRun, 1, QThread::idealThreadCount());
+    QList<qsizetype> bounds;
+    for (qsizetype run = 0; run <= runCount; ++run)
+        bounds.append(count * run / runCount);
+    T *const data = items.data();
+    QList<qsizetype> runs(runCount);
+    std::iota(runs.begin(), runs.end(), 0);
+    QtConcurrent::blockingMap(runs, [&](qsizetype run) { std::stable_sort(data + bounds[run], data + bounds[run + 1], less); });
+    for (qsizetype width = 1; width < runCount; width *= 2) {
+        QList<qsizetype> lefts;
+        for (qsizetype left = 0; left + width < runCount; left += 2 * width)
+            lefts.append(left);
+        QtConcurrent::blockingMap(lefts, [&](qsizetype left) {
+            std::inplace_merge(data + bounds[left], data + bounds[left + width],
+                               data + bounds[std::min(left + 2 * width, runCount)], less);
+        });
+    }
 }
 
 bool isHiddenName(const char *name)
@@ -53,49 +94,91 @@ struct FolderCloser
     void operator()(DIR *folder) const { ::closedir(folder); }
 };
 
-// Walks the folders depth first without following links to folders; calls `visit` with every
-// entry that is not a folder and reports the folders it cannot open.
-template <typename Visit>
-void walk(const QList<FileLocation> &folders, QList<FileLocation> &unopenable, Visit visit)
-{
-    for (const FileLocation &folder : folders) {
-        QList<QByteArray> pending{folder.path()};
-        while (!pending.isEmpty()) {
-            const QByteArray path = pending.takeLast();
-            const std::unique_ptr<DIR, FolderCloser> listing(::opendir(path.constData()));
-            if (!listing) {
-                unopenable.append(FileLocation::fromPath(path).standardized());
-                continue;
-            }
-            QList<QByteArray> subfolders;
-            while (const dirent *entry = ::readdir(listing.get())) {
-                if (isHiddenName(entry->d_name))
-                    continue;
-                const QByteArray child = path.endsWith('/') ? path + entry->d_name : path + '/' + entry->d_name;
-                bool isFolder = entry->d_type == DT_DIR;
-                if (entry->d_type == DT_UNKNOWN) {
-                    struct stat status{};
-                    isFolder = ::lstat(child.constData(), &status) == 0 && S_ISDIR(status.st_mode);
-                }
-                if (isFolder)
-                    subfolders.append(child);
-                else
-                    visit(child, entry->d_type == DT_LNK);
-            }
-            // Depth first, in the order listed.
-            std::reverse(subfolders.begin(), subfolders.end());
-            pending += subfolders;
-        }
-    }
-}
-
-// An entry with a supported extension, as the walk found it, and what stat(2) says about it.
+// An entry with a supported extension, as the walk found it (standardised), and what stat(2)
+// says about it.
 struct Candidate
 {
     FileLocation file;
     bool throughLink = false;
     std::optional<FileStatus> status;
 };
+
+// One folder of a walk: its candidates in the order listed, then its subfolders, each listed by
+// a task of its own. A folder that cannot be opened has nothing.
+struct FolderListing
+{
+    QByteArray path;
+    bool opened = false;
+    QList<Candidate> candidates;
+    std::vector<std::unique_ptr<FolderListing>> subfolders;
+};
+
+// Lists the folder and stats its candidates through the open folder; starts the listing of each
+// subfolder on the pool. Links to folders are not followed.
+void list(FolderListing &folder, QThreadPool &pool)
+{
+    const std::unique_ptr<DIR, FolderCloser> listing(::opendir(folder.path.constData()));
+    if (!listing)
+        return;
+    folder.opened = true;
+    const int descriptor = ::dirfd(listing.get());
+    const QByteArray prefix = folder.path.endsWith('/') ? folder.path : folder.path + '/';
+    while (const dirent *entry = ::readdir(listing.get())) {
+        if (isHiddenName(entry->d_name))
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        struct stat status{};
+        if (entry->d_type == DT_UNKNOWN)
+            isFolder = ::fstatat(descriptor, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode);
+        if (isFolder) {
+            auto subfolder = std::make_unique<FolderListing>();
+            subfolder->path = prefix + entry->d_name;
+            folder.subfolders.push_back(std::move(subfolder));
+            continue;
+        }
+        FileLocation file = FileLocation::fromPath(prefix + entry->d_name);
+        if (!AudioFormatSupport::isSupported(file))
+            continue;
+        Candidate candidate{file.standardized(), entry->d_type == DT_LNK, std::nullopt};
+        if (::fstatat(descriptor, entry->d_name, &status, 0) == 0)
+            candidate.status = FileStatus::of(status);
+        folder.candidates.append(std::move(candidate));
+    }
+    for (const auto &subfolder : folder.subfolders)
+        pool.start([subfolder = subfolder.get(), &pool] { list(*subfolder, pool); });
+}
+
+// Walks the folders depth first on all cores and calls `visit` with every candidate, and
+// `unopenable` with every folder that could not be opened, in the order of a walk that lists a
+// folder's entries before it enters its subfolders, one after the other.
+template <typename Visit, typename Unopenable>
+void walk(const QList<FileLocation> &folders, Visit visit, Unopenable unopenable)
+{
+    std::vector<std::unique_ptr<FolderListing>> roots;
+    {
+        QThreadPool pool;
+        pool.setMaxThreadCount(QThread::idealThreadCount());
+        for (const FileLocation &folder : folders) {
+            roots.push_back(std::make_unique<FolderListing>());
+            roots.back()->path = folder.path();
+            pool.start([root = roots.back().get(), &pool] { list(*root, pool); });
+        }
+        pool.waitForDone();
+    }
+    for (const auto &root : roots) {
+        std::vector<FolderListing *> pending{root.get()};
+        while (!pending.empty()) {
+            FolderListing *folder = pending.back();
+            pending.pop_back();
+            if (!folder->opened)
+                unopenable(folder->path);
+            for (Candidate &candidate : folder->candidates)
+                visit(std::move(candidate));
+            for (auto subfolder = folder->subfolders.rbegin(); subfolder != folder->subfolders.rend(); ++subfolder)
+                pending.push_back(subfolder->get());
+        }
+    }
+}
 
 FileFingerprint fingerprintOf(const FileStatus &status)
 {
@@ -131,24 +214,21 @@ private:
 
 CollectedFiles collectFiles(const QList<FileLocation> &folders)
 {
-    CollectedFiles collected;
     QList<Candidate> candidates;
-    walk(folders, collected.unopenableFolders, [&](const QByteArray &path, bool isLink) {
-        FileLocation file = FileLocation::fromPath(path);
-        if (AudioFormatSupport::isSupported(file))
-            candidates.append({std::move(file), isLink, std::nullopt});
-    });
-    // The stats are what a walk of a large library waits on; they run on all cores, the choice of
-    // what to list stays in the order found.
-    QThreadPool pool;
-    pool.setMaxThreadCount(QThread::idealThreadCount());
-    QtConcurrent::blockingMap(&pool, candidates, [](Candidate &candidate) {
-        if (const auto status = FileOperations::system().status(candidate.file))
-            candidate.status = *status;
-    });
+    CollectedFiles collected;
+    walk(
+        folders, [&](Candidate &&candidate) { candidates.append(std::move(candidate)); },
+        [&](const QByteArray &folder) { collected.unopenableFolders.append(FileLocation::fromPath(folder).standardized()); });
 
+    // The same path is found twice only when one folder lies inside another.
+    const bool foldersOverlap = std::ranges::any_of(folders, [&](const FileLocation &folder) {
+        return std::ranges::count_if(folders, [&](const FileLocation &other) {
+                   return other.standardized() == folder.standardized() || folder.isUnder(other);
+               }) > 1;
+    });
     QSet<QByteArray> seen;
-    seen.reserve(candidates.size());
+    if (foldersOverlap)
+        seen.reserve(candidates.size());
     struct Listed
     {
         qsizetype position;
@@ -156,15 +236,20 @@ CollectedFiles collectFiles(const QList<FileLocation> &folders)
     };
     QHash<FileIdentity, Listed> byIdentity;
     byIdentity.reserve(candidates.size());
+    collected.files.reserve(candidates.size());
+    collected.statuses.reserve(candidates.size());
     for (const Candidate &candidate : std::as_const(candidates)) {
         // A folder named like an audio file is walked, not listed; what cannot be examined counts
         // as a file.
         if (candidate.status && !candidate.status->isRegularFile)
             continue;
-        const FileLocation standardized = candidate.file.standardized();
-        if (seen.contains(standardized.path()))
-            continue;
-        seen.insert(standardized.path());
+        const FileLocation &standardized = candidate.file;
+        if (foldersOverlap) {
+            const qsizetype before = seen.size();
+            seen.insert(standardized.path());
+            if (seen.size() == before)
+                continue;
+        }
         if (candidate.status) {
             const FileIdentity identity{candidate.status->device, candidate.status->inode};
             if (const auto listed = byIdentity.find(identity); listed != byIdentity.end()) {
@@ -186,6 +271,12 @@ CollectedFiles collectFiles(const QList<FileLocation> &folders)
 ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known,
                 const CoverOutput *coverOutput)
 {
+    return scan(folders, reader, QtFuture::makeReadyFuture(known), coverOutput);
+}
+
+ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, QFuture<KnownFiles> knownFiles,
+                const CoverOutput *coverOutput)
+{
     if (folders.isEmpty())
         return {};
     CollectedFiles collected = collectFiles(folders);
@@ -196,7 +287,7 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
         keyed.reserve(collected.files.size());
         for (qsizetype i = 0; i < collected.files.size(); ++i)
             keyed.append({sortKey(collected.files.at(i).path()), i});
-        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        parallelStableSort(keyed, [](const auto &a, const auto &b) { return a.first < b.first; });
         files.reserve(keyed.size());
         statuses.reserve(keyed.size());
         for (const auto &[key, position] : std::as_const(keyed)) {
@@ -204,6 +295,7 @@ ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reade
             statuses.append(collected.statuses.at(position));
         }
     }
+    const KnownFiles known = knownFiles.takeResult();
 
     std::optional<ScannedCoverWriter> coverWriter;
     if (coverOutput)

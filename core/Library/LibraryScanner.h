@@ -6,6 +6,7 @@
 #include "Storage/FileLocation.h"
 #include "Storage/FileOperations.h"
 
+#include <QFuture>
 #include <QHash>
 #include <QList>
 
@@ -46,5 +47,9 @@ struct CoverOutput
 // are written through `covers` when given, else dropped.
 ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, const KnownFiles &known = {},
                 const CoverOutput *covers = nullptr);
+// The same with the known files still in the making: they are first needed once the folders
+// are walked.
+ScanResult scan(const QList<FileLocation> &folders, const MetadataReading &reader, QFuture<KnownFiles> known,
+                const CoverOutput *covers);
 
 } // namespace LibraryScanner

@@ -542,17 +542,21 @@ QFuture<void> LibraryStore::rescan(const QList<FileLocation> &folders, bool scop
     });
     scanning->setFuture(QtConcurrent::run([folders, scoped, reader, snapshot = m_index.tracks, files = &m_files,
                                            coversFolder = coversDirectory()] {
-        // Files whose size and date still match their stored track need no metadata read.
-        LibraryScanner::KnownFiles known;
-        known.reserve(snapshot.size());
-        for (const Track &track : snapshot)
-            known.insert(LibraryMerge::pathOf(track.url), FileFingerprint::of(track));
+        // Files whose size and date still match their stored track need no metadata read. Their
+        // table is made while the folders are walked.
+        QFuture<LibraryScanner::KnownFiles> known = QtConcurrent::run([snapshot] {
+            LibraryScanner::KnownFiles known;
+            known.reserve(snapshot.size());
+            for (const Track &track : snapshot)
+                known.insert(LibraryMerge::pathOf(track.url), FileFingerprint::of(track));
+            return known;
+        });
         const LibraryScanner::CoverOutput covers{coversFolder, *files};
-        ScanResult scan = LibraryScanner::scan(folders, *reader, known, &covers);
-        known = {};
-        PreparedMerge prepared{LibraryMerge::plan(snapshot, scan, folders, scoped, {}), {}, {}, std::move(scan.coverError)};
-        scan.tracks.clear();
-        placeScannedCovers(prepared, scan.coverFiles, coversFolder, *files);
+        ScanResult scan = LibraryScanner::scan(folders, *reader, std::move(known), &covers);
+        QHash<QByteArray, FileLocation> coverFiles = std::move(scan.coverFiles);
+        std::optional<FileError> coverError = std::move(scan.coverError);
+        PreparedMerge prepared{LibraryMerge::plan(snapshot, std::move(scan), folders, scoped, {}), {}, {}, std::move(coverError)};
+        placeScannedCovers(prepared, coverFiles, coversFolder, *files);
         return prepared;
     }));
     return done->future();

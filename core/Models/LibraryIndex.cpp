@@ -8,7 +8,7 @@ void LibraryIndex::write(JsonWriter &writer) const
     writer.key(QLatin1String("folders"));
     writer.beginArray();
     for (const FileLocation &folder : folders)
-        writer.value(QByteArrayView(folder.urlBytes()));
+        writer.value(folder);
     writer.endArray();
     writer.key(QLatin1String("tracks"));
     JsonCodec<QList<Track>>::write(tracks, writer);

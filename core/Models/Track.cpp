@@ -33,7 +33,7 @@ void Track::write(JsonWriter &writer) const
     writer.value(fileSize);
     writer.optionalField(QLatin1String("genre"), genre);
     writer.key(QLatin1String("id"));
-    writer.value(QByteArrayView(Json::uuidBytes(id)));
+    writer.value(id);
     writer.key(QLatin1String("isMissing"));
     writer.value(isMissing);
     writer.key(QLatin1String("modifiedAt"));
@@ -42,7 +42,7 @@ void Track::write(JsonWriter &writer) const
     writer.value(title);
     writer.optionalField(QLatin1String("trackNumber"), trackNumber);
     writer.key(QLatin1String("url"));
-    writer.value(QByteArrayView(url.urlBytes()));
+    writer.value(url);
     writer.optionalField(QLatin1String("year"), year);
     writer.endObject();
 }

@@ -10,7 +10,7 @@
 
 namespace {
 
-bool isUnreserved(char c)
+constexpr bool isUnreserved(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'
         || c == '.' || c == '_' || c == '~';
@@ -88,20 +88,33 @@ QString FileLocation::urlText() const
 
 QByteArray FileLocation::urlBytes() const
 {
+    QByteArray text(maxUrlSize(m_path.size()), Qt::Uninitialized);
+    text.truncate(writeUrlBytes(text.data()) - text.constData());
+    return text;
+}
+
+char *FileLocation::writeUrlBytes(char *out) const
+{
+    static constexpr auto table = [] {
+        std::array<bool, 256> plain {};
+        for (int c = 0; c < 256; ++c)
+            plain[c] = isUnreserved(char(c)) || c == '/';
+        return plain;
+    }();
     static const char hex[] = "0123456789ABCDEF";
-    QByteArray text("file://");
-    text.reserve(7 + m_path.size() * 3);
+    std::memcpy(out, "file://", 7);
+    out += 7;
     for (const char c : m_path) {
-        if (isUnreserved(c) || c == '/') {
-            text.append(c);
+        const auto byte = static_cast<unsigned char>(c);
+        if (table[byte]) {
+            *out++ = c;
         } else {
-            const auto byte = static_cast<unsigned char>(c);
-            text.append('%');
-            text.append(hex[byte >> 4]);
-            text.append(hex[byte & 0xF]);
+            *out++ = '%';
+            *out++ = hex[byte >> 4];
+            *out++ = hex[byte & 0xF];
         }
     }
-    return text;
+    return out;
 }
 
 QString FileLocation::displayPath() const

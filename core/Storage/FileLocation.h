@@ -31,6 +31,10 @@ public:
     QString urlText() const;
     // urlText() as ASCII bytes.
     QByteArray urlBytes() const;
+    // The longest urlBytes() of a path of `pathSize` bytes.
+    static qsizetype maxUrlSize(qsizetype pathSize) { return 7 + 3 * pathSize; }
+    // Writes urlBytes() at `out`, which has room for maxUrlSize(path().size()); gives the end.
+    char *writeUrlBytes(char *out) const;
     QString displayPath() const;
 
     // The lexical clean: "//" collapsed, "." dropped, ".." resolved (clamped at "/"), no trailing

@@ -4,8 +4,10 @@
 #include "FileLocation.h"
 
 #include <QByteArray>
+#include <QList>
 
 #include <expected>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <ctime>
 
@@ -19,6 +21,8 @@ struct FileStatus
     dev_t device = 0;
     ino_t inode = 0;
     mode_t mode = 0;
+
+    static FileStatus of(const struct stat &info);
 };
 
 // The file work of the stores and services goes through this seam, so tests can make any single
@@ -38,6 +42,19 @@ public:
     virtual std::expected<QByteArray, FileError> readAll(const FileLocation &file, qint64 limit = -1) = 0;
     // The bytes reach the name complete or not at all (temporary file, flush, rename, folder flush).
     virtual std::expected<void, FileError> writeAtomically(const FileLocation &file, const QByteArray &bytes) = 0;
+    // The same for content in parts, written one after the other (a large document encoded in
+    // pieces need not be joined first).
+    virtual std::expected<void, FileError> writePartsAtomically(const FileLocation &file, const QList<QByteArray> &parts)
+    {
+        qsizetype size = 0;
+        for (const QByteArray &part : parts)
+            size += part.size();
+        QByteArray bytes;
+        bytes.reserve(size);
+        for (const QByteArray &part : parts)
+            bytes.append(part);
+        return writeAtomically(file, bytes);
+    }
     // The same, without flushing to disk: for files that can be made again (cover images), where
     // a flush per file would make a large import crawl.
     virtual std::expected<void, FileError> writeAtomicallyUnsynced(const FileLocation &file, const QByteArray &bytes)

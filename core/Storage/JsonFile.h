@@ -27,6 +27,19 @@ QByteArray encode(const T &value)
     }
 }
 
+// The same in the parts it was written in; large documents are not joined.
+template <typename T>
+QList<QByteArray> encodeParts(const T &value)
+{
+    if constexpr (JsonCodec<T>::streamed) {
+        JsonWriter writer;
+        JsonCodec<T>::write(value, writer);
+        return writer.takeParts();
+    } else {
+        return {serialize(JsonCodec<T>::encode(value))};
+    }
+}
+
 template <typename T>
 std::expected<T, QString> decode(QByteArray bytes)
 {

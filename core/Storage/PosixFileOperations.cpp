@@ -200,17 +200,23 @@ std::expected<QByteArray, FileError> PosixFileOperations::readAll(const FileLoca
 
 std::expected<void, FileError> PosixFileOperations::writeAtomically(const FileLocation &file, const QByteArray &bytes)
 {
-    return writeThroughTemporary(file, bytes, true);
+    return writeThroughTemporary(file, {bytes}, true);
+}
+
+std::expected<void, FileError> PosixFileOperations::writePartsAtomically(const FileLocation &file,
+                                                                         const QList<QByteArray> &parts)
+{
+    return writeThroughTemporary(file, parts, true);
 }
 
 std::expected<void, FileError> PosixFileOperations::writeAtomicallyUnsynced(const FileLocation &file,
                                                                             const QByteArray &bytes)
 {
-    return writeThroughTemporary(file, bytes, false);
+    return writeThroughTemporary(file, {bytes}, false);
 }
 
 std::expected<void, FileError> PosixFileOperations::writeThroughTemporary(const FileLocation &file,
-                                                                          const QByteArray &bytes, bool sync)
+                                                                          const QList<QByteArray> &parts, bool sync)
 {
     auto created = createTemporaryBeside(file);
     if (!created)
@@ -221,8 +227,10 @@ std::expected<void, FileError> PosixFileOperations::writeThroughTemporary(const 
         ::unlink(temporary.cPath());
         return failure("write", file, code);
     };
-    if (!writeFully(fd.get(), bytes.constData(), bytes.size()))
-        return discard(errno);
+    for (const QByteArray &part : parts) {
+        if (!writeFully(fd.get(), part.constData(), part.size()))
+            return discard(errno);
+    }
     if (::fchmod(fd.get(), 0644) != 0 || (sync && ::fdatasync(fd.get()) != 0))
         return discard(errno);
     if (::close(fd.release()) != 0)
@@ -389,9 +397,7 @@ std::expected<void, FileError> PosixFileOperations::createDirectories(const File
     return {};
 }
 
-namespace {
-
-FileStatus statusOf(const struct stat &info)
+FileStatus FileStatus::of(const struct stat &info)
 {
     FileStatus status;
     status.isDirectory = S_ISDIR(info.st_mode);
@@ -404,14 +410,12 @@ FileStatus statusOf(const struct stat &info)
     return status;
 }
 
-} // namespace
-
 std::expected<FileStatus, FileError> PosixFileOperations::status(const FileLocation &location)
 {
     struct stat info {};
     if (location.isEmpty() || ::stat(location.cPath(), &info) != 0)
         return failure("stat", location, location.isEmpty() ? ENOENT : errno);
-    return statusOf(info);
+    return FileStatus::of(info);
 }
 
 std::expected<FileStatus, FileError> PosixFileOperations::entryStatus(const FileLocation &location)
@@ -419,5 +423,5 @@ std::expected<FileStatus, FileError> PosixFileOperations::entryStatus(const File
     struct stat info {};
     if (location.isEmpty() || ::lstat(location.cPath(), &info) != 0)
         return failure("lstat", location, location.isEmpty() ? ENOENT : errno);
-    return statusOf(info);
+    return FileStatus::of(info);
 }

@@ -8,6 +8,7 @@ class PosixFileOperations final : public FileOperations
 public:
     std::expected<QByteArray, FileError> readAll(const FileLocation &file, qint64 limit) override;
     std::expected<void, FileError> writeAtomically(const FileLocation &file, const QByteArray &bytes) override;
+    std::expected<void, FileError> writePartsAtomically(const FileLocation &file, const QList<QByteArray> &parts) override;
     std::expected<void, FileError> writeAtomicallyUnsynced(const FileLocation &file, const QByteArray &bytes) override;
     std::expected<void, FileError> copyFile(const FileLocation &from, const FileLocation &to) override;
     std::expected<void, FileError> linkOrCopy(const FileLocation &from, const FileLocation &to) override;
@@ -26,6 +27,6 @@ public:
     static void syncFolder(const FileLocation &folder);
 
 private:
-    static std::expected<void, FileError> writeThroughTemporary(const FileLocation &file, const QByteArray &bytes,
+    static std::expected<void, FileError> writeThroughTemporary(const FileLocation &file, const QList<QByteArray> &parts,
                                                                 bool sync);
 };

@@ -11,7 +11,7 @@ void TagUndoEntry::write(JsonWriter &writer) const
     writer.key(QLatin1String("date"));
     writer.value(date);
     writer.key(QLatin1String("url"));
-    writer.value(QByteArrayView(url.urlBytes()));
+    writer.value(url);
     writer.endObject();
 }
 
