@@ -11,19 +11,14 @@ QString makeTone(const QString &folder, const QString &fileName, double seconds,
                  const QStringList &extra)
 {
     const QString path = QDir(folder).filePath(fileName);
-    QStringList arguments{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                          QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                          QStringLiteral("-i"),
-                          QStringLiteral("sine=frequency=%1:duration=%2:sample_rate=44100").arg(frequency).arg(seconds)};
+    const QString source = QStringLiteral("sine=frequency=%1:duration=%2:sample_rate=44100").arg(frequency).arg(seconds);
     // `extra` may add inputs (a cover image); the output options go after them.
-    arguments += extra;
-    arguments << QStringLiteral("-fflags") << QStringLiteral("+bitexact") << QStringLiteral("-map_metadata")
-              << QStringLiteral("-1") << path;
+    const QStringList arguments = QStringList{"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i", source}
+                                  + extra + QStringList{"-fflags", "+bitexact", "-map_metadata", "-1", path};
     QProcess ffmpeg;
     ffmpeg.setStandardInputFile(QProcess::nullDevice());
     ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
-    const bool finished = ffmpeg.waitForFinished(60000);
-    if (!finished || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
         ADD_FAILURE() << "ffmpeg failed to make " << path.toStdString() << ": "
                       << ffmpeg.readAllStandardError().toStdString();
         return {};
