@@ -1,29 +1,5 @@
 #include "FaultInjectingFileOperations.h"
 
-void FaultInjectingFileOperations::failOnce(Operation operation, int code, const QByteArray &pathContains, int skip)
-{
-    QMutexLocker lock(&m_mutex);
-    m_faults.append({operation, code, pathContains, skip});
-}
-
-int FaultInjectingFileOperations::calls(Operation operation) const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_calls.at(int(operation));
-}
-
-QList<FileLocation> FaultInjectingFileOperations::written() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_written;
-}
-
-void FaultInjectingFileOperations::clearWritten()
-{
-    QMutexLocker lock(&m_mutex);
-    m_written.clear();
-}
-
 std::optional<FileError> FaultInjectingFileOperations::intercept(Operation operation, const FileLocation &location)
 {
     QMutexLocker lock(&m_mutex);

@@ -13,12 +13,28 @@ public:
     explicit FaultInjectingFileOperations(FileOperations &real = FileOperations::system()) : m_real(real) {}
 
     // Fails the `skip`+1-th matching call of `operation` with `code`.
-    void failOnce(Operation operation, int code, const QByteArray &pathContains = {}, int skip = 0);
+    void failOnce(Operation operation, int code, const QByteArray &pathContains = {}, int skip = 0)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_faults.append({operation, code, pathContains, skip});
+    }
     // Counts the calls of `operation` made so far.
-    int calls(Operation operation) const;
+    int calls(Operation operation) const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_calls.at(int(operation));
+    }
     // The files written through writeAtomically so far, in order (failed writes included).
-    QList<FileLocation> written() const;
-    void clearWritten();
+    QList<FileLocation> written() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_written;
+    }
+    void clearWritten()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_written.clear();
+    }
 
     using Done = std::expected<void, FileError>;
     std::expected<QByteArray, FileError> readAll(const FileLocation &file, qint64 limit) override

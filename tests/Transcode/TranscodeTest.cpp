@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMutex>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -73,25 +74,6 @@ bool waitUntil(const std::function<bool()> &condition, int milliseconds = 10000)
             return false;
     return true;
 }
-
-// A real two-second tone made by Debian's ffmpeg under a name given as raw bytes, which need not
-// be UTF-8 (QTemporaryDir cannot remove such a name, so the file removes itself).
-class ToneFile
-{
-public:
-    ToneFile(const QString &folder, const QByteArray &name, int frequency)
-    {
-        const QString made = AudioFixture::makeTone(folder, "made" + QString::fromLatin1(name.mid(name.lastIndexOf('.'))), 2.0, frequency);
-        const FileLocation location = FileLocation::fromLocalFile(folder).appending(name);
-        if (!made.isEmpty() && std::rename(QFile::encodeName(made).constData(), location.cPath()) == 0)
-            m_location = location;
-    }
-    ~ToneFile() { ::unlink(m_location.cPath()); }
-    const FileLocation &location() const { return m_location; }
-
-private:
-    FileLocation m_location;
-};
 
 Track track(const QByteArray &name)
 {
@@ -348,15 +330,18 @@ TEST(TranscodeConversionTest, RealFFmpegMakesAPlayableAlacCopy)
     for (const QByteArray name : {"tone.ogg", "tone.opus", "\xb8\xe8\xc7\xfa.ogg"}) {
         SCOPED_TRACE(name.toHex().toStdString());
         QTemporaryDir folder;
-        const ToneFile tone(folder.path(), name, 440);
-        ASSERT_FALSE(tone.location().isEmpty());
-        const auto duration = FFprobeReader::duration(tone.location(), *ffmpeg, QProcessEnvironment::systemEnvironment());
+        // Made under a name that need not be UTF-8, which QTemporaryDir cannot remove.
+        const QString made = AudioFixture::makeTone(folder.path(), "made" + name.mid(name.lastIndexOf('.')), 2.0, 440);
+        const FileLocation tone = FileLocation::fromLocalFile(folder.path()).appending(name);
+        ASSERT_EQ(std::rename(QFile::encodeName(made).constData(), tone.cPath()), 0);
+        const auto removeTone = qScopeGuard([&] { ::unlink(tone.cPath()); });
+        const auto duration = FFprobeReader::duration(tone, *ffmpeg, QProcessEnvironment::systemEnvironment());
         EXPECT_NEAR(duration.value_or(0), 2.0, 0.05);
 
         const FileLocation cacheRoot = FileLocation::fromLocalFile(folder.filePath("transcode"));
         TranscodeQueue queue(cacheRoot, ffmpeg);
         Track track;
-        track.url = tone.location();
+        track.url = tone;
         const TranscodeResult result = queue.ensureCached(track).result();
         ASSERT_TRUE(result.has_value()) << result.error().description().toStdString();
         EXPECT_EQ(*result, TranscodeCache::cacheURL(track, cacheRoot));
@@ -458,33 +443,21 @@ TEST(TranscodeCacheTest, SizeCountsReachableRegularFilesOnly)
 
 // Finding ffmpeg and ffprobe ----------------------------------------------------------------------
 
-class FFmpegLocatorTest : public ::testing::Test
+QString pathOf(const std::optional<FileLocation> &location)
 {
-protected:
-    // An executable named `name` in the folder `folderName`; returns its path.
-    QString executable(const QString &folderName, const QString &name = "ffmpeg") const
-    {
-        return QString::fromUtf8(writeProgram(folder(folderName), name, "exit 0\n").path());
-    }
-    QString folder(const QString &name) const { return root.filePath(name); }
-    static QProcessEnvironment withPath(const QString &path)
-    {
-        QProcessEnvironment environment;
-        environment.insert("PATH", path);
-        return environment;
-    }
-    static QString pathOf(const std::optional<FileLocation> &location)
-    {
-        return location ? QString::fromUtf8(location->path()) : QString();
-    }
-
-    QTemporaryDir root;
-};
+    return location ? QString::fromUtf8(location->path()) : QString();
+}
 
 // A custom path comes first; one that names no executable falls back quietly. Then the fixed
 // folders in their order, then the search path, where empty and relative entries are skipped.
-TEST_F(FFmpegLocatorTest, FindsTheCustomPathThenFixedFoldersThenTheSearchPath)
+// ffprobe is preferred beside ffmpeg, then in the fixed folders, then on the search path.
+TEST(FFmpegLocatorTest, FindsTheCustomPathThenFixedFoldersThenTheSearchPath)
 {
+    QTemporaryDir root;
+    const auto folder = [&](const QString &name) { return root.filePath(name); };
+    const auto executable = [&](const QString &folderName, const QString &name = "ffmpeg") {
+        return QString::fromUtf8(writeProgram(folder(folderName), name, "exit 0\n").path());
+    };
     const QString custom = executable("custom");
     const QString first = executable("local");
     const QString second = executable("homebrew");
@@ -494,12 +467,18 @@ TEST_F(FFmpegLocatorTest, FindsTheCustomPathThenFixedFoldersThenTheSearchPath)
     QDir().mkpath(folder("first/ffmpeg")); // a folder is no executable
     writeProgram(folder("custom"), "plain", "exit 0\n", false);
     const QStringList fixed{folder("first"), folder("local"), folder("homebrew")};
-    const auto environment = withPath(QStringLiteral(".:bin::%1::").arg(folder("path")));
+    QProcessEnvironment environment;
+    environment.insert("PATH", QStringLiteral(".:bin::%1::").arg(folder("path")));
     const auto find = [&] { return FFmpegLocator::find(std::nullopt, environment, fixed); };
     EXPECT_EQ(pathOf(FFmpegLocator::find(QStringLiteral("  %1\n").arg(custom), environment, fixed)), custom);
     for (const QString &fallback : {QString(), QStringLiteral("   \n"), folder("custom/plain"),
                                     folder("custom/missing"), folder("first/ffmpeg")})
         EXPECT_EQ(pathOf(FFmpegLocator::find(fallback, environment, fixed)), first) << fallback.toStdString();
+    for (const QString &expected : {executable("custom", "ffprobe"), executable("local", "ffprobe"),
+                                    executable("path", "ffprobe"), QString()}) {
+        EXPECT_EQ(pathOf(FFmpegLocator::ffprobe(FileLocation::fromLocalFile(custom), environment, fixed)), expected);
+        QFile::remove(expected);
+    }
 
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder("work"));
@@ -513,16 +492,6 @@ TEST_F(FFmpegLocatorTest, FindsTheCustomPathThenFixedFoldersThenTheSearchPath)
     QDir::setCurrent(previous);
     if (QFile::exists("/usr/bin/ffmpeg")) { // without PATH, the system folders
         EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, QProcessEnvironment(), {})), "/usr/bin/ffmpeg");
-    }
-}
-
-TEST_F(FFmpegLocatorTest, FFprobeBesideFFmpegIsPreferredThenFixedFoldersThenSearchPath)
-{
-    const FileLocation ffmpeg = FileLocation::fromLocalFile(executable("custom"));
-    for (const QString &expected : {executable("custom", "ffprobe"), executable("fixed", "ffprobe"),
-                                    executable("path", "ffprobe"), QString()}) {
-        EXPECT_EQ(pathOf(FFmpegLocator::ffprobe(ffmpeg, withPath(folder("path")), {folder("fixed")})), expected);
-        QFile::remove(expected);
     }
 }
 
