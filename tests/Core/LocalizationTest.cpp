@@ -8,20 +8,17 @@
 namespace {
 
 // A translation table with one entry.
-class OneEntryTranslator : public QTranslator
+struct OneEntryTranslator : QTranslator
 {
-public:
-    OneEntryTranslator(const char *key, QString text) : m_key(key), m_text(std::move(text)) {}
-
+    OneEntryTranslator(const char *key, QString text) : key(key), text(std::move(text)) {}
     QString translate(const char *, const char *sourceText, const char *, int) const override
     {
-        return qstrcmp(sourceText, m_key) == 0 ? m_text : QString();
+        return qstrcmp(sourceText, key) == 0 ? text : QString();
     }
     bool isEmpty() const override { return false; }
 
-private:
-    const char *m_key;
-    QString m_text;
+    const char *key;
+    QString text;
 };
 
 } // namespace

@@ -1,6 +1,5 @@
-// The pieces of playback: the queue's stepping rules, the decoder on real files made by ffmpeg,
-// the spectrum analysis, and the engine's states and transitions, played through an output driven
-// by the test.
+// The queue's stepping rules, the decoder on real files made by ffmpeg, the spectrum analysis, and
+// the engine's states and transitions, played through an output driven by the test.
 #include "Playback/AudioDecoder.h"
 #include "Playback/PlaybackQueue.h"
 #include "Playback/PlayerEngine.h"
@@ -26,7 +25,7 @@
 
 namespace {
 
-// The queue ---------------------------------------------------------------------------------------
+const QList<float> silentBands(24, 0.0f);
 
 QList<QUuid> makeIDs(int count)
 {
@@ -36,7 +35,7 @@ QList<QUuid> makeIDs(int count)
     return ids;
 }
 
-// The next `count` tracks in the order they come (a null identifier where the queue gave none).
+// The next `count` tracks (a null identifier where the queue gave none).
 QList<QUuid> deal(PlaybackQueue &queue, int count)
 {
     QList<QUuid> dealt;
@@ -88,17 +87,16 @@ TEST(PlaybackQueueTest, ModeNamesRoundTripAndModesStepThroughTheList)
     }
     EXPECT_EQ(playbackModeFromName(u"Shuffle"), std::nullopt);
     EXPECT_EQ(playbackModeFromName(u""), std::nullopt);
-
     PlaybackQueue sequential(ids, 2, PlaybackMode::Sequential);
     EXPECT_EQ(walk(sequential, ids, "nncppppc"), (QList<qsizetype>{3, -1, 3, 2, 1, 0, -1, 0}));
-    PlaybackQueue repeatAll(ids, 3, PlaybackMode::RepeatAll);
-    EXPECT_EQ(walk(repeatAll, ids, "nppp"), (QList<qsizetype>{0, 3, 2, 1}));
+    PlaybackQueue repeatAll(ids, 2, PlaybackMode::RepeatAll);
+    EXPECT_EQ(walk(repeatAll, ids, "nnpppp"), (QList<qsizetype>{3, 0, 3, 2, 1, 0}));
     PlaybackQueue repeatOne(ids, 1, PlaybackMode::RepeatOne);
     EXPECT_EQ(walk(repeatOne, ids, "npc"), (QList<qsizetype>{1, 1, 1}));
 }
 
-// A deck plays every other track once, then the current one; replacing the list deals a new deck
-// ending with the new start. The order is drawn: both other tracks come first for some seed.
+// A deck deals every other track once, then the current one, also after the list is replaced. The
+// order is drawn: both other tracks come first for some seed.
 TEST(PlaybackQueueTest, ShuffleDealsEveryOtherTrackOnceThenTheCurrentOne)
 {
     const QList<QUuid> ids = makeIDs(3);
@@ -112,7 +110,6 @@ TEST(PlaybackQueueTest, ShuffleDealsEveryOtherTrackOnceThenTheCurrentOne)
         EXPECT_EQ(dealt.at(2), ids.at(1));
         EXPECT_EQ(queue.currentID(), ids.at(1));
         firstDealt.insert(dealt.at(0));
-
         deal(queue, 1);
         queue.replace(replacement, 2);
         const QList<QUuid> redealt = deal(queue, 4);
@@ -138,7 +135,6 @@ TEST(PlaybackQueueTest, ShuffleDealsFreshDecksFromTheGivenRandomSource)
     }
     PlaybackQueue single(ids.mid(0, 1), 0, PlaybackMode::Shuffle);
     EXPECT_EQ(deal(single, 4), QList<QUuid>(4, ids.at(0)));
-
     // A track listed twice is current at its first position.
     const QList<QUuid> twice{ids.at(0), ids.at(1), ids.at(0)};
     PlaybackQueue duplicates(twice, 2, PlaybackMode::Shuffle, &random);
@@ -157,24 +153,16 @@ TEST(PlaybackQueueTest, ShuffleHistoryAndLeavingShuffle)
     QRandomGenerator random(3);
     PlaybackQueue queue(ids, 0, PlaybackMode::RepeatAll, &random);
     queue.setMode(PlaybackMode::Shuffle);
-    EXPECT_EQ(queue.previous(), std::nullopt);
-    EXPECT_EQ(queue.currentID(), ids.at(0));
-
+    EXPECT_EQ(walk(queue, ids, "pc"), (QList<qsizetype>{-1, 0}));
     const QList<QUuid> dealt = deal(queue, 3);
     queue.setMode(PlaybackMode::Shuffle); // the same mode keeps the deck
-    EXPECT_EQ(queue.previous(), dealt.at(1));
-    EXPECT_EQ(queue.previous(), dealt.at(0));
-    EXPECT_EQ(queue.currentID(), dealt.at(0));
-    EXPECT_EQ(queue.previous(), std::nullopt);
+    EXPECT_EQ(walk(queue, dealt, "ppcp"), (QList<qsizetype>{1, 0, 0, -1}));
     EXPECT_EQ(deal(queue, 2), dealt.mid(1));
-
     queue.setMode(PlaybackMode::RepeatAll);
     EXPECT_EQ(queue.next(), ids.at((ids.indexOf(dealt.at(2)) + 1) % ids.size()));
     queue.setMode(PlaybackMode::Shuffle);
     EXPECT_EQ(queue.previous(), std::nullopt);
 }
-
-// The decoder -------------------------------------------------------------------------------------
 
 std::vector<float> readAll(AudioDecoder &decoder)
 {
@@ -190,9 +178,8 @@ qint64 framesOf(const std::vector<float> &samples)
     return qint64(samples.size() / AudioDecoder::channelCount);
 }
 
-std::unique_ptr<AudioDecoder> openTone(const QString &folder, const QString &name, double seconds,
-                                       QStringList extra = {}, int frequency = 1000,
-                                       AudioDecoder::Length length = AudioDecoder::Length::Counted)
+std::unique_ptr<AudioDecoder> openTone(const QString &folder, const QString &name, double seconds, QStringList extra = {},
+                                       int frequency = 1000, AudioDecoder::Length length = AudioDecoder::Length::Counted)
 {
     const QString path = AudioFixture::makeTone(folder, name, seconds, frequency, extra);
     auto decoder = AudioDecoder::open(FileLocation::fromLocalFile(path), length);
@@ -200,9 +187,7 @@ std::unique_ptr<AudioDecoder> openTone(const QString &folder, const QString &nam
     return decoder ? std::move(*decoder) : nullptr;
 }
 
-class AudioDecoderFormatTest : public ::testing::TestWithParam<AudioFormatCase>
-{
-};
+using AudioDecoderFormatTest = ::testing::TestWithParam<AudioFormatCase>;
 
 TEST_P(AudioDecoderFormatTest, LengthIsTheDecodedFrameCountAndSeeksLandOnTheExactFrame)
 {
@@ -235,9 +220,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, AudioDecoderFormatTest, nativeAudioFormats(), 
 INSTANTIATE_TEST_SUITE_P(Mp3WithoutHeader, AudioDecoderFormatTest,
                          ::testing::Values(AudioFormatCase{"plain.mp3", {"-write_xing", "0"}, false}), audioFormatName);
 
-// The length header of the first frame is read, not every packet counted: a copy cut short keeps
-// the whole file's length, MPEG-1 stereo and MPEG-2 mono alike. Without a header, an estimate
-// plays to the real end, which a count tells apart.
+// The length header of the first frame is read: a copy cut short keeps the whole file's length,
+// MPEG-1 stereo and MPEG-2 mono alike. Without one, an estimate plays to the counted end.
 TEST(AudioDecoderTest, Mp3LengthComesFromItsHeaderOrIsCountedApart)
 {
     QTemporaryDir folder;
@@ -246,10 +230,8 @@ TEST(AudioDecoderTest, Mp3LengthComesFromItsHeaderOrIsCountedApart)
         auto whole = openTone(folder.path(), "whole.mp3", 2.0, extra);
         ASSERT_TRUE(whole);
         EXPECT_EQ(framesOf(readAll(*whole)), whole->frameCount());
-        QFile file(folder.filePath("whole.mp3"));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        QFile cut(folder.filePath("cut.mp3"));
-        ASSERT_TRUE(cut.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QFile file(folder.filePath("whole.mp3")), cut(folder.filePath("cut.mp3"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly | QIODevice::Truncate));
         cut.write(file.read(file.size() / 2));
         cut.close();
         auto shortened = AudioDecoder::open(FileLocation::fromLocalFile(cut.fileName()), AudioDecoder::Length::Estimated);
@@ -277,24 +259,19 @@ TEST(AudioDecoderTest, MonoPlaysOnBothChannelsSurroundIsMixedDownAndNoiseIsAnErr
     EXPECT_NEAR(peak(samples), 0.125, 0.002); // lavfi's sine has an amplitude of 1/8
     for (std::size_t i = 0; i < samples.size(); i += 2)
         ASSERT_EQ(samples[i], samples[i + 1]);
-
     auto surround = openTone(folder.path(), "surround.flac", 1.0, {"-af", "pan=5.1|FL=c0|FR=c0|FC=c0|LFE=c0|BL=c0|BR=c0"});
     ASSERT_TRUE(surround);
     const auto mixed = readAll(*surround);
     EXPECT_EQ(framesOf(mixed), surround->frameCount());
     EXPECT_GT(peak(mixed), 0.1);
-
     QFile noise(folder.filePath("noise.mp3"));
-    ASSERT_TRUE(noise.open(QIODevice::WriteOnly));
-    noise.write(QByteArray(4096, 'x'));
+    ASSERT_TRUE(noise.open(QIODevice::WriteOnly) && noise.write(QByteArray(4096, 'x')) == 4096);
     noise.close();
     const auto decoder = AudioDecoder::open(FileLocation::fromLocalFile(noise.fileName()));
     ASSERT_FALSE(decoder.has_value());
     EXPECT_FALSE(decoder.error().isEmpty());
     EXPECT_FALSE(AudioDecoder::open(FileLocation::fromLocalFile(folder.filePath("absent.flac"))).has_value());
 }
-
-// The spectrum ------------------------------------------------------------------------------------
 
 // A sine exactly on FFT bin `bin` of a 1024-point transform.
 std::vector<float> sineOnBin(double bin, double amplitude, std::size_t count = 1024)
@@ -307,19 +284,13 @@ std::vector<float> sineOnBin(double bin, double amplitude, std::size_t count = 1
 
 QList<float> analyse(const std::vector<float> &samples, double sampleRate)
 {
-    SpectrumAnalyzer analyzer;
     QList<float> bands;
-    analyzer.process(samples, sampleRate, bands);
+    SpectrumAnalyzer().process(samples, sampleRate, bands);
     return bands;
 }
 
-const QList<float> darkBands(24, 0.0f);
-
-// The bands that a quiet sine on one bin lights are those whose range holds the bin (a neighbour
-// bin alone gives about 0.29). At 44.1 kHz: band 0 bins 0-1, bands 1 and 2 bin 1, band 3 bins 1-2,
-// band 4 from bin 2, band 11 bins 14-18, band 12 bins 18-23, band 21 ending at 225, band 22 bins
-// 225-289, band 23 bins 289-371 (16 kHz). 48 kHz also stops at 16 kHz (bin 341); 22.05 kHz at its
-// Nyquist frequency.
+// A quiet sine on one bin lights the bands whose range holds the bin (a neighbour bin alone gives
+// about 0.29). The top band ends at 16 kHz (bin 371 at 44.1 kHz, 341 at 48 kHz) or at Nyquist.
 TEST(SpectrumAnalyzerTest, BandsHoldTheirBinRanges)
 {
     const struct
@@ -343,15 +314,14 @@ TEST(SpectrumAnalyzerTest, BandsHoldTheirBinRanges)
 
 TEST(SpectrumAnalyzerTest, LevelsAreScaledToFullScaleAndUnusableInputIsDark)
 {
-    EXPECT_EQ(analyse(std::vector<float>(1024, 0.0f), 44100), darkBands);
-    EXPECT_EQ(analyse({}, 44100), darkBands);
+    EXPECT_EQ(analyse(std::vector<float>(1024, 0.0f), 44100), silentBands);
+    EXPECT_EQ(analyse({}, 44100), silentBands);
     EXPECT_EQ(analyse(sineOnBin(64, 1.0), 44100)[17], 1.0f);
     EXPECT_NEAR(analyse(sineOnBin(64, 0.5), 44100)[17], std::sqrt(0.8165), 1e-3);
     const std::vector<float> tone = sineOnBin(1, 1.0);
     for (const double rate : {80.0, 40.0, 0.0, -44100.0, std::nan("")})
-        EXPECT_EQ(analyse(tone, rate), darkBands) << rate;
-    EXPECT_NE(analyse(tone, 81), darkBands);
-
+        EXPECT_EQ(analyse(tone, rate), silentBands) << rate;
+    EXPECT_NE(analyse(tone, 81), silentBands);
     // Short blocks are padded with zeros, long ones cut.
     std::vector<float> padded = sineOnBin(40, 0.8, 512);
     const QList<float> shortBands = analyse(padded, 44100);
@@ -362,31 +332,26 @@ TEST(SpectrumAnalyzerTest, LevelsAreScaledToFullScaleAndUnusableInputIsDark)
     EXPECT_EQ(analyse(longer, 44100), analyse(sineOnBin(40, 0.8), 44100));
 }
 
+// The band list is reused (no allocation on the audio thread) or resized; odd sizes are made usable.
 TEST(SpectrumAnalyzerTest, BandListIsReusedOrResizedAndDegenerateSizesAreMadeUsable)
 {
     SpectrumAnalyzer analyzer;
     QList<float> bands(24, 0.0f);
     const float *storage = bands.constData();
     analyzer.process(sineOnBin(64, 1.0), 44100, bands);
-    EXPECT_EQ(bands.constData(), storage); // no allocation on the audio thread
+    EXPECT_EQ(bands.constData(), storage);
     QList<float> wrong(10, 5.0f);
     analyzer.process(std::vector<float>(1024, 0.0f), 44100, wrong);
-    EXPECT_EQ(wrong, darkBands);
-
+    EXPECT_EQ(wrong, silentBands);
     SpectrumAnalyzer(-3, 1024).process(sineOnBin(64, 1.0), 44100, bands);
     EXPECT_TRUE(bands.isEmpty());
-    QList<float> tiny;
-    SpectrumAnalyzer(24, 0).process(std::vector<float>{0.5f, -0.5f}, 44100, tiny);
-    EXPECT_EQ(tiny.size(), 24);
-    const std::vector<float> tone = sineOnBin(100, 0.3);
-    EXPECT_EQ(SpectrumAnalyzer::computeBands(tone, 44100, 24), analyse(tone, 44100));
+    SpectrumAnalyzer(24, 0).process(std::vector<float>{0.5f, -0.5f}, 44100, bands);
+    EXPECT_EQ(bands.size(), 24);
+    EXPECT_EQ(SpectrumAnalyzer::computeBands(sineOnBin(100, 0.3), 44100, 24), analyse(sineOnBin(100, 0.3), 44100));
 }
 
-// The engine --------------------------------------------------------------------------------------
-
-// An output driven by the test: `advance` plays that much of the scheduled segment at once,
-// reading the real decoder and reporting the end the way the real output does (queued to the
-// event loop). Its fields are what the engine asked for.
+// An output driven by the test: `advance` reads that much of the segment from the real decoder and
+// reports the end as the real output does (queued). Its fields are what the engine asked for.
 class FakeAudioOutput final : public AudioOutput
 {
 public:
@@ -402,7 +367,6 @@ public:
         if (*segmentStart + played == m_decoder->frameCount())
             QMetaObject::invokeMethod(this, [this, token = segmentToken] { emit segmentFinished(token); }, Qt::QueuedConnection);
     }
-    // Hands one block to the tap, as the device thread would, if the tap is installed.
     void deliverToTap(std::span<const float> interleaved, int channels)
     {
         if (tapInstalled && running)
@@ -466,7 +430,6 @@ protected:
         return FileLocation::fromLocalFile(
             AudioFixture::makeTone(folder.path(), QStringLiteral("tone%1.flac").arg(++fileNumber), 2.0));
     }
-    // Loads a 2 s tone and plays it, optionally with the spectrum on.
     void loadAndPlay(bool spectrum = false)
     {
         engine.setSpectrumEnabled(spectrum);
@@ -475,7 +438,6 @@ protected:
         ASSERT_TRUE(engine.isPlaying());
     }
     QTimer *timer(const char *name) { return engine.findChild<QTimer *>(QString::fromLatin1(name)); }
-    // One tick of a timer of the engine, without waiting for it.
     void tick(const char *name)
     {
         ASSERT_TRUE(timer(name)->isActive()) << name;
@@ -510,10 +472,9 @@ protected:
     int finishCount = 0;
 };
 
-const QList<float> silentBands(24, 0.0f);
 const QString noFile = QStringLiteral("没有加载音频文件");
 
-// Errors are cleared by load, play and seek, not by pause or unload.
+// Errors are cleared by load, play and seek, not by pause or unload. The volume is clamped.
 TEST_F(PlayerEngineTest, LoadPlayAndTheirFailures)
 {
     EXPECT_FALSE(engine.isPlaying());
@@ -528,8 +489,13 @@ TEST_F(PlayerEngineTest, LoadPlayAndTheirFailures)
     EXPECT_EQ(engine.position(), 0);
     EXPECT_EQ(engine.lastError(), noFile);
     EXPECT_EQ(output, nullptr);
-
+    engine.setVolume(2); // kept for the device, clamped
     ASSERT_TRUE(engine.load(toneFile()).has_value());
+    EXPECT_EQ(output->volume, 1.0f);
+    for (const float volume : {-1.0f, std::numeric_limits<float>::quiet_NaN(), 0.25f}) {
+        engine.setVolume(volume);
+        EXPECT_EQ(output->volume, volume == 0.25f ? 0.25f : 0.0f);
+    }
     EXPECT_TRUE(engine.lastError().isEmpty());
     EXPECT_DOUBLE_EQ(engine.duration(), 2.0);
     EXPECT_EQ(output->segmentStart, 0);
@@ -547,7 +513,6 @@ TEST_F(PlayerEngineTest, LoadPlayAndTheirFailures)
     EXPECT_TRUE(engine.isPlaying() && output->running && output->playing);
     EXPECT_TRUE(engine.lastError().isEmpty());
     EXPECT_EQ(timer("positionTimer")->interval(), 500);
-
     // The device going away is found at the next seek while playing.
     output->running = false;
     output->startFailure = QStringLiteral("gone");
@@ -555,7 +520,6 @@ TEST_F(PlayerEngineTest, LoadPlayAndTheirFailures)
     EXPECT_FALSE(engine.isPlaying());
     EXPECT_EQ(engine.position(), 1.5);
     EXPECT_EQ(engine.lastError(), QStringLiteral("音频引擎启动失败（gone）"));
-
     // An MP3 without a length header gets its counted duration after the load.
     const QString path = AudioFixture::makeTone(folder.path(), "plain.mp3", 2.0, 1000, {"-write_xing", "0"});
     ASSERT_TRUE(engine.load(FileLocation::fromLocalFile(path)).has_value());
@@ -568,9 +532,8 @@ TEST_F(PlayerEngineTest, LoadPlayAndTheirFailures)
     EXPECT_DOUBLE_EQ(engine.duration(), double(*counted) / 44100);
 }
 
-// The position follows what was played and a pause holds it (a second pause changes nothing). A
-// seek keeps playing from the exact frame; a seek clamps, ignores non-finite times and leaves a
-// paused engine paused; seeking to the end ends without a finish.
+// A pause holds the position (a second one changes nothing). Seeks land on the exact frame, clamp,
+// ignore non-finite times and keep the engine playing or paused; one to the end ends, unfinished.
 TEST_F(PlayerEngineTest, PositionFollowsWhatWasPlayedAndSeeksLandOnTheExactFrame)
 {
     loadAndPlay();
@@ -595,7 +558,6 @@ TEST_F(PlayerEngineTest, PositionFollowsWhatWasPlayedAndSeeksLandOnTheExactFrame
     EXPECT_EQ(output->segmentStart, 66150);
     playFor(0.1);
     EXPECT_NEAR(engine.position(), 1.6, 1e-3);
-
     engine.seek(99);
     EXPECT_DOUBLE_EQ(engine.position(), engine.duration());
     EXPECT_FALSE(engine.isPlaying() || output->segmentStart); // ended: nothing left to schedule
@@ -634,7 +596,6 @@ TEST_F(PlayerEngineTest, NaturalEndFinishesOnceAndStaleEndsAreIgnored)
     engine.play(); // from the start again
     EXPECT_EQ(positions, std::vector<double>{0.0});
     EXPECT_EQ(output->segmentStart, 0);
-
     output->advance(3.0); // the end is queued...
     engine.seek(0.5);     // ...and this seek replaces the segment it belongs to
     QCoreApplication::processEvents();
@@ -655,12 +616,8 @@ TEST_F(PlayerEngineTest, NaturalEndFinishesOnceAndStaleEndsAreIgnored)
     QCoreApplication::processEvents();
     EXPECT_EQ(finishCount, 2);
     EXPECT_EQ(engine.position(), 0);
-
-    QFile file(folder.filePath("empty.wav")); // a WAV header with no samples ends rather than plays forever
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x02\0\x44\xac\0\0\x10\xb1\x02\0\x04\0\x10\0data\0\0\0\0", 44));
-    file.close();
-    ASSERT_TRUE(engine.load(FileLocation::fromLocalFile(file.fileName())).has_value()) << engine.lastError().toStdString();
+    const QString empty = AudioFixture::makeTone(folder.path(), "empty.wav", 1.0, 1000, {"-t", "0"}); // no samples
+    ASSERT_TRUE(engine.load(FileLocation::fromLocalFile(empty)).has_value()) << engine.lastError().toStdString();
     EXPECT_EQ(engine.duration(), 0);
     EXPECT_FALSE(output->segmentStart.has_value());
     engine.play();
@@ -669,31 +626,10 @@ TEST_F(PlayerEngineTest, NaturalEndFinishesOnceAndStaleEndsAreIgnored)
     EXPECT_EQ(finishCount, 3);
 }
 
-TEST_F(PlayerEngineTest, VolumeIsClampedAndUnloadEmptiesEverything)
-{
-    engine.setVolume(2);
-    loadAndPlay(true);
-    EXPECT_EQ(output->volume, 1.0f);
-    for (const float volume : {-1.0f, std::numeric_limits<float>::quiet_NaN(), 0.25f}) {
-        engine.setVolume(volume);
-        EXPECT_EQ(output->volume, volume == 0.25f ? 0.25f : 0.0f);
-    }
-    deliverAfterInterval(toneBlock(2), 2);
-    ASSERT_NE(engine.spectrum(), silentBands);
-    engine.unload();
-    EXPECT_FALSE(engine.isPlaying() || output->running || output->tapInstalled);
-    EXPECT_EQ(engine.duration(), 0);
-    EXPECT_EQ(engine.position(), 0);
-    EXPECT_EQ(engine.spectrum(), silentBands);
-    engine.play();
-    EXPECT_EQ(engine.lastError(), noFile);
-}
-
-// The tap is installed only while the spectrum is on and the engine plays, analyses at most one
-// block per 0.05 s, and bands it posts after a pause are dropped. Stereo is averaged (opposite
-// channels cancel, one full-scale channel of two is half scale); new bands rise at once, old ones
-// fall by the rise factor, and once switched off they decay to exact zeros.
-TEST_F(PlayerEngineTest, TapAndSpectrum)
+// The tap runs only while the spectrum is on and the engine plays, at most every 0.05 s; bands
+// posted after a pause are dropped. Stereo is averaged; bands rise at once, fall by the rise factor
+// and, once switched off, decay to exact zeros.
+TEST_F(PlayerEngineTest, TapSpectrumAndUnload)
 {
     loadAndPlay();
     engine.setSpectrumEnabled(false); // its value already: nothing starts
@@ -714,7 +650,6 @@ TEST_F(PlayerEngineTest, TapAndSpectrum)
     QCoreApplication::processEvents();
     EXPECT_EQ(engine.spectrum(), silentBands);
     engine.play();
-
     deliverAfterInterval(toneBlock(2, -1), 2);
     EXPECT_EQ(engine.spectrum(), silentBands);
     deliverAfterInterval(toneBlock(2, 0), 2);
@@ -725,7 +660,6 @@ TEST_F(PlayerEngineTest, TapAndSpectrum)
     deliverAfterInterval(std::vector<float>(1024, 0.0f), 1);
     EXPECT_FLOAT_EQ(engine.spectrum()[12], 0.72f);
     deliverAfterInterval(toneBlock(1), 1);
-
     engine.setSpectrumEnabled(false);
     EXPECT_EQ(timer("spectrumDecayTimer")->interval(), 50);
     float expected = 1.0f;
@@ -738,6 +672,18 @@ TEST_F(PlayerEngineTest, TapAndSpectrum)
     EXPECT_EQ(ticks, 12); // 0.68^12 < 0.01 <= 0.68^11
     EXPECT_EQ(engine.spectrum(), silentBands);
     EXPECT_FALSE(output->tapInstalled);
+
+    // Unloading empties everything.
+    engine.setSpectrumEnabled(true);
+    deliverAfterInterval(toneBlock(1), 1);
+    ASSERT_NE(engine.spectrum(), silentBands);
+    engine.unload();
+    EXPECT_FALSE(engine.isPlaying() || output->running || output->tapInstalled);
+    EXPECT_EQ(engine.duration(), 0);
+    EXPECT_EQ(engine.position(), 0);
+    EXPECT_EQ(engine.spectrum(), silentBands);
+    engine.play();
+    EXPECT_EQ(engine.lastError(), noFile);
 }
 
 } // namespace

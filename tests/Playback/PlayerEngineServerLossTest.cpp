@@ -45,13 +45,11 @@ TEST(PlayerEngineServerLossTest, StopsWithAnErrorAndPlaysAgainOnceTheServerIsBac
     engine.play();
     ASSERT_TRUE(engine.isPlaying()) << engine.lastError().toStdString();
     ASSERT_TRUE(spinUntil([&] { return engine.position() > 1.0; }, 5000));
-
     ASSERT_TRUE(stopServer());
     ASSERT_TRUE(spinUntil([&] { return !engine.isPlaying(); }, 5000));
     EXPECT_FALSE(engine.lastError().isEmpty());
     const double stoppedAt = engine.position();
     EXPECT_GT(stoppedAt, 1.0);
-
     ASSERT_TRUE(startServer());
     const auto playAgain = [&] {
         if (!engine.isPlaying())

@@ -98,7 +98,6 @@ private:
         int skip;
     };
 
-    // The injected error for this call, if any.
     std::optional<FileError> intercept(Operation operation, const FileLocation &location);
     // Fails the call when a fault is due, else makes it on the real operations.
     template <typename Call>

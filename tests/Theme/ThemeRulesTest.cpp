@@ -26,7 +26,6 @@ TEST(ThemeChoices, RawNamesRoundTripAndAccentsFollowTheMode)
     EXPECT_EQ(raw, (QStringList {"celadon", "deepBlue", "morning", "inkAmber", "berry", "seaSalt", "system", "light", "dark"}));
     EXPECT_FALSE(ThemePreset::fromJson(QStringLiteral("DEEPBLUE")));
     EXPECT_FALSE(ThemeMode::fromJson(QJsonValue(3)));
-
     const ThemeTokens light = ThemeCatalog::tokens(ThemePreset::celadon, false, std::nullopt);
     const ThemeTokens dark = ThemeCatalog::tokens(ThemePreset::celadon, true, std::nullopt);
     EXPECT_EQ(light, (ThemeTokens {"#2F7D6A", false}));
@@ -43,22 +42,20 @@ TEST(ThemeChoices, RawNamesRoundTripAndAccentsFollowTheMode)
 // Names match exactly; unknown ones give deepBlue and system (an unset preset is celadon).
 TEST(ThemeChoices, SettingsFallBackToDeepBlueAndSystemForUnknownNames)
 {
-    const auto expect = [](const char *preset, const char *mode, const char *rowStyle, ThemePreset wantedPreset,
-                           ThemeMode wantedMode, bool coverRows) {
-        AppSettings settings;
-        if (preset) {
-            settings.themePreset = QString::fromLatin1(preset);
-            settings.themeMode = QString::fromLatin1(mode);
-            settings.rowStyle = QString::fromLatin1(rowStyle);
-        }
-        SCOPED_TRACE(preset ? preset : "defaults");
-        EXPECT_EQ(ThemeSettings::preset(settings), wantedPreset);
-        EXPECT_EQ(ThemeSettings::mode(settings), wantedMode);
-        EXPECT_EQ(ThemeSettings::usesCoverRowStyle(settings), coverRows);
-    };
-    expect(nullptr, nullptr, nullptr, ThemePreset::celadon, ThemeMode::system, false);
-    expect("Celadon", "auto", "Cover", ThemePreset::deepBlue, ThemeMode::system, false);
-    expect("inkAmber", "light", "cover", ThemePreset::inkAmber, ThemeMode::light, true);
+    AppSettings settings;
+    EXPECT_EQ(ThemeSettings::preset(settings), ThemePreset::celadon);
+    settings.themePreset = "Celadon";
+    settings.themeMode = "auto";
+    settings.rowStyle = "Cover";
+    EXPECT_EQ(ThemeSettings::preset(settings), ThemePreset::deepBlue);
+    EXPECT_EQ(ThemeSettings::mode(settings), ThemeMode::system);
+    EXPECT_FALSE(ThemeSettings::usesCoverRowStyle(settings));
+    settings.themePreset = "inkAmber";
+    settings.themeMode = "light";
+    settings.rowStyle = "cover";
+    EXPECT_EQ(ThemeSettings::preset(settings), ThemePreset::inkAmber);
+    EXPECT_EQ(ThemeSettings::mode(settings), ThemeMode::light);
+    EXPECT_TRUE(ThemeSettings::usesCoverRowStyle(settings));
 }
 
 // Valid text is kept trimmed, as written; anything else keeps the preset's accent.
@@ -73,7 +70,6 @@ TEST(ThemeColours, CustomAccentHexParsingWritingBlendingAndContrast)
         EXPECT_EQ(ThemeCatalog::tokens(ThemePreset::celadon, true, QString::fromLatin1(custom)),
                   (ThemeTokens {QLatin1String(accent), true}))
             << custom;
-
     // Six digits with one optional "#"; the sign handling of a standard unsigned parser: "+" and
     // five digits, "-" and zero.
     EXPECT_EQ(ThemeRGB::fromHex(u" #ff8000 "), (ThemeRGB {1.0, 128 / 255.0, 0.0}));
@@ -84,7 +80,6 @@ TEST(ThemeColours, CustomAccentHexParsingWritingBlendingAndContrast)
     for (const char16_t *text : {u"##a1b2c3", u"#FFF", u"#1234567", u"0xa1b2", u"0x12345678", u"# 12345", u"12 345",
                                  u"-12345", u"+-1234", u"", u"#", u"１２３４５６", u"#12345g"})
         EXPECT_FALSE(ThemeRGB::fromHex(text)) << QString::fromUtf16(text).toStdString();
-
     // Written clamped, rounded, in upper case; a component that is not a number must not reach the
     // integer conversion. Blends take a clamped amount.
     EXPECT_EQ((ThemeRGB {1.2, -0.1, 0.5}).hexString(), QStringLiteral("#FF0080"));
@@ -95,7 +90,6 @@ TEST(ThemeColours, CustomAccentHexParsingWritingBlendingAndContrast)
     EXPECT_EQ(ThemeRGB::black.blended(ThemeRGB::white, 0.25), (ThemeRGB {0.25, 0.25, 0.25}));
     EXPECT_EQ(grey.blended(ThemeRGB::white, 2.0), ThemeRGB::white);
     EXPECT_EQ(grey.blended(ThemeRGB::white, -1.0), grey);
-
     // The text colour with the larger contrast, white for no colour. Greys around
     // L = sqrt(0.0525) - 0.05 (about 0.17913): 0x75 lies below it, 0x76 above.
     const std::pair<const char16_t *, const char *> texts[] = {{u"#FFFFFF", "#000000"}, {u"#000000", "#FFFFFF"},

@@ -1,5 +1,5 @@
-// Conversions into the cache and what they stand on: the cache's keys and size, finding ffmpeg and
-// ffprobe, reading a duration, and running a child process.
+// Conversions into the cache and what they stand on: cache keys and size, finding ffmpeg and
+// ffprobe, reading a duration, running a child process.
 #include "AudioFixture.h"
 #include "FaultInjectingFileOperations.h"
 
@@ -33,7 +33,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Writes the bytes to the file, making its folder first.
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).path());
@@ -94,8 +93,6 @@ QStringList entries(const FileLocation &folder)
 {
     return QDir(QString::fromUtf8(folder.path())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
-
-// The queue, with a fake ffmpeg -------------------------------------------------------------------
 
 // The fake ffmpeg logs each input's name to "order.log" and its arguments to "arguments", waits
 // while the file "hold" exists, then acts by the input's name: "fail" prints the file "stderr"
@@ -160,11 +157,9 @@ TEST_F(TranscodeQueueTest, ConvertsIntoTheCacheWithTheFixedArgumentsOnce)
     EXPECT_EQ(readLines(tool("arguments")),
               (QStringList{"-y", "-i", "/music/a.ogg", "-vn", "-c:a", "alac", cachePath(source) + ".tmp.m4a"}));
     EXPECT_EQ(entries(cacheRoot), QStringList{QString::fromUtf8(cached(source).fileName())});
-    EXPECT_FALSE(queue->isProcessing());
     queue->enqueue(source, false);
     EXPECT_EQ(queue->ensureCached(source).result(), cached(source));
     EXPECT_EQ(order(), QStringList{"a.ogg"});
-
     const Track gbk = track("\xb8\xe8\xc7\xfa.ape");
     EXPECT_EQ(queue->ensureCached(gbk).result(), cached(gbk));
     const QString input = readLines(tool("arguments")).value(2);
@@ -198,8 +193,7 @@ TEST_F(TranscodeQueueTest, PriorityLaneRunsFirstAndPriorityRequestsPromoteWaitin
     }
 }
 
-// Every caller gets the one conversion's result, in the order they asked; a cancelled waiter
-// still lets its conversion run.
+// Every caller gets the one conversion's result, in order; a cancelled waiter's conversion still runs.
 TEST_F(TranscodeQueueTest, CallersOfOneJobShareOneConversionAndAreAnsweredInOrder)
 {
     auto queue = makeQueue();
@@ -254,8 +248,7 @@ TEST_F(TranscodeQueueTest, FailureCarriesTheEndOfStandardError)
     EXPECT_TRUE(queue->ensureCached(track("next.ogg")).result().has_value());
 }
 
-// Each failure is reported with its cause and leaves nothing in the cache. Without ffmpeg,
-// requests fail or are dropped, even once queued.
+// Each failure has its cause and leaves nothing cached; without ffmpeg, even queued requests fail.
 TEST_F(TranscodeQueueTest, FailuresToRunOrToStoreFailTheJob)
 {
     const auto failureText = [](TranscodeQueue &queue) {
@@ -272,7 +265,6 @@ TEST_F(TranscodeQueueTest, FailuresToRunOrToStoreFailTheJob)
     auto unmovable = makeQueue(files);
     EXPECT_TRUE(failureText(*unmovable).startsWith("无法写入转码缓存：")) << failureText(*unmovable).toStdString();
     EXPECT_TRUE(entries(cacheRoot).isEmpty());
-
     const TranscodeResult missing = std::unexpected(TranscodeError::ffmpegMissing());
     EXPECT_EQ(missing.error().description(), QStringLiteral("未找到 FFmpeg"));
     TranscodeQueue without(cacheRoot, std::nullopt);
@@ -288,7 +280,7 @@ TEST_F(TranscodeQueueTest, FailuresToRunOrToStoreFailTheJob)
     EXPECT_FALSE(order().contains("b.ogg"));
 }
 
-TEST_F(TranscodeQueueTest, ClearingIsRefusedWhileBusyAndEmptiesTheCacheWhenIdle)
+TEST_F(TranscodeQueueTest, ClearingIsRefusedWhileBusyAndDestroyingKillsTheChild)
 {
     auto queue = makeQueue();
     queue->ensureCached(track("done.ogg")).waitForFinished();
@@ -303,11 +295,8 @@ TEST_F(TranscodeQueueTest, ClearingIsRefusedWhileBusyAndEmptiesTheCacheWhenIdle)
     EXPECT_TRUE(queue->clearCache().has_value());
     EXPECT_TRUE(QFileInfo(QString::fromUtf8(cacheRoot.path())).isDir());
     EXPECT_TRUE(entries(cacheRoot).isEmpty());
-}
 
-TEST_F(TranscodeQueueTest, DestroyingTheQueueKillsTheChildAndAnswersEveryWaiter)
-{
-    auto queue = makeQueue();
+    // Destroying the queue kills the child and answers every waiter.
     QFuture<TranscodeResult> running = queue->ensureCached(track("hang.ogg"));
     QFuture<TranscodeResult> waiting = queue->ensureCached(track("a.ogg"));
     ASSERT_TRUE(waitUntil([&] { return !readLines(tool("pid")).isEmpty(); }));
@@ -337,7 +326,6 @@ TEST(TranscodeConversionTest, RealFFmpegMakesAPlayableAlacCopy)
         const auto removeTone = qScopeGuard([&] { ::unlink(tone.cPath()); });
         const auto duration = FFprobeReader::duration(tone, *ffmpeg, QProcessEnvironment::systemEnvironment());
         EXPECT_NEAR(duration.value_or(0), 2.0, 0.05);
-
         const FileLocation cacheRoot = FileLocation::fromLocalFile(folder.filePath("transcode"));
         TranscodeQueue queue(cacheRoot, ffmpeg);
         Track track;
@@ -348,7 +336,6 @@ TEST(TranscodeConversionTest, RealFFmpegMakesAPlayableAlacCopy)
         EXPECT_EQ(entries(cacheRoot), QStringList{QString::fromUtf8(result->fileName())});
         QFile copy(QString::fromUtf8(result->path()));
         EXPECT_TRUE(copy.open(QIODevice::ReadOnly) && copy.readAll().contains("alac")); // the codec's sample entry
-
         // The player decodes two seconds of 440 Hz, counted by the zero crossings.
         auto decoder = AudioDecoder::open(*result);
         ASSERT_TRUE(decoder.has_value());
@@ -365,11 +352,8 @@ TEST(TranscodeConversionTest, RealFFmpegMakesAPlayableAlacCopy)
         EXPECT_FALSE(name.toLatin1().startsWith(ourLinks)) << "link left behind: " << name.toStdString();
 }
 
-// The cache ---------------------------------------------------------------------------------------
-
-// The first half of sha256("/music/a.ogg|1234|978307200000|1"), computed independently. Dates are
-// whole milliseconds since 1970, halves rounded away from zero; spellings of one file share a key,
-// and so do records of it.
+// Half the SHA-256 of "path|size|ms since 1970, halves away from zero|version"; spellings and
+// records of one file share a key.
 TEST(TranscodeCacheTest, KeyIsHalfTheHashOfPathSizeMillisecondsAndVersion)
 {
     EXPECT_EQ(TranscodeCache::key(FileLocation::fromPath("/music/a.ogg"), 1234, 0.0, 1),
@@ -387,7 +371,6 @@ TEST(TranscodeCacheTest, KeyIsHalfTheHashOfPathSizeMillisecondsAndVersion)
     const QString key = TranscodeCache::key(FileLocation::fromPath("/music/a/b.tta"), 1, 2.0, 1);
     for (const char *spelling : {"/music/./a/b.tta", "/music//a/b.tta", "/music/x/../a/b.tta", "//music/a/./b.tta"})
         EXPECT_EQ(TranscodeCache::key(FileLocation::fromPath(spelling), 1, 2.0, 1), key) << spelling;
-
     Track first = track("a.opus");
     Track second = first;
     second.id = QUuid::createUuid();
@@ -400,8 +383,7 @@ TEST(TranscodeCacheTest, KeyIsHalfTheHashOfPathSizeMillisecondsAndVersion)
 }
 
 // Regular files count at every depth, hidden items and links do not. Folders that cannot be opened
-// are passed over wherever the listing meets them: root opens any folder whatever its mode, so a
-// child process runs out of descriptors instead, three folders deep being as far as it can open.
+// are passed over: root opens any folder, so a child runs out of descriptors three folders deep.
 TEST(TranscodeCacheTest, SizeCountsReachableRegularFilesOnly)
 {
     QTemporaryDir root;
@@ -416,7 +398,6 @@ TEST(TranscodeCacheTest, SizeCountsReachableRegularFilesOnly)
     QDir(root.path()).mkpath("empty/nested");
     QFile::link("/usr/bin/ffmpeg", root.filePath("link"));
     EXPECT_EQ(size(), 123);
-
     QDir(root.path()).removeRecursively();
     for (int i = 0; i < 6; ++i) {
         file(QStringLiteral("f%1/a.m4a").arg(i), 10);
@@ -441,16 +422,13 @@ TEST(TranscodeCacheTest, SizeCountsReachableRegularFilesOnly)
     EXPECT_EQ(measured, 60);
 }
 
-// Finding ffmpeg and ffprobe ----------------------------------------------------------------------
-
 QString pathOf(const std::optional<FileLocation> &location)
 {
     return location ? QString::fromUtf8(location->path()) : QString();
 }
 
-// A custom path comes first; one that names no executable falls back quietly. Then the fixed
-// folders in their order, then the search path, where empty and relative entries are skipped.
-// ffprobe is preferred beside ffmpeg, then in the fixed folders, then on the search path.
+// A custom path first (one naming no executable falls back quietly), then the fixed folders in
+// order, then the search path without its empty and relative entries; ffprobe first beside ffmpeg.
 TEST(FFmpegLocatorTest, FindsTheCustomPathThenFixedFoldersThenTheSearchPath)
 {
     QTemporaryDir root;
@@ -479,7 +457,6 @@ TEST(FFmpegLocatorTest, FindsTheCustomPathThenFixedFoldersThenTheSearchPath)
         EXPECT_EQ(pathOf(FFmpegLocator::ffprobe(FileLocation::fromLocalFile(custom), environment, fixed)), expected);
         QFile::remove(expected);
     }
-
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder("work"));
     QFile::remove(first);
@@ -503,8 +480,8 @@ TEST(FFprobeReaderTest, AsksForTheFormatDurationAndTakesOnlyAFinitePositiveNumbe
     const QString tools = folder.filePath("tools");
     const FileLocation ffmpeg = writeProgram(tools, "ffmpeg", "exit 0\n");
     writeProgram(tools, "ffprobe",
-                       "dir=$(dirname \"$0\")\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$dir/arguments\"\n"
-                       "cat \"$dir/answer\"\nexit $(cat \"$dir/status\")\n");
+                 "dir=$(dirname \"$0\")\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$dir/arguments\"\n"
+                 "cat \"$dir/answer\"\nexit $(cat \"$dir/status\")\n");
     const std::tuple<const char *, int, std::optional<double>> cases[] = {
         {"245.333000\n", 0, 245.333}, {"  7.5 \r\n", 0, 7.5}, {"1.5e2\n", 0, 150.0}, {"N/A\n", 0, std::nullopt},
         {"0\n", 0, std::nullopt}, {"-1\n", 0, std::nullopt}, {"", 0, std::nullopt}, {"inf\n", 0, std::nullopt},
@@ -516,7 +493,6 @@ TEST(FFprobeReaderTest, AsksForTheFormatDurationAndTakesOnlyAFinitePositiveNumbe
         writeFile(tools + "/status", QByteArray::number(status));
         EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("/a.ogg"), ffmpeg, {}), seconds) << output << status;
     }
-
     writeFile(tools + "/answer", "3.0\n");
     writeFile(tools + "/status", "0");
     const QString previous = QDir::currentPath();
@@ -531,18 +507,16 @@ TEST(FFprobeReaderTest, AsksForTheFormatDurationAndTakesOnlyAFinitePositiveNumbe
     EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("/a.ogg"), ffmpeg, environment), std::nullopt);
 }
 
-// Child processes ---------------------------------------------------------------------------------
-
 // No shell, no input, lowered priority, no inherited descriptors; the status is reported, and only
 // the latest bytes of the chosen channel are kept.
-TEST(ChildProcessTest, RunsWithoutAShellInputOrOtherDescriptorsAtLoweredPriority)
+TEST(ChildProcessTest, RunsSafelyKeepsTheLatestOutputAndEndsWithinItsLimits)
 {
     QTemporaryDir folder;
     const int inheritable = ::open("/dev/null", O_RDONLY); // deliberately without O_CLOEXEC
     ASSERT_GE(inheritable, 3);
-    ChildProcess child(writeProgram(folder.path(), "child", "for a in \"$@\"; do printf '%s\\n' \"$a\"; done >&2\n"
-                                                                  "cat >&2\ncut -d ' ' -f 19 /proc/$$/stat >&2\n"
-                                                                  "ls /proc/$$/fd | tr '\\n' ' ' >&2\nexit 7\n"),
+    ChildProcess child(writeProgram(folder.path(), "child",
+                                    "for a in \"$@\"; do printf '%s\\n' \"$a\"; done >&2\ncat >&2\n"
+                                    "cut -d ' ' -f 19 /proc/$$/stat >&2\nls /proc/$$/fd | tr '\\n' ' ' >&2\nexit 7\n"),
                        {"a b", "$(touch x)", "*", "歌"});
     const ChildProcess::Result result = child.run();
     ::close(inheritable);
@@ -555,10 +529,8 @@ TEST(ChildProcessTest, RunsWithoutAShellInputOrOtherDescriptorsAtLoweredPriority
     const QStringList open = lines[5].split(u' ', Qt::SkipEmptyParts);
     EXPECT_TRUE(open.contains("2"));
     EXPECT_FALSE(open.contains(QString::number(inheritable))) << lines[5].toStdString();
-
-    ChildProcess noisy(writeProgram(folder.path(), "child", "echo discarded >&2\n"
-                                                                  "head -c 100000 /dev/zero | tr '\\0' x\necho END\n"),
-                       {});
+    const QByteArray noisyScript = "echo discarded >&2\nhead -c 100000 /dev/zero | tr '\\0' x\necho END\n";
+    ChildProcess noisy(writeProgram(folder.path(), "child", noisyScript), {});
     noisy.keepOutput(ChildProcess::Channel::StandardOutput, 1000);
     const ChildProcess::Result kept = noisy.run();
     EXPECT_EQ(kept.output.size(), 1000);
@@ -568,29 +540,23 @@ TEST(ChildProcessTest, RunsWithoutAShellInputOrOtherDescriptorsAtLoweredPriority
     const ChildProcess::Result missing = ChildProcess(FileLocation::fromLocalFile(folder.filePath("missing")), {}).run();
     EXPECT_EQ(missing.outcome, ChildProcess::Outcome::FailedToStart);
     EXPECT_FALSE(missing.errorText.isEmpty());
-}
 
-TEST(ChildProcessTest, TimeLimitOrStopRequestKillsTheChildAndWhatItStarted)
-{
-    QTemporaryDir folder;
+    // A time limit or a stop request kills the child and what it started.
     const QString pid = folder.filePath("pid"), grandchildPid = folder.filePath("grandchild");
-    ChildProcess child(writeProgram(folder.path(), "child",
-                                          QStringLiteral("echo $$ > '%1'\nsleep 30 &\necho $! > '%2'\n"
-                                                         "echo started >&2\nwait\n").arg(pid, grandchildPid).toUtf8()),
-                       {});
-    child.setTimeLimit(300ms);
+    const QString script = QStringLiteral("echo $$ > '%1'\nsleep 30 &\necho $! > '%2'\necho started >&2\nwait\n");
+    ChildProcess limited(writeProgram(folder.path(), "limited", script.arg(pid, grandchildPid).toUtf8()), {});
+    limited.setTimeLimit(300ms);
     QElapsedTimer elapsed;
     elapsed.start();
-    const ChildProcess::Result result = child.run();
+    const ChildProcess::Result timedOut = limited.run();
     EXPECT_LT(elapsed.elapsed(), 5000);
-    EXPECT_EQ(result.outcome, ChildProcess::Outcome::TimedOut);
-    EXPECT_EQ(result.status, 9);
-    EXPECT_EQ(result.output, "started\n");
+    EXPECT_EQ(timedOut.outcome, ChildProcess::Outcome::TimedOut);
+    EXPECT_EQ(timedOut.status, 9);
+    EXPECT_EQ(timedOut.output, "started\n");
     EXPECT_FALSE(isAlive(readLines(pid).value(0).toLongLong()));
     const qint64 grandchild = readLines(grandchildPid).value(0).toLongLong();
     ASSERT_GT(grandchild, 0);
     EXPECT_TRUE(waitUntil([&] { return !isAlive(grandchild); }, 2000));
-
     std::stop_source stop;
     std::jthread stopper([&stop] {
         std::this_thread::sleep_for(200ms);
@@ -600,9 +566,8 @@ TEST(ChildProcessTest, TimeLimitOrStopRequestKillsTheChildAndWhatItStarted)
     EXPECT_EQ(sleeper.run(stop.get_token()).outcome, ChildProcess::Outcome::Stopped);
 }
 
-// The program dying (here a death-test child that ends abruptly) takes its children with it.
-// The death test runs this test again in a new process: the parent's folder travels there in the
-// environment, and the child makes no folder of its own (it could not remove it).
+// The program dying (a death-test child that ends abruptly) takes its children with it. The child
+// process reruns this test: the folder travels in the environment (the child could not remove one).
 TEST(ChildProcessDeathTest, ChildDiesWithTheProgram)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -616,7 +581,7 @@ TEST(ChildProcessDeathTest, ChildDiesWithTheProgram)
     EXPECT_EXIT(
         {
             const FileLocation program = writeProgram(qEnvironmentVariable(folderVariable), "child",
-                                                            QStringLiteral("echo $$ > '%1'\nexec sleep 30\n").arg(pidFile).toUtf8());
+                                                      QStringLiteral("echo $$ > '%1'\nexec sleep 30\n").arg(pidFile).toUtf8());
             std::thread([program] { ChildProcess(program, {}).run(); }).detach();
             waitUntil([&] { return !readLines(pidFile).isEmpty(); });
             std::_Exit(0);
