@@ -10,8 +10,7 @@ using TestApplication = QApplication;
 using TestApplication = QCoreApplication;
 #endif
 
-// The tests run inside the application object. Without a display a QApplication aborts, and test
-// discovery runs the binary too: the offscreen platform unless another is set.
+// Without a display a QApplication aborts, and test discovery runs the binary too: offscreen.
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

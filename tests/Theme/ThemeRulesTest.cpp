@@ -12,7 +12,7 @@
 
 // Choices are stored by their raw names, matched exactly (other letter case is no choice). The
 // accent follows the mode; the resolver follows the system only in system mode.
-TEST(ThemeChoices, RawNamesRoundTripAndAccentsFollowTheMode)
+TEST(ThemeChoices, StoredNamesModesAndAccents)
 {
     QStringList raw;
     for (const ThemePreset preset : ThemePreset::allCases()) {
@@ -37,11 +37,8 @@ TEST(ThemeChoices, RawNamesRoundTripAndAccentsFollowTheMode)
         EXPECT_FALSE(ThemeResolver::isDark(ThemeMode::light, system));
         EXPECT_TRUE(ThemeResolver::isDark(ThemeMode::dark, system));
     }
-}
 
-// Names match exactly; unknown ones give deepBlue and system (an unset preset is celadon).
-TEST(ThemeChoices, SettingsFallBackToDeepBlueAndSystemForUnknownNames)
-{
+    // Settings with unknown names give deepBlue and system (an unset preset is celadon).
     AppSettings settings;
     EXPECT_EQ(ThemeSettings::preset(settings), ThemePreset::celadon);
     settings.themePreset = "Celadon";

@@ -382,8 +382,8 @@ TEST(TranscodeCacheTest, KeyIsHalfTheHashOfPathSizeMillisecondsAndVersion)
     EXPECT_EQ(TranscodeCache::cacheURL(second, root), entry);
 }
 
-// Regular files count at every depth, hidden items and links do not. Folders that cannot be opened
-// are passed over: root opens any folder, so a child runs out of descriptors three folders deep.
+// The size counts regular files at every depth, not hidden items or links. Folders that cannot be
+// opened are passed over: root opens any folder, so a child runs out of descriptors instead.
 TEST(TranscodeCacheTest, SizeCountsReachableRegularFilesOnly)
 {
     QTemporaryDir root;
