@@ -16,7 +16,6 @@ struct OneEntryTranslator : QTranslator
         return qstrcmp(sourceText, key) == 0 ? text : QString();
     }
     bool isEmpty() const override { return false; }
-
     const char *key;
     QString text;
 };

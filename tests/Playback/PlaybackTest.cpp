@@ -49,8 +49,7 @@ QSet<QUuid> asSet(const QList<QUuid> &ids)
     return QSet<QUuid>(ids.begin(), ids.end());
 }
 
-// Steps through the queue ('n' next, 'p' previous, 'c' the current one) and gives the positions
-// in `ids` of what it answers, -1 for nothing.
+// Steps ('n' next, 'p' previous, 'c' current) and gives the answers' positions in `ids`, -1 for none.
 QList<qsizetype> walk(PlaybackQueue &queue, const QList<QUuid> &ids, const char *steps)
 {
     QList<qsizetype> seen;
@@ -97,7 +96,7 @@ TEST(PlaybackQueueTest, ModeNamesRoundTripAndModesStepThroughTheList)
 
 // A deck deals every other track once, then the current one, also after the list is replaced. The
 // order is drawn: both other tracks come first for some seed.
-TEST(PlaybackQueueTest, ShuffleDealsEveryOtherTrackOnceThenTheCurrentOne)
+TEST(PlaybackQueueTest, ShuffleDealsDecks)
 {
     const QList<QUuid> ids = makeIDs(3);
     const QList<QUuid> replacement = makeIDs(4);
@@ -117,21 +116,18 @@ TEST(PlaybackQueueTest, ShuffleDealsEveryOtherTrackOnceThenTheCurrentOne)
         EXPECT_EQ(redealt.at(3), replacement.at(2));
     }
     EXPECT_EQ(firstDealt, (QSet<QUuid>{ids.at(0), ids.at(2)}));
-}
 
-// Each deck is dealt fresh from the given random source.
-TEST(PlaybackQueueTest, ShuffleDealsFreshDecksFromTheGivenRandomSource)
-{
-    const QList<QUuid> ids = makeIDs(7);
+    // Each deck is dealt fresh from the given random source.
+    const QList<QUuid> seven = makeIDs(7);
     QRandomGenerator random(7);
     QRandomGenerator same(7);
-    PlaybackQueue queue(ids, 3, PlaybackMode::Shuffle, &random);
-    PlaybackQueue twin(ids, 3, PlaybackMode::Shuffle, &same);
+    PlaybackQueue queue(seven, 3, PlaybackMode::Shuffle, &random);
+    PlaybackQueue twin(seven, 3, PlaybackMode::Shuffle, &same);
     for (int round = 0; round < 4; ++round) {
-        const QList<QUuid> dealt = deal(queue, ids.size());
-        EXPECT_EQ(asSet(dealt).size(), ids.size()) << "round " << round;
+        const QList<QUuid> dealt = deal(queue, seven.size());
+        EXPECT_EQ(asSet(dealt).size(), seven.size()) << "round " << round;
         EXPECT_EQ(queue.currentID(), dealt.last());
-        EXPECT_EQ(deal(twin, ids.size()), dealt);
+        EXPECT_EQ(deal(twin, seven.size()), dealt);
     }
     PlaybackQueue single(ids.mid(0, 1), 0, PlaybackMode::Shuffle);
     EXPECT_EQ(deal(single, 4), QList<QUuid>(4, ids.at(0)));

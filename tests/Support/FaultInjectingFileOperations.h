@@ -99,7 +99,6 @@ private:
     };
 
     std::optional<FileError> intercept(Operation operation, const FileLocation &location);
-    // Fails the call when a fault is due, else makes it on the real operations.
     template <typename Call>
     auto forward(Operation operation, const FileLocation &location, Call call) -> decltype(call())
     {

@@ -354,7 +354,7 @@ TEST(TranscodeConversionTest, RealFFmpegMakesAPlayableAlacCopy)
 
 // Half the SHA-256 of "path|size|ms since 1970, halves away from zero|version"; spellings and
 // records of one file share a key.
-TEST(TranscodeCacheTest, KeyIsHalfTheHashOfPathSizeMillisecondsAndVersion)
+TEST(TranscodeCacheTest, KeysAndSize)
 {
     EXPECT_EQ(TranscodeCache::key(FileLocation::fromPath("/music/a.ogg"), 1234, 0.0, 1),
               QStringLiteral("5692534de3780a0dcf01c0b1388484c0"));
@@ -380,25 +380,22 @@ TEST(TranscodeCacheTest, KeyIsHalfTheHashOfPathSizeMillisecondsAndVersion)
     EXPECT_EQ(entry.deletingLastPathComponent(), root);
     EXPECT_EQ(entry.fileName(), TranscodeCache::key(first.url, 1000, 700000000.0, TranscodeCache::version).toLatin1() + ".m4a");
     EXPECT_EQ(TranscodeCache::cacheURL(second, root), entry);
-}
 
-// The size counts regular files at every depth, not hidden items or links. Folders that cannot be
-// opened are passed over: root opens any folder, so a child runs out of descriptors instead.
-TEST(TranscodeCacheTest, SizeCountsReachableRegularFilesOnly)
-{
-    QTemporaryDir root;
-    const auto size = [&] { return TranscodeCache::directorySize(FileLocation::fromLocalFile(root.path())); };
-    const auto file = [&](const QString &name, qsizetype bytes) { writeFile(root.filePath(name), QByteArray(bytes, 'x')); };
-    EXPECT_EQ(TranscodeCache::directorySize(FileLocation::fromLocalFile(root.filePath("missing"))), 0);
+    // The size counts regular files at every depth, not hidden items or links. Folders that cannot
+    // be opened are passed over: root opens any folder, so a child runs out of descriptors instead.
+    QTemporaryDir folder;
+    const auto size = [&] { return TranscodeCache::directorySize(FileLocation::fromLocalFile(folder.path())); };
+    const auto file = [&](const QString &name, qsizetype bytes) { writeFile(folder.filePath(name), QByteArray(bytes, 'x')); };
+    EXPECT_EQ(TranscodeCache::directorySize(FileLocation::fromLocalFile(folder.filePath("missing"))), 0);
     file("a.m4a", 100);
     file("sub/b.m4a", 20);
     file("sub/deeper/c.m4a", 3);
     file(".hidden.m4a", 100);
     file(".hidden/inside.m4a", 100);
-    QDir(root.path()).mkpath("empty/nested");
-    QFile::link("/usr/bin/ffmpeg", root.filePath("link"));
+    QDir(folder.path()).mkpath("empty/nested");
+    QFile::link("/usr/bin/ffmpeg", folder.filePath("link"));
     EXPECT_EQ(size(), 123);
-    QDir(root.path()).removeRecursively();
+    QDir(folder.path()).removeRecursively();
     for (int i = 0; i < 6; ++i) {
         file(QStringLiteral("f%1/a.m4a").arg(i), 10);
         file(QStringLiteral("f%1/deep/1/2/out-of-reach.m4a").arg(i), 1000);
@@ -422,16 +419,12 @@ TEST(TranscodeCacheTest, SizeCountsReachableRegularFilesOnly)
     EXPECT_EQ(measured, 60);
 }
 
-QString pathOf(const std::optional<FileLocation> &location)
-{
-    return location ? QString::fromUtf8(location->path()) : QString();
-}
-
 // A custom path first (one naming no executable falls back quietly), then the fixed folders in
 // order, then the search path without its empty and relative entries; ffprobe first beside ffmpeg.
-TEST(FFmpegLocatorTest, FindsTheCustomPathThenFixedFoldersThenTheSearchPath)
+TEST(FFmpegLocatorTest, FindsFFmpegAndFFprobeWhichGivesOnlyAFinitePositiveDuration)
 {
     QTemporaryDir root;
+    const auto pathOf = [](const std::optional<FileLocation> &found) { return found ? found->path() : QByteArray(); };
     const auto folder = [&](const QString &name) { return root.filePath(name); };
     const auto executable = [&](const QString &folderName, const QString &name = "ffmpeg") {
         return QString::fromUtf8(writeProgram(folder(folderName), name, "exit 0\n").path());
@@ -470,14 +463,10 @@ TEST(FFmpegLocatorTest, FindsTheCustomPathThenFixedFoldersThenTheSearchPath)
     if (QFile::exists("/usr/bin/ffmpeg")) { // without PATH, the system folders
         EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, QProcessEnvironment(), {})), "/usr/bin/ffmpeg");
     }
-}
 
-// A fake ffprobe beside a fake ffmpeg prints the file "answer", exits with the number in "status"
-// and logs its arguments. Only a finite positive number is a duration.
-TEST(FFprobeReaderTest, AsksForTheFormatDurationAndTakesOnlyAFinitePositiveNumber)
-{
-    QTemporaryDir folder;
-    const QString tools = folder.filePath("tools");
+    // A fake ffprobe beside a fake ffmpeg prints the file "answer", exits with the number in
+    // "status" and logs its arguments. Only a finite positive number is a duration.
+    const QString tools = folder("tools");
     const FileLocation ffmpeg = writeProgram(tools, "ffmpeg", "exit 0\n");
     writeProgram(tools, "ffprobe",
                  "dir=$(dirname \"$0\")\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$dir/arguments\"\n"
@@ -495,14 +484,12 @@ TEST(FFprobeReaderTest, AsksForTheFormatDurationAndTakesOnlyAFinitePositiveNumbe
     }
     writeFile(tools + "/answer", "3.0\n");
     writeFile(tools + "/status", "0");
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(folder.path());
+    QDir::setCurrent(root.path());
     EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("music/-a.ogg"), ffmpeg, {}), 3.0);
     QDir::setCurrent(previous);
     EXPECT_EQ(readLines(tools + "/arguments"), (QStringList{"-v", "error", "-show_entries", "format=duration", "-of",
-                                                            "default=nw=1:nk=1", folder.filePath("music/-a.ogg")}));
+                                                            "default=nw=1:nk=1", root.filePath("music/-a.ogg")}));
     QFile::remove(tools + "/ffprobe");
-    QProcessEnvironment environment;
     environment.insert("PATH", tools);
     EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("/a.ogg"), ffmpeg, environment), std::nullopt);
 }
