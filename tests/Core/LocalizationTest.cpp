@@ -8,37 +8,31 @@
 namespace {
 
 // A translation table with one entry.
-class OneEntryTranslator : public QTranslator
+struct OneEntryTranslator : QTranslator
 {
-public:
-    OneEntryTranslator(const char *key, QString text) : m_key(key), m_text(std::move(text)) {}
-
+    OneEntryTranslator(const char *key, QString text) : key(key), text(std::move(text)) {}
     QString translate(const char *, const char *sourceText, const char *, int) const override
     {
-        return qstrcmp(sourceText, m_key) == 0 ? m_text : QString();
+        return qstrcmp(sourceText, key) == 0 ? text : QString();
     }
     bool isEmpty() const override { return false; }
-
-private:
-    const char *m_key;
-    QString m_text;
+    const char *key;
+    QString text;
 };
 
 } // namespace
 
-TEST(Localization, FormatsTextsAndIntegersInOnePass)
+// Texts and integers are formatted in one pass: a title that itself looks like a placeholder is
+// not substituted again. A table entry replaces its key only; a faulty one never misbehaves.
+TEST(Localization, FormatsInOnePassAndLooksKeysUpInTheTable)
 {
     EXPECT_EQ(L("曲库"), QStringLiteral("曲库")); // without a table the key is shown
     EXPECT_EQ(Lf("%@已从备份恢复", QStringLiteral("设置")), QStringLiteral("设置已从备份恢复"));
-    // A title that itself looks like a placeholder is not substituted again.
     EXPECT_EQ(Lf("正在写入 %d/%d…", 3, 12), QStringLiteral("正在写入 3/12…"));
     EXPECT_EQ(Lf("%@ 和 %@", QStringLiteral("%@"), QStringLiteral("B")), QStringLiteral("%@ 和 B"));
     EXPECT_EQ(Lf("共 %lld 首，100%%", qint64(100000)), QStringLiteral("共 100000 首，100%"));
     EXPECT_EQ(Localization::format(QStringLiteral("50% %x %"), {}), QStringLiteral("50% %x %"));
-}
 
-TEST(Localization, ATableEntryReplacesItsKeyOnlyAndAFaultyOneNeverMisbehaves)
-{
     OneEntryTranslator translator("曲库", QStringLiteral("Library"));
     QCoreApplication::installTranslator(&translator);
     EXPECT_EQ(L("曲库"), QStringLiteral("Library"));

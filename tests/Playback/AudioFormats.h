@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 // The formats played natively, as ffmpeg makes them for the tests.
 struct AudioFormatCase
 {

@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 TEST(PlayerEngineNoServerTest, PlayReportsThatTheEngineCannotStart)
 {
     QTemporaryDir folder;
@@ -18,16 +16,12 @@ TEST(PlayerEngineNoServerTest, PlayReportsThatTheEngineCannotStart)
     PlayerEngine engine;
     const QString path = AudioFixture::makeTone(folder.path(), "tone.flac", 1.0);
     ASSERT_TRUE(engine.load(FileLocation::fromLocalFile(path)).has_value());
-
     engine.play();
     EXPECT_FALSE(engine.isPlaying());
     EXPECT_TRUE(engine.lastError().startsWith(QStringLiteral("音频引擎启动失败（"))) << engine.lastError().toStdString();
-
     engine.seek(0.5);
     EXPECT_FALSE(engine.isPlaying());
     EXPECT_EQ(engine.position(), 0.5);
     engine.unload();
     EXPECT_EQ(engine.duration(), 0);
 }
-
-} // namespace

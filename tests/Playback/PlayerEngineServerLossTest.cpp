@@ -7,86 +7,56 @@
 #include "Support/AudioFixture.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 namespace {
 
 bool spinUntil(const std::function<bool()> &done, int timeoutMs)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
+    for (const QDeadlineTimer deadline(timeoutMs); !done(); QCoreApplication::processEvents(QEventLoop::AllEvents, 20))
+        if (deadline.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
     return true;
 }
 
-class PrivateServer
-{
-public:
-    PrivateServer() { qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(m_runtime.filePath("pulse/native"))); }
-    ~PrivateServer() { stop(); }
-
-    bool start()
-    {
-        return run({"--daemonize=yes", "--exit-idle-time=-1", "--disallow-exit", "-n",
-                    "--load=module-null-sink sink_name=ci rate=44100 channels=2", "--load=module-native-protocol-unix"});
-    }
-    bool stop() { return run({"--kill"}); }
-
-private:
-    bool run(const QStringList &arguments)
-    {
-        QProcess pulseaudio;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-        pulseaudio.setProcessEnvironment(environment);
-        pulseaudio.setStandardOutputFile(QProcess::nullDevice());
-        pulseaudio.setStandardErrorFile(QProcess::nullDevice());
-        pulseaudio.start(QStringLiteral("pulseaudio"), arguments);
-        return pulseaudio.waitForFinished(10000) && pulseaudio.exitCode() == 0;
-    }
-
-    QTemporaryDir m_runtime;
-};
-
 TEST(PlayerEngineServerLossTest, StopsWithAnErrorAndPlaysAgainOnceTheServerIsBack)
 {
-    PrivateServer server;
-    if (!server.start())
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(runtime.filePath("pulse/native")));
+    const auto startServer = [] {
+        return QProcess::execute("pulseaudio", {"--daemonize=yes", "--exit-idle-time=-1", "--disallow-exit", "-n",
+                                                "--load=module-null-sink sink_name=ci rate=44100 channels=2",
+                                                "--load=module-native-protocol-unix"}) == 0;
+    };
+    const auto stopServer = [] { return QProcess::execute("pulseaudio", {"--kill"}) == 0; };
+    if (!startServer())
         GTEST_SKIP() << "PulseAudio cannot be started here";
-    QTemporaryDir folder;
+    const auto stopAtTheEnd = qScopeGuard(stopServer);
     PlayerEngine engine;
-    const QString path = AudioFixture::makeTone(folder.path(), QStringLiteral("long.flac"), 20.0);
+    const QString path = AudioFixture::makeTone(runtime.path(), "long.flac", 20.0);
     ASSERT_TRUE(engine.load(FileLocation::fromLocalFile(path)).has_value());
     engine.play();
     ASSERT_TRUE(engine.isPlaying()) << engine.lastError().toStdString();
     ASSERT_TRUE(spinUntil([&] { return engine.position() > 1.0; }, 5000));
-
-    ASSERT_TRUE(server.stop());
+    ASSERT_TRUE(stopServer());
     ASSERT_TRUE(spinUntil([&] { return !engine.isPlaying(); }, 5000));
     EXPECT_FALSE(engine.lastError().isEmpty());
     const double stoppedAt = engine.position();
     EXPECT_GT(stoppedAt, 1.0);
-
-    ASSERT_TRUE(server.start());
-    ASSERT_TRUE(spinUntil(
-        [&] {
-            if (!engine.isPlaying())
-                engine.play();
-            return engine.isPlaying();
-        },
-        15000))
-        << engine.lastError().toStdString();
+    ASSERT_TRUE(startServer());
+    const auto playAgain = [&] {
+        if (!engine.isPlaying())
+            engine.play();
+        return engine.isPlaying();
+    };
+    ASSERT_TRUE(spinUntil(playAgain, 15000)) << engine.lastError().toStdString();
     EXPECT_TRUE(engine.lastError().isEmpty());
     ASSERT_TRUE(spinUntil([&] { return engine.position() > stoppedAt + 0.5; }, 5000));
     EXPECT_LT(engine.position(), stoppedAt + 3.0);

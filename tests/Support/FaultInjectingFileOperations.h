@@ -10,31 +10,84 @@
 class FaultInjectingFileOperations final : public FileOperations
 {
 public:
-    explicit FaultInjectingFileOperations(FileOperations &real = FileOperations::system());
+    explicit FaultInjectingFileOperations(FileOperations &real = FileOperations::system()) : m_real(real) {}
 
     // Fails the `skip`+1-th matching call of `operation` with `code`.
-    void failOnce(Operation operation, int code, const QByteArray &pathContains = {}, int skip = 0);
+    void failOnce(Operation operation, int code, const QByteArray &pathContains = {}, int skip = 0)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_faults.append({operation, code, pathContains, skip});
+    }
     // Counts the calls of `operation` made so far.
-    int calls(Operation operation) const;
+    int calls(Operation operation) const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_calls.at(int(operation));
+    }
     // The files written through writeAtomically so far, in order (failed writes included).
-    QList<FileLocation> written() const;
-    void clearWritten();
+    QList<FileLocation> written() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_written;
+    }
+    void clearWritten()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_written.clear();
+    }
 
-    std::expected<QByteArray, FileError> readAll(const FileLocation &file, qint64 limit) override;
-    std::expected<void, FileError> writeAtomically(const FileLocation &file, const QByteArray &bytes) override;
-    std::expected<void, FileError> copyFile(const FileLocation &from, const FileLocation &to) override;
+    using Done = std::expected<void, FileError>;
+    std::expected<QByteArray, FileError> readAll(const FileLocation &file, qint64 limit) override
+    {
+        return forward(Operation::Read, file, [&] { return m_real.readAll(file, limit); });
+    }
+    Done writeAtomically(const FileLocation &file, const QByteArray &bytes) override
+    {
+        return forward(Operation::WriteAtomically, file, [&] { return m_real.writeAtomically(file, bytes); });
+    }
+    Done copyFile(const FileLocation &from, const FileLocation &to) override
+    {
+        return forward(Operation::Copy, to, [&] { return m_real.copyFile(from, to); });
+    }
     // Fails as a Copy.
-    std::expected<void, FileError> linkOrCopy(const FileLocation &from, const FileLocation &to) override;
-    std::expected<void, FileError> replace(const FileLocation &from, const FileLocation &to) override;
-    std::expected<void, FileError> moveNoReplace(const FileLocation &from, const FileLocation &to) override;
-    std::expected<void, FileError> remove(const FileLocation &location) override;
+    Done linkOrCopy(const FileLocation &from, const FileLocation &to) override
+    {
+        return forward(Operation::Copy, to, [&] { return m_real.linkOrCopy(from, to); });
+    }
+    Done replace(const FileLocation &from, const FileLocation &to) override
+    {
+        return forward(Operation::Replace, to, [&] { return m_real.replace(from, to); });
+    }
+    Done moveNoReplace(const FileLocation &from, const FileLocation &to) override
+    {
+        return forward(Operation::MoveNoReplace, to, [&] { return m_real.moveNoReplace(from, to); });
+    }
+    Done remove(const FileLocation &location) override
+    {
+        return forward(Operation::Remove, location, [&] { return m_real.remove(location); });
+    }
     // Fails as a Remove.
-    std::expected<void, FileError> removeEmptyFolder(const FileLocation &folder) override;
-    void removeStaleTemporaries(const FileLocation &folder, const QByteArray &forName) override;
-    std::expected<void, FileError> createDirectories(const FileLocation &folder, mode_t mode) override;
-    std::expected<FileStatus, FileError> status(const FileLocation &location) override;
+    Done removeEmptyFolder(const FileLocation &folder) override
+    {
+        return forward(Operation::Remove, folder, [&] { return m_real.removeEmptyFolder(folder); });
+    }
+    void removeStaleTemporaries(const FileLocation &folder, const QByteArray &forName) override
+    {
+        m_real.removeStaleTemporaries(folder, forName);
+    }
+    Done createDirectories(const FileLocation &folder, mode_t mode) override
+    {
+        return forward(Operation::CreateDirectories, folder, [&] { return m_real.createDirectories(folder, mode); });
+    }
+    std::expected<FileStatus, FileError> status(const FileLocation &location) override
+    {
+        return forward(Operation::Status, location, [&] { return m_real.status(location); });
+    }
     // Fails as a Status.
-    std::expected<FileStatus, FileError> entryStatus(const FileLocation &location) override;
+    std::expected<FileStatus, FileError> entryStatus(const FileLocation &location) override
+    {
+        return forward(Operation::Status, location, [&] { return m_real.entryStatus(location); });
+    }
 
 private:
     struct Fault
@@ -45,9 +98,7 @@ private:
         int skip;
     };
 
-    // The injected error for this call, if any.
     std::optional<FileError> intercept(Operation operation, const FileLocation &location);
-    // Fails the call when a fault is due, else makes it on the real operations.
     template <typename Call>
     auto forward(Operation operation, const FileLocation &location, Call call) -> decltype(call())
     {
@@ -59,6 +110,6 @@ private:
     FileOperations &m_real;
     mutable QMutex m_mutex;
     QList<Fault> m_faults;
-    QList<int> m_calls;
+    QList<int> m_calls = QList<int>(int(Operation::Status) + 1, 0);
     QList<FileLocation> m_written;
 };

@@ -1,22 +1,28 @@
-// What conversions stand on: the cache's keys and size, finding ffmpeg and ffprobe, reading a
-// duration, and running a child process.
-#include "FakeProgram.h"
-#include "ToneFile.h"
+// Conversions into the cache and what they stand on: cache keys and size, finding ffmpeg and
+// ffprobe, reading a duration, running a child process.
+#include "AudioFixture.h"
+#include "FaultInjectingFileOperations.h"
 
+#include "Playback/AudioDecoder.h"
 #include "Storage/FileTime.h"
 #include "Transcode/ChildProcess.h"
 #include "Transcode/FFmpegLocator.h"
 #include "Transcode/FFprobeReader.h"
 #include "Transcode/TranscodeCache.h"
+#include "Transcode/TranscodeQueue.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
+#include <QMutex>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -27,87 +33,372 @@ using namespace std::chrono_literals;
 
 namespace {
 
-void write(const QString &path, const QByteArray &bytes)
+void writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     file.write(bytes);
 }
 
-// The cache ---------------------------------------------------------------------------------------
-
-TEST(TranscodeCacheKeyTest, IsHalfTheHashOfPathSizeMillisecondsAndVersion)
+// A stand-in for ffmpeg or ffprobe: `script` as a /bin/sh program, executable unless told.
+FileLocation writeProgram(const QString &folder, const QString &name, const QByteArray &script, bool executable = true)
 {
-    // sha256("/music/a.ogg|1234|978307200000|1"), computed independently.
+    const QString path = QDir(folder).filePath(name);
+    writeFile(path, "#!/bin/sh\n" + script);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | (executable ? QFile::ExeOwner : QFile::Permissions()));
+    return FileLocation::fromLocalFile(path);
+}
+
+QStringList readLines(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts) : QStringList();
+}
+
+// True while the process runs (a zombie counts as ended).
+bool isAlive(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    const QByteArray fields = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+    // "pid (name) state ...": the state follows the last ")".
+    const qsizetype close = fields.lastIndexOf(')');
+    return close >= 0 && close + 2 < fields.size() && fields.at(close + 2) != 'Z';
+}
+
+bool waitUntil(const std::function<bool()> &condition, int milliseconds = 10000)
+{
+    for (const QDeadlineTimer deadline(milliseconds); !condition(); QThread::msleep(10))
+        if (deadline.hasExpired())
+            return false;
+    return true;
+}
+
+Track track(const QByteArray &name)
+{
+    Track track;
+    track.id = QUuid::createUuid();
+    track.url = FileLocation::fromPath("/music/" + name);
+    track.fileSize = 1000;
+    track.modifiedAt = 700000000.0;
+    return track;
+}
+
+TranscodeResult failure(const QString &text)
+{
+    return std::unexpected(TranscodeError::failed(text));
+}
+
+QStringList entries(const FileLocation &folder)
+{
+    return QDir(QString::fromUtf8(folder.path())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// The fake ffmpeg logs each input's name to "order.log" and its arguments to "arguments", waits
+// while the file "hold" exists, then acts by the input's name: "fail" prints the file "stderr"
+// to standard error and exits 3, "silent" exits 0 without output, "hang" sleeps; anything else
+// notes a leftover output and writes "converted <name>".
+constexpr char fakeFFmpeg[] = R"(dir=$(dirname "$0")
+in="$3"; out="$7"; name=$(basename "$in")
+for a in "$@"; do printf '%s\n' "$a"; done > "$dir/arguments"
+echo "$name" >> "$dir/order.log"
+while [ -e "$dir/hold" ]; do sleep 0.01; done
+case "$name" in
+  *fail*) cat "$dir/stderr" >&2; exit 3 ;;
+  *silent*) echo "nothing written" >&2; exit 0 ;;
+  *hang*) echo $$ > "$dir/pid"; exec sleep 30 ;;
+esac
+[ -e "$out" ] && echo "leftover $name" >> "$dir/order.log"
+printf 'converted %s' "$name" > "$out"
+)";
+
+class TranscodeQueueTest : public ::testing::Test
+{
+protected:
+    QString tool(const QString &name) const { return folder.filePath("tools/" + name); }
+    QString cachePath(const Track &track) const { return QString::fromUtf8(cached(track).path()); }
+    FileLocation cached(const Track &track) const { return TranscodeCache::cacheURL(track, cacheRoot); }
+    std::unique_ptr<TranscodeQueue> makeQueue(FileOperations &files = FileOperations::system()) const
+    {
+        return std::make_unique<TranscodeQueue>(cacheRoot, ffmpeg, files);
+    }
+    QStringList order() const { return readLines(tool("order.log")); }
+    // Holds the fake ffmpeg and starts a background job "running.ogg"; release() lets it go on.
+    bool startHeldJob(TranscodeQueue &queue) const
+    {
+        writeFile(tool("hold"), {});
+        const qsizetype before = order().size();
+        queue.enqueue(track("running.ogg"), false);
+        return waitUntil([&] { return order().size() > before; });
+    }
+    void release() const { QFile::remove(tool("hold")); }
+    bool idle(TranscodeQueue &queue, const QList<QByteArray> &names) const
+    {
+        return waitUntil([&] {
+            return !queue.isProcessing()
+                   && std::ranges::all_of(names, [&](const QByteArray &name) { return queue.cachedURL(track(name)).has_value(); });
+        });
+    }
+
+    QTemporaryDir folder;
+    FileLocation cacheRoot = FileLocation::fromLocalFile(folder.filePath("transcode"));
+    FileLocation ffmpeg = writeProgram(folder.filePath("tools"), "ffmpeg", fakeFFmpeg);
+};
+
+// A half-written output of a crashed run is removed first; a cached copy is answered without
+// running ffmpeg again; a source whose name is not UTF-8 reaches ffmpeg through an ASCII link.
+TEST_F(TranscodeQueueTest, ConvertsIntoTheCacheWithTheFixedArgumentsOnce)
+{
+    auto queue = makeQueue();
+    const Track source = track("a.ogg");
+    writeFile(cachePath(source) + ".tmp.m4a", "half-written by a crashed run");
+    EXPECT_EQ(queue->ensureCached(source).result(), cached(source));
+    EXPECT_EQ(queue->cachedURL(source), cached(source));
+    EXPECT_EQ(readLines(tool("arguments")),
+              (QStringList{"-y", "-i", "/music/a.ogg", "-vn", "-c:a", "alac", cachePath(source) + ".tmp.m4a"}));
+    EXPECT_EQ(entries(cacheRoot), QStringList{QString::fromUtf8(cached(source).fileName())});
+    queue->enqueue(source, false);
+    EXPECT_EQ(queue->ensureCached(source).result(), cached(source));
+    EXPECT_EQ(order(), QStringList{"a.ogg"});
+    const Track gbk = track("\xb8\xe8\xc7\xfa.ape");
+    EXPECT_EQ(queue->ensureCached(gbk).result(), cached(gbk));
+    const QString input = readLines(tool("arguments")).value(2);
+    EXPECT_TRUE(input.startsWith(QString::fromUtf8(cacheRoot.path()) + "/.quillmere-link-")) << input.toStdString();
+    EXPECT_TRUE(input.endsWith(".ape"));
+    EXPECT_EQ(entries(cacheRoot).size(), 2);
+}
+
+// The priority lane runs before the background lane; a second request for a waiting background
+// job (b, queued after a) moves it to the end of the priority lane unless it is a background one.
+TEST_F(TranscodeQueueTest, PriorityLaneRunsFirstAndPriorityRequestsPromoteWaitingJobs)
+{
+    const std::pair<std::function<void(TranscodeQueue &)>, QStringList> cases[] = {
+        {[](TranscodeQueue &queue) { queue.ensureCached(track("b.ogg")); }, {"p.ogg", "d.ogg", "b.ogg", "a.ogg"}},
+        {[](TranscodeQueue &queue) { queue.enqueue(track("b.ogg"), true); }, {"p.ogg", "d.ogg", "b.ogg", "a.ogg"}},
+        {[](TranscodeQueue &queue) { queue.enqueue(track("b.ogg"), false); }, {"p.ogg", "d.ogg", "a.ogg", "b.ogg"}}};
+    for (const auto &[request, expected] : cases) {
+        QFile::remove(tool("order.log"));
+        QDir(QString::fromUtf8(cacheRoot.path())).removeRecursively();
+        auto queue = makeQueue();
+        ASSERT_TRUE(startHeldJob(*queue));
+        queue->enqueue(track("a.ogg"), false);
+        queue->enqueue(track("b.ogg"), false);
+        QFuture<TranscodeResult> priority = queue->ensureCached(track("p.ogg"));
+        queue->enqueue(track("d.ogg"), true);
+        request(*queue);
+        release();
+        EXPECT_TRUE(priority.result().has_value());
+        ASSERT_TRUE(idle(*queue, {"a.ogg", "b.ogg", "d.ogg"}));
+        EXPECT_EQ(order(), QStringList{"running.ogg"} + expected);
+    }
+}
+
+// Every caller gets the one conversion's result, in order; a cancelled waiter's conversion still runs.
+TEST_F(TranscodeQueueTest, CallersOfOneJobShareOneConversionAndAreAnsweredInOrder)
+{
+    auto queue = makeQueue();
+    ASSERT_TRUE(startHeldJob(*queue));
+    const Track source = track("a.ogg");
+    Track sameFile = source;
+    sameFile.id = QUuid::createUuid();
+    QMutex mutex;
+    QList<int> answered;
+    QList<QFuture<void>> continuations;
+    QList<QFuture<TranscodeResult>> futures;
+    for (int caller = 0; caller < 3; ++caller) {
+        futures.append(queue->ensureCached(caller == 1 ? sameFile : source));
+        continuations.append(futures.last().then([&, caller](const TranscodeResult &) {
+            QMutexLocker locker(&mutex);
+            answered.append(caller);
+        }));
+    }
+    QFuture<TranscodeResult> joinedRunning = queue->ensureCached(track("running.ogg"));
+    queue->ensureCached(track("abandoned.ogg")).cancel();
+    release();
+    for (QFuture<void> &continuation : continuations)
+        continuation.waitForFinished();
+    EXPECT_EQ(answered, (QList<int>{0, 1, 2}));
+    for (QFuture<TranscodeResult> &future : futures)
+        EXPECT_EQ(future.result(), cached(source));
+    EXPECT_EQ(joinedRunning.result(), cached(track("running.ogg")));
+    ASSERT_TRUE(idle(*queue, {"abandoned.ogg"}));
+    EXPECT_EQ(order(), (QStringList{"running.ogg", "a.ogg", "abandoned.ogg"}));
+}
+
+// A failure carries the last 300 characters of valid standard error, trimmed, and leaves nothing
+// in the cache; an exit status of zero without output is a failure too. The queue goes on.
+TEST_F(TranscodeQueueTest, FailureCarriesTheEndOfStandardError)
+{
+    const QString failed = QStringLiteral("FFmpeg 转码失败（3）");
+    const std::tuple<QByteArray, QByteArray, QString> cases[] = {
+        {"fail.ogg", "", failed},
+        {"fail.ogg", " \n\t\n", failed},
+        {"fail.ogg", "\n  Invalid data found  \n", failed + "：Invalid data found"},
+        {"fail.ogg", QByteArray(700, 'x') + QByteArray(300, 'y'), failed + "：" + QString(300, u'y')},
+        {"fail.ogg", QString(1000, u'错').toUtf8(), failed + "：" + QString(300, u'错')}, // characters, not bytes
+        {"fail.ogg", QString(13000, u'错').toUtf8(), failed + "：" + QString(300, u'错')}, // tail cut in a character
+        {"fail.ogg", "\xb4\xed\xce\xf3", failed},                                         // not UTF-8
+        {"silent.ogg", "", QStringLiteral("FFmpeg 转码失败（0）：nothing written")}};
+    auto queue = makeQueue();
+    for (const auto &[name, standardError, text] : cases) {
+        writeFile(tool("stderr"), standardError);
+        EXPECT_EQ(queue->ensureCached(track(name)).result(), failure(text)) << standardError.left(20).toStdString();
+        EXPECT_TRUE(entries(cacheRoot).isEmpty()) << entries(cacheRoot).join(u' ').toStdString();
+    }
+    EXPECT_TRUE(queue->ensureCached(track("next.ogg")).result().has_value());
+}
+
+// Each failure has its cause and leaves nothing cached; without ffmpeg, even queued requests fail.
+TEST_F(TranscodeQueueTest, FailuresToRunOrToStoreFailTheJob)
+{
+    const auto failureText = [](TranscodeQueue &queue) {
+        const TranscodeResult result = queue.ensureCached(track("a.ogg")).result();
+        return result ? QString() : result.error().text;
+    };
+    TranscodeQueue unstartable(cacheRoot, writeProgram(folder.filePath("tools"), "plain", "exit 0\n", false));
+    EXPECT_TRUE(failureText(unstartable).startsWith("无法启动 FFmpeg：")) << failureText(unstartable).toStdString();
+    writeFile(folder.filePath("file"), "a file where a folder belongs");
+    TranscodeQueue noFolder(FileLocation::fromLocalFile(folder.filePath("file/transcode")), ffmpeg);
+    EXPECT_TRUE(failureText(noFolder).startsWith("无法创建转码缓存目录：")) << failureText(noFolder).toStdString();
+    FaultInjectingFileOperations files;
+    files.failOnce(FileOperations::Operation::Replace, EIO);
+    auto unmovable = makeQueue(files);
+    EXPECT_TRUE(failureText(*unmovable).startsWith("无法写入转码缓存：")) << failureText(*unmovable).toStdString();
+    EXPECT_TRUE(entries(cacheRoot).isEmpty());
+    const TranscodeResult missing = std::unexpected(TranscodeError::ffmpegMissing());
+    EXPECT_EQ(missing.error().description(), QStringLiteral("未找到 FFmpeg"));
+    TranscodeQueue without(cacheRoot, std::nullopt);
+    without.enqueue(track("b.ogg"), true);
+    EXPECT_FALSE(without.isProcessing());
+    EXPECT_EQ(without.ensureCached(track("b.ogg")).result(), missing);
+    auto queue = makeQueue();
+    ASSERT_TRUE(startHeldJob(*queue));
+    QFuture<TranscodeResult> waiting = queue->ensureCached(track("b.ogg"));
+    queue->updateFFmpeg(std::nullopt);
+    release();
+    EXPECT_EQ(waiting.result(), missing);
+    EXPECT_FALSE(order().contains("b.ogg"));
+}
+
+TEST_F(TranscodeQueueTest, ClearingIsRefusedWhileBusyAndDestroyingKillsTheChild)
+{
+    auto queue = makeQueue();
+    queue->ensureCached(track("done.ogg")).waitForFinished();
+    ASSERT_TRUE(startHeldJob(*queue));
+    queue->enqueue(track("waiting.ogg"), false);
+    const std::expected<void, TranscodeError> refused = queue->clearCache();
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error(), TranscodeError::failed("正在准备歌曲，请稍后再清理缓存。"));
+    EXPECT_TRUE(queue->cachedURL(track("done.ogg")));
+    release();
+    ASSERT_TRUE(idle(*queue, {"waiting.ogg"}));
+    EXPECT_TRUE(queue->clearCache().has_value());
+    EXPECT_TRUE(QFileInfo(QString::fromUtf8(cacheRoot.path())).isDir());
+    EXPECT_TRUE(entries(cacheRoot).isEmpty());
+
+    // Destroying the queue kills the child and answers every waiter.
+    QFuture<TranscodeResult> running = queue->ensureCached(track("hang.ogg"));
+    QFuture<TranscodeResult> waiting = queue->ensureCached(track("a.ogg"));
+    ASSERT_TRUE(waitUntil([&] { return !readLines(tool("pid")).isEmpty(); }));
+    const qint64 pid = readLines(tool("pid")).first().toLongLong();
+    queue.reset();
+    EXPECT_FALSE(isAlive(pid));
+    EXPECT_EQ(running.result(), failure("转码已停止"));
+    EXPECT_EQ(waiting.result(), failure("转码已停止"));
+    EXPECT_TRUE(entries(cacheRoot).isEmpty());
+}
+
+// Real ffmpeg and ffprobe: a format the player cannot play becomes an ALAC copy that decodes in
+// full; a name that is not UTF-8 goes through a link that is gone afterwards.
+TEST(TranscodeConversionTest, RealFFmpegMakesAPlayableAlacCopy)
+{
+    if (!AudioFixture::ffmpegAvailable())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    const auto ffmpeg = FFmpegLocator::find(std::nullopt, QProcessEnvironment::systemEnvironment());
+    ASSERT_TRUE(ffmpeg);
+    for (const QByteArray name : {"tone.ogg", "tone.opus", "\xb8\xe8\xc7\xfa.ogg"}) {
+        SCOPED_TRACE(name.toHex().toStdString());
+        QTemporaryDir folder;
+        // Made under a name that need not be UTF-8, which QTemporaryDir cannot remove.
+        const QString made = AudioFixture::makeTone(folder.path(), "made" + name.mid(name.lastIndexOf('.')), 2.0, 440);
+        const FileLocation tone = FileLocation::fromLocalFile(folder.path()).appending(name);
+        ASSERT_EQ(std::rename(QFile::encodeName(made).constData(), tone.cPath()), 0);
+        const auto removeTone = qScopeGuard([&] { ::unlink(tone.cPath()); });
+        const auto duration = FFprobeReader::duration(tone, *ffmpeg, QProcessEnvironment::systemEnvironment());
+        EXPECT_NEAR(duration.value_or(0), 2.0, 0.05);
+        const FileLocation cacheRoot = FileLocation::fromLocalFile(folder.filePath("transcode"));
+        TranscodeQueue queue(cacheRoot, ffmpeg);
+        Track track;
+        track.url = tone;
+        const TranscodeResult result = queue.ensureCached(track).result();
+        ASSERT_TRUE(result.has_value()) << result.error().description().toStdString();
+        EXPECT_EQ(*result, TranscodeCache::cacheURL(track, cacheRoot));
+        EXPECT_EQ(entries(cacheRoot), QStringList{QString::fromUtf8(result->fileName())});
+        QFile copy(QString::fromUtf8(result->path()));
+        EXPECT_TRUE(copy.open(QIODevice::ReadOnly) && copy.readAll().contains("alac")); // the codec's sample entry
+        // The player decodes two seconds of 440 Hz, counted by the zero crossings.
+        auto decoder = AudioDecoder::open(*result);
+        ASSERT_TRUE(decoder.has_value());
+        float frame[AudioDecoder::channelCount];
+        qint64 frames = 0, crossings = 0;
+        for (float previous = 0; (*decoder)->read(frame, 1) == 1; ++frames, previous = frame[0])
+            crossings += (previous < 0) != (frame[0] < 0);
+        const double seconds = double(frames) / (*decoder)->sampleRate();
+        EXPECT_NEAR(seconds, 2.0, 0.05);
+        EXPECT_NEAR(crossings / 2.0 / seconds, 440.0, 5.0);
+    }
+    const QByteArray ourLinks = ".quillmere-link-" + QByteArray::number(::getpid()) + '-';
+    for (const QString &name : QDir(QDir::tempPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
+        EXPECT_FALSE(name.toLatin1().startsWith(ourLinks)) << "link left behind: " << name.toStdString();
+}
+
+// Half the SHA-256 of "path|size|ms since 1970, halves away from zero|version"; spellings and
+// records of one file share a key.
+TEST(TranscodeCacheTest, KeysAndSize)
+{
     EXPECT_EQ(TranscodeCache::key(FileLocation::fromPath("/music/a.ogg"), 1234, 0.0, 1),
               QStringLiteral("5692534de3780a0dcf01c0b1388484c0"));
-    // Dates are whole milliseconds since 1970, halves rounded away from zero.
-    const std::pair<double, const char *> dates[] = {{0.0625, "63"}, {-0.0625, "-63"}, {0.0, "0"},
-                                                     {1700000000.25, "1700000000250"},
-                                                     {1700000000.0004, "1700000000000"}};
+    const std::pair<double, const char *> dates[] = {
+        {0.0625, "63"}, {-0.0625, "-63"}, {0.0, "0"}, {1700000000.25, "1700000000250"}, {1700000000.0004, "1700000000000"}};
+    const FileLocation ape = FileLocation::fromPath("/a.ape");
     for (const auto &[unixSeconds, milliseconds] : dates) {
         const QByteArray text = QByteArray("/a.ape|10|") + milliseconds + "|1";
-        EXPECT_EQ(TranscodeCache::key(FileLocation::fromPath("/a.ape"), 10,
-                                      unixSeconds - double(FileTime::referenceEpochOffset), 1),
+        EXPECT_EQ(TranscodeCache::key(ape, 10, unixSeconds - double(FileTime::referenceEpochOffset), 1),
                   QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex().left(32)))
             << milliseconds;
     }
-    EXPECT_NE(TranscodeCache::key(FileLocation::fromPath("/a.ape"), 10, 0.0, 2),
-              TranscodeCache::key(FileLocation::fromPath("/a.ape"), 10, 0.0, 1));
-}
-
-TEST(TranscodeCacheKeyTest, SpellingsOfOneFileShareOneEntryInsideTheRoot)
-{
+    EXPECT_NE(TranscodeCache::key(ape, 10, 0.0, 2), TranscodeCache::key(ape, 10, 0.0, 1));
     const QString key = TranscodeCache::key(FileLocation::fromPath("/music/a/b.tta"), 1, 2.0, 1);
     for (const char *spelling : {"/music/./a/b.tta", "/music//a/b.tta", "/music/x/../a/b.tta", "//music/a/./b.tta"})
         EXPECT_EQ(TranscodeCache::key(FileLocation::fromPath(spelling), 1, 2.0, 1), key) << spelling;
-
-    Track first;
-    first.url = FileLocation::fromPath("/music/a.opus");
-    first.fileSize = 42;
-    first.modifiedAt = 123.5;
+    Track first = track("a.opus");
     Track second = first;
     second.id = QUuid::createUuid();
     second.title = QStringLiteral("another record of the same file");
     const FileLocation root = FileLocation::fromPath("/data/transcode");
     const FileLocation entry = TranscodeCache::cacheURL(first, root);
     EXPECT_EQ(entry.deletingLastPathComponent(), root);
-    EXPECT_EQ(entry.fileName(), TranscodeCache::key(first.url, 42, 123.5, TranscodeCache::version).toLatin1() + ".m4a");
+    EXPECT_EQ(entry.fileName(), TranscodeCache::key(first.url, 1000, 700000000.0, TranscodeCache::version).toLatin1() + ".m4a");
     EXPECT_EQ(TranscodeCache::cacheURL(second, root), entry);
-}
 
-class TranscodeCacheSizeTest : public ::testing::Test
-{
-protected:
-    void file(const QString &relative, qsizetype size) const { write(root.filePath(relative), QByteArray(size, 'x')); }
-    qint64 size() const { return TranscodeCache::directorySize(FileLocation::fromLocalFile(root.path())); }
-
-    QTemporaryDir root;
-};
-
-TEST_F(TranscodeCacheSizeTest, CountsRegularFilesAtEveryDepthButNoHiddenItemsOrLinks)
-{
-    EXPECT_EQ(TranscodeCache::directorySize(FileLocation::fromLocalFile(root.filePath("missing"))), 0);
-    file(QStringLiteral("a.m4a"), 100);
-    file(QStringLiteral("sub/b.m4a"), 20);
-    file(QStringLiteral("sub/deeper/c.m4a"), 3);
-    file(QStringLiteral(".hidden.m4a"), 100);
-    file(QStringLiteral(".hidden/inside.m4a"), 100);
-    QDir(root.path()).mkpath(QStringLiteral("empty/nested"));
-    QFile::link(QStringLiteral("/usr/bin/ffmpeg"), root.filePath(QStringLiteral("link")));
+    // The size counts regular files at every depth, not hidden items or links. Folders that cannot
+    // be opened are passed over: root opens any folder, so a child runs out of descriptors instead.
+    QTemporaryDir folder;
+    const auto size = [&] { return TranscodeCache::directorySize(FileLocation::fromLocalFile(folder.path())); };
+    const auto file = [&](const QString &name, qsizetype bytes) { writeFile(folder.filePath(name), QByteArray(bytes, 'x')); };
+    EXPECT_EQ(TranscodeCache::directorySize(FileLocation::fromLocalFile(folder.filePath("missing"))), 0);
+    file("a.m4a", 100);
+    file("sub/b.m4a", 20);
+    file("sub/deeper/c.m4a", 3);
+    file(".hidden.m4a", 100);
+    file(".hidden/inside.m4a", 100);
+    QDir(folder.path()).mkpath("empty/nested");
+    QFile::link("/usr/bin/ffmpeg", folder.filePath("link"));
     EXPECT_EQ(size(), 123);
-}
-
-// Folders that cannot be opened are passed over wherever the listing meets them. Root opens any
-// folder whatever its mode, so a child process runs out of descriptors instead: three folders deep
-// is as far as it can open.
-TEST_F(TranscodeCacheSizeTest, UnopenableFoldersArePassedOver)
-{
+    QDir(folder.path()).removeRecursively();
     for (int i = 0; i < 6; ++i) {
-        const QString folder = QStringLiteral("f%1/").arg(i);
-        file(folder + QStringLiteral("a.m4a"), 10);
-        file(folder + QStringLiteral("deep/1/2/out-of-reach.m4a"), 1000);
+        file(QStringLiteral("f%1/a.m4a").arg(i), 10);
+        file(QStringLiteral("f%1/deep/1/2/out-of-reach.m4a").arg(i), 1000);
     }
     int channel[2];
     ASSERT_EQ(::pipe(channel), 0);
@@ -117,152 +408,69 @@ TEST_F(TranscodeCacheSizeTest, UnopenableFoldersArePassedOver)
         const int lowestFree = ::dup(0);
         ::close(lowestFree);
         const rlimit limit{rlim_t(lowestFree + 3), rlim_t(lowestFree + 3)};
-        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
-            ::_exit(2);
-        const qint64 measured = size();
+        const qint64 measured = ::setrlimit(RLIMIT_NOFILE, &limit) == 0 ? size() : -2;
         ::_exit(::write(channel[1], &measured, sizeof measured) == sizeof measured ? 0 : 3);
     }
     ::close(channel[1]);
     qint64 measured = -1;
     EXPECT_EQ(::read(channel[0], &measured, sizeof measured), ssize_t(sizeof measured));
     ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    ::waitpid(child, nullptr, 0);
     EXPECT_EQ(measured, 60);
 }
 
-// Finding ffmpeg ----------------------------------------------------------------------------------
-
-class FFmpegLocatorTest : public ::testing::Test
+// A custom path first (one naming no executable falls back quietly), then the fixed folders in
+// order, then the search path without its empty and relative entries; ffprobe first beside ffmpeg.
+TEST(FFmpegLocatorTest, FindsFFmpegAndFFprobeWhichGivesOnlyAFinitePositiveDuration)
 {
-protected:
-    QString folder(const QString &name) const
-    {
-        QDir().mkpath(root.filePath(name));
-        return root.filePath(name);
-    }
-    // An executable named `name` in the folder `folderName`; returns its path.
-    QString executable(const QString &folderName, const QString &name = QStringLiteral("ffmpeg")) const
-    {
-        return QString::fromUtf8(FakeProgram::write(folder(folderName), name, "exit 0\n").path());
-    }
-    static QProcessEnvironment withPath(const QString &path)
-    {
-        QProcessEnvironment environment;
-        environment.insert(QStringLiteral("PATH"), path);
-        return environment;
-    }
-    static std::optional<QString> pathOf(const std::optional<FileLocation> &location)
-    {
-        return location ? std::optional(QString::fromUtf8(location->path())) : std::nullopt;
-    }
-
     QTemporaryDir root;
-};
-
-TEST_F(FFmpegLocatorTest, CustomPathComesFirstAndOneThatNamesNoExecutableFallsBackQuietly)
-{
-    const QString custom = executable(QStringLiteral("custom"));
-    const QString fixed = executable(QStringLiteral("fixed"));
-    executable(QStringLiteral("path"));
-    const QStringList fixedFolders{folder(QStringLiteral("fixed"))};
-    EXPECT_EQ(pathOf(FFmpegLocator::find(QStringLiteral("  %1\n").arg(custom), withPath(folder(QStringLiteral("path"))),
-                                         fixedFolders)),
-              custom);
-
-    FakeProgram::writeNonExecutable(folder(QStringLiteral("custom")), QStringLiteral("plain"));
-    QDir().mkpath(folder(QStringLiteral("custom/folder")));
-    for (const QString &fallback : {QString(), QStringLiteral("   \n"), folder(QStringLiteral("custom")) + "/plain",
-                                    folder(QStringLiteral("custom")) + "/missing", folder(QStringLiteral("custom/folder"))})
-        EXPECT_EQ(pathOf(FFmpegLocator::find(fallback, withPath(QString()), fixedFolders)), fixed) << fallback.toStdString();
-}
-
-TEST_F(FFmpegLocatorTest, FixedFoldersWinInTheirOrderOverTheSearchPath)
-{
-    const QString first = executable(QStringLiteral("local"));
-    const QString second = executable(QStringLiteral("homebrew"));
-    const QString onPath = executable(QStringLiteral("path"));
-    QDir().mkpath(folder(QStringLiteral("first/ffmpeg"))); // a folder is no executable
-    const QStringList fixed{folder(QStringLiteral("first")), folder(QStringLiteral("local")), folder(QStringLiteral("homebrew"))};
-    const auto environment = withPath(QStringLiteral("::%1::").arg(folder(QStringLiteral("path"))));
-
-    EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, environment, fixed)), first);
-    QFile::remove(first);
-    EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, environment, fixed)), second);
-    QFile::remove(second);
-    EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, environment, fixed)), onPath); // empty pieces skipped
-    QFile::remove(onPath);
-    FakeProgram::writeNonExecutable(folder(QStringLiteral("path")), QStringLiteral("ffmpeg"));
-    EXPECT_EQ(FFmpegLocator::find(std::nullopt, environment, fixed), std::nullopt);
-}
-
-TEST_F(FFmpegLocatorTest, RelativeSearchPathEntriesNeverSupplyAnExecutable)
-{
-    executable(QStringLiteral("work"));
-    executable(QStringLiteral("work/bin"));
-    const QString absolute = executable(QStringLiteral("path"));
+    const auto pathOf = [](const std::optional<FileLocation> &found) { return found ? found->path() : QByteArray(); };
+    const auto folder = [&](const QString &name) { return root.filePath(name); };
+    const auto executable = [&](const QString &folderName, const QString &name = "ffmpeg") {
+        return QString::fromUtf8(writeProgram(folder(folderName), name, "exit 0\n").path());
+    };
+    const QString custom = executable("custom");
+    const QString first = executable("local");
+    const QString second = executable("homebrew");
+    const QString onPath = executable("path");
+    executable("work");
+    executable("work/bin");
+    QDir().mkpath(folder("first/ffmpeg")); // a folder is no executable
+    writeProgram(folder("custom"), "plain", "exit 0\n", false);
+    const QStringList fixed{folder("first"), folder("local"), folder("homebrew")};
+    QProcessEnvironment environment;
+    environment.insert("PATH", QStringLiteral(".:bin::%1::").arg(folder("path")));
+    const auto find = [&] { return FFmpegLocator::find(std::nullopt, environment, fixed); };
+    EXPECT_EQ(pathOf(FFmpegLocator::find(QStringLiteral("  %1\n").arg(custom), environment, fixed)), custom);
+    for (const QString &fallback : {QString(), QStringLiteral("   \n"), folder("custom/plain"),
+                                    folder("custom/missing"), folder("first/ffmpeg")})
+        EXPECT_EQ(pathOf(FFmpegLocator::find(fallback, environment, fixed)), first) << fallback.toStdString();
+    for (const QString &expected : {executable("custom", "ffprobe"), executable("local", "ffprobe"),
+                                    executable("path", "ffprobe"), QString()}) {
+        EXPECT_EQ(pathOf(FFmpegLocator::ffprobe(FileLocation::fromLocalFile(custom), environment, fixed)), expected);
+        QFile::remove(expected);
+    }
     const QString previous = QDir::currentPath();
-    QDir::setCurrent(folder(QStringLiteral("work")));
-    const auto found = FFmpegLocator::find(std::nullopt, withPath(QStringLiteral(".:bin:%1").arg(folder(QStringLiteral("path")))), {});
-    QDir::setCurrent(previous);
-    EXPECT_EQ(pathOf(found), absolute);
-
-    if (QFile::exists(QStringLiteral("/usr/bin/ffmpeg"))) { // without PATH, the system folders
-        EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, QProcessEnvironment(), {})), QStringLiteral("/usr/bin/ffmpeg"));
-    }
-}
-
-TEST_F(FFmpegLocatorTest, FFprobeBesideFFmpegIsPreferredThenFixedFoldersThenSearchPath)
-{
-    const FileLocation ffmpeg = FileLocation::fromLocalFile(executable(QStringLiteral("custom")));
-    const QString sibling = executable(QStringLiteral("custom"), QStringLiteral("ffprobe"));
-    const QString fixed = executable(QStringLiteral("fixed"), QStringLiteral("ffprobe"));
-    const QString onPath = executable(QStringLiteral("path"), QStringLiteral("ffprobe"));
-    const auto environment = withPath(folder(QStringLiteral("path")));
-    const QStringList fixedFolders{folder(QStringLiteral("fixed"))};
-
-    EXPECT_EQ(pathOf(FFmpegLocator::ffprobe(ffmpeg, environment, fixedFolders)), sibling);
-    QFile::remove(sibling);
-    EXPECT_EQ(pathOf(FFmpegLocator::ffprobe(ffmpeg, environment, fixedFolders)), fixed);
-    QFile::remove(fixed);
-    EXPECT_EQ(pathOf(FFmpegLocator::ffprobe(ffmpeg, environment, fixedFolders)), onPath);
+    QDir::setCurrent(folder("work"));
+    QFile::remove(first);
+    EXPECT_EQ(pathOf(find()), second);
+    QFile::remove(second);
+    EXPECT_EQ(pathOf(find()), onPath);
     QFile::remove(onPath);
-    EXPECT_EQ(FFmpegLocator::ffprobe(ffmpeg, environment, fixedFolders), std::nullopt);
-}
-
-// Durations from ffprobe --------------------------------------------------------------------------
-
-// A fake ffprobe beside a fake ffmpeg: prints the file "answer", exits with the number in
-// "status" and logs its arguments to "arguments".
-class FFprobeReaderTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ffmpeg = FakeProgram::write(tools(), QStringLiteral("ffmpeg"), "exit 0\n");
-        FakeProgram::write(tools(), QStringLiteral("ffprobe"),
-                           "dir=$(dirname \"$0\")\n"
-                           "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$dir/arguments\"\n"
-                           "cat \"$dir/answer\"\n"
-                           "exit $(cat \"$dir/status\")\n");
-    }
-    QString tools() const { return folder.filePath(QStringLiteral("tools")); }
-    void answer(const QByteArray &output, int status) const
-    {
-        write(tools() + QStringLiteral("/answer"), output);
-        write(tools() + QStringLiteral("/status"), QByteArray::number(status));
-    }
-    std::optional<double> probe(const FileLocation &file) const
-    {
-        return FFprobeReader::duration(file, ffmpeg, QProcessEnvironment());
+    writeProgram(folder("path"), "ffmpeg", "exit 0\n", false);
+    EXPECT_EQ(find(), std::nullopt);
+    QDir::setCurrent(previous);
+    if (QFile::exists("/usr/bin/ffmpeg")) { // without PATH, the system folders
+        EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, QProcessEnvironment(), {})), "/usr/bin/ffmpeg");
     }
 
-    QTemporaryDir folder;
-    FileLocation ffmpeg;
-};
-
-TEST_F(FFprobeReaderTest, OnlyAFinitePositiveNumberIsADuration)
-{
+    // A fake ffprobe beside a fake ffmpeg prints the file "answer", exits with the number in
+    // "status" and logs its arguments. Only a finite positive number is a duration.
+    const QString tools = folder("tools");
+    const FileLocation ffmpeg = writeProgram(tools, "ffmpeg", "exit 0\n");
+    writeProgram(tools, "ffprobe",
+                 "dir=$(dirname \"$0\")\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$dir/arguments\"\n"
+                 "cat \"$dir/answer\"\nexit $(cat \"$dir/status\")\n");
     const std::tuple<const char *, int, std::optional<double>> cases[] = {
         {"245.333000\n", 0, 245.333}, {"  7.5 \r\n", 0, 7.5}, {"1.5e2\n", 0, 150.0}, {"N/A\n", 0, std::nullopt},
         {"0\n", 0, std::nullopt}, {"-1\n", 0, std::nullopt}, {"", 0, std::nullopt}, {"inf\n", 0, std::nullopt},
@@ -270,156 +478,83 @@ TEST_F(FFprobeReaderTest, OnlyAFinitePositiveNumberIsADuration)
         {"12,5\n", 0, std::nullopt}, {"12.5 s\n", 0, std::nullopt}, {"12.5\n13.0\n", 0, std::nullopt},
         {"\xff" "12\n", 0, std::nullopt}, {"12.5\n", 1, std::nullopt}};
     for (const auto &[output, status, seconds] : cases) {
-        answer(output, status);
-        EXPECT_EQ(probe(FileLocation::fromPath("/music/a.ogg")), seconds) << output << " " << status;
+        writeFile(tools + "/answer", output);
+        writeFile(tools + "/status", QByteArray::number(status));
+        EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("/a.ogg"), ffmpeg, {}), seconds) << output << status;
     }
-}
-
-TEST_F(FFprobeReaderTest, AsksForTheFormatDurationOfTheAbsolutePathAndNeedsFFprobe)
-{
-    answer("3.0\n", 0);
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(folder.path());
-    const auto seconds = probe(FileLocation::fromPath("music/-a.ogg"));
+    writeFile(tools + "/answer", "3.0\n");
+    writeFile(tools + "/status", "0");
+    QDir::setCurrent(root.path());
+    EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("music/-a.ogg"), ffmpeg, {}), 3.0);
     QDir::setCurrent(previous);
-
-    EXPECT_EQ(seconds, 3.0);
-    EXPECT_EQ(FakeProgram::readLines(tools() + QStringLiteral("/arguments")),
-              (QStringList{"-v", "error", "-show_entries", "format=duration", "-of", "default=nw=1:nk=1",
-                           folder.path() + QStringLiteral("/music/-a.ogg")}));
-
-    QFile::remove(tools() + QStringLiteral("/ffprobe"));
-    QProcessEnvironment environment;
-    environment.insert(QStringLiteral("PATH"), tools());
-    EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("/music/a.ogg"), ffmpeg, environment), std::nullopt);
+    EXPECT_EQ(readLines(tools + "/arguments"), (QStringList{"-v", "error", "-show_entries", "format=duration", "-of",
+                                                            "default=nw=1:nk=1", root.filePath("music/-a.ogg")}));
+    QFile::remove(tools + "/ffprobe");
+    environment.insert("PATH", tools);
+    EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("/a.ogg"), ffmpeg, environment), std::nullopt);
 }
 
-// Real ffprobe over real audio files, including a name whose bytes are GBK, not UTF-8.
-class FFprobeReaderRealTest : public ::testing::TestWithParam<QByteArray>
+// No shell, no input, lowered priority, no inherited descriptors; the status is reported, and only
+// the latest bytes of the chosen channel are kept.
+TEST(ChildProcessTest, RunsSafelyKeepsTheLatestOutputAndEndsWithinItsLimits)
 {
-};
-
-TEST_P(FFprobeReaderRealTest, ReadsTheDurationOfRealAudio)
-{
-    const auto ffmpeg = ToneFile::systemFFmpeg();
-    if (!ffmpeg)
-        GTEST_SKIP() << "ffmpeg is not installed";
     QTemporaryDir folder;
-    const ToneFile tone(folder.path(), GetParam());
-    ASSERT_TRUE(tone.isValid());
-
-    const auto seconds = FFprobeReader::duration(tone.location(), *ffmpeg, QProcessEnvironment::systemEnvironment());
-
-    ASSERT_TRUE(seconds.has_value());
-    EXPECT_NEAR(*seconds, 2.0, 0.05);
-    const QByteArray ourLinks = ".quillmere-link-" + QByteArray::number(::getpid()) + '-';
-    for (const QString &name : QDir(QDir::tempPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
-        EXPECT_FALSE(name.toLatin1().startsWith(ourLinks)) << "link left behind: " << name.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, FFprobeReaderRealTest,
-                         ::testing::Values(QByteArray("tone.flac"), QByteArray("tone.ogg"),
-                                           QByteArray("tone.opus"), QByteArray("\xb8\xe8\xc7\xfa.ogg")));
-
-// Child processes ---------------------------------------------------------------------------------
-
-class ChildProcessTest : public ::testing::Test
-{
-protected:
-    FileLocation script(const QByteArray &body) const { return FakeProgram::write(folder.path(), QStringLiteral("child"), body); }
-    QString file(const QString &name) const { return folder.filePath(name); }
-    qint64 pidIn(const QString &name) const
-    {
-        const QStringList lines = FakeProgram::readLines(file(name));
-        return lines.isEmpty() ? 0 : lines.first().toLongLong();
-    }
-
-    QTemporaryDir folder;
-};
-
-TEST_F(ChildProcessTest, RunsWithoutAShellNoInputAndLoweredPriorityAndReportsItsStatus)
-{
-    ChildProcess child(script("for a in \"$@\"; do printf '%s\\n' \"$a\"; done >&2\ncat >&2\n"
-                              "cut -d ' ' -f 19 /proc/$$/stat >&2\nexit 7\n"),
-                       {QStringLiteral("a b"), QStringLiteral("$(touch x)"), QStringLiteral("*"), QStringLiteral("歌")});
-
+    const int inheritable = ::open("/dev/null", O_RDONLY); // deliberately without O_CLOEXEC
+    ASSERT_GE(inheritable, 3);
+    ChildProcess child(writeProgram(folder.path(), "child",
+                                    "for a in \"$@\"; do printf '%s\\n' \"$a\"; done >&2\ncat >&2\n"
+                                    "cut -d ' ' -f 19 /proc/$$/stat >&2\nls /proc/$$/fd | tr '\\n' ' ' >&2\nexit 7\n"),
+                       {"a b", "$(touch x)", "*", "歌"});
     const ChildProcess::Result result = child.run();
-
+    ::close(inheritable);
     EXPECT_EQ(result.outcome, ChildProcess::Outcome::Exited);
     EXPECT_EQ(result.status, 7);
     const QStringList lines = QString::fromUtf8(result.output).split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 5) << result.output.toStdString();
+    ASSERT_EQ(lines.size(), 6) << result.output.toStdString();
     EXPECT_EQ(lines.mid(0, 4), (QStringList{"a b", "$(touch x)", "*", "歌"}));
     EXPECT_GE(lines[4].toInt(), 10); // the nice value
-}
-
-TEST_F(ChildProcessTest, InheritsNoOtherFileDescriptors)
-{
-    const int inheritable = ::open("/dev/null", O_RDONLY); // deliberately without O_CLOEXEC
-    ASSERT_GE(inheritable, 3);
-    ChildProcess child(script("ls /proc/$$/fd >&2\n"), {});
-
-    const ChildProcess::Result result = child.run();
-    ::close(inheritable);
-
-    const QStringList open = QString::fromUtf8(result.output).split(u'\n', Qt::SkipEmptyParts);
-    EXPECT_TRUE(open.contains(QStringLiteral("2")));
-    EXPECT_FALSE(open.contains(QString::number(inheritable))) << open.join(u' ').toStdString();
-}
-
-TEST_F(ChildProcessTest, KeepsOnlyTheChosenChannelAndItsLatestBytes)
-{
-    ChildProcess child(script("echo discarded >&2\nhead -c 100000 /dev/zero | tr '\\0' x\necho END\n"), {});
-    child.keepOutput(ChildProcess::Channel::StandardOutput, 1000);
-
-    const ChildProcess::Result result = child.run();
-
-    EXPECT_EQ(result.output.size(), 1000);
-    EXPECT_TRUE(result.output.endsWith("xxx\nEND\n") || result.output.endsWith("xEND\n"));
-    EXPECT_FALSE(result.output.contains("discarded"));
-    EXPECT_TRUE(result.outputTruncated);
-
-    const ChildProcess::Result missing = ChildProcess(FileLocation::fromLocalFile(file("missing")), {}).run();
+    const QStringList open = lines[5].split(u' ', Qt::SkipEmptyParts);
+    EXPECT_TRUE(open.contains("2"));
+    EXPECT_FALSE(open.contains(QString::number(inheritable))) << lines[5].toStdString();
+    const QByteArray noisyScript = "echo discarded >&2\nhead -c 100000 /dev/zero | tr '\\0' x\necho END\n";
+    ChildProcess noisy(writeProgram(folder.path(), "child", noisyScript), {});
+    noisy.keepOutput(ChildProcess::Channel::StandardOutput, 1000);
+    const ChildProcess::Result kept = noisy.run();
+    EXPECT_EQ(kept.output.size(), 1000);
+    EXPECT_TRUE(kept.output.endsWith("xxx\nEND\n") || kept.output.endsWith("xEND\n"));
+    EXPECT_FALSE(kept.output.contains("discarded"));
+    EXPECT_TRUE(kept.outputTruncated);
+    const ChildProcess::Result missing = ChildProcess(FileLocation::fromLocalFile(folder.filePath("missing")), {}).run();
     EXPECT_EQ(missing.outcome, ChildProcess::Outcome::FailedToStart);
     EXPECT_FALSE(missing.errorText.isEmpty());
-}
 
-TEST_F(ChildProcessTest, TimeLimitKillsTheChildAndWhatItStarted)
-{
-    const QString body = QStringLiteral("echo $$ > '%1'\nsleep 30 &\necho $! > '%2'\necho started >&2\nwait\n")
-                             .arg(file(QStringLiteral("pid")), file(QStringLiteral("grandchild")));
-    ChildProcess child(script(body.toUtf8()), {});
-    child.setTimeLimit(300ms);
+    // A time limit or a stop request kills the child and what it started.
+    const QString pid = folder.filePath("pid"), grandchildPid = folder.filePath("grandchild");
+    const QString script = QStringLiteral("echo $$ > '%1'\nsleep 30 &\necho $! > '%2'\necho started >&2\nwait\n");
+    ChildProcess limited(writeProgram(folder.path(), "limited", script.arg(pid, grandchildPid).toUtf8()), {});
+    limited.setTimeLimit(300ms);
     QElapsedTimer elapsed;
     elapsed.start();
-
-    const ChildProcess::Result result = child.run();
-
+    const ChildProcess::Result timedOut = limited.run();
     EXPECT_LT(elapsed.elapsed(), 5000);
-    EXPECT_EQ(result.outcome, ChildProcess::Outcome::TimedOut);
-    EXPECT_EQ(result.status, 9);
-    EXPECT_EQ(result.output, "started\n");
-    EXPECT_FALSE(FakeProgram::isAlive(pidIn(QStringLiteral("pid"))));
-    const qint64 grandchild = pidIn(QStringLiteral("grandchild"));
+    EXPECT_EQ(timedOut.outcome, ChildProcess::Outcome::TimedOut);
+    EXPECT_EQ(timedOut.status, 9);
+    EXPECT_EQ(timedOut.output, "started\n");
+    EXPECT_FALSE(isAlive(readLines(pid).value(0).toLongLong()));
+    const qint64 grandchild = readLines(grandchildPid).value(0).toLongLong();
     ASSERT_GT(grandchild, 0);
-    EXPECT_TRUE(FakeProgram::waitUntil([&] { return !FakeProgram::isAlive(grandchild); }, 2000));
-}
-
-TEST_F(ChildProcessTest, StopRequestKillsTheChild)
-{
-    ChildProcess child(script("exec sleep 30\n"), {});
+    EXPECT_TRUE(waitUntil([&] { return !isAlive(grandchild); }, 2000));
     std::stop_source stop;
     std::jthread stopper([&stop] {
         std::this_thread::sleep_for(200ms);
         stop.request_stop();
     });
-
-    EXPECT_EQ(child.run(stop.get_token()).outcome, ChildProcess::Outcome::Stopped);
+    const ChildProcess sleeper(writeProgram(folder.path(), "sleeper", "exec sleep 30\n"), {});
+    EXPECT_EQ(sleeper.run(stop.get_token()).outcome, ChildProcess::Outcome::Stopped);
 }
 
-// The program dying (here a death-test child that ends abruptly) takes its children with it.
-// The death test runs this test again in a new process: the parent's folder travels there in the
-// environment, and the child makes no folder of its own (it could not remove it).
+// The program dying (a death-test child that ends abruptly) takes its children with it. The child
+// process reruns this test: the folder travels in the environment (the child could not remove one).
 TEST(ChildProcessDeathTest, ChildDiesWithTheProgram)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -429,24 +564,20 @@ TEST(ChildProcessDeathTest, ChildDiesWithTheProgram)
         folder.emplace();
         qputenv(folderVariable, QFile::encodeName(folder->path()));
     }
-    const QString pidFile = qEnvironmentVariable(folderVariable) + QStringLiteral("/pid");
-
+    const QString pidFile = qEnvironmentVariable(folderVariable) + "/pid";
     EXPECT_EXIT(
         {
-            const FileLocation program = FakeProgram::write(
-                qEnvironmentVariable(folderVariable), QStringLiteral("child"),
-                QStringLiteral("echo $$ > '%1'\nexec sleep 30\n").arg(pidFile).toUtf8());
+            const FileLocation program = writeProgram(qEnvironmentVariable(folderVariable), "child",
+                                                      QStringLiteral("echo $$ > '%1'\nexec sleep 30\n").arg(pidFile).toUtf8());
             std::thread([program] { ChildProcess(program, {}).run(); }).detach();
-            FakeProgram::waitUntil([&] { return !FakeProgram::readLines(pidFile).isEmpty(); });
+            waitUntil([&] { return !readLines(pidFile).isEmpty(); });
             std::_Exit(0);
         },
         ::testing::ExitedWithCode(0), "");
-
     qunsetenv(folderVariable);
-    const QStringList lines = FakeProgram::readLines(pidFile);
-    ASSERT_FALSE(lines.isEmpty());
-    const qint64 pid = lines.first().toLongLong();
-    EXPECT_TRUE(FakeProgram::waitUntil([&] { return !FakeProgram::isAlive(pid); }, 3000));
+    const qint64 pid = readLines(pidFile).value(0).toLongLong();
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(waitUntil([&] { return !isAlive(pid); }, 3000));
 }
 
 } // namespace
