@@ -82,6 +82,22 @@ void afterOneEdit(benchmark::State &state)
 }
 BENCHMARK(afterOneEdit)->Unit(benchmark::kMillisecond);
 
+// The same edit while a search is shown: the search runs over the new list's text.
+void afterOneEditWhileSearching(benchmark::State &state)
+{
+    TrackQuery &query = warmQuery();
+    int edits = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QList<Track> edited = library();
+        edited[edits % libraryTrackCount].title += u" (Live)"_qs;
+        ++edits;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(query.apply(edited, u"cafe"_qs, TrackSort::Title, true));
+    }
+}
+BENCHMARK(afterOneEditWhileSearching)->Unit(benchmark::kMillisecond);
+
 void filterAndSort(benchmark::State &state)
 {
     TrackQuery &query = warmQuery();

@@ -3,6 +3,7 @@
 #include "AppDelegate.h"
 #include "AppInfo.h"
 #include "SingleInstance.h"
+#include "Storage/JsonReadBuffers.h"
 #include "TerminationSignals.h"
 #include "UI/AppModel.h"
 #include "UI/DesktopShell.h"
@@ -73,8 +74,9 @@ int run(int argc, char **argv, const Options &options)
     ThemeEnvironment theme(colorScheme);
     auto shell = std::make_shared<DesktopShell>();
     AppDelegate delegate(AppModel::production(std::make_shared<DialogPrompts>(), shell), theme);
-    // Reading the library took large parse buffers on several threads; they are free now, but the
-    // allocator keeps their pages unless asked to hand them back.
+    // Reading the library took parse buffers on several threads. The readers keep them for later
+    // readers, and the allocator keeps the pages of freed ones unless asked to hand them back.
+    JsonReadBuffers::releaseIdle();
     malloc_trim(0);
     QObject::connect(shell.get(), &DesktopShell::appearanceRequested, &delegate, &AppDelegate::applyThemeSettings);
     InputMonitor inputMonitor(delegate.model());

@@ -1,5 +1,6 @@
 #include "AudioStreamProbe.h"
 
+#include "FFmpeg/FFmpegLibrary.h"
 #include "FFmpegLog.h"
 
 extern "C" {
@@ -30,6 +31,8 @@ double seconds(const AVFormatContext &context, const AVStream &stream)
 
 std::optional<double> readableDuration(const FileLocation &file)
 {
+    if (FFmpegLibrary::loadError())
+        return std::nullopt;
     FFmpegLog::install();
     // "file:" keeps a name with a colon from being taken for another protocol.
     const QByteArray url = "file:" + file.path();

@@ -70,12 +70,21 @@ int TextKeyTable::intern(const QString &text)
 {
     if (const auto existing = m_ids.constFind(text); existing != m_ids.cend())
         return *existing;
-    const int id = int(m_folded.size());
+    const int id = int(m_texts.size());
     m_ids.insert(text, id);
     m_texts.append(text);
-    m_folded.append(fold(text));
     m_unranked.append(id);
     return id;
+}
+
+const QString &TextKeyTable::folded(int id)
+{
+    if (id >= m_folded.size()) {
+        m_folded.reserve(m_texts.size());
+        while (m_folded.size() <= id)
+            m_folded.append(fold(m_texts.at(m_folded.size())));
+    }
+    return m_folded.at(id);
 }
 
 const QList<int> &TextKeyTable::ranks()

@@ -23,8 +23,10 @@ public:
 
     // The identifier of a text, added when new.
     int intern(const QString &text);
-    const QString &folded(int id) const { return m_folded.at(id); }
-    qsizetype size() const { return m_folded.size(); }
+    // The text folded for search; texts are folded when first asked for, since a library that is
+    // never searched needs none of them.
+    const QString &folded(int id);
+    qsizetype size() const { return m_texts.size(); }
     // Every text's rank in collation order, by identifier; texts the collator finds equal share a
     // rank. Made on demand after texts were added.
     const QList<int> &ranks();
@@ -34,7 +36,7 @@ private:
     QCollator m_collator;
     QHash<QString, int> m_ids;
     QList<QString> m_texts;
-    QList<QString> m_folded;
+    QList<QString> m_folded; // by identifier, up to the last one asked for
     std::vector<QCollatorSortKey> m_sortKeys; // by identifier, made when first ranked
     QList<int> m_order;                                      // identifiers in collation order
     QList<int> m_unranked;                                   // added since the last ranking

@@ -96,7 +96,7 @@ QList<qsizetype> TrackQuery::apply(const QList<Track> &tracks, const QString &qu
     items.reserve(size_t(rows.size()));
     for (qsizetype row : rows) {
         const Track &track = m_tracks.at(row);
-        const std::array<int, 3> &ids = m_rows.at(row).textIDs;
+        const TextIDs &ids = m_textIDs.at(row);
         const int title = ranks.at(ids[Title]);
         SortKey key{};
         switch (sort) {
@@ -149,21 +149,35 @@ void TrackQuery::prepare(const QList<Track> &tracks)
     dropStaleKeys();
 
     m_tracks = tracks;
-    m_searchText.clear();
-    m_rows.clear();
-    m_rows.reserve(tracks.size());
+    m_searchTextReady = false;
+    m_searchText = QString();
+    m_fieldEnds = {};
+    m_textIDs.clear();
+    m_textIDs.reserve(tracks.size());
     m_keys.reserve(tracks.size());
-    for (const Track &track : tracks) {
-        const TrackKeys &keys = keysFor(track);
-        Row row{{}, keys.textIDs};
+    for (const Track &track : tracks)
+        m_textIDs.append(keysFor(track).textIDs);
+}
+
+void TrackQuery::prepareSearchText()
+{
+    if (m_searchTextReady)
+        return;
+    m_fieldEnds.reserve(m_tracks.size());
+    m_fileNames.reserve(m_tracks.size());
+    for (qsizetype row = 0; row < m_tracks.size(); ++row) {
+        std::array<qsizetype, 4> ends;
         for (int text : {Title, Artist, Album}) {
-            m_searchText += m_texts.folded(keys.textIDs[text]);
-            row.fieldEnds[text] = m_searchText.size();
+            m_searchText += m_texts.folded(m_textIDs.at(row)[text]);
+            ends[text] = m_searchText.size();
         }
-        m_searchText += keys.foldedFileName;
-        row.fieldEnds[3] = m_searchText.size();
-        m_rows.append(row);
+        m_searchText += foldedFileName(m_tracks.at(row));
+        ends[3] = m_searchText.size();
+        m_fieldEnds.append(ends);
     }
+    // Grown by appending, the text may hold as much spare room again as it has text.
+    m_searchText.squeeze();
+    m_searchTextReady = true;
 }
 
 const TrackQuery::TrackKeys &TrackQuery::keysFor(const Track &track)
@@ -174,21 +188,30 @@ const TrackQuery::TrackKeys &TrackQuery::keysFor(const Track &track)
     TrackKeys keys{track.title,
                    track.artist,
                    track.album,
-                   track.url.path(),
-                   TextKeyTable::fold(track.url.fileNameText()),
                    {m_texts.intern(track.title), m_texts.intern(track.artist), m_texts.intern(track.album)}};
     return *m_keys.emplace(track.id, std::move(keys));
 }
 
-QList<qsizetype> TrackQuery::matchingRows(const QString &query) const
+const QString &TrackQuery::foldedFileName(const Track &track)
+{
+    FoldedFileName &name = m_fileNames[track.id];
+    if (name.path != track.url.path()) {
+        name.path = track.url.path();
+        name.folded = TextKeyTable::fold(track.url.fileNameText());
+    }
+    return name.folded;
+}
+
+QList<qsizetype> TrackQuery::matchingRows(const QString &query)
 {
     const QString needle = TextKeyTable::fold(query.trimmed());
     QList<qsizetype> rows;
     if (needle.isEmpty()) {
-        rows.resize(m_rows.size());
+        rows.resize(m_tracks.size());
         std::iota(rows.begin(), rows.end(), 0);
         return rows;
     }
+    prepareSearchText();
     // One pass over the text of all rows; a hit counts only when it lies inside one field.
     const QStringView text(m_searchText);
     qsizetype row = 0;
@@ -197,9 +220,9 @@ QList<qsizetype> TrackQuery::matchingRows(const QString &query) const
         const qsizetype hit = needle.size() == 1 ? text.indexOf(needle.front(), from) : indexOf(text, needle, from);
         if (hit < 0)
             break;
-        while (m_rows.at(row).fieldEnds[3] <= hit)
+        while (m_fieldEnds.at(row)[3] <= hit)
             ++row;
-        const std::array<qsizetype, 4> &fieldEnds = m_rows.at(row).fieldEnds;
+        const std::array<qsizetype, 4> &fieldEnds = m_fieldEnds.at(row);
         const qsizetype fieldEnd = *std::ranges::upper_bound(fieldEnds, hit);
         if (hit + needle.size() <= fieldEnd) {
             rows.append(row);
@@ -213,16 +236,18 @@ QList<qsizetype> TrackQuery::matchingRows(const QString &query) const
 }
 
 // Keys of tracks that left the library are dropped once they outnumber the largest list seen;
-// the text table goes with them, since the keys refer into it.
+// the text table goes with them, since the keys refer into it, and so do the folded file names,
+// which never outnumber the keys.
 void TrackQuery::dropStaleKeys()
 {
     if (m_keys.size() <= 2 * m_largestList + 1024 && m_texts.size() <= 4 * m_largestList + 4096)
         return;
     m_keys.clear();
     m_texts.clear();
+    m_fileNames.clear();
 }
 
 bool TrackQuery::TrackKeys::madeFrom(const Track &track) const
 {
-    return title == track.title && artist == track.artist && album == track.album && path == track.url.path();
+    return title == track.title && artist == track.artist && album == track.album;
 }

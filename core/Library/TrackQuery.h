@@ -12,9 +12,11 @@
 #include <array>
 
 // Search and sort of the track list. Results are rows (positions in the list passed in), so that a
-// keystroke over a large library copies no track. Each track's search text and collation keys are
-// made once per change of its text, and the list last searched is kept ready: searching it again
-// costs one pass over its folded text. Not thread-safe: the owner keeps one instance on its thread.
+// keystroke over a large library copies no track. Each track's collation keys are made once per
+// change of its text; the folded search text of the list is made at its first search, so a list
+// that is only shown and sorted never pays for it. The list last used is kept ready: searching it
+// again costs one pass over its folded text. Not thread-safe: the owner keeps one instance on its
+// thread.
 class TrackQuery
 {
 public:
@@ -34,39 +36,46 @@ public:
 private:
     enum Text { Title, Artist, Album };
 
+    using TextIDs = std::array<int, 3>; // in the text table, by Text
+
     struct TrackKeys
     {
         // The text the keys were made from; a track whose text differs gets new keys.
         QString title;
         QString artist;
         QString album;
-        QByteArray path;
-        QString foldedFileName;
-        std::array<int, 3> textIDs; // in the text table, by Text
+        TextIDs textIDs;
 
         bool madeFrom(const Track &track) const;
     };
 
-    struct Row
+    // A track's file name folded for search, with the path it was made from.
+    struct FoldedFileName
     {
-        // Where the row's title, artist, album and file name end in the folded search text; the
-        // row starts where the one before it ends.
-        std::array<qsizetype, 4> fieldEnds;
-        std::array<int, 3> textIDs;
+        QByteArray path;
+        QString folded;
     };
 
     void prepare(const QList<Track> &tracks);
     const TrackKeys &keysFor(const Track &track);
-    QList<qsizetype> matchingRows(const QString &query) const;
+    const QString &foldedFileName(const Track &track);
+    void prepareSearchText();
+    QList<qsizetype> matchingRows(const QString &query);
     void dropStaleKeys();
 
     TextKeyTable m_texts;
     QHash<QUuid, TrackKeys> m_keys;
+    QHash<QUuid, FoldedFileName> m_fileNames; // of the tracks searched so far
     qsizetype m_largestList = 0;
 
     // The list last prepared, held so that its buffer stays recognisable while it is unchanged
     // (an owner that then edits its list pays one copy of it).
     QList<Track> m_tracks;
+    QList<TextIDs> m_textIDs; // by row
+    // Made at the list's first search: the folded title, artist, album and file name of every
+    // row one after the other, and where each row's four fields end in it (a row starts where the
+    // one before it ends).
+    bool m_searchTextReady = false;
     QString m_searchText;
-    QList<Row> m_rows;
+    QList<std::array<qsizetype, 4>> m_fieldEnds;
 };

@@ -1,5 +1,6 @@
 #include "AudioDecoder.h"
 
+#include "FFmpeg/FFmpegLibrary.h"
 #include "FFmpegLog.h"
 #include "Mp3LengthHeader.h"
 
@@ -238,6 +239,8 @@ bool AudioDecoder::State::decodeNext()
 
 std::expected<std::unique_ptr<AudioDecoder>, QString> AudioDecoder::open(const FileLocation &location, Length length)
 {
+    if (const std::optional<QString> missing = FFmpegLibrary::loadError())
+        return std::unexpected(*missing);
     FFmpegLog::install();
     auto state = std::make_unique<State>();
     state->location = location;

@@ -1,4 +1,5 @@
 #include "JsonReader.h"
+#include "JsonReadBuffers.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -7,6 +8,7 @@
 #include <simdjson.h>
 
 #include <cmath>
+#include <mutex>
 #include <vector>
 
 namespace ondemand = simdjson::ondemand;
@@ -21,29 +23,50 @@ QString errorText(simdjson::error_code error)
 }
 
 // A reader needs its text with room for simdjson's padding after it, and a parser. Setting up their
-// buffers is costly (the pages fault in on first use), so every thread keeps the small ones its
-// readers used and lends them out again: element runs are read by the hundred.
+// buffers is costly (the pages fault in on first use), so the small ones that readers used are
+// kept and lent out again: element runs are read by the hundred, on all cores. They are kept for
+// the whole process rather than per thread, so that they can be freed once the reading is over.
 struct Workspace
 {
     QByteArray text;
     ondemand::parser parser;
 };
-thread_local std::vector<std::unique_ptr<Workspace>> idleWorkspaces;
 constexpr qsizetype largestKeptText = 4 << 20;
+
+struct IdleWorkspaces
+{
+    std::mutex mutex;
+    std::vector<std::unique_ptr<Workspace>> workspaces;
+};
+
+// Never destroyed: a worker may still give a workspace back while the process ends.
+IdleWorkspaces &idleWorkspaces()
+{
+    static IdleWorkspaces *const idle = new IdleWorkspaces;
+    return *idle;
+}
 
 std::unique_ptr<Workspace> borrowWorkspace()
 {
-    if (idleWorkspaces.empty())
-        return std::make_unique<Workspace>();
-    std::unique_ptr<Workspace> workspace = std::move(idleWorkspaces.back());
-    idleWorkspaces.pop_back();
-    return workspace;
+    IdleWorkspaces &idle = idleWorkspaces();
+    {
+        const std::lock_guard lock(idle.mutex);
+        if (!idle.workspaces.empty()) {
+            std::unique_ptr<Workspace> workspace = std::move(idle.workspaces.back());
+            idle.workspaces.pop_back();
+            return workspace;
+        }
+    }
+    return std::make_unique<Workspace>();
 }
 
 void giveBack(std::unique_ptr<Workspace> workspace)
 {
-    if (workspace->text.capacity() <= largestKeptText && workspace->parser.capacity() <= size_t(largestKeptText))
-        idleWorkspaces.push_back(std::move(workspace));
+    if (workspace->text.capacity() > largestKeptText || workspace->parser.capacity() > size_t(largestKeptText))
+        return;
+    IdleWorkspaces &idle = idleWorkspaces();
+    const std::lock_guard lock(idle.mutex);
+    idle.workspaces.push_back(std::move(workspace));
 }
 
 // The string token with each \u escape of a lone UTF-16 surrogate turned into one of U+FFFD.
@@ -166,6 +189,14 @@ void JsonReader::start()
 }
 
 JsonReader::~JsonReader() = default;
+
+void JsonReadBuffers::releaseIdle()
+{
+    std::vector<std::unique_ptr<Workspace>> released;
+    IdleWorkspaces &idle = idleWorkspaces();
+    const std::lock_guard lock(idle.mutex);
+    released.swap(idle.workspaces);
+}
 
 void JsonReader::fail(const QString &message)
 {
