@@ -24,7 +24,13 @@ export PULSE_SERVER="unix:$runtime_dir/pulse/native"
 pulseaudio --daemonize=yes --exit-idle-time=-1 --disallow-exit -n \
   --load="module-null-sink sink_name=ci rate=44100 channels=2" \
   --load=module-native-protocol-unix >/dev/null 2>&1 || echo "warning: PulseAudio did not start"
-trap 'pulseaudio --kill >/dev/null 2>&1 || true; rm -rf "$runtime_dir"' EXIT
+stop_pulseaudio() {
+  pulseaudio --kill >/dev/null 2>&1 || true
+  # It writes into the runtime folder until it is gone.
+  for _ in $(seq 50); do pulseaudio --check 2>/dev/null || break; sleep 0.1; done
+  rm -rf "$runtime_dir" || true
+}
+trap stop_pulseaudio EXIT
 
 export ASAN_OPTIONS=detect_leaks=0
 export UBSAN_OPTIONS=print_stacktrace=1

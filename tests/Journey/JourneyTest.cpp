@@ -3,7 +3,7 @@
 // repair garbled tags, organise and undo, quit, and find everything again on the next start.
 #include "ChildProcesses.h"
 #include "JourneyMusic.h"
-#include "SinkRecording.h"
+#include "Support/SinkRecording.h"
 #include "XDesktop.h"
 #include "UI/WindowShadow.h"
 

@@ -3,7 +3,7 @@
 #include "ModelFixture.h"
 
 #include "CorePlaybackEngine.h"
-#include "SinkRecording.h"
+#include "Support/SinkRecording.h"
 #include "Support/AudioFixture.h"
 
 #include <QCoreApplication>

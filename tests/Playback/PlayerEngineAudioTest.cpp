@@ -2,45 +2,28 @@
 
 #include "AudioFormats.h"
 #include "Support/AudioFixture.h"
+#include "Support/SinkRecording.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstring>
-#include <numbers>
-
 namespace {
 
-constexpr int sampleRate = 44100;
 constexpr double toneLevel = 0.125 * 0.8; // lavfi's sine at the engine's volume
 
-// The amplitude of 1 kHz in [from, to) seconds (Goertzel; a full-scale sine gives 1).
+// The amplitude of 1 kHz in [from, to) seconds.
 double level(const std::vector<float> &samples, double from, double to)
 {
-    const auto index = [&](double seconds) { return std::min(samples.size(), std::size_t(std::max(0.0, seconds) * sampleRate)); };
-    const std::size_t begin = index(from), end = index(to);
-    if (end <= begin)
-        return 0;
-    const double coefficient = 2 * std::cos(2 * std::numbers::pi * 1000 / sampleRate);
-    double previous = 0, beforePrevious = 0;
-    for (std::size_t i = begin; i < end; ++i)
-        beforePrevious = std::exchange(previous, samples[i] + coefficient * previous - beforePrevious);
-    const double power = previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious;
-    return 2 * std::sqrt(std::max(power, 0.0)) / double(end - begin);
+    return ToneAnalysis::level(samples, from, to, 1000);
 }
 
-// Seconds of the recording whose 20 ms windows carry the tone at half its level or more.
+// Seconds of the recording that carry the tone at half its level or more.
 double audibleSeconds(const std::vector<float> &samples)
 {
-    double audible = 0;
-    for (double from = 0; from + 0.02 <= double(samples.size()) / sampleRate; from += 0.02)
-        audible += level(samples, from, from + 0.02) >= toneLevel / 2 ? 0.02 : 0;
-    return audible;
+    return ToneAnalysis::audibleSeconds(samples, 1000, toneLevel / 2);
 }
 
 // Plays real 1 kHz tones through QAudioSink into the private null sink "ci" and records its
@@ -50,18 +33,15 @@ class PlayerEngineAudioTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (QProcess::execute("sh", {"-c", "pactl info > /dev/null 2>&1"}) != 0)
+        if (!SinkRecording::serverReachable())
             GTEST_SKIP() << "no PulseAudio server is reachable (scripts/test.sh starts one)";
         engine.setVolume(0.8f);
         engine.setOnFinish([this] {
             ++finishCount;
             finishedAt = seconds();
         });
-        recorder.start("parecord", {"--raw", "--latency-msec=20", "-d", "ci.monitor", "--format=float32le",
-                                    QStringLiteral("--rate=%1").arg(sampleRate), "--channels=1"});
-        ASSERT_TRUE(recorder.waitForStarted(5000));
+        ASSERT_TRUE(recording.start());
     }
-    ~PlayerEngineAudioTest() override { recorder.kill(); recorder.waitForFinished(5000); }
 
     void play(const char *fileName, double seconds, const QStringList &extra = {})
     {
@@ -71,42 +51,12 @@ protected:
         ASSERT_TRUE(engine.isPlaying()) << engine.lastError().toStdString();
     }
 
-    double seconds()
-    {
-        recorded += recorder.readAllStandardOutput();
-        return double(recorded.size() / sizeof(float)) / sampleRate;
-    }
-    std::vector<float> samples()
-    {
-        seconds();
-        std::vector<float> samples(recorded.size() / sizeof(float));
-        if (!samples.empty())
-            std::memcpy(samples.data(), recorded.constData(), samples.size() * sizeof(float));
-        return samples;
-    }
-    // Runs the event loop, keeping the recorder's pipe drained, until `done` or the timeout.
-    bool spinUntil(const std::function<bool()> &done, int timeoutMs)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done()) {
-            if (timer.elapsed() > timeoutMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            seconds();
-        }
-        return true;
-    }
+    double seconds() { return recording.seconds(); }
+    std::vector<float> samples() { return recording.samples(); }
+    bool spinUntil(const std::function<bool()> &done, int timeoutMs) { return recording.spinUntil(done, timeoutMs); }
     void spinFor(int milliseconds) { spinUntil([] { return false; }, milliseconds); }
     // A null sink can take half a second to start moving; the tone's arrival is the true start.
-    void waitUntilHeard()
-    {
-        const auto toneInTheLastFiftyMilliseconds = [&] {
-            const double now = seconds();
-            return level(samples(), now - 0.05, now) > toneLevel / 2;
-        };
-        ASSERT_TRUE(spinUntil(toneInTheLastFiftyMilliseconds, 3000));
-    }
+    void waitUntilHeard() { ASSERT_TRUE(recording.waitForTone(1000, toneLevel / 2, 3000)); }
     bool waitForFinish(int timeoutMs)
     {
         return spinUntil([this] { return finishCount > 0; }, timeoutMs);
@@ -123,8 +73,7 @@ protected:
 
     QTemporaryDir folder;
     PlayerEngine engine;
-    QProcess recorder;
-    QByteArray recorded;
+    SinkRecording recording;
     int finishCount = 0;
     double finishedAt = 0; // seconds recorded at the end's report
 };
@@ -140,7 +89,7 @@ TEST_P(PlayerEngineFormatTest, PlaysTheWholeToneAtItsPitchThenFinishes)
     spinFor(300);
     const auto heard = samples();
     // The end is reported once the sink has played everything, not when it was handed over.
-    EXPECT_LT(audibleSeconds({heard.begin() + qsizetype(finishedAt * sampleRate), heard.end()}), 0.1);
+    EXPECT_LT(audibleSeconds({heard.begin() + qsizetype(finishedAt * SinkRecording::sampleRate), heard.end()}), 0.1);
     EXPECT_EQ(finishCount, 1);
     EXPECT_FALSE(engine.isPlaying());
     EXPECT_DOUBLE_EQ(engine.position(), engine.duration());
@@ -148,7 +97,7 @@ TEST_P(PlayerEngineFormatTest, PlaysTheWholeToneAtItsPitchThenFinishes)
     // All of the tone came out, at its level measured at exactly 1 kHz (so at its pitch).
     EXPECT_NEAR(audibleSeconds(heard), 1.0, 0.08);
     double loudest = 0;
-    for (double from = 0; from + 0.2 <= double(heard.size()) / sampleRate; from += 0.1)
+    for (double from = 0; from + 0.2 <= double(heard.size()) / SinkRecording::sampleRate; from += 0.1)
         loudest = std::max(loudest, level(heard, from, from + 0.2));
     EXPECT_NEAR(loudest, toneLevel, toneLevel * 0.1);
 }
