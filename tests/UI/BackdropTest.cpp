@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -33,13 +34,10 @@ QImage rendered(QWidget &widget)
 
 } // namespace
 
-TEST(SoftGlow, MatchesTheBlurredDiscAtItsCentreAndFadesOutAtItsEdge)
+TEST(SoftGlow, MatchesTheBlurredDiscFadesOutAtItsEdgeAndIsMadeOnce)
 {
     const QImage glow = SoftGlow::image(420, 120, QColor(255, 0, 0, 255));
-    const qreal extent = SoftGlow::extent(420, 120);
-    EXPECT_EQ(extent, 570);
-    EXPECT_NEAR(glow.deviceIndependentSize().width(), 2 * extent, 2);
-
+    EXPECT_NEAR(glow.deviceIndependentSize().width(), 2 * SoftGlow::extent(420, 120), 2);
     // At the centre a Gaussian of deviation s over a disc of radius R covers 1 - exp(-R²/2s²).
     const QPoint centre(glow.width() / 2, glow.height() / 2);
     const double expected = 1 - std::exp(-210.0 * 210.0 / (2 * 120.0 * 120.0));
@@ -51,51 +49,36 @@ TEST(SoftGlow, MatchesTheBlurredDiscAtItsCentreAndFadesOutAtItsEdge)
     EXPECT_NEAR(qAlpha(glow.pixel(rim)) / 255.0, 0.5 * expected, 0.12);
     EXPECT_LE(qAlpha(glow.pixel(0, centre.y())), 1);
     EXPECT_EQ(qAlpha(glow.pixel(0, 0)), 0);
+
+    EXPECT_EQ(SoftGlow::image(420, 120, QColor(255, 0, 0, 255)).cacheKey(), glow.cacheKey());
+    EXPECT_NE(SoftGlow::image(420, 120, QColor(255, 0, 1, 255)).cacheKey(), glow.cacheKey());
 }
 
-TEST(SoftGlow, IsMadeOnceAndReused)
+TEST(AppBackground, IsOpaqueFollowsTheAppearanceAndPlacesTheGlows)
 {
-    const QColor colour(10, 200, 30, 40);
-    const QImage first = SoftGlow::image(380, 120, colour);
-    const QImage again = SoftGlow::image(380, 120, colour);
-    EXPECT_EQ(first.cacheKey(), again.cacheKey());
-    EXPECT_NE(SoftGlow::image(380, 120, QColor(10, 200, 31, 40)).cacheKey(), first.cacheKey());
-}
-
-TEST(AppBackground, IsOpaqueAndFollowsTheDarkAndLightBackgrounds)
-{
-    for (const bool dark : { false, true }) {
+    for (const bool dark : {false, true}) {
         AppBackground background;
         background.resize(900, 600);
         ThemeEnvironment::setTheme(&background, palette(ThemePreset::celadon, dark));
         const QImage image = rendered(background);
-        for (const QPoint point : { QPoint(0, 0), QPoint(450, 300), QPoint(899, 599), QPoint(0, 599) })
+        for (const QPoint point : {QPoint(0, 0), QPoint(450, 300), QPoint(899, 599), QPoint(0, 599)})
             EXPECT_EQ(qAlpha(image.pixel(point)), 255);
         const int lightness = QColor(image.pixel(880, 590)).lightness();
-        if (dark)
-            EXPECT_LT(lightness, 60);
-        else
-            EXPECT_GT(lightness, 200);
+        EXPECT_TRUE(dark ? lightness < 60 : lightness > 200) << lightness;
     }
-}
 
-TEST(AppBackground, PlacesTheAccentGlowUpLeftAndTheSecondaryDownRight)
-{
-    // A red accent and a teal secondary on celadon's near-black backgrounds.
+    // A red accent glows up left, celadon's teal secondary down right.
     AppBackground background;
     background.resize(1200, 800);
     ThemeEnvironment::setTheme(&background, palette(ThemePreset::celadon, true, QStringLiteral("#FF0000")));
     const QImage image = rendered(background);
     const QColor accentGlow = image.pixel(600 - 250, 400 - 210);
     const QColor secondaryGlow = image.pixel(600 + 280, 400 + 170);
-    const QColor between = image.pixel(1100, 60);
     EXPECT_GT(accentGlow.red(), accentGlow.green() + 40);
     EXPECT_GT(secondaryGlow.green(), secondaryGlow.red() + 20);
-    EXPECT_GT(accentGlow.red(), between.red() + 40);
-}
+    EXPECT_GT(accentGlow.red(), QColor(image.pixel(1100, 60)).red() + 40);
 
-TEST(AppBackground, DrawsTheDefaultPaletteOutsideAnyRoot)
-{
+    // Outside any root it draws the default palette.
     AppBackground loose;
     loose.resize(300, 200);
     AppBackground themed;
@@ -104,90 +87,69 @@ TEST(AppBackground, DrawsTheDefaultPaletteOutsideAnyRoot)
     EXPECT_EQ(rendered(loose), rendered(themed));
 }
 
-TEST(GlassPanel, KeepsTheContentsSizeAndDrawsTintOverMaterialInsideAWindow)
+TEST(GlassPanel, KeepsTheContentsSizeDrawsTintHairlineAndCornersAndIsOpaqueWithoutACompositor)
 {
-    auto *content = new QLabel(QStringLiteral("松开以导入"));
-    content->setFixedSize(120, 60);
-    GlassPanelModifier *panel = glassPanel(content, 16);
-    ThemeEnvironment::setTheme(panel, palette(ThemePreset::deepBlue, true));
+    auto *label = new QLabel(QStringLiteral("松开以导入"));
+    label->setFixedSize(120, 60);
+    std::unique_ptr<GlassPanelModifier> panel(glassPanel(label, 16));
+    ThemeEnvironment::setTheme(panel.get(), palette(ThemePreset::deepBlue, true));
     panel->show();
     EXPECT_EQ(panel->size(), QSize(120, 60));
-    EXPECT_EQ(content->geometry(), QRect(0, 0, 120, 60));
-
+    EXPECT_EQ(label->geometry(), QRect(0, 0, 120, 60));
     const QImage image = rendered(*panel);
-    const QRgb middle = image.pixel(60, 2);
     // Ultra-thin material (0.35) under the panel tint (0.55 when dark) lets the window show.
-    EXPECT_GT(qAlpha(middle), 150);
-    EXPECT_LT(qAlpha(middle), 220);
-    // Rounded corners leave the very corner clear.
-    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
-    delete panel;
-}
+    EXPECT_GT(qAlpha(image.pixel(60, 2)), 150);
+    EXPECT_LT(qAlpha(image.pixel(60, 2)), 220);
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "rounded corner";
 
-TEST(GlassPanel, DrawsAHairlineInsideItsEdgeAboveTheContent)
-{
-    auto *content = new QWidget;
-    content->setAutoFillBackground(true);
-    QPalette fill = content->palette();
+    // The white hairline lightens a black content's edge pixels but not its inside.
+    auto *black = new QWidget;
+    black->setAutoFillBackground(true);
+    QPalette fill = black->palette();
     fill.setColor(QPalette::Window, Qt::black);
-    content->setPalette(fill);
-    GlassPanelModifier panel(content, 0);
-    ThemeEnvironment::setTheme(&panel, palette(ThemePreset::berry, true));
-    panel.resize(100, 40);
-    const QImage image = rendered(panel);
-    // The white hairline lightens the content's edge pixels but not its inside.
-    EXPECT_GT(qRed(image.pixel(50, 0)), 0);
-    EXPECT_EQ(qRed(image.pixel(50, 20)), 0);
+    black->setPalette(fill);
+    GlassPanelModifier square(black, 0);
+    ThemeEnvironment::setTheme(&square, palette(ThemePreset::berry, true));
+    square.resize(100, 40);
+    const QImage lined = rendered(square);
+    EXPECT_GT(qRed(lined.pixel(50, 0)), 0);
+    EXPECT_EQ(qRed(lined.pixel(50, 20)), 0);
+
+    GlassPanelModifier translucent(new QWidget, 10);
+    translucent.setAttribute(Qt::WA_TranslucentBackground);
+    ThemeEnvironment::setTheme(&translucent, palette(ThemePreset::deepBlue, true));
+    translucent.resize(100, 40);
+    EXPECT_EQ(qAlpha(rendered(translucent).pixel(50, 20)), 255);
 }
 
-TEST(GlassPanel, IsOpaqueInATranslucentWindowWithoutACompositor)
+TEST(MaterialBackdrop, TintIsTranslucentOnlyWhereTheDesktopCanShowAndFollowsAppearanceAndMaterial)
 {
-    GlassPanelModifier panel(new QWidget, 10);
-    panel.setAttribute(Qt::WA_TranslucentBackground);
-    ThemeEnvironment::setTheme(&panel, palette(ThemePreset::deepBlue, true));
-    panel.resize(100, 40);
-    EXPECT_EQ(qAlpha(rendered(panel).pixel(50, 20)), 255);
-}
-
-TEST(MaterialBackdrop, TintIsTranslucentOnlyWhereTheDesktopCanShow)
-{
-    MaterialBackdrop inWindow(
-        MaterialBackdrop::Material::hudWindow, MaterialBackdrop::BlendingMode::withinWindow);
-    inWindow.resize(50, 50);
-    ThemeEnvironment::setTheme(&inWindow, palette(ThemePreset::seaSalt, true));
-    const QRgb translucent = rendered(inWindow).pixel(25, 25);
+    using Material = MaterialBackdrop::Material;
+    using Blending = MaterialBackdrop::BlendingMode;
+    const auto centre = [](MaterialBackdrop &backdrop, ThemePalette theme) {
+        ThemeEnvironment::setTheme(&backdrop, theme);
+        return rendered(backdrop).pixel(10, 10);
+    };
+    MaterialBackdrop inWindow(Material::hudWindow, Blending::withinWindow);
+    inWindow.resize(20, 20);
+    const QRgb translucent = centre(inWindow, palette(ThemePreset::seaSalt, true));
     EXPECT_LT(qAlpha(translucent), 255);
     EXPECT_GT(qAlpha(translucent), 0);
 
-    MaterialBackdrop floating(
-        MaterialBackdrop::Material::hudWindow, MaterialBackdrop::BlendingMode::behindWindow);
+    MaterialBackdrop floating(Material::hudWindow, Blending::behindWindow);
     floating.setAttribute(Qt::WA_TranslucentBackground);
-    floating.resize(50, 50);
-    ThemeEnvironment::setTheme(&floating, palette(ThemePreset::seaSalt, true));
-    const QRgb opaque = rendered(floating).pixel(25, 25);
+    floating.resize(20, 20);
+    const QRgb opaque = centre(floating, palette(ThemePreset::seaSalt, true));
     EXPECT_EQ(qAlpha(opaque), 255);
-    EXPECT_EQ(QColor(opaque).rgb(),
-        MaterialBackdrop::tint(MaterialBackdrop::Material::hudWindow, true, false).rgb());
-}
+    EXPECT_EQ(QColor(opaque).rgb(), MaterialBackdrop::tint(Material::hudWindow, true, false).rgb());
 
-TEST(MaterialBackdrop, FollowsThePalettesAppearanceAndItsMaterial)
-{
-    MaterialBackdrop backdrop(
-        MaterialBackdrop::Material::popover, MaterialBackdrop::BlendingMode::behindWindow);
-    backdrop.setAttribute(Qt::WA_TranslucentBackground);
-    backdrop.resize(20, 20);
-    ThemeEnvironment::setTheme(&backdrop, palette(ThemePreset::morning, false));
-    const int lightPopover = QColor(rendered(backdrop).pixel(10, 10)).lightness();
-    ThemeEnvironment::setTheme(&backdrop, palette(ThemePreset::morning, true));
-    const int darkPopover = QColor(rendered(backdrop).pixel(10, 10)).lightness();
-    EXPECT_GT(lightPopover, 200);
-    EXPECT_LT(darkPopover, 80);
-
-    backdrop.setMaterial(MaterialBackdrop::Material::underWindowBackground);
-    backdrop.setBlendingMode(MaterialBackdrop::BlendingMode::withinWindow);
-    EXPECT_EQ(backdrop.material(), MaterialBackdrop::Material::underWindowBackground);
-    EXPECT_EQ(QColor(rendered(backdrop).pixel(10, 10)).rgb(),
-        MaterialBackdrop::tint(MaterialBackdrop::Material::underWindowBackground, true, false).rgb());
+    floating.setMaterial(Material::popover);
+    EXPECT_GT(QColor(centre(floating, palette(ThemePreset::morning, false))).lightness(), 200);
+    EXPECT_LT(QColor(centre(floating, palette(ThemePreset::morning, true))).lightness(), 80);
+    floating.setMaterial(Material::underWindowBackground);
+    floating.setBlendingMode(Blending::withinWindow);
+    EXPECT_EQ(QColor(centre(floating, palette(ThemePreset::morning, true))).rgb(),
+              MaterialBackdrop::tint(Material::underWindowBackground, true, false).rgb());
 }
 
 TEST(WindowShadow, FallsBelowTheShapeAndFadesOutWithinItsMargins)
@@ -207,6 +169,6 @@ TEST(WindowShadow, FallsBelowTheShapeAndFadesOutWithinItsMargins)
     EXPECT_NEAR(qAlpha(image.pixel(shape.center())), style.color.alpha(), 2);
     EXPECT_GT(qAlpha(image.pixel(middle, shape.bottom() + 6)), qAlpha(image.pixel(middle, shape.top() - 6)) + 10);
     for (const QPoint edge : {QPoint(0, 0), QPoint(middle, 0), QPoint(middle, image.height() - 1),
-             QPoint(image.width() - 1, shape.center().y())})
+                              QPoint(image.width() - 1, shape.center().y())})
         EXPECT_LE(qAlpha(image.pixel(edge)), 2) << edge.x() << "," << edge.y();
 }

@@ -19,19 +19,15 @@ TEST(DragPayloadsTest, TrackPayloadCarriesUpperCaseIdentifierAsText)
     EXPECT_FALSE(DragPayloads::offersFileURLs(*payload));
 }
 
-TEST(DragPayloadsTest, TextFromUtf8DataOrPlainTextIsTheSame)
-{
-    QMimeData asData;
-    asData.setData(QString::fromLatin1(DragPayloads::utf8TextType), QStringLiteral("晴天").toUtf8());
-    QMimeData asText;
-    asText.setText(QStringLiteral("晴天"));
-    EXPECT_EQ(DragPayloads::textValue(asData), DragPayloads::textValue(asText));
-    EXPECT_EQ(DragPayloads::textValue(asText), QStringLiteral("晴天"));
-}
-
-TEST(DragPayloadsTest, InvalidUtf8IsNotTextUnlessThePayloadAlsoHasText)
+TEST(DragPayloadsTest, TextFromValidUtf8DataElsePlainText)
 {
     QMimeData data;
+    data.setData(QString::fromLatin1(DragPayloads::utf8TextType), QStringLiteral("晴天").toUtf8());
+    EXPECT_EQ(DragPayloads::textValue(data), QStringLiteral("晴天"));
+    QMimeData text;
+    text.setText(QStringLiteral("晴天"));
+    EXPECT_EQ(DragPayloads::textValue(text), QStringLiteral("晴天"));
+
     data.setData(QString::fromLatin1(DragPayloads::utf8TextType), QByteArray("\xff\xfe\xc3", 3));
     EXPECT_FALSE(DragPayloads::textValue(data).has_value());
     data.setText(QStringLiteral("fallback"));
@@ -39,7 +35,7 @@ TEST(DragPayloadsTest, InvalidUtf8IsNotTextUnlessThePayloadAlsoHasText)
     EXPECT_FALSE(DragPayloads::textValue(QMimeData()).has_value());
 }
 
-TEST(DragPayloadsTest, FileURLsKeepTheirOrderAndRawBytes)
+TEST(DragPayloadsTest, LocalFileURLsKeepTheirOrderAndRawBytes)
 {
     QMimeData data;
     // A GBK-encoded name is not UTF-8; its bytes must come back unchanged.
@@ -50,11 +46,8 @@ TEST(DragPayloadsTest, FileURLsKeepTheirOrderAndRawBytes)
     ASSERT_EQ(locations.size(), 2);
     EXPECT_EQ(locations[0].path(), QByteArray("/music/\xC7\xE7\xCC\xEC.mp3"));
     EXPECT_EQ(locations[1].path(), QByteArray("/music/Album"));
-}
 
-TEST(DragPayloadsTest, UrlListWithoutLocalFilesIsOfferedButYieldsNothing)
-{
-    QMimeData data;
+    // A list of remote addresses is offered but yields nothing.
     data.setData(QString::fromLatin1(DragPayloads::fileUrlType), "https://example.com/a.mp3\n");
     EXPECT_TRUE(DragPayloads::offersFileURLs(data));
     EXPECT_TRUE(DragPayloads::fileURLValues(data).isEmpty());

@@ -83,10 +83,9 @@ int filledHeight(const QImage &image, int x)
 
 } // namespace
 
-TEST(SpectrumBarsView, LaysOutBarsOfEqualWidthSeparatedByTheGap)
+TEST(SpectrumBarsView, LaysOutEqualBarsSeparatedByTheGapAtLeastOnePixelWide)
 {
-    auto view = redBars({ 238, 20 }, QList<float>(24, 1.0f));
-    const QImage image = rendered(*view);
+    const QImage image = rendered(*redBars({238, 20}, QList<float>(24, 1.0f)));
     for (int i = 0; i < 24; ++i) {
         for (int x = 10 * i; x < 10 * i + 8; ++x)
             EXPECT_EQ(image.pixel(x, 10), red) << "bar " << i << " x " << x;
@@ -95,75 +94,53 @@ TEST(SpectrumBarsView, LaysOutBarsOfEqualWidthSeparatedByTheGap)
             EXPECT_EQ(qAlpha(image.pixel(10 * i + 9, 10)), 0) << "gap after bar " << i;
         }
     }
-}
 
-TEST(SpectrumBarsView, BarsAreAtLeastOnePixelWideEvenWhenTheyOverflow)
-{
-    EXPECT_EQ(SpectrumBarsView::barRect(5, 24, 0.5f, { 10, 20 }, 2, 1), QRectF(15, 10, 1, 10));
-
-    auto view = redBars({ 10, 20 }, QList<float>(24, 1.0f));
-    const QImage image = rendered(*view);
+    // Too narrow for 24 bars and their gaps: bars of one pixel that overflow.
+    EXPECT_EQ(SpectrumBarsView::barRect(5, 24, 0.5f, {10, 20}, 2, 1), QRectF(15, 10, 1, 10));
+    const QImage narrow = rendered(*redBars({10, 20}, QList<float>(24, 1.0f)));
     for (int x = 0; x < 10; ++x)
-        EXPECT_EQ(image.pixel(x, 10) == red, x % 3 == 0) << "x " << x;
+        EXPECT_EQ(narrow.pixel(x, 10) == red, x % 3 == 0) << "x " << x;
 }
 
-TEST(SpectrumBarsView, HeightFollowsTheClampedLevelWithAMinimum)
+TEST(SpectrumBarsView, HeightFollowsTheClampedLevelWithAMinimumAndNoBandsDrawNothing)
 {
-    auto view = redBars({ 238, 40 }, { 0.0f, 1.7f, -0.3f, 0.5f, 0.25f });
+    auto view = redBars({48, 40}, {0.0f, 1.7f, -0.3f, 0.5f, 0.25f});
     view->setMinBarHeight(2);
-    view->resize(5 * 10 - 2, 40);
-    const QImage image = rendered(*view);
-    const int heights[] = { 2, 40, 2, 20, 10 };
+    QImage image = rendered(*view);
+    const int heights[] = {2, 40, 2, 20, 10};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(filledHeight(image, 10 * i + 4), heights[i]) << "bar " << i;
+
+    view->setBands({});
+    image = rendered(*view);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            ASSERT_EQ(qAlpha(image.pixel(x, y)), 0);
+    }
 }
 
-TEST(SpectrumBarsView, SilenceStillShowsARowOfMinimumBars)
+TEST(SpectrumBarsView, GradientSpansTheWholeHeightAndLowNarrowBarsAreCapsules)
 {
-    auto view = redBars({ 238, 30 }, QList<float>(24, 0.0f));
-    view->setMinBarHeight(2);
-    const QImage image = rendered(*view);
-    for (int i = 0; i < 24; ++i)
-        EXPECT_EQ(filledHeight(image, 10 * i + 4), 2) << "bar " << i;
-}
-
-TEST(SpectrumBarsView, GradientRunsOverTheWholeHeightNotEachBar)
-{
-    auto view = redBars({ 48, 100 }, { 1.0f, 0.1f });
+    auto view = redBars({48, 100}, {1.0f, 0.1f});
     view->setBottomColor(QColor(0, 0, 255));
     view->setTopColor(QColor(255, 0, 0));
-    view->resize(48, 100);
     const QImage image = rendered(*view);
     // The full bar reaches the top colour; the low bar shows only the bottom of the gradient.
     EXPECT_GT(qRed(image.pixel(10, 1)), 240);
     EXPECT_GT(qBlue(image.pixel(10, 98)), 240);
     EXPECT_GT(qBlue(image.pixel(35, 95)), 220);
     EXPECT_LT(qRed(image.pixel(35, 95)), 30);
-}
 
-TEST(SpectrumBarsView, RoundsLowNarrowBarsIntoCapsules)
-{
     // A 4 x 3 bar under a corner radius of 6 gets radii of 2 and 1.5: its corners are cut
     // while its middle column is solid from top to bottom.
-    auto view = redBars({ 4, 30 }, { 0.1f });
-    view->setCornerRadius(6);
-    const QImage image = rendered(*view);
-    EXPECT_LT(qAlpha(image.pixel(0, 27)), 200);
-    EXPECT_LT(qAlpha(image.pixel(3, 29)), 200);
-    EXPECT_EQ(qAlpha(image.pixel(1, 28)), 255);
-    EXPECT_EQ(qAlpha(image.pixel(2, 28)), 255);
-    EXPECT_EQ(qAlpha(image.pixel(1, 26)), 0);
-}
-
-TEST(SpectrumBarsView, DrawsNothingWithoutBands)
-{
-    auto view = redBars({ 238, 30 }, {});
-    view->setMinBarHeight(5);
-    const QImage image = rendered(*view);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            ASSERT_EQ(qAlpha(image.pixel(x, y)), 0);
-    }
+    auto capsule = redBars({4, 30}, {0.1f});
+    capsule->setCornerRadius(6);
+    const QImage round = rendered(*capsule);
+    EXPECT_LT(qAlpha(round.pixel(0, 27)), 200);
+    EXPECT_LT(qAlpha(round.pixel(3, 29)), 200);
+    EXPECT_EQ(qAlpha(round.pixel(1, 28)), 255);
+    EXPECT_EQ(qAlpha(round.pixel(2, 28)), 255);
+    EXPECT_EQ(qAlpha(round.pixel(1, 26)), 0);
 }
 
 TEST(SpectrumBarsView, RepaintsOnlyWhenTheValuesChange)
@@ -211,54 +188,30 @@ TEST(SpectrumBarsView, ZeroSizedViewDrawsNothingAndRecoversWhenSized)
     }
 }
 
-TEST(SpectrumBarsView, FollowsTheAttachedSourceFromItsCurrentValue)
+TEST(SpectrumBarsView, FollowsOneAttachedSourceFromItsCurrentValueAndOutlivesIt)
 {
-    FakeSpectrumSource source(QList<float>(24, 0.25f));
-    SpectrumBarsView view;
-    view.attach(&source);
-    EXPECT_EQ(view.bands(), QList<float>(24, 0.25f));
-
-    QList<float> next(24, 0.0f);
-    next[3] = 0.9f;
-    source.publish(next);
-    EXPECT_EQ(view.bands(), next);
-}
-
-TEST(SpectrumBarsView, ReattachingTheSameSourceKeepsOneSubscription)
-{
-    FakeSpectrumSource source;
-    SpectrumBarsView view;
-    view.attach(&source);
-    view.attach(&source);
-    EXPECT_EQ(source.subscriberCount(), 1);
-}
-
-TEST(SpectrumBarsView, AnotherSourceReplacesTheSubscription)
-{
-    FakeSpectrumSource first(QList<float>(24, 0.1f));
-    FakeSpectrumSource second(QList<float>(24, 0.7f));
+    FakeSpectrumSource first(QList<float>(24, 0.25f));
     SpectrumBarsView view;
     view.attach(&first);
-    view.attach(&second);
-    EXPECT_EQ(first.subscriberCount(), 0);
-    EXPECT_EQ(second.subscriberCount(), 1);
-    EXPECT_EQ(view.bands(), QList<float>(24, 0.7f));
+    view.attach(&first);
+    EXPECT_EQ(first.subscriberCount(), 1);
+    EXPECT_EQ(view.bands(), QList<float>(24, 0.25f));
+    QList<float> next(24, 0.0f);
+    next[3] = 0.9f;
+    first.publish(next);
+    EXPECT_EQ(view.bands(), next);
 
-    first.publish(QList<float>(24, 0.3f));
-    EXPECT_EQ(view.bands(), QList<float>(24, 0.7f));
-}
-
-TEST(SpectrumBarsView, OutlivesItsSource)
-{
-    SpectrumBarsView view;
     {
-        FakeSpectrumSource source(QList<float>(24, 0.4f));
-        view.attach(&source);
+        FakeSpectrumSource second(QList<float>(24, 0.7f));
+        view.attach(&second);
+        EXPECT_EQ(first.subscriberCount(), 0);
+        EXPECT_EQ(second.subscriberCount(), 1);
+        first.publish(QList<float>(24, 0.3f));
+        EXPECT_EQ(view.bands(), QList<float>(24, 0.7f));
     }
-    EXPECT_EQ(view.bands(), QList<float>(24, 0.4f));
-    FakeSpectrumSource replacement(QList<float>(24, 0.6f));
-    view.attach(&replacement);
-    EXPECT_EQ(view.bands(), QList<float>(24, 0.6f));
+    EXPECT_EQ(view.bands(), QList<float>(24, 0.7f));
+    view.attach(&first);
+    EXPECT_EQ(view.bands(), QList<float>(24, 0.3f));
 }
 
 #include "SpectrumBarsViewTest.moc"

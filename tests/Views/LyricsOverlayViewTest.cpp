@@ -112,23 +112,14 @@ protected:
     QList<int> resizes;
 };
 
-struct FontCase
+TEST_F(LyricsOverlayViewTest, FontSizeGrowsWithTheWidthBetweenItsBounds)
 {
-    int width;
-    qreal size;
-};
-
-class FontSize : public LyricsOverlayViewTest, public ::testing::WithParamInterface<FontCase>
-{
-};
-
-TEST_P(FontSize, GrowsWithTheWidth)
-{
-    EXPECT_DOUBLE_EQ(make(GetParam().width).fontSize(), GetParam().size);
+    const std::pair<int, qreal> cases[] = {{280, 18}, {320, 18}, {610, 27}, {900, 36}, {1200, 36}};
+    for (const auto &[width, size] : cases) {
+        view.reset();
+        EXPECT_DOUBLE_EQ(make(width).fontSize(), size) << width;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(, FontSize,
-    ::testing::Values(FontCase{280, 18}, FontCase{320, 18}, FontCase{610, 27}, FontCase{900, 36}, FontCase{1200, 36}));
 
 struct LineCase
 {
@@ -163,32 +154,28 @@ INSTANTIATE_TEST_SUITE_P(, LineModes,
         LineCase{"two", 25, std::nullopt, {QStringLiteral("最后一句")}},
         LineCase{"two", 1, QString(), {QStringLiteral("晚风吹过 the quiet harbour")}}));
 
-TEST_F(LyricsOverlayViewTest, NoLyricsOrNoLinesShowTheStatus)
-{
-    make();
-    EXPECT_TRUE(view->showsStatus());
-    playWithLyrics(lyricsOf({}, true));
-    EXPECT_TRUE(view->showsStatus());
-    EXPECT_TRUE(view->findChild<QWidget *>(QStringLiteral("importLyricsButton"))->isEnabled());
-    answerLyrics(lyricsOf({{0, QStringLiteral("一")}, {0, QStringLiteral("二")}}, false));
-    EXPECT_FALSE(view->showsStatus());
-    EXPECT_TRUE(view->showsPlainText());
-    EXPECT_TRUE(view->shownLines().isEmpty());
-}
-
-TEST_F(LyricsOverlayViewTest, WithoutATrackImportAndRetryAreDisabled)
+TEST_F(LyricsOverlayViewTest, StatusWithoutLinesAndNoActionsWithoutATrack)
 {
     seedSettings([](AppSettings &settings) { settings.lastTrackID.reset(); });
     buildModel();
     ASSERT_FALSE(model->currentTrack());
     make();
-    EXPECT_FALSE(view->findChild<QWidget *>(QStringLiteral("importLyricsButton"))->isEnabled());
+    EXPECT_TRUE(view->showsStatus());
+    auto *import = view->findChild<QWidget *>(QStringLiteral("importLyricsButton"));
+    EXPECT_FALSE(import->isEnabled());
     EXPECT_FALSE(view->findChild<QWidget *>(QStringLiteral("retryLyricsButton"))->isEnabled());
     const QList<QAction *> actions = view->lyricsMenu()->actions();
     ASSERT_EQ(actions.size(), 3);
-    EXPECT_FALSE(actions[0]->isEnabled());
-    EXPECT_FALSE(actions[1]->isEnabled());
-    EXPECT_FALSE(actions[2]->isEnabled());
+    for (QAction *action : actions)
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+
+    playWithLyrics(lyricsOf({}, true));
+    EXPECT_TRUE(view->showsStatus());
+    EXPECT_TRUE(import->isEnabled());
+    answerLyrics(lyricsOf({{0, QStringLiteral("一")}, {0, QStringLiteral("二")}}, false));
+    EXPECT_FALSE(view->showsStatus());
+    EXPECT_TRUE(view->showsPlainText());
+    EXPECT_TRUE(view->shownLines().isEmpty());
 }
 
 TEST_F(LyricsOverlayViewTest, HoverBringsTheChromeOnlyWhileUnlocked)
@@ -210,21 +197,16 @@ TEST_F(LyricsOverlayViewTest, HoverBringsTheChromeOnlyWhileUnlocked)
         [&] { return !view->toolbar()->isVisible() && !view->resizeGrip()->isVisible(); }, 2000));
     EXPECT_EQ(view->chromeOpacity(), 0);
 
-    model->setLyricsLocked(true);
-    hover(true);
-    EXPECT_FALSE(view->showsHoverChrome());
-    EXPECT_FALSE(view->toolbar()->isVisible());
-    EXPECT_FALSE(view->resizeGrip()->isVisible());
-}
-
-TEST_F(LyricsOverlayViewTest, LockingWhileHoveredTakesTheChromeAwayAtOnce)
-{
-    make();
-    desktop->show();
+    // Locking while hovered takes the chrome away at once; hovering a locked overlay brings none.
     hover(true);
     ASSERT_TRUE(view->toolbar()->isVisible());
     model->setLyricsLocked(true);
     EXPECT_TRUE(view->isHovering());
+    EXPECT_FALSE(view->showsHoverChrome());
+    EXPECT_FALSE(view->toolbar()->isVisible());
+    EXPECT_FALSE(view->resizeGrip()->isVisible());
+    hover(false);
+    hover(true);
     EXPECT_FALSE(view->toolbar()->isVisible());
     EXPECT_FALSE(view->resizeGrip()->isVisible());
 }

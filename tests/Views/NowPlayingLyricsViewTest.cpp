@@ -1,28 +1,21 @@
 #include "AudioFixture.h"
 #include "GuiSupport/GuiFixture.h"
 #include "GuiSupport/Screenshots.h"
+#include "SeededTracks.h"
+#include "Views/CoverButton.h"
 #include "Views/LyricsEmptyState.h"
 #include "Views/LyricsListView.h"
 #include "Views/LyricsOriginBadge.h"
 #include "Views/LyricsPageBackdrop.h"
 #include "Views/LyricsPageButton.h"
-#include "Views/CoverButton.h"
 #include "Views/MainWindow.h"
 #include "Views/NowPlayingLyricsView.h"
 #include "Views/TrackCoverView.h"
 
-#include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QTest>
 #include <QWheelEvent>
 
 namespace {
-
-const QString firstTrackID = QStringLiteral("6F1C3B8A-1D2E-4C4B-9A51-0F2B7E8C1A01");
 
 const QStringList sunnyDay = {
     QStringLiteral("故事的小黄花"), QStringLiteral("从出生那年就飘着"), QStringLiteral("童年的荡秋千"),
@@ -50,24 +43,6 @@ Lyrics numberedLines(int count)
     return lyrics(texts, true);
 }
 
-// A cover with something to blur: two colours, a disc and stripes.
-QImage paintedCover()
-{
-    QImage image(600, 600, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient sky(0, 0, 600, 600);
-    sky.setColorAt(0, QColor("#F2B134"));
-    sky.setColorAt(1, QColor("#1F6F8B"));
-    painter.fillRect(image.rect(), sky);
-    painter.setBrush(QColor("#FDF6E3"));
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QPointF(380, 220), 110, 110);
-    painter.setBrush(QColor("#2E3440"));
-    for (int i = 0; i < 6; ++i)
-        painter.drawRect(40 + i * 90, 430 + (i % 2) * 30, 50, 170);
-    return image;
-}
-
 class NowPlayingLyricsViewTest : public GuiFixture
 {
 protected:
@@ -75,21 +50,6 @@ protected:
     {
         window.reset();
         page.reset();
-    }
-
-    // The first track ("晴天", the saved current track) gets a cover file.
-    void seedCover()
-    {
-        const QString name = firstTrackID + QStringLiteral(".png");
-        ASSERT_TRUE(QDir().mkpath(home.dataPath() + QStringLiteral("/covers")));
-        ASSERT_TRUE(paintedCover().save(home.dataPath() + QStringLiteral("/covers/") + name));
-        QJsonObject library = QJsonDocument::fromJson(home.readDataFile(QStringLiteral("library.json"))).object();
-        QJsonArray tracks = library.value(QStringLiteral("tracks")).toArray();
-        QJsonObject first = tracks.at(0).toObject();
-        first.insert(QStringLiteral("artworkFileName"), name);
-        tracks.replace(0, first);
-        library.insert(QStringLiteral("tracks"), tracks);
-        home.writeDataFile(QStringLiteral("library.json"), QJsonDocument(library).toJson());
     }
 
     NowPlayingLyricsView &open(QSize size = QSize(900, 560))
@@ -112,10 +72,15 @@ protected:
         environment.lyrics->finish(environment.lyrics->requests().size() - 1, result);
         settle();
     }
-
     void answer(const Lyrics &lines, LyricsOrigin origin = LyricsOrigin::Online)
     {
         answer(ResolvedLyrics { lines, origin, std::nullopt });
+    }
+    // Searches again and answers.
+    void retryWith(const std::optional<ResolvedLyrics> &result)
+    {
+        model->retryLyrics();
+        answer(result);
     }
 
     void playAt(double seconds)
@@ -151,76 +116,15 @@ TEST(NowPlayingLyricsViewRules, Subtitle)
         result.album = album;
         return std::optional(result);
     };
-    const struct
-    {
-        std::optional<Track> track;
-        QString subtitle;
-    } cases[] = {
+    const std::pair<std::optional<Track>, QString> cases[] = {
         { std::nullopt, QStringLiteral("选择一首歌曲") },
         { track(QStringLiteral("周杰伦"), QStringLiteral("叶惠美")), QStringLiteral("周杰伦 · 叶惠美") },
         { track(QStringLiteral("周杰伦"), QString()), QStringLiteral("周杰伦") },
         { track(QString(), QStringLiteral("叶惠美")), QStringLiteral("叶惠美") },
         { track(QString(), QString()), QStringLiteral(" ") },
     };
-    for (const auto &example : cases)
-        EXPECT_EQ(NowPlayingLyricsView::subtitle(example.track), example.subtitle) << example.subtitle.toStdString();
-}
-
-TEST_F(NowPlayingLyricsViewTest, BadgeNamesTheOrigin)
-{
-    const struct
-    {
-        LyricsOrigin origin;
-        const char *label;
-    } cases[] = {
-        { LyricsOrigin::Override, "覆盖歌词" },
-        { LyricsOrigin::Sidecar, "本地歌词" },
-        { LyricsOrigin::Online, "在线歌词" },
-    };
-    open();
-    EXPECT_FALSE(page->originBadge()->isVisible()) << "no badge while searching";
-    for (const auto &example : cases) {
-        model->retryLyrics();
-        answer(lyrics(sunnyDay, true), example.origin);
-        ASSERT_TRUE(page->originBadge()->isVisible());
-        EXPECT_EQ(page->originBadge()->label(), QString::fromUtf8(example.label));
-        EXPECT_EQ(page->originBadge()->accessibleName(), QStringLiteral("歌词来源：") + QString::fromUtf8(example.label));
-    }
-    model->retryLyrics();
-    answer(std::nullopt);
-    EXPECT_FALSE(page->originBadge()->isVisible());
-}
-
-TEST_F(NowPlayingLyricsViewTest, ActionsFollowTheLyricsState)
-{
-    open();
-    // Searching: the retry waits, the import is offered.
-    EXPECT_EQ(page->importButton()->text(), QStringLiteral("导入歌词…"));
-    EXPECT_TRUE(page->importButton()->isEnabled());
-    EXPECT_FALSE(page->retryButton()->isEnabled());
-    EXPECT_FALSE(page->restoreButton()->isVisible());
-
-    answer(lyrics(sunnyDay, true));
-    EXPECT_EQ(page->importButton()->text(), QStringLiteral("更换歌词…"));
-    EXPECT_TRUE(page->retryButton()->isEnabled()) << "retry stays available while lyrics are shown";
-    EXPECT_FALSE(page->restoreButton()->isVisible());
-
-    // A search for the same track keeps the lines and only disables the retry.
-    model->retryLyrics();
-    settle();
-    EXPECT_FALSE(page->retryButton()->isEnabled());
-    EXPECT_TRUE(page->showsLyricsList());
-    answer(lyrics(sunnyDay, true), LyricsOrigin::Override);
-    EXPECT_TRUE(page->restoreButton()->isVisible());
-    EXPECT_TRUE(page->restoreButton()->isEnabled());
-
-    // The buttons reach the model: retry starts another search.
-    const qsizetype searches = environment.lyrics->requests().size();
-    QTest::mouseClick(page->retryButton(), Qt::LeftButton);
-    settle();
-    EXPECT_EQ(environment.lyrics->requests().size(), searches + 1);
-    QTest::mouseClick(page->backButton(), Qt::LeftButton);
-    EXPECT_TRUE(model->showsLyricsPage());
+    for (const auto &[given, subtitle] : cases)
+        EXPECT_EQ(NowPlayingLyricsView::subtitle(given), subtitle) << subtitle.toStdString();
 }
 
 TEST_F(NowPlayingLyricsViewTest, WithoutTrackEverythingWaitsForOne)
@@ -239,45 +143,73 @@ TEST_F(NowPlayingLyricsViewTest, WithoutTrackEverythingWaitsForOne)
     Screenshots::save(*page, QStringLiteral("lyrics-page-no-track"));
 }
 
-TEST_F(NowPlayingLyricsViewTest, RightColumnShowsEachState)
+TEST_F(NowPlayingLyricsViewTest, ColumnsBadgeAndActionsFollowTheLyricsState)
 {
     open();
     EXPECT_EQ(page->titleText(), QStringLiteral("晴天"));
-    // Searching.
+    // Searching: the retry waits, the import is offered.
     EXPECT_FALSE(page->showsLyricsList());
     EXPECT_EQ(page->emptyState()->title(), QStringLiteral("正在匹配歌词…"));
     EXPECT_EQ(page->emptyState()->message(), QStringLiteral("正在查找同名歌词与在线来源"));
     EXPECT_FALSE(page->emptyState()->retryButton()->isEnabled());
     EXPECT_TRUE(page->emptyState()->importButton()->isEnabled());
+    EXPECT_EQ(page->importButton()->text(), QStringLiteral("导入歌词…"));
+    EXPECT_FALSE(page->retryButton()->isEnabled());
+    EXPECT_FALSE(page->restoreButton()->isVisible());
+    EXPECT_FALSE(page->originBadge()->isVisible());
 
     // Nothing found, or lyrics without lines.
+    answer(std::nullopt);
     for (const std::optional<ResolvedLyrics> &result :
         { std::optional<ResolvedLyrics>(), std::optional(ResolvedLyrics { Lyrics { {}, true }, LyricsOrigin::Online, {} }) }) {
-        model->retryLyrics();
-        answer(result);
+        retryWith(result);
         EXPECT_FALSE(page->showsLyricsList());
         EXPECT_EQ(page->emptyState()->title(), QStringLiteral("暂无歌词"));
         EXPECT_EQ(page->emptyState()->message(), QStringLiteral("可以重试匹配，或导入本地歌词文件"));
         EXPECT_TRUE(page->emptyState()->retryButton()->isEnabled());
+        if (!result) {
+            EXPECT_FALSE(page->originBadge()->isVisible());
+        }
     }
 
     // Plain lyrics: every line alike, no current line, never scrolled.
-    model->retryLyrics();
-    answer(lyrics(sunnyDay, false));
+    retryWith(ResolvedLyrics { lyrics(sunnyDay, false), LyricsOrigin::Online, std::nullopt });
     EXPECT_TRUE(page->showsLyricsList());
     EXPECT_FALSE(page->lyricsList()->currentRow().has_value());
     playAt(60);
     settle(50);
     EXPECT_EQ(page->lyricsList()->scrollOffset(), 0);
+    EXPECT_EQ(page->importButton()->text(), QStringLiteral("更换歌词…"));
+    EXPECT_TRUE(page->retryButton()->isEnabled()) << "retry stays available while lyrics are shown";
 
-    // Synced lyrics before the first line: line 0 is current.
-    model->retryLyrics();
-    answer(lyrics(sunnyDay, true));
+    // Each origin has its badge; only an override can be restored. A search for the same track
+    // keeps the lines and only disables the retry.
+    const std::pair<LyricsOrigin, QString> origins[] = { { LyricsOrigin::Override, QStringLiteral("覆盖歌词") },
+        { LyricsOrigin::Sidecar, QStringLiteral("本地歌词") }, { LyricsOrigin::Online, QStringLiteral("在线歌词") } };
+    for (const auto &[origin, label] : origins) {
+        model->retryLyrics();
+        settle();
+        EXPECT_FALSE(page->retryButton()->isEnabled());
+        EXPECT_TRUE(page->showsLyricsList());
+        answer(lyrics(sunnyDay, true), origin);
+        ASSERT_TRUE(page->originBadge()->isVisible());
+        EXPECT_EQ(page->originBadge()->label(), label);
+        EXPECT_EQ(page->originBadge()->accessibleName(), QStringLiteral("歌词来源：") + label);
+        EXPECT_EQ(page->restoreButton()->isVisible(), origin == LyricsOrigin::Override);
+    }
+
+    // Synced lyrics before the first line: line 0 is current. An empty line keeps a line's height.
     playAt(0);
     EXPECT_EQ(page->lyricsList()->currentRow(), 0);
-    // An empty line keeps a line's height.
-    const qsizetype empty = sunnyDay.indexOf(QString());
-    EXPECT_GT(page->lyricsList()->layout().rowHeight(empty), 12);
+    EXPECT_GT(page->lyricsList()->layout().rowHeight(sunnyDay.indexOf(QString())), 12);
+
+    // The buttons reach the model.
+    const qsizetype searches = environment.lyrics->requests().size();
+    QTest::mouseClick(page->retryButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(environment.lyrics->requests().size(), searches + 1);
+    QTest::mouseClick(page->backButton(), Qt::LeftButton);
+    EXPECT_TRUE(model->showsLyricsPage());
 }
 
 TEST_F(NowPlayingLyricsViewTest, CurrentLineEndsCentredAndUserScrollStopsTheAnimation)
@@ -324,7 +256,7 @@ TEST_F(NowPlayingLyricsViewTest, ANewTrackScrollsToItsLineAtOnce)
     waitForScroll();
     model->next();
     settle();
-    ASSERT_NE(model->currentTrack()->id, QUuid(firstTrackID));
+    ASSERT_NE(model->currentTrack()->id, QUuid(QString::fromLatin1(SeededTracks::firstTrackID)));
     answer(numberedLines(120));
     playAt(10 + 4 * 60);
     waitForScroll();
@@ -347,13 +279,13 @@ TEST_F(NowPlayingLyricsViewTest, PageFortyPixelsHighLaysOutWithoutOverlap)
 
 TEST_F(NowPlayingLyricsViewTest, CoverFillsBackdropAndButton)
 {
-    seedCover();
+    SeededTracks::setFirstTrackCover(home);
     open();
     ASSERT_TRUE(page->backdrop()->cover().has_value());
     ASSERT_TRUE(QTest::qWaitFor([&] {
         return !page->backdrop()->coverImage().isNull() && !page->coverButton()->cover()->image().isNull();
     }, 5000));
-    // Blurred at a small size and scaled up: neighbouring pixels barely differ.
+    // Blurred at a small size and scaled up to the page.
     const QImage blurred = page->backdrop()->coverImage();
     EXPECT_GE(blurred.width(), 900);
     const QRgb a = blurred.pixel(blurred.width() / 2, blurred.height() / 2);
@@ -364,7 +296,7 @@ TEST_F(NowPlayingLyricsViewTest, CoverFillsBackdropAndButton)
 // The page in the window with synced lyrics and a cover, in both appearances, to be looked at.
 TEST_F(NowPlayingLyricsViewTest, Screenshots)
 {
-    seedCover();
+    SeededTracks::setFirstTrackCover(home);
     // The track's file exists, so the start-up rescan keeps it playable.
     ASSERT_FALSE(AudioFixture::makeTone(home.musicPath() + QStringLiteral("/华语"), QStringLiteral("晴天.mp3"), 2.0, 1000,
         { QStringLiteral("-metadata"), QStringLiteral("title=晴天"), QStringLiteral("-metadata"),

@@ -50,22 +50,6 @@ void SettingsSheetFixture::seedMissingTracks(int count)
     ASSERT_TRUE(store.saveIndex(index));
 }
 
-void SettingsSheetFixture::seedManyMissingTracks(int count)
-{
-    IndexStore store(home.dataFolder());
-    LibraryIndex index = store.loadIndex();
-    const FileLocation drive = FileLocation::fromLocalFile(home.root() + QStringLiteral("/Gone"));
-    for (int i = 0; i < count; ++i) {
-        Track track = index.tracks.first();
-        track.id = QUuid::createUuid();
-        track.title = QStringLiteral("离线歌曲 %1").arg(i);
-        track.url = drive.appending(QStringLiteral("Album %1/%2 track.flac").arg(i / 12).arg(i));
-        track.isMissing = true;
-        index.tracks.append(track);
-    }
-    ASSERT_TRUE(store.saveIndex(index));
-}
-
 void SettingsSheetFixture::seedTagUndoEntry()
 {
     TagEditUndoStore journal(home.dataFolder().appending(QByteArrayLiteral("undo")), 50);

@@ -21,8 +21,6 @@ protected:
     SettingsSheet &openSheet();
     // Marks the first `count` seeded tracks missing (before the model is built).
     void seedMissingTracks(int count);
-    // Adds `count` missing tracks to the seeded library (before the model is built).
-    void seedManyMissingTracks(int count);
     // Puts one entry in the tag-edit journal (before the model is built).
     void seedTagUndoEntry();
     // Scans a new folder holding `count` files that cannot be read; waits for the scan.

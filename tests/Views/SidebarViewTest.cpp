@@ -1,11 +1,21 @@
+#include "SeededTracks.h"
+
 #include "GuiSupport/GuiFixture.h"
+#include "GuiSupport/Screenshots.h"
 #include "UI/DragPayloads.h"
 #include "Views/FolderRow.h"
+#include "Views/MainWindow.h"
+#include "Views/MainWindowContent.h"
+#include "Views/PlayPauseButton.h"
+#include "Views/PlayerBarView.h"
+#include "Views/PlayerProgressLine.h"
 #include "Views/SidebarEmptyRow.h"
 #include "Views/SidebarIconButton.h"
 #include "Views/SidebarRow.h"
 #include "Views/SidebarSectionHeader.h"
 #include "Views/SidebarView.h"
+#include "Views/VolumeButton.h"
+#include "Views/VolumePopover.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -97,7 +107,7 @@ TEST(SidebarRowDrops, TrackIdentifiersOnePerLineInOrder)
     EXPECT_TRUE(SidebarRow::trackIDs(QStringLiteral("hello")).isEmpty());
 }
 
-TEST_F(SidebarViewTest, RowsShowTheModelsCounts)
+TEST_F(SidebarViewTest, RowsShowTheCountsTheSelectionAndHoverButtons)
 {
     open();
     EXPECT_EQ(sidebar->allMusicRow()->count(), 5);
@@ -113,22 +123,16 @@ TEST_F(SidebarViewTest, RowsShowTheModelsCounts)
     EXPECT_EQ(playlistRow(nightPlaylist)->count(), 2);
     EXPECT_EQ(playlistRow(emptyPlaylist)->count(), 0);
     EXPECT_FALSE(sidebar->findChild<SidebarEmptyRow *>());
-}
 
-TEST_F(SidebarViewTest, SelectedRowHasTheAccentStyleAndTheOthersNone)
-{
-    open();
+    // The selected row alone has the accent style.
     EXPECT_TRUE(sidebar->allMusicRow()->isSelected());
     QTest::mouseClick(sidebar->folderRows()[1], Qt::LeftButton);
     ASSERT_EQ(model->selection(), LibrarySelection::folder(model->library().index().folders[1]));
-
-    const ThemePalette palette = ThemeEnvironment::theme(sidebar.get());
-    QColor selectedFill = palette.accent;
-    selectedFill.setAlphaF(0.16f);
     SidebarRow *selected = sidebar->folderRows()[1];
     EXPECT_TRUE(selected->isSelected());
-    EXPECT_EQ(selected->fillColour(), selectedFill);
-    EXPECT_EQ(selected->titleColour(), palette.accentLight);
+    EXPECT_EQ(selected->fillColour().rgb(), ThemeEnvironment::theme(sidebar.get()).accent.rgb());
+    EXPECT_GT(selected->fillColour().alpha(), 0);
+    EXPECT_EQ(selected->titleColour(), ThemeEnvironment::theme(sidebar.get()).accentLight);
     EXPECT_EQ(selected->titleFont().weight(), QFont::DemiBold);
     for (SidebarRow *other : {sidebar->allMusicRow(), sidebar->recentlyAddedRow(),
              static_cast<SidebarRow *>(sidebar->folderRows()[0]), playlistRow(nightPlaylist)}) {
@@ -136,18 +140,14 @@ TEST_F(SidebarViewTest, SelectedRowHasTheAccentStyleAndTheOthersNone)
         EXPECT_EQ(other->fillColour().alpha(), 0);
         EXPECT_EQ(other->titleFont().weight(), QFont::Normal);
     }
-
     QTest::mouseClick(playlistRow(emptyPlaylist), Qt::LeftButton);
     EXPECT_EQ(model->selection(), LibrarySelection::playlist(emptyPlaylist));
     EXPECT_TRUE(playlistRow(emptyPlaylist)->isSelected());
     EXPECT_FALSE(sidebar->folderRows()[1]->isSelected());
     QTest::mouseClick(sidebar->recentlyAddedRow(), Qt::LeftButton);
     EXPECT_EQ(model->selection(), LibrarySelection::recentlyAdded());
-}
 
-TEST_F(SidebarViewTest, HoveringAFolderRowSwapsTheCountForItsButtons)
-{
-    open();
+    // Hovering a folder row swaps its count for its buttons.
     FolderRow *row = sidebar->folderRows()[0];
     EXPECT_FALSE(row->refreshButton()->isVisible());
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), row->mapToGlobal(QPointF(5, 5)));
@@ -160,48 +160,40 @@ TEST_F(SidebarViewTest, HoveringAFolderRowSwapsTheCountForItsButtons)
     EXPECT_FALSE(row->refreshButton()->isVisible());
 }
 
-TEST_F(SidebarViewTest, DroppingTwoTracksAddsThemInOrderAndClearsTheHighlight)
+TEST_F(SidebarViewTest, DroppedTracksAreAddedInOrderAndTheHighlightFollowsTheDrag)
 {
     open();
+    SidebarRow *night = playlistRow(nightPlaylist);
     SidebarRow *target = playlistRow(emptyPlaylist);
     QMimeData data;
     data.setData(QString::fromLatin1(DragPayloads::utf8TextType),
         QStringLiteral("6F1C3B8A-1D2E-4C4B-9A51-0F2B7E8C1A05\n6F1C3B8A-1D2E-4C4B-9A51-0F2B7E8C1A02").toUtf8());
-
-    // The highlight follows the drag from row to row.
-    ASSERT_TRUE(enter(playlistRow(nightPlaylist), data));
+    ASSERT_TRUE(enter(night, data));
     EXPECT_EQ(sidebar->dropTargetID(), nightPlaylist);
-    EXPECT_TRUE(playlistRow(nightPlaylist)->isDropTarget());
-    leave(playlistRow(nightPlaylist));
+    EXPECT_TRUE(night->isDropTarget());
+    leave(night);
     EXPECT_TRUE(enter(target, data));
     EXPECT_EQ(sidebar->dropTargetID(), emptyPlaylist);
     EXPECT_TRUE(target->isDropTarget());
-    EXPECT_FALSE(playlistRow(nightPlaylist)->isDropTarget());
-
+    EXPECT_FALSE(night->isDropTarget());
     EXPECT_TRUE(drop(target, data));
     EXPECT_EQ(playlistTracks(emptyPlaylist), (QList<QUuid>{takeFive, eastWind}));
     EXPECT_FALSE(sidebar->dropTargetID());
     settle();
     EXPECT_EQ(playlistRow(emptyPlaylist)->count(), 2);
     EXPECT_FALSE(playlistRow(emptyPlaylist)->isDropTarget());
-}
 
-TEST_F(SidebarViewTest, TextThatNamesNoTrackAddsNothing)
-{
-    open();
-    SidebarRow *target = playlistRow(nightPlaylist);
-    QMimeData data;
-    data.setText(QStringLiteral("hello"));
-    ASSERT_TRUE(enter(target, data));
-    EXPECT_TRUE(target->isDropTarget());
-    EXPECT_FALSE(drop(target, data));
+    // Text that names no track adds nothing; library rows take no drops at all.
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    night = playlistRow(nightPlaylist);
+    ASSERT_TRUE(enter(night, text));
+    EXPECT_TRUE(night->isDropTarget());
+    EXPECT_FALSE(drop(night, text));
     EXPECT_EQ(playlistTracks(nightPlaylist), (QList<QUuid>{soWhat, sunny}));
-    EXPECT_FALSE(model->statusMessage());
     EXPECT_FALSE(sidebar->dropTargetID());
-    EXPECT_FALSE(target->isDropTarget());
-
-    // Library rows take no drops at all.
-    EXPECT_FALSE(enter(sidebar->allMusicRow(), data));
+    EXPECT_FALSE(night->isDropTarget());
+    EXPECT_FALSE(enter(sidebar->allMusicRow(), text));
 }
 
 TEST_F(SidebarViewTest, PlaylistsAreCreatedRenamedAndDeletedFromTheSidebar)
@@ -244,10 +236,6 @@ TEST_F(SidebarViewTest, EmptySectionsShowTheirNotes)
     EXPECT_TRUE(sidebar->playlistRows().isEmpty());
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(SidebarViewTest, FolderChangesWaitWhileTheLibraryScans)
 {
     open();
@@ -275,10 +263,6 @@ TEST_F(SidebarViewTest, FolderChangesWaitWhileTheLibraryScans)
     EXPECT_EQ(importButton->drawnOpacity(), 0.62);
     EXPECT_TRUE(sidebar->folderRows()[0]->removeButton()->isEnabled());
 }
-
-} // namespace
-
-namespace {
 
 // Answers the next modal dialog once it is showing: its text field gets `text` (when given),
 // then the button with `buttonText` is clicked.
@@ -319,5 +303,68 @@ TEST_F(SidebarViewTest, FoldersAreRemovedAndRenamedAfterAskingInADialog)
     EXPECT_EQ(sidebar->folderRows().size(), 1);
     EXPECT_EQ(sidebar->allMusicRow()->count(), 3);
 }
+
+class SidebarPlayerLookTest : public GuiFixture, public ::testing::WithParamInterface<bool>
+{
+protected:
+    ~SidebarPlayerLookTest() override { window.reset(); }
+
+    std::unique_ptr<MainWindow> window;
+};
+
+void hover(QWidget *widget)
+{
+    QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), widget->mapToGlobal(QPointF(4, 4)));
+    QApplication::sendEvent(widget, &enter);
+}
+
+// The window with a folder shown and hovered, a track dragged over a playlist, the restored
+// track playing with its cover and spectrum, and the pointer over the progress line.
+TEST_P(SidebarPlayerLookTest, SidebarAndPlayerBarInTheWindow)
+{
+    colorScheme.setDark(GetParam());
+    SeededTracks::setFirstTrackCover(home);
+    SeededTracks::createAudioFiles(home);
+    seedSettings([](AppSettings &settings) { settings.showMainSpectrum = true; });
+    buildModel();
+    window = std::make_unique<MainWindow>(*model, theme);
+    window->resize(1100, 700);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+
+    auto *sidebar = qobject_cast<SidebarView *>(window->content()->sidebar());
+    auto *bar = qobject_cast<PlayerBarView *>(window->content()->playerBar());
+    ASSERT_TRUE(sidebar && bar);
+    EXPECT_EQ(sidebar->width(), SidebarView::sidebarWidth);
+    // The bar's own 84 pixels lie flush with the window's bottom edge.
+    EXPECT_EQ(bar->mapTo(window->content(), bar->barRect().bottomLeft()).y(), window->content()->height() - 1);
+
+    model->select(LibrarySelection::folder(model->library().index().folders[0]));
+    settle();
+    hover(sidebar->folderRows()[1]);
+    QMimeData track;
+    track.setText(QStringLiteral("6F1C3B8A-1D2E-4C4B-9A51-0F2B7E8C1A04"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &track, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(sidebar->playlistRows()[1], &enter);
+
+    QTest::mouseClick(bar->playPauseButton(), Qt::LeftButton);
+    environment.engine->setPosition(63);
+    environment.engine->setSpectrum(QList<float>{0.2f, 0.5f, 0.8f, 0.6f, 0.4f, 0.7f, 0.3f, 0.5f, 0.9f, 0.6f, 0.4f,
+        0.3f, 0.5f, 0.2f, 0.4f, 0.6f, 0.3f, 0.2f, 0.4f, 0.3f, 0.2f, 0.1f, 0.2f, 0.1f});
+    hover(bar->nextButton());
+    hover(bar->progressLine());
+    QTest::qWait(400);
+
+    const QString look = GetParam() ? QStringLiteral("dark") : QStringLiteral("light");
+    Screenshots::save(*window, QStringLiteral("sidebar-player-window-") + look);
+    Screenshots::save(*sidebar, QStringLiteral("sidebar-") + look);
+
+    QTest::mouseClick(bar->volumeButton(), Qt::LeftButton);
+    ASSERT_TRUE(bar->volumeButton()->popover()->isVisible());
+    Screenshots::save(*bar->volumeButton()->popover(), QStringLiteral("volume-popover-") + look);
+}
+
+INSTANTIATE_TEST_SUITE_P(Appearance, SidebarPlayerLookTest, ::testing::Bool(),
+    [](const auto &info) { return info.param ? "Dark" : "Light"; });
 
 } // namespace

@@ -11,8 +11,9 @@ TagEditorFixture::~TagEditorFixture()
 
 AppModel &TagEditorFixture::buildModelWith(std::shared_ptr<const TagIO> tags)
 {
+    tagIO = std::make_shared<ObservedTagIO>(std::move(tags));
     AppModelEnvironment made = environment.make();
-    made.makeTagIO = [tags] { return tags; };
+    made.makeTagIO = [io = tagIO] { return io; };
     model = std::make_unique<AppModel>(home.dataFolder(), std::move(made));
     theme.setSettings(model->library().settings());
     settle();
@@ -22,7 +23,8 @@ AppModel &TagEditorFixture::buildModelWith(std::shared_ptr<const TagIO> tags)
 TagEditorView &TagEditorFixture::open(const QList<Track> &tracks)
 {
     if (!model)
-        buildModel();
+        buildModelWith(environment.tags);
+    sheet.reset();
     sheet = std::make_unique<TagEditorView>(*model, tracks);
     theme.addRoot(sheet.get());
     sheet->show();
@@ -31,8 +33,10 @@ TagEditorView &TagEditorFixture::open(const QList<Track> &tracks)
     return *sheet;
 }
 
-QList<Track> TagEditorFixture::seeded(const QStringList &titles) const
+QList<Track> TagEditorFixture::seeded(const QStringList &titles)
 {
+    if (!model)
+        buildModelWith(environment.tags);
     QList<Track> found;
     for (const QString &title : titles) {
         const auto track = std::ranges::find(model->tracks(), title, &Track::title);
@@ -43,8 +47,10 @@ QList<Track> TagEditorFixture::seeded(const QStringList &titles) const
     return found;
 }
 
-Track TagEditorFixture::trackAt(const QString &fileName) const
+Track TagEditorFixture::trackAt(const QString &fileName)
 {
+    if (!model)
+        buildModelWith(environment.tags);
     Track track = model->tracks().constFirst();
     track.id = QUuid::createUuid();
     track.url = FileLocation::fromLocalFile(home.musicPath() + QLatin1Char('/') + fileName);

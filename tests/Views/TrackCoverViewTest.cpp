@@ -33,34 +33,24 @@ protected:
     TrackCoverView cover{42, 8};
 };
 
-TEST_F(TrackCoverViewTest, DecodesScaledToCoverTheSquare)
+TEST_F(TrackCoverViewTest, DecodesScaledToCoverTheSquareAndShowsTheImageOnceDecoded)
 {
-    // A wide image keeps its aspect ratio and fills the square's height.
-    const QImage wide = TrackCoverView::decode(imageFile(QStringLiteral("wide.png"), {400, 200}, Qt::red), 42);
-    EXPECT_EQ(wide.size(), QSize(84, 42));
-    // Small images are not enlarged.
+    // A wide image keeps its aspect ratio and fills the square's height; small ones are not enlarged.
+    EXPECT_EQ(TrackCoverView::decode(imageFile(QStringLiteral("wide.png"), {400, 200}, Qt::red), 42).size(), QSize(84, 42));
     EXPECT_EQ(TrackCoverView::decode(imageFile(QStringLiteral("small.png"), {20, 30}, Qt::red), 42).size(), QSize(20, 30));
     EXPECT_TRUE(TrackCoverView::decode(textFile(), 42).isNull());
     EXPECT_TRUE(TrackCoverView::decode(FileLocation::fromLocalFile(folder.filePath(QStringLiteral("gone.png"))), 42).isNull());
-}
 
-TEST_F(TrackCoverViewTest, ShowsTheImageOnceDecodedAndRemovesItAtOnceForNoFile)
-{
     QSignalSpy shown(&cover, &TrackCoverView::imageShown);
     cover.setUrl(imageFile(QStringLiteral("a.png"), {100, 100}, Qt::blue));
     EXPECT_TRUE(cover.image().isNull()) << "the placeholder shows until the decode is done";
     ASSERT_TRUE(shown.wait(5000));
     EXPECT_EQ(cover.image().pixelColor(5, 5), QColor(Qt::blue));
-
     cover.setUrl(std::nullopt);
-    EXPECT_TRUE(cover.image().isNull());
-}
-
-TEST_F(TrackCoverViewTest, AnUnreadableFileKeepsThePlaceholder)
-{
+    EXPECT_TRUE(cover.image().isNull()) << "removed at once";
     cover.setUrl(textFile());
     QTest::qWait(300);
-    EXPECT_TRUE(cover.image().isNull());
+    EXPECT_TRUE(cover.image().isNull()) << "an unreadable file keeps the placeholder";
 }
 
 TEST_F(TrackCoverViewTest, DropsADecodeThatFinishesForAFileNoLongerShown)

@@ -1,9 +1,11 @@
+#include "SeededTracks.h"
 #include "TrackListLibrary.h"
 
 #include "GuiSupport/GuiFixture.h"
 #include "GuiSupport/Screenshots.h"
 #include "Storage/JsonFields.h"
 #include "UI/DragPayloads.h"
+#include "Views/ArtworkThumbnailCache.h"
 #include "Views/ClampedText.h"
 #include "Views/EmptyStateView.h"
 #include "Views/MainWindow.h"
@@ -66,18 +68,6 @@ protected:
         QTest::mouseClick(rows()->viewport(), Qt::LeftButton, modifiers, centreOf(id));
     }
     QList<QUuid> visibleIDs() const { return model->visibleTracks().ids(); }
-    // The music file exists, so the model can start it.
-    void createFile(const QUuid &id)
-    {
-        for (const Track &track : model->tracks()) {
-            if (track.id == id) {
-                QFile file(track.url.displayPath());
-                ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-                file.write("audio");
-            }
-        }
-    }
-
     ~TrackListViewTest() override { view.reset(); }
 
     std::unique_ptr<TrackListView> view;
@@ -139,10 +129,6 @@ TEST(TrackListTexts, EmptyStateSituations)
     };
     for (const auto &c : cases)
         EXPECT_EQ(TrackListTexts::emptySituation(c.search, c.selection, c.libraryHasTracks), c.expected) << c.search.toStdString();
-    EXPECT_EQ(TrackListTexts::emptyStateContent(Searching).button, u"清空搜索"_qs);
-    EXPECT_EQ(TrackListTexts::emptyStateContent(EmptyPlaylist).title, u"这个播放列表还是空的"_qs);
-    EXPECT_EQ(TrackListTexts::emptyStateContent(EmptyFolder).button, u"查看全部音乐"_qs);
-    EXPECT_EQ(TrackListTexts::emptyStateContent(EmptyLibrary).button, u"选择文件夹"_qs);
 }
 
 TEST_F(TrackListViewTest, HeaderShowsTheSelectionItsCountAndTime)
@@ -184,12 +170,16 @@ TEST_F(TrackListViewTest, SortButtonsFollowTheModelIncludingPlaylistOrder)
     EXPECT_FALSE(bar->button(TrackSort::DateAdded)->isAscending());
 }
 
-TEST_F(TrackListViewTest, ClicksSelectToggleExtendAndPlay)
+TEST_F(TrackListViewTest, ClicksSelectToggleExtendAndPlayOnReleaseOverTheSameRow)
 {
     open();
-    createFile(eastWind);
+    SeededTracks::createAudioFiles(home);
     const QList<QUuid> order = visibleIDs();
     const int playsBefore = environment.engine->playCount();
+    // A press on one row and a release on another neither plays nor selects.
+    QTest::mousePress(rows()->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(order.at(0)));
+    QTest::mouseRelease(rows()->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(order.at(2)));
+    EXPECT_TRUE(model->selectedTrackIDs().isEmpty());
 
     click(order.at(1), Qt::ControlModifier);
     click(order.at(3), Qt::ControlModifier);
@@ -213,17 +203,6 @@ TEST_F(TrackListViewTest, ClicksSelectToggleExtendAndPlay)
     EXPECT_EQ(environment.engine->playCount(), playsBefore + 1);
 }
 
-TEST_F(TrackListViewTest, PressMoveReleaseOnAnotherRowDoesNotPlay)
-{
-    open();
-    const QList<QUuid> order = visibleIDs();
-    const int playsBefore = environment.engine->playCount();
-    QTest::mousePress(rows()->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(order.at(0)));
-    QTest::mouseRelease(rows()->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(order.at(2)));
-    EXPECT_EQ(environment.engine->playCount(), playsBefore);
-    EXPECT_TRUE(model->selectedTrackIDs().isEmpty());
-}
-
 TEST_F(TrackListViewTest, RowUpdatesNameOnlyTheRowsThatChange)
 {
     open();
@@ -243,7 +222,7 @@ TEST_F(TrackListViewTest, RowUpdatesNameOnlyTheRowsThatChange)
     click(soWhat, Qt::ControlModifier);
     EXPECT_EQ(changedRows(), QList<int>{rowOf(soWhat)});
 
-    createFile(eastWind);
+    SeededTracks::createAudioFiles(home);
     click(eastWind);
     settle(); // the engine's playing state arrives in its own turn
     // Current track moved from the restored track; the selection moved from So What.
@@ -345,25 +324,29 @@ TEST_F(TrackListViewTest, ClosingTheLyricsPageBringsThePlayingRowToTheMiddle)
     EXPECT_NEAR(row.center().y(), viewport.center().y(), row.height());
 }
 
-TEST_F(TrackListViewTest, ContextTracksAreTheShownSelectionOrTheClickedRow)
+TEST_F(TrackListViewTest, TheMenuActsOnTheShownSelectionOrTheClickedRow)
 {
     open();
     const QList<QUuid> order = visibleIDs();
-    click(order.at(4), Qt::ControlModifier);
-    click(order.at(0), Qt::ControlModifier);
-    click(order.at(2), Qt::ControlModifier);
+    for (int row : {4, 0, 2})
+        click(order.at(row), Qt::ControlModifier);
     const QSet<QUuid> selection = model->selectedTrackIDs().ids();
+    const auto rightClick = [this](const QUuid &id) {
+        if (view->contextMenu()) {
+            view->contextMenu()->close();
+            settle();
+        }
+        QTest::mouseClick(rows()->viewport(), Qt::RightButton, Qt::NoModifier, centreOf(id));
+        return view->contextMenu();
+    };
 
-    QTest::mouseClick(rows()->viewport(), Qt::RightButton, Qt::NoModifier, centreOf(order.at(2)));
-    ASSERT_TRUE(view->contextMenu());
+    ASSERT_TRUE(rightClick(order.at(2)));
     EXPECT_EQ(view->contextMenu()->contextTrackIDs(), (QList<QUuid>{order.at(0), order.at(2), order.at(4)}));
-    view->contextMenu()->close();
-    settle();
-    QTest::mouseClick(rows()->viewport(), Qt::RightButton, Qt::NoModifier, centreOf(order.at(1)));
-    ASSERT_TRUE(view->contextMenu());
+    ASSERT_TRUE(rightClick(order.at(1)));
     EXPECT_EQ(view->contextMenu()->trackID(), order.at(1));
     EXPECT_EQ(view->contextMenu()->contextTrackIDs(), QList<QUuid>{order.at(1)});
     EXPECT_EQ(model->selectedTrackIDs().ids(), selection) << "opening the menu keeps the selection";
+    EXPECT_FALSE(view->contextMenu()->findChild<QAction *>(u"removeFromPlaylist"_qs)) << "not in a playlist";
 
     // Selected rows that a search hides are never context tracks.
     model->setSearchText(u"周"_qs);
@@ -372,52 +355,31 @@ TEST_F(TrackListViewTest, ContextTracksAreTheShownSelectionOrTheClickedRow)
         if (selection.contains(id))
             shownSelected.append(id);
     }
-    const QUuid clicked = shownSelected.isEmpty() ? order.at(0) : shownSelected.first();
-    EXPECT_EQ(TrackContextMenu::contextTrackIDs(model->visibleTracks(), selection, clicked),
-              shownSelected.isEmpty() ? QList<QUuid>{clicked} : shownSelected);
-}
+    ASSERT_LT(shownSelected.size(), selection.size());
+    ASSERT_FALSE(shownSelected.isEmpty());
+    ASSERT_TRUE(rightClick(shownSelected.first()));
+    EXPECT_EQ(view->contextMenu()->contextTrackIDs(), shownSelected);
 
-TEST_F(TrackListViewTest, AddingToAPlaylistFromTheMenuTakesTheContextTracks)
-{
-    open();
-    const QList<QUuid> order = visibleIDs();
-    click(order.at(3), Qt::ControlModifier);
-    click(order.at(1), Qt::ControlModifier);
-    view->openContextMenu(order.at(3), QRect());
-    TrackContextMenu *menu = view->contextMenu();
-    ASSERT_TRUE(menu);
-    QAction *addToEmpty = nullptr;
-    for (QAction *action : menu->actions()) {
-        if (action->data().toUuid() == emptyPlaylist)
-            addToEmpty = action;
-    }
-    ASSERT_TRUE(addToEmpty);
-    EXPECT_EQ(menu->actions().at(menu->actions().indexOf(addToEmpty) - 1)->data().toUuid(), nightPlaylist);
-    addToEmpty->trigger();
+    // The playlists follow in their order; choosing one adds the context tracks.
+    model->setSearchText(QString());
+    ASSERT_TRUE(rightClick(order.at(2)));
+    const QList<QAction *> actions = view->contextMenu()->actions();
+    const auto addToEmpty = std::ranges::find(actions, QVariant(emptyPlaylist), &QAction::data);
+    ASSERT_NE(addToEmpty, actions.end());
+    EXPECT_EQ((*std::prev(addToEmpty))->data().toUuid(), nightPlaylist);
+    (*addToEmpty)->trigger();
     settle();
     EXPECT_FALSE(view->contextMenu());
-    EXPECT_EQ(model->playlists().playlists().at(1).trackIDs, (QList<QUuid>{order.at(1), order.at(3)}));
+    EXPECT_EQ(model->playlists().playlists().at(1).trackIDs, (QList<QUuid>{order.at(0), order.at(2), order.at(4)}));
     EXPECT_EQ(model->statusMessage(), u"已添加到「空列表」"_qs);
-}
 
-TEST_F(TrackListViewTest, RemovingFromAPlaylistIsOfferedOnlyInsideOne)
-{
-    open();
-    const auto removeItem = [this] {
-        const QList<QAction *> actions = view->contextMenu()->actions();
-        const auto found = std::ranges::find(actions, u"removeFromPlaylist"_qs, &QAction::objectName);
-        return found == actions.end() ? nullptr : *found;
-    };
-    view->openContextMenu(visibleIDs().at(0), QRect());
-    EXPECT_FALSE(removeItem());
-    view->contextMenu()->close();
-    settle();
-
+    // Inside a playlist a track can be taken out of it.
     model->select(LibrarySelection::playlist(nightPlaylist));
     const QList<QUuid> before = model->playlists().playlists().at(0).trackIDs;
     view->openContextMenu(before.at(0), QRect());
-    ASSERT_TRUE(removeItem());
-    removeItem()->trigger();
+    auto *remove = view->contextMenu()->findChild<QAction *>(u"removeFromPlaylist"_qs);
+    ASSERT_TRUE(remove);
+    remove->trigger();
     settle();
     EXPECT_EQ(model->playlists().playlists().at(0).trackIDs, before.mid(1));
 }
@@ -467,12 +429,18 @@ TEST_F(TrackListViewTest, MenuItemsActOnTheContextTracksWithoutAskingExceptWhile
                                      u"夜晚 && 雨"_qs, u"空列表"_qs}));
 
     // Refused while a scan runs, whose merge would bring the tracks back.
-    QTest::mouseClick(view->header()->rescanButton(), Qt::LeftButton);
+    SymbolButton *rescan = view->header()->rescanButton();
+    EXPECT_TRUE(rescan->isEnabled());
+    QTest::mouseClick(rescan, Qt::LeftButton);
     ASSERT_TRUE(model->isScanning());
+    EXPECT_TRUE(view->header()->scanningNote()->isVisible());
+    EXPECT_FALSE(rescan->isEnabled());
     view->contextMenu()->findChild<QAction *>(u"removeFromLibrary"_qs)->trigger();
     EXPECT_EQ(model->statusMessage(), u"正在扫描音乐库，请稍后再试。"_qs);
     EXPECT_EQ(visibleIDs(), order);
     ASSERT_TRUE(QTest::qWaitFor([this] { return !model->isScanning(); }, 10000));
+    EXPECT_TRUE(rescan->isEnabled());
+    EXPECT_FALSE(view->header()->scanningNote()->isVisible());
 
     view->openContextMenu(order.at(2), QRect());
     view->contextMenu()->findChild<QAction *>(u"removeFromLibrary"_qs)->trigger();
@@ -480,20 +448,6 @@ TEST_F(TrackListViewTest, MenuItemsActOnTheContextTracksWithoutAskingExceptWhile
     EXPECT_TRUE(environment.prompts->shown.isEmpty()) << "no confirmation";
     EXPECT_EQ(model->statusMessage(), u"已从音乐库移除 3 首歌曲，文件仍保留在磁盘上。"_qs);
     EXPECT_EQ(visibleIDs(), (QList<QUuid>{order.at(1), order.at(3)}));
-}
-
-TEST_F(TrackListViewTest, RescanButtonStartsAScanAndWaitsForIt)
-{
-    open();
-    SymbolButton *rescan = view->header()->rescanButton();
-    EXPECT_TRUE(rescan->isEnabled());
-    QTest::mouseClick(rescan, Qt::LeftButton);
-    EXPECT_TRUE(model->isScanning());
-    EXPECT_TRUE(view->header()->scanningNote()->isVisible());
-    EXPECT_FALSE(rescan->isEnabled());
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !model->isScanning(); }, 10000));
-    EXPECT_TRUE(rescan->isEnabled());
-    EXPECT_FALSE(view->header()->scanningNote()->isVisible());
 }
 
 TEST_F(TrackListViewTest, EmptyLibraryChoosesFoldersToImport)
@@ -518,7 +472,7 @@ TEST_F(TrackListViewTest, EmptyLibraryChoosesFoldersToImport)
 TEST_F(TrackListViewTest, BannersStackProgressAboveStatusAndClampTheMessage)
 {
     open();
-    createFile(sunny);
+    SeededTracks::createAudioFiles(home);
     TagFields fields;
     fields.genre = u"流行"_qs;
     (void)model->applyTagEdit(fields, {model->visibleTracks().at(rowOf(sunny))});
@@ -579,5 +533,60 @@ TEST_F(TrackListViewTest, FFmpegPromptOffersItsActionsUntilClosed)
     EXPECT_FALSE(banner->isVisible());
     EXPECT_FALSE(model->showsFFmpegInstallPrompt());
 }
+
+struct Look
+{
+    const char *name;
+    const char *rowStyle;
+    bool dark;
+};
+
+class TrackListScreenshotTest : public GuiFixture, public ::testing::WithParamInterface<Look>
+{
+};
+
+// The main window over a library of 40 tracks: the third row playing, a selection of three, a
+// missing file, a status message; covers for two tracks in three.
+TEST_P(TrackListScreenshotTest, MainWindowWithTheTrackList)
+{
+    const Look look = GetParam();
+    QList<Track> tracks = TrackListLibrary::makeTracks(home.musicPath() + u"/收藏"_qs, 40, 6);
+    TrackListLibrary::createFiles(tracks);
+    tracks[5].isMissing = true;
+    tracks[5].title = u"Autumn Leaves（现场）一首文件已经不在原来位置的歌曲，名字也很长很长很长很长很长很长"_qs;
+    TrackListLibrary::seed(home.dataFolder(), tracks, 6);
+    seedSettings([&](AppSettings &settings) {
+        settings.rowStyle = QString::fromLatin1(look.rowStyle);
+        settings.themeMode = look.dark ? u"dark"_qs : u"light"_qs;
+    });
+    buildModel();
+    MainWindow window(*model, theme);
+    window.resize(1000, 680);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    model->handleTrackClick(model->visibleTracks().at(2).id, Qt::NoModifier);
+    for (int row : {7, 8, 9})
+        model->handleTrackClick(model->visibleTracks().at(row).id, Qt::ControlModifier);
+    model->addToPlaylist(model->playlists().playlists().first().id, {tracks.at(7).id});
+    auto *list = qobject_cast<TrackListView *>(window.content()->trackList());
+    ASSERT_TRUE(list);
+    settle(300);
+    EXPECT_EQ(list->thumbnails()->pendingCount(), 0);
+    Screenshots::save(window, QString::fromLatin1(look.name));
+
+    // The row menu of the playing row, over the window.
+    list->openContextMenu(model->visibleTracks().at(2).id, QRect(0, 0, 600, 36));
+    ASSERT_TRUE(list->contextMenu());
+    settle();
+    Screenshots::save(*list->contextMenu(), QString::fromLatin1(look.name) + u"-menu"_qs);
+    list->contextMenu()->close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Looks, TrackListScreenshotTest,
+                         ::testing::Values(Look{"track-list-index-light", "index", false},
+                                           Look{"track-list-index-dark", "index", true},
+                                           Look{"track-list-cover-light", "cover", false},
+                                           Look{"track-list-cover-dark", "cover", true}),
+                         [](const auto &info) { return std::string(info.param.rowStyle) + (info.param.dark ? "Dark" : "Light"); });
 
 } // namespace

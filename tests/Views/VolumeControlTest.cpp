@@ -53,10 +53,12 @@ TEST_F(VolumeControlTest, SymbolAndHelpFollowTheLevel)
     }
 }
 
-TEST_F(VolumeControlTest, MutingRemembersTheLevelThatUnmutingRestores)
+TEST_F(VolumeControlTest, MutingRemembersTheLevelThatUnmutingRestoresElseTheDefault)
 {
     open();
-    EXPECT_EQ(model->volume(), 0.8);
+    model->setVolume(0);
+    button->toggleMute();
+    EXPECT_EQ(model->volume(), 0.8) << "nothing kept";
     model->setVolume(0.5);
     button->toggleMute();
     EXPECT_EQ(model->volume(), 0);
@@ -70,27 +72,13 @@ TEST_F(VolumeControlTest, MutingRemembersTheLevelThatUnmutingRestores)
     EXPECT_EQ(button->lastVolume(), 0.00011);
     button->toggleMute();
     EXPECT_EQ(model->volume(), 0.00011);
-
     // At the threshold it is muted already: unmuting restores the level of the last mute.
     model->setVolume(0.0001);
     button->toggleMute();
     EXPECT_EQ(model->volume(), 0.00011);
-}
 
-TEST_F(VolumeControlTest, UnmutingWithoutAKeptLevelGivesTheDefault)
-{
-    open();
-    model->setVolume(0);
-    button->toggleMute();
-    EXPECT_EQ(model->volume(), 0.8);
-}
-
-TEST_F(VolumeControlTest, PercentTextRoundsHalvesUp)
-{
-    const std::pair<double, QString> cases[] = {
-        {0.004, QStringLiteral("0%")}, {0.005, QStringLiteral("1%")}, {0.8, QStringLiteral("80%")}, {1, QStringLiteral("100%")},
-    };
-    for (const auto &[volume, text] : cases)
+    const std::pair<double, QString> percents[] = {{0.004, u"0%"_qs}, {0.005, u"1%"_qs}, {1, u"100%"_qs}};
+    for (const auto &[volume, text] : percents)
         EXPECT_EQ(VolumePopover::percentText(volume), text) << volume;
 }
 
@@ -115,18 +103,12 @@ TEST_F(VolumeControlTest, TheButtonOpensAndClosesThePopoverWhichWritesTheModel)
     QApplication::sendEvent(slider, &drag);
     EXPECT_EQ(model->volume(), 1);
     QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, QPoint(9, 200));
+    EXPECT_EQ(VerticalVolumeSlider::valueAt(200, 108), 0);
+    EXPECT_EQ(VerticalVolumeSlider::valueAt(0, 0), 1) << "no height";
 
     QTest::mouseClick(button.get(), Qt::LeftButton);
     EXPECT_FALSE(popover->isVisible());
     EXPECT_FALSE(button->isHighlighted());
-}
-
-TEST(VerticalVolumeSlider, LevelAtAHeight)
-{
-    EXPECT_EQ(VerticalVolumeSlider::valueAt(54, 108), 0.5);
-    EXPECT_EQ(VerticalVolumeSlider::valueAt(-10, 108), 1);
-    EXPECT_EQ(VerticalVolumeSlider::valueAt(200, 108), 0);
-    EXPECT_EQ(VerticalVolumeSlider::valueAt(0, 0), 1);
 }
 
 } // namespace
