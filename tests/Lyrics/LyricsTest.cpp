@@ -80,7 +80,6 @@ TEST(LRCParser, GivesTheLinesAListenerExpects)
             synced({ { 1, u"b"_qs }, { 1, u"a"_qs } }) },
         { "SortedByTime", u"[00:09.00]c\n[00:01.00]a\n[00:05.00]b",
             synced({ { 1, u"a"_qs }, { 5, u"b"_qs }, { 9, u"c"_qs } }) },
-        { "LineFeeds", u"[00:01.00]a\n[00:02.00]b\n\nplain", synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
         { "CarriageReturns", u"[00:01.00]a\r[00:02.00]b\r\rplain",
             synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
         { "CrLf", u"[00:01.00]a\r\n[00:02.00]b\r\n\r\nplain", synced({ { 1, u"a"_qs }, { 2, u"b"_qs } }) },
