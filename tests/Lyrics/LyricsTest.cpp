@@ -25,6 +25,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// Tracks are written as designated initializers naming only the fields a case needs.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 
 Lyrics synced(QList<LyricLine> lines)
@@ -130,9 +133,7 @@ protected:
     }
     std::optional<QByteArray> findFor(const QByteArray &audioName) const
     {
-        Track track;
-        track.url = location(audioName);
-        const std::optional<FileLocation> found = LyricsSidecar::find(track);
+        const std::optional<FileLocation> found = LyricsSidecar::find(Track { .url = location(audioName) });
         if (!found)
             return std::nullopt;
         EXPECT_EQ(found->deletingLastPathComponent(), location(audioName).deletingLastPathComponent());
@@ -360,15 +361,6 @@ const Lyrics overridden { { { 0, u"by hand"_qs } }, false };
 class LyricsServiceTest : public ::testing::Test
 {
 protected:
-    LyricsServiceTest()
-    {
-        m_track.id = QUuid::createUuid();
-        m_track.url = location("Song.mp3");
-        m_track.title = u"Song"_qs;
-        m_track.artist = u"Artist"_qs;
-        m_track.duration = 180.2;
-    }
-
     FileLocation location(const QByteArray &name) const
     {
         return FileLocation::fromLocalFile(m_root.path()).appending(name);
@@ -393,7 +385,8 @@ protected:
     LyricsCache m_cache { location("lyrics") };
     std::shared_ptr<CountingFetcher> m_fetcher = std::make_shared<CountingFetcher>(Result(fetched));
     LyricsService m_service { m_cache, m_fetcher };
-    Track m_track;
+    Track m_track { .id = QUuid::createUuid(), .url = location("Song.mp3"), .title = u"Song"_qs,
+        .artist = u"Artist"_qs, .duration = 180.2 };
 };
 
 TEST_F(LyricsServiceTest, OverrideComesFirstAndAnEmptyOneFallsThroughToTheSidecar)
