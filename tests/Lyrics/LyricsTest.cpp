@@ -256,9 +256,7 @@ TEST_F(LyricsCacheTest, OverrideIsStoredAsCompactJsonReadBackInOrderAndRemoved)
     const Lyrics unordered { { { 9, u"late"_qs }, { 1, u"early"_qs } }, true };
     ASSERT_TRUE(m_cache.saveOverride(unordered, id)); // creates the missing folder
     EXPECT_EQ(fileNames(), QStringList { overrideName(id) });
-    QFile file(m_root.filePath(u"lyrics/"_qs + overrideName(id)));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = m_files.readAll(folder().appending(overrideName(id).toUtf8()), -1).value_or("");
     EXPECT_FALSE(bytes.contains('\n'));
     EXPECT_TRUE(bytes.contains("\"isSynced\":true"));
     EXPECT_EQ(m_cache.loadOverride(id), unordered);
