@@ -91,6 +91,12 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
 // Names in the folder that a tag write leaves behind only by mistake.
 QStringList temporaryLeftovers(const QString &folder)
 {
@@ -297,12 +303,9 @@ TEST_F(TagBridgeFormat, apeFileKeepsAlbumArtistAndFrontCoverInTheirItems)
 {
     // ffmpeg cannot encode Monkey's Audio: a header without audio frames is enough for its tags.
     const QString path = folder.filePath("tone.ape");
-    QFile header(path);
-    ASSERT_TRUE(header.open(QIODevice::WriteOnly));
-    header.write(QByteArray("MAC \xA6\x0F\0\0\x34\0\0\0\x18\0\0\0", 16) + QByteArray(40, '\0') // version 3990, sizes
-                 + QByteArray("\xD0\x07\0\0\0\x20\x01\0\0\0\0\0\x01\0\0\0\x10\0\x02\0\x44\xAC\0\0", 24) // 16 bit stereo 44100
-                 + QByteArray(64, '\0'));
-    header.close();
+    writeFile(path, QByteArray("MAC \xA6\x0F\0\0\x34\0\0\0\x18\0\0\0", 16) + QByteArray(40, '\0') // version 3990, sizes
+                        + QByteArray("\xD0\x07\0\0\0\x20\x01\0\0\0\0\0\x01\0\0\0\x10\0\x02\0\x44\xAC\0\0", 24) // 16 bit stereo 44100
+                        + QByteArray(64, '\0'));
     {
         TagLib::APE::File file(QFile::encodeName(path).constData());
         file.APETag(true)->setItem("Cover Art (Back)", TagLib::APE::Item("Cover Art (Back)",
@@ -448,13 +451,13 @@ TEST_F(TagBridgeFormat, formatIsJudgedByContentNotByNameAndJunkIsNoAudioFile)
     EXPECT_TRUE(fileBytes(named).startsWith("fLaC"));
     EXPECT_EQ(read(named, "title"), QStringLiteral("伪装"));
     EXPECT_TRUE(TagLib::FLAC::File(QFile::encodeName(named).constData()).hasXiphComment());
-    QFile junk(folder.filePath("junk.mp3"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    const QString junk = folder.filePath("junk.mp3");
+    QByteArray noise(4096, '\0');
     for (int index = 0; index < 4096; ++index)
-        junk.putChar(char(index * 7919 % 251));
-    junk.close();
-    EXPECT_FALSE(readTags(junk.fileName()).has_value());
-    expectRefused(junk.fileName(), QJsonObject{{"title", "x"}}, QStringLiteral("不支持的音频格式"));
+        noise[index] = char(index * 7919 % 251);
+    writeFile(junk, noise);
+    EXPECT_FALSE(readTags(junk).has_value());
+    expectRefused(junk, QJsonObject{{"title", "x"}}, QStringLiteral("不支持的音频格式"));
 }
 
 // Formats whose tag takes no picture, and WAV files whose chunk sizes do not add up to the file:
@@ -475,17 +478,13 @@ TEST_F(TagBridgeFormat, writesThatWouldNotReadBackAreRefused)
                                    {qsizetype(4), quint32(good.size() - 100)}}) {
         QByteArray damaged = good;
         qToLittleEndian(size, damaged.data() + at);
-        QFile file(wav);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(damaged) == damaged.size());
-        file.close();
+        writeFile(wav, damaged);
         expectRefused(wav, QJsonObject{{"title", "t"}}, QStringLiteral("WAV 文件的块大小与文件长度不符，无法写入标签"));
     }
     // The pad byte of a last chunk of odd size is often left out; such a file is taken.
     QByteArray unpadded = good + QByteArray("junk\x03\0\0\0abc", 11);
     qToLittleEndian(quint32(unpadded.size() - 8), unpadded.data() + 4);
-    QFile file(wav);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(unpadded) == unpadded.size());
-    file.close();
+    writeFile(wav, unpadded);
     ASSERT_EQ(writeTags(wav, QJsonObject{{"title", "t"}}), QString());
     EXPECT_EQ(read(wav, "title"), "t");
 }
@@ -549,9 +548,7 @@ TEST_F(TagBridgeFailure, copyNeverWritesThroughSomethingAtItsNameAndAFailedRepla
 {
     QTemporaryDir elsewhere;
     const QString victim = elsewhere.filePath("victim");
-    QFile victimFile(victim);
-    ASSERT_TRUE(victimFile.open(QIODevice::WriteOnly) && victimFile.write("keep") == 4);
-    victimFile.close();
+    writeFile(victim, "keep");
     const std::string source = QFile::encodeName(audio).toStdString();
     const std::string planted = source + ".planted.tmp";
     ASSERT_TRUE(QFile::link(victim, QString::fromStdString(planted)));
@@ -623,14 +620,12 @@ TEST(TagBridgeFullDisk, writeThatWouldFillTheDiskFailsAndLeavesTheFileAsItWas)
         ASSERT_EQ(::statvfs(point.constData(), &space), 0);
         const qint64 filler = qint64(space.f_bavail * space.f_frsize) - 164 * 1024;
         ASSERT_GT(filler, 0);
-        QFile fill(mountPoint.filePath("filler"));
-        ASSERT_TRUE(fill.open(QIODevice::WriteOnly) && fill.write(QByteArray(filler, 'f')) == filler);
-        fill.close();
+        writeFile(mountPoint.filePath("filler"), QByteArray(filler, 'f'));
         EXPECT_EQ(writeTags(audio, QJsonObject{{"artworkBase64", base64(jpegImage('c', 98 * 1024))}}),
                   QStringLiteral("磁盘空间不足，无法写入标签，文件未改动"));
         EXPECT_EQ(fileBytes(audio), original);
         EXPECT_TRUE(temporaryLeftovers(mountPoint.path()).isEmpty());
-        ASSERT_TRUE(QFile::remove(audio) && fill.remove());
+        ASSERT_TRUE(QFile::remove(audio) && QFile::remove(mountPoint.filePath("filler")));
     }
 }
 

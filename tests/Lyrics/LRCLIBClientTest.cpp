@@ -137,11 +137,9 @@ TEST_F(LRCLIBClientTest, GivesWhatTheAnswerHolds)
             json, lyrics({ { 0, u"a"_qs } }, false) },
         { "EmptyObject", 200, "{}", json, none },
         { "LyricsAsArray", 200, R"({"plainLyrics":["a"]})", json, none },
-        { "LyricsAsObject", 200, R"({"syncedLyrics":{"text":"a"},"plainLyrics":"b"})", json, none },
         { "BrokenOtherMember", 200, R"({"plainLyrics":"a","id":tru})", json, none },
         { "CutShort", 200, R"({"plainLyrics":"a")", json, none },
         { "InvalidUtf8InJson", 200, "{\"plainLyrics\":\"\xC3\x28\"}", json, none },
-        { "BareNumber", 200, "42", json, none },
         { "HugeArray", 200, '[' + QByteArray("{},").repeated(500'000) + "{}]", json, none },
         { "HugeMember", 200, R"({"plainLyrics":"a","x":[)" + QByteArray("0,").repeated(1'000'000) + "0]}",
             json, lyrics({ { 0, u"a"_qs } }, false) },
@@ -181,12 +179,7 @@ TEST_F(LRCLIBClientTest, ServersThatTrickleFallSilentOrSendTooMuchAreGivenUpOn)
 
 TEST_F(LRCLIBClientTest, ClosedPortIsATransportFailure)
 {
-    QUrl endpoint;
-    {
-        LocalHttpServer gone;
-        endpoint = gone.url();
-    }
-    const Result result = fetchFrom(endpoint);
+    const Result result = fetchFrom([] { return LocalHttpServer().url(); }()); // its port is closed again
     ASSERT_FALSE(result.has_value());
     EXPECT_EQ(result.error().kind, LyricsFetchError::Kind::Transport);
     EXPECT_FALSE(result.error().detail.isEmpty());
