@@ -41,4 +41,10 @@ void writeFile(const Track &track)
     file.write(track.id.toByteArray() + QByteArray(4096, char(track.trackNumber.value_or(0))));
 }
 
+QByteArray contents(const FileLocation &file)
+{
+    QFile opened(QString::fromUtf8(file.path()));
+    return opened.open(QIODevice::ReadOnly) ? opened.readAll() : QByteArray();
+}
+
 } // namespace OrganizerTracks

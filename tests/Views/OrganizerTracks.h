@@ -15,5 +15,6 @@ Track track(const QString &path, const QString &artist, const QString &album, co
 void seed(const SeededDataFolder &home, const QList<Track> &tracks, const QList<FileLocation> &folders);
 // Writes a small file with bytes of its own at the track's location.
 void writeFile(const Track &track);
+QByteArray contents(const FileLocation &file);
 
 } // namespace OrganizerTracks
