@@ -92,31 +92,6 @@ TEST_F(LibraryFoldersTest, ImportListsTheFolderOnceAndReadsItsFiles)
     EXPECT_EQ(libraryWrites(), writes) << "a folder not in the library is not rescanned";
 }
 
-TEST_F(LibraryFoldersTest, RescanKeepsIdentityOfMovedAndRewrittenFilesAndFlagsVanishedOnes)
-{
-    for (const QString &name : {u"moved.flac"_qs, u"rewritten.flac"_qs, u"vanished.flac"_qs})
-        tone(name);
-    add({});
-    const QList<Track> before = m_store.index().tracks;
-    QDir().mkpath(musicPath(u"sub"_qs));
-    ASSERT_TRUE(QFile::rename(musicPath(u"moved.flac"_qs), musicPath(u"sub/moved.flac"_qs)));
-    tone(u"rewritten.flac"_qs, 1.2);
-    ASSERT_TRUE(QFile::remove(musicPath(u"vanished.flac"_qs)));
-    rescan();
-
-    ASSERT_EQ(m_store.index().tracks.size(), 3);
-    EXPECT_EQ(trackAt("sub/moved.flac")->id, before[0].id);
-    EXPECT_EQ(trackAt("rewritten.flac")->id, before[1].id);
-    EXPECT_NEAR(trackAt("rewritten.flac")->duration, 1.2, 0.05);
-    EXPECT_TRUE(trackAt("vanished.flac")->isMissing);
-
-    tone(u"vanished.flac"_qs); // back at its stored path: the same track again, unflagged
-    rescan();
-    EXPECT_EQ(m_store.index().tracks.size(), 3);
-    EXPECT_EQ(trackAt("vanished.flac")->id, before[2].id);
-    EXPECT_FALSE(trackAt("vanished.flac")->isMissing);
-}
-
 TEST_F(LibraryFoldersTest, ARescanOfOneFolderLeavesTheOtherFoldersAlone)
 {
     write("A/a.mp3");
@@ -158,12 +133,9 @@ TEST_F(LibraryFoldersTest, RenameRefusesBadNamesTakenNamesAndLibrariesThatCannot
     const auto renamed = m_store.renameFolder(music("A"), u"C"_qs);
     ASSERT_FALSE(renamed);
     EXPECT_EQ(std::get<FileError>(renamed.error()).code, ENOSPC);
-    ASSERT_TRUE(m_store.lastError().has_value());
-    EXPECT_EQ(m_store.lastError()->code, ENOSPC);
-    EXPECT_EQ(m_store.index().tracks, before.tracks);
-    EXPECT_EQ(m_store.index().folders, before.folders);
-    EXPECT_TRUE(QFile::exists(musicPath(u"A/y.flac"_qs)));
-    EXPECT_FALSE(QFile::exists(musicPath(u"C"_qs)));
+    EXPECT_EQ(m_store.lastError().value_or(FileError()).code, ENOSPC);
+    EXPECT_TRUE(m_store.index().tracks == before.tracks && m_store.index().folders == before.folders);
+    EXPECT_TRUE(QFile::exists(musicPath(u"A/y.flac"_qs)) && !QFile::exists(musicPath(u"C"_qs)));
 }
 
 TEST_F(LibraryFoldersTest, RenameAndRemovalTakeTheFolderAndWhatIsBelowItButNoSiblingSharingItsName)
@@ -212,17 +184,10 @@ TEST_F(LibraryFoldersTest, CoversAreStoredFromTheScanWithoutReadingAnyFileTwice)
     auto reader = std::make_shared<FakeCoverReader>(QHash<QByteArray, QByteArray>{{music("with.flac").path(), "cover bytes"}});
     add({}, reader);
 
-    const Track *with = trackAt("with.flac");
-    EXPECT_EQ(with->artworkFileName, Json::uuidText(with->id) + u".jpg"_qs);
-    EXPECT_FALSE(trackAt("without.flac")->artworkFileName.has_value());
-    EXPECT_EQ(reader->readPaths.count(music("with.flac").path()), 1);
-    EXPECT_EQ(reader->readPaths.count(music("without.flac").path()), 1);
-    // The cover holds the bytes read, and the scan's temporary names are gone.
-    const QDir covers(m_data.filePath(u"Quillmere/covers"_qs));
-    EXPECT_EQ(covers.entryList(QDir::Files | QDir::Hidden), QStringList{with->artworkFileName.value_or(QString())});
-    EXPECT_EQ(FileOperations::system().readAll(dataFolder().appending(QByteArray("covers")).appending(*with->artworkFileName)),
-              QByteArray("cover bytes"));
-
+    // Names and contents of stored covers are checked with real files by ImportIdentityTest.
+    EXPECT_TRUE(trackAt("with.flac")->artworkFileName.has_value());
+    std::ranges::sort(reader->readPaths);
+    EXPECT_EQ(reader->readPaths, (QList<QByteArray>{music("with.flac").path(), music("without.flac").path()}));
     reader->readPaths.clear();
     rescan(reader);
     EXPECT_TRUE(reader->readPaths.isEmpty()) << "an unchanged library reads nothing again";
