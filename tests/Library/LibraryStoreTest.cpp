@@ -78,11 +78,7 @@ protected:
     }
     QList<Track> storedTracks() const { return IndexStore(folder()).loadIndex().tracks; }
     QList<Playlist> storedPlaylists() const { return IndexStore(folder()).loadPlaylists(); }
-    void expectError(int code)
-    {
-        ASSERT_TRUE(m_store.lastError());
-        EXPECT_EQ(m_store.lastError()->code, code);
-    }
+    void expectError(int code) { EXPECT_EQ(m_store.lastError().value_or(FileError()).code, code); }
 
     QTemporaryDir m_dir;
     FaultInjectingFileOperations m_files;
@@ -94,10 +90,8 @@ TEST_F(LibraryStoreTest, LoadRemovesOnlyTheTemporariesOfSavesCutShortAndBadCover
     const FileLocation outside = FileLocation::fromLocalFile(m_dir.path()).appending(QByteArray("x/keep"));
     const FileLocation inCovers = coversFolder().appending(QByteArray("folder/keep"));
     QList<Track> tracks;
-    for (const char *name : {"../../x", "", ".", "..", "a/b", "folder"}) {
-        tracks.append(makeTrack(QString::fromLatin1(name)));
-        tracks.last().artworkFileName = QString::fromLatin1(name);
-    }
+    for (const char *name : {"../../x", "", ".", "..", "a/b", "folder"})
+        tracks.append(makeTrack(QString::fromLatin1(name), {.artworkFileName = QString::fromLatin1(name)}));
     startWith(tracks);
     const QList<FileLocation> stale{file(".library.json.tmp.3k9xq2.part"), file(".settings.json.zz01.part"),
                                     coversFolder().appending(QByteArray(".1F0E.jpg.abc.part"))};
@@ -151,8 +145,7 @@ TEST_P(LoadNotice, NamesTheRestoredThenTheUnreadableFilesAndWritesNothing)
 {
     const NoticeCase &c = GetParam();
     const LibraryIndex index{{makeTrack(u"晴天"_qs)}, {FileLocation::fromPath("/music")}};
-    AppSettings settings;
-    settings.themeMode = u"dark"_qs;
+    const AppSettings settings{.themeMode = u"dark"_qs};
     const bool library = prepare("library.json", c.library, JsonFile::encode(index));
     const bool playlists = prepare("playlists.json", c.playlists, JsonFile::encode(QList{playlistOf(u"最爱"_qs, {})}));
     const bool settingsRead = prepare("settings.json", c.settings, JsonFile::encode(settings));

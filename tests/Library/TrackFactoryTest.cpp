@@ -45,22 +45,13 @@ TEST(FilenameParserTest, ParsesTrackNumberArtistAndTitle)
         std::optional<qint64> trackNumber;
         std::optional<const char *> artist;
         const char *title;
-    } cases[] = {{"03 - Artist - Title.flac", 3, "Artist", "Title"},
-                 {"03. Title.mp3", 3, std::nullopt, "Title"},
-                 {"1-Title.mp3", 1, std::nullopt, "Title"},
-                 {"A - B - C.mp3", std::nullopt, "A - B", "C"},
-                 {"Title-Artist.mp3", std::nullopt, "Artist", "Title"},
-                 {"Twenty-One.mp3", std::nullopt, "One", "Twenty"},
-                 {"2001 - Odyssey.mp3", std::nullopt, "2001", "Odyssey"},
-                 {"05.mp3", std::nullopt, std::nullopt, "05"},
-                 {"01 - .mp3", 1, std::nullopt, ""},
-                 {"０３ 晴天.mp3", std::nullopt, std::nullopt, "０３ 晴天"},
-                 {"\t07\u3000-\u3000周杰伦 - 夜曲 .flac", 7, "周杰伦", "夜曲"},
-                 {"1234 Song.mp3", std::nullopt, std::nullopt, "1234 Song"},
-                 {"A – B.mp3", std::nullopt, std::nullopt, "A – B"},
-                 {"- Title.mp3", std::nullopt, std::nullopt, "- Title"},
-                 {"Live.At.Home.wav", std::nullopt, std::nullopt, "Live.At.Home"},
-                 {".mp3", std::nullopt, std::nullopt, ".mp3"}};
+    } cases[] = {{"03 - Artist - Title.flac", 3, "Artist", "Title"}, {"03. Title.mp3", 3, {}, "Title"},
+                 {"1-Title.mp3", 1, {}, "Title"}, {"A - B - C.mp3", {}, "A - B", "C"},
+                 {"Title-Artist.mp3", {}, "Artist", "Title"}, {"Twenty-One.mp3", {}, "One", "Twenty"},
+                 {"2001 - Odyssey.mp3", {}, "2001", "Odyssey"}, {"05.mp3", {}, {}, "05"}, {"01 - .mp3", 1, {}, ""},
+                 {"０３ 晴天.mp3", {}, {}, "０３ 晴天"}, {"\t07\u3000-\u3000周杰伦 - 夜曲 .flac", 7, "周杰伦", "夜曲"},
+                 {"1234 Song.mp3", {}, {}, "1234 Song"}, {"A – B.mp3", {}, {}, "A – B"}, {"- Title.mp3", {}, {}, "- Title"},
+                 {"Live.At.Home.wav", {}, {}, "Live.At.Home"}, {".mp3", {}, {}, ".mp3"}};
     for (const auto &name : cases) {
         const ParsedFilename expected{QString::fromUtf8(name.title),
                                       name.artist ? std::optional(QString::fromUtf8(*name.artist)) : std::nullopt,
