@@ -12,7 +12,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtConcurrent>
 
 #include <gtest/gtest.h>
 
@@ -136,21 +135,6 @@ TEST_F(TagLibMetadataReaderTest, oversizedCoverIsDroppedAndTheRestKept)
     const QString path = tone("big.mp3", {"-metadata", "title=Big"});
     addCoverWithBridge(path, QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(TagLibMetadataReader::maximumArtworkSize, 'x'));
     EXPECT_EQ(described(read(path).value_or(AudioMetadata())), described(AudioMetadata{.title = u"Big"_qs}));
-}
-
-TEST_F(TagLibMetadataReaderTest, concurrentReadsGiveTheSameRecords)
-{
-    QList<FileLocation> files;
-    for (const char *name : {"a.mp3", "b.m4a", "c.flac", "d.wav", "e.ogg"})
-        files += location(tone(name, {"-metadata", QStringLiteral("title=%1").arg(name)}));
-    QList<FileLocation> many;
-    for (int round = 0; round < 40; ++round)
-        many += files;
-    const TagLibMetadataReader reader;
-    const QList<std::optional<AudioMetadata>> results
-        = QtConcurrent::blockingMapped(many, [&reader](const FileLocation &file) { return reader.read(file); });
-    for (qsizetype index = 0; index < many.size(); ++index)
-        EXPECT_EQ(results[index].value_or(AudioMetadata()).title, QString::fromUtf8(many[index].fileName()));
 }
 
 // Numbers go through the rules tested with the track factory; genres are read as ID3 stores them.
