@@ -362,7 +362,7 @@ TEST_F(LibraryFoldersTest, NoEditOrRemovalMadeWhileTheScanIsMergedIsLost)
 // A first import gives exactly the library that reading each file on its own gives: every file
 // read once through the reader, made into a track by the factory, in path order, with its cover
 // stored under the track's name. Checked on real files of every kind an import meets: tagged and
-// untagged, small and large covers, fallback formats, names that are not UTF-8, a file that is not audio.
+// untagged, small and large covers, fallback formats, names that are not UTF-8, files that are not audio.
 class ImportIdentityTest : public ::testing::Test
 {
 protected:
@@ -386,11 +386,12 @@ protected:
         make(u"B/deep/06.aiff"_qs, tags);
         make(u"C/07.ogg"_qs, tags);
         QFile::copy(m_music.filePath(u"A/03.flac"_qs), m_music.filePath(u"C/08 copy.flac"_qs));
-        // A name in GBK and a file that is not audio at all.
+        // A name in GBK and files that are not audio at all.
         QFile::copy(m_music.filePath(u"A/01 晴天.mp3"_qs),
                     QFile::decodeName(QFile::encodeName(m_music.path()) + "/C/\xc7\xe7\xcc\xec.mp3"));
         ASSERT_TRUE(FileOperations::system().writeAtomically(
             FileLocation::fromLocalFile(m_music.filePath(u"C/junk.mp3"_qs)), QByteArray(3000, 'x')));
+        ASSERT_TRUE(FileOperations::system().writeAtomically(FileLocation::fromLocalFile(m_music.filePath(u"C/empty.m4a"_qs)), {}));
     }
     void image(const QString &name, const QString &source)
     {

@@ -236,13 +236,12 @@ protected:
         ASSERT_TRUE(FileOperations::system().writeAtomically(at(relative), bytes));
     }
     void tone(const QString &name, double seconds) { ASSERT_FALSE(AudioFixture::makeTone(m_dir.path(), name, seconds).isEmpty()); }
-    QList<QByteArray> relativePaths(const QList<FileLocation> &files, bool sorted = true) const
+    QList<QByteArray> relativePaths(const QList<FileLocation> &files) const
     {
         QList<QByteArray> paths;
         for (const FileLocation &file : files)
             paths.append(file.path().mid(root().path().size() + 1));
-        if (sorted)
-            std::sort(paths.begin(), paths.end());
+        std::sort(paths.begin(), paths.end());
         return paths;
     }
 
@@ -281,27 +280,6 @@ TEST_F(LibraryScannerTest, OneFilePerDeviceAndInodeAndUnopenableFoldersAreListed
     const ScanResult result = LibraryScanner::scan({at("missing")}, TagLibMetadataReader());
     EXPECT_TRUE(result.tracks.isEmpty());
     EXPECT_EQ(result.unreadable, QList<FileLocation>{at("missing")});
-}
-
-TEST_F(LibraryScannerTest, ScanIsInPathOrderWithUnreadableFilesApart)
-{
-    tone(u"track10.mp3"_qs, 0.5);
-    tone(u"track2.flac"_qs, 0.5);
-    tone(u"B.wav"_qs, 0.5);
-    touch("junk.mp3", QByteArray(4096, '\x5a'));
-    touch("empty.m4a", QByteArray());
-    touch("damaged.ape"); // never read: still a track
-
-    const ScanResult result = LibraryScanner::scan({root()}, TagLibMetadataReader());
-    QList<FileLocation> urls;
-    for (const Track &track : result.tracks) {
-        urls.append(track.url);
-        EXPECT_FALSE(track.artworkFileName.has_value());
-    }
-    EXPECT_EQ(relativePaths(urls, false), (QList<QByteArray>{"B.wav", "damaged.ape", "track10.mp3", "track2.flac"}));
-    EXPECT_EQ(relativePaths(result.unreadable, false), (QList<QByteArray>{"empty.m4a", "junk.mp3"}));
-    EXPECT_NEAR(result.tracks.at(0).duration, 0.5, 0.05);
-    EXPECT_EQ(result.tracks.at(1).duration, 0.0);
 }
 
 TEST_F(LibraryScannerTest, SkippingUnchangedFilesGivesTheSameMergedLibrary)
