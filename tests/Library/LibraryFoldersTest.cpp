@@ -70,23 +70,15 @@ protected:
     std::shared_ptr<const MetadataReading> m_reader = std::make_shared<TagLibMetadataReader>();
 };
 
-TEST_F(LibraryFoldersTest, ImportListsTheFolderOnceAndReadsItsFiles)
+// What an import reads and stores is checked by ImportIdentityTest.
+TEST_F(LibraryFoldersTest, ImportListsTheFolderOnceAndRescansOnlyLibraryFolders)
 {
     tone(u"A/one.flac"_qs);
-    tone(u"A/two.mp3"_qs);
     add({});
     add("A/./");
     add("A");
     EXPECT_EQ(m_store.index().folders, (QList<FileLocation>{music(), music("A")}));
-    ASSERT_EQ(m_store.index().tracks.size(), 2);
-    EXPECT_NEAR(trackAt("A/one.flac")->duration, 0.4, 0.05);
-    EXPECT_EQ(trackAt("A/two.mp3")->title, u"two"_qs);
-
-    LibraryStore reloaded(dataFolder());
-    reloaded.load();
-    EXPECT_EQ(reloaded.index().tracks, m_store.index().tracks);
-    EXPECT_EQ(reloaded.index().folders, m_store.index().folders);
-
+    EXPECT_EQ(m_store.index().tracks.size(), 1);
     const int writes = libraryWrites();
     ASSERT_TRUE(waitFor(m_store.rescan(music("elsewhere"), m_reader)));
     EXPECT_EQ(libraryWrites(), writes) << "a folder not in the library is not rescanned";
