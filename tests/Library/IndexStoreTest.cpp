@@ -14,7 +14,6 @@
 #include <csignal>
 #include <ranges>
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace {
 
@@ -53,9 +52,7 @@ TEST_F(IndexStoreTest, SavesKeepThePreviousGenerationAsBackupInAPrivateFolder)
     EXPECT_TRUE(m_store.loadIndex().tracks.isEmpty() && m_store.loadPlaylists().isEmpty());
 
     ASSERT_TRUE(save(u"一"_qs));
-    struct stat info {};
-    ASSERT_EQ(::stat(folder().cPath(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(FileOperations::system().status(folder()).value_or(FileStatus()).mode & 0777, 0700u);
     EXPECT_EQ(QDir(folder().displayPath()).entryList(QDir::Files | QDir::Hidden), QStringList{u"library.json"_qs});
     const QByteArray first = read("library.json");
 

@@ -22,7 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace {
 
@@ -198,9 +197,7 @@ TEST(ScannedCoverWriter, SameBytesShareOneFileAndOtherBytesNeverDo)
         EXPECT_EQ(FileOperations::system().readAll(*file), cover);
         EXPECT_FALSE(files.contains(*file)) << "a name each";
         files.append(*file);
-        struct stat status {};
-        ASSERT_EQ(::stat(file->cPath(), &status), 0);
-        inodes.insert(status.st_ino);
+        inodes.insert(FileOperations::system().status(*file).value_or(FileStatus()).inode);
     }
     EXPECT_EQ(inodes.size(), 3);
     EXPECT_FALSE(writer.firstError().has_value());

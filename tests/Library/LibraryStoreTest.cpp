@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <sys/stat.h>
 
 namespace {
 
@@ -334,11 +333,8 @@ TEST_F(LibraryStoreTest, SetArtworkWritesReplacesAndRemovesAPrivateCoverFile)
     EXPECT_EQ(contents(cover), png);
     EXPECT_EQ(m_store.artworkURL(current()), cover);
     EXPECT_EQ(storedTracks(), m_store.index().tracks);
-    for (const FileLocation &created : {folder(), coversFolder()}) {
-        struct stat info {};
-        ASSERT_EQ(::stat(created.cPath(), &info), 0);
-        EXPECT_EQ(info.st_mode & 0777, 0700u) << created.displayPath().toStdString();
-    }
+    for (const FileLocation &created : {folder(), coversFolder()})
+        EXPECT_EQ(FileOperations::system().status(created).value_or(FileStatus()).mode & 0777, 0700u);
 
     m_store.setArtwork(png + "more", track.id);
     EXPECT_EQ(contents(cover), png + "more") << "a new cover replaces the old file";
