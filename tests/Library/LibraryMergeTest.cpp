@@ -209,6 +209,7 @@ TEST(LibraryMerge, AnUnchangedRescanGivesWhatTheGeneralRuleGives)
     QList<Track> flagged = library;
     flagged[1].isMissing = true;
     const LibraryMerge::Plan plan = planFor(flagged, found({scanned(library[0]), scanned(library[1]), scanned(library[2])}));
+    ASSERT_TRUE(plan.unchangedIsLibrary);
     const Track added = track("/elsewhere/d.mp3");
     const std::pair<const char *, std::function<void(QList<Track> &)>> changes[] = {
         {"none", [](QList<Track> &) {}},
