@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ranges>
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace {
 
@@ -31,14 +31,13 @@ protected:
         ASSERT_TRUE(FileOperations::system().writeAtomically(file(name), bytes));
     }
     bool exists(const char *name) { return FileOperations::system().exists(file(name)); }
+    template <typename Outcome>
+    static int errorOf(const Outcome &outcome) { return outcome ? 0 : outcome.error().code; }
     QString storedTitle() { return m_store.loadIndex().tracks.value(0).title; }
     bool save(const QString &title) { return bool(m_store.saveIndex(libraryWith(title))); }
     static LibraryIndex libraryWith(const QString &title)
     {
-        Track track;
-        track.id = QUuid::createUuid();
-        track.url = FileLocation::fromPath("/music/" + title.toUtf8() + ".mp3");
-        track.title = title;
+        const Track track{.id = QUuid::createUuid(), .url = FileLocation::fromPath("/music/" + title.toUtf8()), .title = title};
         return LibraryIndex{{track}, {FileLocation::fromPath("/music")}};
     }
 
@@ -49,15 +48,11 @@ protected:
 
 TEST_F(IndexStoreTest, SavesKeepThePreviousGenerationAsBackupInAPrivateFolder)
 {
-    const auto settings = m_store.loadSettingsOutcome();
-    EXPECT_EQ(settings.source, LoadSource::Absent);
-    EXPECT_EQ(settings.value, AppSettings());
+    EXPECT_EQ(m_store.loadSettingsOutcome().source, LoadSource::Absent);
     EXPECT_TRUE(m_store.loadIndex().tracks.isEmpty() && m_store.loadPlaylists().isEmpty());
 
     ASSERT_TRUE(save(u"一"_qs));
-    struct stat info {};
-    ASSERT_EQ(::stat(folder().cPath(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(FileOperations::system().status(folder()).value_or(FileStatus()).mode & 0777, 0700u);
     EXPECT_EQ(QDir(folder().displayPath()).entryList(QDir::Files | QDir::Hidden), QStringList{u"library.json"_qs});
     const QByteArray first = read("library.json");
 
@@ -76,9 +71,8 @@ TEST_F(IndexStoreTest, ADamagedOrMissingMainFileLoadsFromBackupAndNeverBecomesTh
     const QByteArray goodBackup = read("library.json.bak");
     put("library.json", "{ not json");
 
-    const auto loaded = m_store.decode<LibraryIndex>(file("library.json"));
-    EXPECT_EQ(loaded.source, LoadSource::Backup);
-    EXPECT_EQ(loaded.value->tracks.first().title, u"一"_qs);
+    EXPECT_EQ(m_store.decode<LibraryIndex>(file("library.json")).source, LoadSource::Backup);
+    EXPECT_EQ(storedTitle(), u"一"_qs);
     EXPECT_EQ(read("library.json"), QByteArray("{ not json")); // loading touches nothing
 
     ASSERT_TRUE(save(u"三"_qs));
@@ -92,13 +86,11 @@ TEST_F(IndexStoreTest, ADamagedOrMissingMainFileLoadsFromBackupAndNeverBecomesTh
     EXPECT_EQ(read("library.json.bak"), goodBackup);
 
     put("settings.json.bak", R"({"themeMode": "dark"})");
-    auto settings = m_store.loadSettingsOutcome();
-    EXPECT_EQ(settings.source, LoadSource::Backup);
-    EXPECT_EQ(settings.value->themeMode, u"dark"_qs);
+    EXPECT_EQ(m_store.loadSettingsOutcome().source, LoadSource::Backup);
+    EXPECT_EQ(m_store.loadSettings().themeMode, u"dark"_qs);
     put("settings.json.bak", "garbage");
-    settings = m_store.loadSettingsOutcome();
-    EXPECT_EQ(settings.source, LoadSource::Unreadable);
-    EXPECT_EQ(settings.value, AppSettings());
+    EXPECT_EQ(m_store.loadSettingsOutcome().source, LoadSource::Unreadable);
+    EXPECT_EQ(m_store.loadSettings(), AppSettings());
 }
 
 TEST_F(IndexStoreTest, ADamagedFileWithNoGoodBackupIsKeptAsideIfItCanBe)
@@ -113,8 +105,7 @@ TEST_F(IndexStoreTest, ADamagedFileWithNoGoodBackupIsKeptAsideIfItCanBe)
 
     put("settings.json", "{ not json");
     m_files.failOnce(Operation::Copy, EIO, "settings.json.corrupt");
-    AppSettings changed;
-    changed.themeMode = u"light"_qs;
+    const AppSettings changed{.themeMode = u"light"_qs};
     ASSERT_TRUE(m_store.saveSettings(changed));
     EXPECT_EQ(m_store.loadSettings(), changed);
 }
@@ -124,9 +115,7 @@ TEST_F(IndexStoreTest, AFailedSaveChangesNothingAndLeavesNoTemporary)
     ASSERT_TRUE(save(u"一"_qs));
     const QByteArray before = read("library.json");
     m_files.failOnce(Operation::Copy, EIO, "library.json.bak");
-    const auto saved = m_store.saveIndex(libraryWith(u"二"_qs));
-    ASSERT_FALSE(saved);
-    EXPECT_EQ(saved.error().code, EIO);
+    EXPECT_EQ(errorOf(m_store.saveIndex(libraryWith(u"二"_qs))), EIO);
     m_files.failOnce(Operation::Replace, ENOSPC);
     EXPECT_FALSE(save(u"二"_qs));
     EXPECT_EQ(read("library.json"), before);
@@ -135,9 +124,7 @@ TEST_F(IndexStoreTest, AFailedSaveChangesNothingAndLeavesNoTemporary)
     QTemporaryDir other;
     const FileLocation blocker = FileLocation::fromLocalFile(other.path()).appending(QByteArray("Quillmere"));
     ASSERT_TRUE(FileOperations::system().writeAtomically(blocker, "a file, not a folder"));
-    const auto blocked = IndexStore(blocker).saveSettings(AppSettings());
-    ASSERT_FALSE(blocked);
-    EXPECT_EQ(blocked.error().code, ENOTDIR);
+    EXPECT_EQ(errorOf(IndexStore(blocker).saveSettings(AppSettings())), ENOTDIR);
 }
 
 TEST_F(IndexStoreTest, AnUnreadableFileIsKeptBeforeItIsReplacedOrNotReplacedAtAll)
@@ -177,15 +164,9 @@ QString titleOf(int count, int i)
 LibraryIndex libraryOf(int count)
 {
     LibraryIndex index;
-    for (int i = 0; i < count; ++i) {
-        Track track;
-        track.id = QUuid::createUuid();
-        track.url = FileLocation::fromPath("/音乐/" + QByteArray::number(i) + ".flac");
-        track.title = titleOf(count, i);
-        track.artist = u"周杰伦"_qs;
-        track.duration = 200 + i % 100;
-        index.tracks.append(track);
-    }
+    for (int i = 0; i < count; ++i)
+        index.tracks.append({.id = QUuid::createUuid(), .url = FileLocation::fromPath("/音乐/" + QByteArray::number(i) + ".flac"),
+                             .title = titleOf(count, i), .artist = u"周杰伦"_qs, .duration = 200.0 + i % 100});
     return index;
 }
 
@@ -193,13 +174,8 @@ LibraryIndex libraryOf(int count)
 bool isWholeLibrary(const LibraryIndex &index)
 {
     const int count = int(index.tracks.size());
-    if (count != firstCount && count != secondCount)
-        return false;
-    for (int i = 0; i < count; ++i) {
-        if (index.tracks.at(i).title != titleOf(count, i))
-            return false;
-    }
-    return true;
+    const auto titled = [&](int i) { return index.tracks.at(i).title == titleOf(count, i); };
+    return (count == firstCount || count == secondCount) && std::ranges::all_of(std::views::iota(0, count), titled);
 }
 
 TEST(IndexStoreCrashChild, SavesForever)

@@ -22,7 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace {
 
@@ -70,51 +69,18 @@ protected:
     std::shared_ptr<const MetadataReading> m_reader = std::make_shared<TagLibMetadataReader>();
 };
 
-TEST_F(LibraryFoldersTest, ImportListsTheFolderOnceAndReadsItsFiles)
+// What an import reads and stores is checked by ImportIdentityTest.
+TEST_F(LibraryFoldersTest, ImportListsTheFolderOnceAndRescansOnlyLibraryFolders)
 {
     tone(u"A/one.flac"_qs);
-    tone(u"A/two.mp3"_qs);
     add({});
     add("A/./");
     add("A");
     EXPECT_EQ(m_store.index().folders, (QList<FileLocation>{music(), music("A")}));
-    ASSERT_EQ(m_store.index().tracks.size(), 2);
-    EXPECT_NEAR(trackAt("A/one.flac")->duration, 0.4, 0.05);
-    EXPECT_EQ(trackAt("A/two.mp3")->title, u"two"_qs);
-
-    LibraryStore reloaded(dataFolder());
-    reloaded.load();
-    EXPECT_EQ(reloaded.index().tracks, m_store.index().tracks);
-    EXPECT_EQ(reloaded.index().folders, m_store.index().folders);
-
+    EXPECT_EQ(m_store.index().tracks.size(), 1);
     const int writes = libraryWrites();
     ASSERT_TRUE(waitFor(m_store.rescan(music("elsewhere"), m_reader)));
     EXPECT_EQ(libraryWrites(), writes) << "a folder not in the library is not rescanned";
-}
-
-TEST_F(LibraryFoldersTest, RescanKeepsIdentityOfMovedAndRewrittenFilesAndFlagsVanishedOnes)
-{
-    for (const QString &name : {u"moved.flac"_qs, u"rewritten.flac"_qs, u"vanished.flac"_qs})
-        tone(name);
-    add({});
-    const QList<Track> before = m_store.index().tracks;
-    QDir().mkpath(musicPath(u"sub"_qs));
-    ASSERT_TRUE(QFile::rename(musicPath(u"moved.flac"_qs), musicPath(u"sub/moved.flac"_qs)));
-    tone(u"rewritten.flac"_qs, 1.2);
-    ASSERT_TRUE(QFile::remove(musicPath(u"vanished.flac"_qs)));
-    rescan();
-
-    ASSERT_EQ(m_store.index().tracks.size(), 3);
-    EXPECT_EQ(trackAt("sub/moved.flac")->id, before[0].id);
-    EXPECT_EQ(trackAt("rewritten.flac")->id, before[1].id);
-    EXPECT_NEAR(trackAt("rewritten.flac")->duration, 1.2, 0.05);
-    EXPECT_TRUE(trackAt("vanished.flac")->isMissing);
-
-    tone(u"vanished.flac"_qs); // back at its stored path: the same track again, unflagged
-    rescan();
-    EXPECT_EQ(m_store.index().tracks.size(), 3);
-    EXPECT_EQ(trackAt("vanished.flac")->id, before[2].id);
-    EXPECT_FALSE(trackAt("vanished.flac")->isMissing);
 }
 
 TEST_F(LibraryFoldersTest, ARescanOfOneFolderLeavesTheOtherFoldersAlone)
@@ -158,12 +124,9 @@ TEST_F(LibraryFoldersTest, RenameRefusesBadNamesTakenNamesAndLibrariesThatCannot
     const auto renamed = m_store.renameFolder(music("A"), u"C"_qs);
     ASSERT_FALSE(renamed);
     EXPECT_EQ(std::get<FileError>(renamed.error()).code, ENOSPC);
-    ASSERT_TRUE(m_store.lastError().has_value());
-    EXPECT_EQ(m_store.lastError()->code, ENOSPC);
-    EXPECT_EQ(m_store.index().tracks, before.tracks);
-    EXPECT_EQ(m_store.index().folders, before.folders);
-    EXPECT_TRUE(QFile::exists(musicPath(u"A/y.flac"_qs)));
-    EXPECT_FALSE(QFile::exists(musicPath(u"C"_qs)));
+    EXPECT_EQ(m_store.lastError().value_or(FileError()).code, ENOSPC);
+    EXPECT_TRUE(m_store.index().tracks == before.tracks && m_store.index().folders == before.folders);
+    EXPECT_TRUE(QFile::exists(musicPath(u"A/y.flac"_qs)) && !QFile::exists(musicPath(u"C"_qs)));
 }
 
 TEST_F(LibraryFoldersTest, RenameAndRemovalTakeTheFolderAndWhatIsBelowItButNoSiblingSharingItsName)
@@ -212,17 +175,10 @@ TEST_F(LibraryFoldersTest, CoversAreStoredFromTheScanWithoutReadingAnyFileTwice)
     auto reader = std::make_shared<FakeCoverReader>(QHash<QByteArray, QByteArray>{{music("with.flac").path(), "cover bytes"}});
     add({}, reader);
 
-    const Track *with = trackAt("with.flac");
-    EXPECT_EQ(with->artworkFileName, Json::uuidText(with->id) + u".jpg"_qs);
-    EXPECT_FALSE(trackAt("without.flac")->artworkFileName.has_value());
-    EXPECT_EQ(reader->readPaths.count(music("with.flac").path()), 1);
-    EXPECT_EQ(reader->readPaths.count(music("without.flac").path()), 1);
-    // The cover holds the bytes read, and the scan's temporary names are gone.
-    const QDir covers(m_data.filePath(u"Quillmere/covers"_qs));
-    EXPECT_EQ(covers.entryList(QDir::Files | QDir::Hidden), QStringList{with->artworkFileName.value_or(QString())});
-    EXPECT_EQ(FileOperations::system().readAll(dataFolder().appending(QByteArray("covers")).appending(*with->artworkFileName)),
-              QByteArray("cover bytes"));
-
+    // Names and contents of stored covers are checked with real files by ImportIdentityTest.
+    EXPECT_TRUE(trackAt("with.flac")->artworkFileName.has_value());
+    std::ranges::sort(reader->readPaths);
+    EXPECT_EQ(reader->readPaths, (QList<QByteArray>{music("with.flac").path(), music("without.flac").path()}));
     reader->readPaths.clear();
     rescan(reader);
     EXPECT_TRUE(reader->readPaths.isEmpty()) << "an unchanged library reads nothing again";
@@ -241,9 +197,7 @@ TEST(ScannedCoverWriter, SameBytesShareOneFileAndOtherBytesNeverDo)
         EXPECT_EQ(FileOperations::system().readAll(*file), cover);
         EXPECT_FALSE(files.contains(*file)) << "a name each";
         files.append(*file);
-        struct stat status {};
-        ASSERT_EQ(::stat(file->cPath(), &status), 0);
-        inodes.insert(status.st_ino);
+        inodes.insert(FileOperations::system().status(*file).value_or(FileStatus()).inode);
     }
     EXPECT_EQ(inodes.size(), 3);
     EXPECT_FALSE(writer.firstError().has_value());
@@ -322,9 +276,7 @@ TEST_P(RescanRaceTest, NoTrackWhoseFileStillExistsVanishes)
     write(newFile, "a new file with a cover");
 
     const bool movedFirst = GetParam().change == Change::RepointAfterTheFilesMoved;
-    if (movedFirst) {
-        ASSERT_EQ(std::rename(music("sub").cPath(), music("sub2").cPath()), 0);
-    }
+    ASSERT_TRUE(!movedFirst || std::rename(music("sub").cPath(), music("sub2").cPath()) == 0);
     QFuture<void> rescan = reader->rescanUntilHeld(m_store, reader);
     if (movedFirst) {
         QHash<FileLocation, FileLocation> moves;
@@ -399,7 +351,7 @@ TEST_F(LibraryFoldersTest, NoEditOrRemovalMadeWhileTheScanIsMergedIsLost)
 // A first import gives exactly the library that reading each file on its own gives: every file
 // read once through the reader, made into a track by the factory, in path order, with its cover
 // stored under the track's name. Checked on real files of every kind an import meets: tagged and
-// untagged, small and large covers, fallback formats, names that are not UTF-8, a file that is not audio.
+// untagged, small and large covers, fallback formats, names that are not UTF-8, files that are not audio.
 class ImportIdentityTest : public ::testing::Test
 {
 protected:
@@ -411,13 +363,10 @@ protected:
         // Noise does not compress: a cover larger than what the reader takes in at once.
         image(u"large.png"_qs, u"nullsrc=size=700x700,geq=random(1)*255:random(1)*255:random(1)*255"_qs);
         const auto withCover = [&](const QString &cover) {
-            return QStringList{u"-i"_qs, m_samples.filePath(cover), u"-map"_qs, u"0"_qs, u"-map"_qs, u"1"_qs,
-                               u"-c:v"_qs, u"copy"_qs, u"-disposition:v"_qs, u"attached_pic"_qs};
+            return u"-i %1 -map 0 -map 1 -c:v copy -disposition:v attached_pic"_qs.arg(m_samples.filePath(cover)).split(u' ');
         };
-        QStringList tags;
-        for (const QString &tag : {u"title=晴天"_qs, u"artist=周杰伦"_qs, u"album=叶惠美"_qs, u"date=2003"_qs,
-                                   u"track=3/11"_qs, u"genre=流行"_qs})
-            tags << u"-metadata"_qs << tag;
+        const QStringList tags = u"-metadata title=晴天 -metadata artist=周杰伦 -metadata album=叶惠美 -metadata date=2003 "
+                                 u"-metadata track=3/11 -metadata genre=流行"_qs.split(u' ');
         make(u"A/01 晴天.mp3"_qs, withCover(u"small.jpg"_qs) + tags);
         make(u"A/02 large cover.mp3"_qs, withCover(u"large.png"_qs) + tags, 6);
         make(u"A/03.flac"_qs, withCover(u"small.jpg"_qs) + tags);
@@ -426,17 +375,17 @@ protected:
         make(u"B/deep/06.aiff"_qs, tags);
         make(u"C/07.ogg"_qs, tags);
         QFile::copy(m_music.filePath(u"A/03.flac"_qs), m_music.filePath(u"C/08 copy.flac"_qs));
-        // A name in GBK and a file that is not audio at all.
+        // A name in GBK and files that are not audio at all.
         QFile::copy(m_music.filePath(u"A/01 晴天.mp3"_qs),
                     QFile::decodeName(QFile::encodeName(m_music.path()) + "/C/\xc7\xe7\xcc\xec.mp3"));
         ASSERT_TRUE(FileOperations::system().writeAtomically(
             FileLocation::fromLocalFile(m_music.filePath(u"C/junk.mp3"_qs)), QByteArray(3000, 'x')));
+        ASSERT_TRUE(FileOperations::system().writeAtomically(FileLocation::fromLocalFile(m_music.filePath(u"C/empty.m4a"_qs)), {}));
     }
     void image(const QString &name, const QString &source)
     {
-        ASSERT_EQ(QProcess::execute(u"ffmpeg"_qs, {u"-loglevel"_qs, u"error"_qs, u"-f"_qs, u"lavfi"_qs, u"-i"_qs, source,
-                                                   u"-frames:v"_qs, u"1"_qs, m_samples.filePath(name)}),
-                  0);
+        const QStringList arguments{u"-loglevel"_qs, u"error"_qs, u"-f"_qs, u"lavfi"_qs, u"-i"_qs, source, u"-frames:v"_qs, u"1"_qs};
+        ASSERT_EQ(QProcess::execute(u"ffmpeg"_qs, arguments + QStringList{m_samples.filePath(name)}), 0);
     }
     void make(const QString &relative, const QStringList &extra = {}, double seconds = 0.5)
     {
@@ -489,13 +438,12 @@ TEST_F(ImportIdentityTest, EveryTrackAndCoverIsWhatReadingEachFileAloneGives)
     EXPECT_EQ(imported, expected);
     EXPECT_EQ(store.unreadableURLs(), unreadable);
 
-    QStringList coverNames = expectedCovers.keys();
-    coverNames.sort();
+    // Every cover is stored under its track's name, and nothing else is left in the folder.
     const QDir covers(m_data.filePath(u"covers"_qs));
-    EXPECT_EQ(covers.entryList(QDir::Files | QDir::Hidden, QDir::Name), coverNames);
-    for (const QString &name : coverNames)
-        EXPECT_EQ(FileOperations::system().readAll(FileLocation::fromLocalFile(covers.filePath(name))),
-                  expectedCovers.value(name)) << name.toStdString();
+    QHash<QString, QByteArray> stored;
+    for (const QString &name : covers.entryList(QDir::Files | QDir::Hidden))
+        stored.insert(name, FileOperations::system().readAll(FileLocation::fromLocalFile(covers.filePath(name))).value_or(""));
+    EXPECT_EQ(stored, expectedCovers);
 }
 
 } // namespace

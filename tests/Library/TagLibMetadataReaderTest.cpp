@@ -12,7 +12,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtConcurrent>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +36,12 @@ void addCoverWithBridge(const QString &path, const QByteArray &cover)
     const QByteArray json = QJsonDocument(QJsonObject{{"artworkBase64", QString::fromLatin1(cover.toBase64())}})
                                 .toJson(QJsonDocument::Compact);
     ASSERT_EQ(quillmere_write_tags(QFile::encodeName(path).constData(), json.constData(), nullptr), 0);
+}
+
+// Every field but the duration, to compare whole records.
+auto described(const AudioMetadata &m)
+{
+    return std::tuple(m.title, m.artist, m.album, m.albumArtist, m.year, m.trackNumber, m.genre, m.artworkData);
 }
 
 class TagLibMetadataReaderTest : public ::testing::Test
@@ -87,17 +92,11 @@ TEST_P(TagLibMetadataReaderFormats, readsChineseTagsNumbersCoverAndDuration)
     if (!format.muxerTakesCover)
         addCoverWithBridge(path, cover);
 
-    const std::optional<AudioMetadata> metadata = read(path);
-    ASSERT_TRUE(metadata.has_value());
-    EXPECT_EQ(metadata->title, u"晴天"_qs);
-    EXPECT_EQ(metadata->artist, u"周杰伦"_qs);
-    EXPECT_EQ(metadata->album, u"叶惠美"_qs);
-    EXPECT_EQ(metadata->albumArtist, format.hasAlbumArtist ? std::optional(u"周杰伦"_qs) : std::nullopt);
-    EXPECT_EQ(metadata->year, 2003);
-    EXPECT_EQ(metadata->trackNumber, 3);
-    EXPECT_EQ(metadata->genre, u"流行"_qs);
-    EXPECT_NEAR(metadata->duration, 1.0, 0.1);
-    EXPECT_EQ(metadata->artworkData, cover);
+    const AudioMetadata metadata = read(path).value_or(AudioMetadata());
+    const AudioMetadata expected{u"晴天"_qs, u"周杰伦"_qs, u"叶惠美"_qs, format.hasAlbumArtist ? std::optional(u"周杰伦"_qs) : std::nullopt,
+                                 2003, 3, u"流行"_qs, 0, cover};
+    EXPECT_EQ(described(metadata), described(expected));
+    EXPECT_NEAR(metadata.duration, 1.0, 0.1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -113,12 +112,10 @@ TEST_F(TagLibMetadataReaderTest, untaggedAndEmptyFilesGiveOnlyTheDurationAndWhat
 {
     for (const QString &path : {tone("plain.flac"), tone("blank.mp3", {"-metadata", "title=  ", "-metadata", "artist=\t"}),
                                 tone("silence.wav", {"-t", "0"}), tone("tone.aac")}) {
-        const std::optional<AudioMetadata> metadata = read(path);
-        ASSERT_TRUE(metadata.has_value()) << path.toStdString();
-        EXPECT_FALSE(metadata->title || metadata->artist || metadata->album || metadata->albumArtist || metadata->year
-                     || metadata->trackNumber || metadata->genre || metadata->artworkData) << path.toStdString();
+        const AudioMetadata metadata = read(path).value_or(AudioMetadata{.duration = -1});
+        EXPECT_EQ(described(metadata), described(AudioMetadata())) << path.toStdString();
         // A WAV without samples is a record of length 0; ADTS AAC is timed by the stream probe.
-        EXPECT_NEAR(metadata->duration, path.endsWith("silence.wav") ? 0.0 : 1.0, 0.1) << path.toStdString();
+        EXPECT_NEAR(metadata.duration, path.endsWith("silence.wav") ? 0.0 : 1.0, 0.1) << path.toStdString();
     }
 
     QByteArray noise;
@@ -137,25 +134,7 @@ TEST_F(TagLibMetadataReaderTest, oversizedCoverIsDroppedAndTheRestKept)
 {
     const QString path = tone("big.mp3", {"-metadata", "title=Big"});
     addCoverWithBridge(path, QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(TagLibMetadataReader::maximumArtworkSize, 'x'));
-    const std::optional<AudioMetadata> metadata = read(path);
-    ASSERT_TRUE(metadata.has_value());
-    EXPECT_EQ(metadata->artworkData, std::nullopt);
-    EXPECT_EQ(metadata->title, u"Big"_qs);
-}
-
-TEST_F(TagLibMetadataReaderTest, concurrentReadsGiveTheSameRecords)
-{
-    QList<FileLocation> files;
-    for (const char *name : {"a.mp3", "b.m4a", "c.flac", "d.wav", "e.ogg"})
-        files += location(tone(name, {"-metadata", QStringLiteral("title=%1").arg(name)}));
-    QList<FileLocation> many;
-    for (int round = 0; round < 40; ++round)
-        many += files;
-    const TagLibMetadataReader reader;
-    const QList<std::optional<AudioMetadata>> results
-        = QtConcurrent::blockingMapped(many, [&reader](const FileLocation &file) { return reader.read(file); });
-    for (qsizetype index = 0; index < many.size(); ++index)
-        EXPECT_EQ(results[index].value_or(AudioMetadata()).title, QString::fromUtf8(many[index].fileName()));
+    EXPECT_EQ(described(read(path).value_or(AudioMetadata())), described(AudioMetadata{.title = u"Big"_qs}));
 }
 
 // Numbers go through the rules tested with the track factory; genres are read as ID3 stores them.
@@ -181,10 +160,9 @@ TEST_F(TagLibMetadataReaderTest, mp3WithTwoID3v2TagsIsReadAndWritable)
     const QString path = folder.filePath("twice.mp3");
     writeFile(path, outer.left(tagSize) + *FileOperations::system().readAll(location(inner)));
 
-    std::optional<AudioMetadata> metadata = read(path);
-    ASSERT_TRUE(metadata.has_value());
-    EXPECT_EQ(metadata->title, u"外层"_qs);
-    EXPECT_NEAR(metadata->duration, 1.0, 0.1);
+    const AudioMetadata metadata = read(path).value_or(AudioMetadata());
+    EXPECT_EQ(metadata.title, u"外层"_qs);
+    EXPECT_NEAR(metadata.duration, 1.0, 0.1);
 
     ASSERT_EQ(quillmere_write_tags(QFile::encodeName(path).constData(), R"({"title":"新"})", nullptr), 0);
     EXPECT_EQ(read(path).value_or(AudioMetadata()).title, u"新"_qs);

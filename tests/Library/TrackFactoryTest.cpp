@@ -45,22 +45,13 @@ TEST(FilenameParserTest, ParsesTrackNumberArtistAndTitle)
         std::optional<qint64> trackNumber;
         std::optional<const char *> artist;
         const char *title;
-    } cases[] = {{"03 - Artist - Title.flac", 3, "Artist", "Title"},
-                 {"03. Title.mp3", 3, std::nullopt, "Title"},
-                 {"1-Title.mp3", 1, std::nullopt, "Title"},
-                 {"A - B - C.mp3", std::nullopt, "A - B", "C"},
-                 {"Title-Artist.mp3", std::nullopt, "Artist", "Title"},
-                 {"Twenty-One.mp3", std::nullopt, "One", "Twenty"},
-                 {"2001 - Odyssey.mp3", std::nullopt, "2001", "Odyssey"},
-                 {"05.mp3", std::nullopt, std::nullopt, "05"},
-                 {"01 - .mp3", 1, std::nullopt, ""},
-                 {"０３ 晴天.mp3", std::nullopt, std::nullopt, "０３ 晴天"},
-                 {"\t07\u3000-\u3000周杰伦 - 夜曲 .flac", 7, "周杰伦", "夜曲"},
-                 {"1234 Song.mp3", std::nullopt, std::nullopt, "1234 Song"},
-                 {"A – B.mp3", std::nullopt, std::nullopt, "A – B"},
-                 {"- Title.mp3", std::nullopt, std::nullopt, "- Title"},
-                 {"Live.At.Home.wav", std::nullopt, std::nullopt, "Live.At.Home"},
-                 {".mp3", std::nullopt, std::nullopt, ".mp3"}};
+    } cases[] = {{"03 - Artist - Title.flac", 3, "Artist", "Title"}, {"03. Title.mp3", 3, {}, "Title"},
+                 {"1-Title.mp3", 1, {}, "Title"}, {"A - B - C.mp3", {}, "A - B", "C"},
+                 {"Title-Artist.mp3", {}, "Artist", "Title"}, {"Twenty-One.mp3", {}, "One", "Twenty"},
+                 {"2001 - Odyssey.mp3", {}, "2001", "Odyssey"}, {"05.mp3", {}, {}, "05"}, {"01 - .mp3", 1, {}, ""},
+                 {"０３ 晴天.mp3", {}, {}, "０３ 晴天"}, {"\t07\u3000-\u3000周杰伦 - 夜曲 .flac", 7, "周杰伦", "夜曲"},
+                 {"1234 Song.mp3", {}, {}, "1234 Song"}, {"A – B.mp3", {}, {}, "A – B"}, {"- Title.mp3", {}, {}, "- Title"},
+                 {"Live.At.Home.wav", {}, {}, "Live.At.Home"}, {".mp3", {}, {}, ".mp3"}};
     for (const auto &name : cases) {
         const ParsedFilename expected{QString::fromUtf8(name.title),
                                       name.artist ? std::optional(QString::fromUtf8(*name.artist)) : std::nullopt,
@@ -87,13 +78,8 @@ protected:
 TEST_F(TrackFactoryTest, WithoutTagsTheFileNameAndFileGiveEverything)
 {
     const FileLocation file = put(u"Artist - Title.mp3"_qs, 4321);
-    Track expected;
-    expected.id = m_id;
-    expected.url = file;
-    expected.title = u"Title"_qs;
-    expected.artist = u"Artist"_qs;
-    expected.fileSize = 4321;
-    expected.modifiedAt = FileTime::referenceSeconds(FileOperations::system().status(file)->modified);
+    const Track expected{.id = m_id, .url = file, .title = u"Title"_qs, .artist = u"Artist"_qs, .fileSize = 4321,
+                         .modifiedAt = FileTime::referenceSeconds(FileOperations::system().status(file)->modified)};
     EXPECT_EQ(TrackFactory::make(file, std::nullopt, m_id), expected);
     // A name that gives no title falls back to the stem.
     EXPECT_EQ(TrackFactory::make(put(u"01 - .mp3"_qs), std::nullopt, m_id).title, u"01 -"_qs);
@@ -110,27 +96,16 @@ TEST_F(TrackFactoryTest, WithoutTagsTheFileNameAndFileGiveEverything)
 
 TEST_F(TrackFactoryTest, TagsWinTheFileNameFillsTheGapsAndGarbledChineseIsRepaired)
 {
-    AudioMetadata metadata;
-    metadata.title = u"  \n"_qs;
-    metadata.trackNumber = 9;
-    metadata.album = u" 叶惠美 "_qs;
-    metadata.year = 2003;
-    metadata.genre = u"\u2029"_qs;
-    metadata.duration = 245.5;
+    AudioMetadata metadata{.title = u"  \n"_qs, .album = u" 叶惠美 "_qs, .year = 2003, .trackNumber = 9,
+                           .genre = u"\u2029"_qs, .duration = 245.5};
     const Track tagged = TrackFactory::make(put(u"03 - 周杰伦 - 晴天.flac"_qs), metadata, m_id);
-    EXPECT_EQ(tagged.title, u"晴天"_qs);
-    EXPECT_EQ(tagged.artist, u"周杰伦"_qs);
-    EXPECT_EQ(tagged.album, u"叶惠美"_qs);
-    EXPECT_EQ(tagged.trackNumber, 9);
-    EXPECT_EQ(tagged.year, 2003);
-    EXPECT_EQ(tagged.genre, std::nullopt);
-    EXPECT_EQ(tagged.duration, 245.5);
+    EXPECT_EQ(tagged, (Track{.id = m_id, .url = tagged.url, .title = u"晴天"_qs, .artist = u"周杰伦"_qs, .album = u"叶惠美"_qs,
+                             .year = 2003, .trackNumber = 9, .duration = 245.5, .fileSize = 1234, .modifiedAt = tagged.modifiedAt}));
 
     metadata.trackNumber.reset();
     metadata.year.reset();
     const Track untagged = TrackFactory::make(put(u"2001 - Odyssey.mp3"_qs), metadata, m_id);
-    EXPECT_EQ(untagged.trackNumber, std::nullopt);
-    EXPECT_EQ(untagged.year, std::nullopt); // never from the file name
+    EXPECT_FALSE(untagged.trackNumber || untagged.year); // a year never comes from the file name
     EXPECT_EQ(TrackFactory::make(put(u"04. Song.mp3"_qs), metadata, m_id).trackNumber, 4);
 
     // Repaired after trimming.
@@ -142,27 +117,14 @@ TEST_F(TrackFactoryTest, TagsWinTheFileNameFillsTheGapsAndGarbledChineseIsRepair
 
 TEST_F(TrackFactoryTest, ApplyingRefillsTheDescriptionAndKeepsTheFileFacts)
 {
-    Track track = TrackFactory::make(put(u"07 - Band - Name.mp3"_qs), std::nullopt, m_id);
-    track.title = u"Old"_qs;
-    track.year = 1999;
-    track.genre = u"Rock"_qs;
-    track.duration = 100;
-    track.artworkFileName = u"cover.jpg"_qs;
-    track.isMissing = true;
-    TagFields fields;
-    fields.artist = u" New Band "_qs;
-    fields.album = u"Album"_qs;
-    fields.albumArtist = u"  "_qs;
-
-    Track expected = track;
-    expected.title = u"Name"_qs; // from the file name, not the previous title
-    expected.artist = u"New Band"_qs;
-    expected.album = u"Album"_qs;
-    expected.albumArtist = std::nullopt;
-    expected.year = std::nullopt;
-    expected.trackNumber = 7;
-    expected.genre = std::nullopt;
-    EXPECT_EQ(TrackFactory::applying(fields, track), expected);
+    const FileLocation file = put(u"07 - Band - Name.mp3"_qs);
+    const Track track{.id = m_id, .url = file, .title = u"Old"_qs, .albumArtist = u"Old"_qs, .year = 1999, .genre = u"Rock"_qs,
+                      .duration = 100, .fileSize = 5, .modifiedAt = 6, .artworkFileName = u"cover.jpg"_qs, .isMissing = true};
+    const TagFields fields{.artist = u" New Band "_qs, .album = u"Album"_qs, .albumArtist = u"  "_qs};
+    // The title comes from the file name, not the previous title.
+    EXPECT_EQ(TrackFactory::applying(fields, track),
+              (Track{.id = m_id, .url = file, .title = u"Name"_qs, .artist = u"New Band"_qs, .album = u"Album"_qs, .trackNumber = 7,
+                     .duration = 100, .fileSize = 5, .modifiedAt = 6, .artworkFileName = u"cover.jpg"_qs, .isMissing = true}));
 }
 
 TEST_F(TrackFactoryTest, AFileNameInGB18030GivesReadableTitleArtistAndSearch)

@@ -15,16 +15,8 @@ namespace {
 
 Track sampleTrack()
 {
-    Track track;
-    track.id = QUuid::fromString(u"6F9619FF-8B86-D011-B42D-00C04FC964FF"_qs);
-    track.url = FileLocation::fromPath("/音乐/a b#1.flac");
-    track.title = u"晴天"_qs;
-    track.artist = u"周杰伦"_qs;
-    track.album = QString();
-    track.duration = 269.5;
-    track.fileSize = 31234567;
-    track.modifiedAt = 734567890.123456;
-    return track;
+    return {.id = QUuid::fromString(u"6F9619FF-8B86-D011-B42D-00C04FC964FF"_qs), .url = FileLocation::fromPath("/音乐/a b#1.flac"),
+            .title = u"晴天"_qs, .artist = u"周杰伦"_qs, .duration = 269.5, .fileSize = 31234567, .modifiedAt = 734567890.123456};
 }
 
 QJsonObject trackObject(const Track &track)
@@ -39,13 +31,9 @@ std::expected<Track, QString> trackFrom(const QJsonObject &object)
 
 TEST(TrackJson, RoundTripsEveryFieldAndWritesANonFiniteDurationAsZero)
 {
-    Track track = sampleTrack();
-    track.albumArtist = u"周杰伦"_qs;
-    track.year = 2003;
-    track.trackNumber = 0;
-    track.genre = u"流行"_qs;
-    track.artworkFileName = u"6F9619FF-8B86-D011-B42D-00C04FC964FF.jpg"_qs;
-    track.isMissing = true;
+    // Every field given in declaration order: a field the codec forgets fails the comparison.
+    Track track{sampleTrack().id, sampleTrack().url, u"晴天"_qs, u"周杰伦"_qs, u"叶惠美"_qs, u"周杰伦"_qs, 2003, 0, u"流行"_qs,
+                269.5, 31234567, 734567890.123456, u"6F9619FF-8B86-D011-B42D-00C04FC964FF.jpg"_qs, true};
     EXPECT_EQ(JsonFile::decode<Track>(JsonFile::encode(track)), track);
     track.duration = std::numeric_limits<double>::infinity();
     EXPECT_EQ(JsonFile::decode<Track>(JsonFile::encode(track))->duration, 0.0);
@@ -64,10 +52,9 @@ TEST(TrackJson, WritesSortedKeysLeavesAbsentOptionalsOutAndReadsNullsAsAbsent)
     QJsonObject nullYear = trackObject(sampleTrack());
     nullYear.insert(u"year"_qs, QJsonValue::Null);
     nullYear.insert(u"unknownKey"_qs, 42);
-    const auto decoded = trackFrom(nullYear);
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(*decoded, sampleTrack());
-    EXPECT_EQ(trackObject(*decoded).keys(), keys);
+    const Track decoded = trackFrom(nullYear).value_or(Track());
+    EXPECT_EQ(decoded, sampleTrack());
+    EXPECT_EQ(trackObject(decoded).keys(), keys);
 }
 
 TEST(TrackJson, MissingRequiredKeysWrongTypesAndBadIdentifiersFailTheRecord)
@@ -105,10 +92,8 @@ TEST(LibraryIndexJson, EmptyLibraryAndFolders)
     EXPECT_EQ(QJsonDocument::fromJson(JsonFile::encode(LibraryIndex{})).object(),
               QJsonObject({{"folders", QJsonArray()}, {"tracks", QJsonArray()}}));
     const LibraryIndex index{{sampleTrack()}, {FileLocation::fromPath("/音乐/流行 #1")}};
-    const auto decoded = JsonFile::decode<LibraryIndex>(JsonFile::encode(index));
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->tracks, index.tracks);
-    EXPECT_EQ(decoded->folders, index.folders);
+    const auto decoded = JsonFile::decode<LibraryIndex>(JsonFile::encode(index)).value_or(LibraryIndex{});
+    EXPECT_TRUE(decoded.tracks == index.tracks && decoded.folders == index.folders);
 }
 
 } // namespace

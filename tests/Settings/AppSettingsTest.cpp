@@ -22,21 +22,15 @@ TEST(AppSettings, DefaultsWriteSixteenKeysAndRoundTripWithTheResumeState)
     EXPECT_EQ(written.value(u"hideFromScreenCapture"_qs), QJsonValue(true));
     EXPECT_EQ(written.value(u"lyricsOpacity"_qs), QJsonValue(0.26));
 
-    AppSettings settings;
-    settings.lastTrackID = QUuid::createUuid();
-    settings.lastQueue = {*settings.lastTrackID, QUuid::createUuid()};
-    settings.lastPosition = 83.25;
-    settings.ffmpegPath = u"/opt/ffmpeg/bin/ffmpeg"_qs;
-    settings.customAccentHex = u"#3A7BD5"_qs;
+    const QUuid last = QUuid::createUuid();
+    const AppSettings settings{.customAccentHex = u"#3A7BD5"_qs, .lastQueue = {last, QUuid::createUuid()}, .lastTrackID = last,
+                               .lastPosition = 83.25, .ffmpegPath = u"/opt/ffmpeg/bin/ffmpeg"_qs};
     EXPECT_EQ(JsonFile::decode<AppSettings>(JsonFile::encode(settings)), settings);
 }
 
 TEST(AppSettings, NullsKeepDefaultsUnknownNamesAreKeptAndSequentialIsRepeatAll)
 {
-    AppSettings expected;
-    expected.playbackMode = u"repeatAll"_qs;
-    expected.themePreset = u"neon"_qs;
-    expected.appLanguage = u"fr"_qs;
+    const AppSettings expected{.themePreset = u"neon"_qs, .playbackMode = u"repeatAll"_qs, .appLanguage = u"fr"_qs};
     EXPECT_EQ(decode(R"({"hideFromScreenCapture": null, "customAccentHex": null, "playbackMode": "sequential",
                          "themePreset": "neon", "appLanguage": "fr", "extra": 1})"),
               expected);

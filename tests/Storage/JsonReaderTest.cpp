@@ -74,15 +74,10 @@ LibraryIndex libraryOf(int count, const QString &title)
 {
     LibraryIndex index{{}, {FileLocation::fromPath("/音乐")}};
     for (int i = 0; i < count; ++i) {
-        Track track;
-        track.id = QUuid::createUuid();
-        track.url = FileLocation::fromPath("/音乐/专辑 " + QByteArray::number(i) + "/song#" + QByteArray::number(i) + ".flac");
-        track.title = title.arg(i);
-        track.artist = u"周杰伦"_qs;
-        track.year = 2000 + i;
-        track.duration = 180.5 + i;
-        track.modifiedAt = 700000000.25 + i;
-        index.tracks.append(track);
+        const QByteArray number = QByteArray::number(i);
+        index.tracks.append({.id = QUuid::createUuid(), .url = FileLocation::fromPath("/音乐/专辑 " + number + "/song#" + number + ".flac"),
+                             .title = title.arg(i), .artist = u"周杰伦"_qs, .year = 2000 + i, .duration = 180.5 + i,
+                             .modifiedAt = 700000000.25 + i});
     }
     return index;
 }
@@ -101,22 +96,18 @@ TEST(JsonReader, ALargeArrayKeepsOrderAndFailsOnOneBadElement)
 
 TEST(JsonWriter, WritesWhatQtReadsBack)
 {
+    const QString text = u"line\nbreak \"quote\" \x01 \U0001F3B5"_qs;
     JsonWriter writer;
-    writer.beginObject();
-    writer.key(QLatin1String("a"));
-    writer.value(u"line\nbreak \"quote\" \x01 \U0001F3B5"_qs);
-    writer.key(QLatin1String("b"));
+    writer.beginArray();
+    writer.value(text);
     writer.value(1e21);
-    writer.key(QLatin1String("c"));
     writer.value(std::numeric_limits<double>::quiet_NaN());
-    writer.key(QLatin1String("d"));
     writer.beginArray();
     writer.endArray();
-    writer.endObject();
+    writer.endArray();
     QJsonParseError error;
-    const QJsonObject object = QJsonDocument::fromJson(writer.take(), &error).object();
-    ASSERT_EQ(error.error, QJsonParseError::NoError);
-    EXPECT_EQ(object, (QJsonObject{{"a", u"line\nbreak \"quote\" \x01 \U0001F3B5"_qs}, {"b", 1e21}, {"c", 0.0}, {"d", QJsonArray()}}));
+    EXPECT_EQ(QJsonDocument::fromJson(writer.take(), &error).array(), (QJsonArray{text, 1e21, 0.0, QJsonArray()}));
+    EXPECT_EQ(error.error, QJsonParseError::NoError);
 }
 
 // Damaged stored files must give a clear failure or a value, never a crash: thousands of random
@@ -166,11 +157,8 @@ TEST(JsonMutation, TheStoredFilesNeverCrashTheirReaders)
     for (int i = 0; i < 5; ++i)
         playlists.append({QUuid::createUuid(), u"列表 %1"_qs.arg(i), {QUuid::createUuid(), QUuid::createUuid()}});
     survivesMutations(playlists, 5000);
-    AppSettings settings;
-    settings.lastQueue = {QUuid::createUuid()};
-    settings.lastTrackID = settings.lastQueue.first();
-    settings.lyricsEndpoint = u"https://example.org/api/get"_qs;
-    survivesMutations(settings, 5000);
+    const QUuid id = QUuid::createUuid();
+    survivesMutations(AppSettings{.lyricsEndpoint = u"https://example.org/api/get"_qs, .lastQueue = {id}, .lastTrackID = id}, 5000);
 }
 
 TEST(BackupJSONTest, SavesKeepABackupThatLoadsFallBackTo)
@@ -179,11 +167,14 @@ TEST(BackupJSONTest, SavesKeepABackupThatLoadsFallBackTo)
     const FileLocation journal = FileLocation::fromLocalFile(dir.path()).appending(QByteArray("undo/j.json"));
     const FileLocation backup = journal.withSuffix(".bak");
     const auto read = [](const FileLocation &file) { return FileOperations::system().readAll(file).value_or("<none>"); };
-    const auto load = [&] { return BackupJSON::load<QList<Playlist>>(journal); };
+    const auto load = [&] {
+        const auto loaded = BackupJSON::load<QList<Playlist>>(journal);
+        return std::pair(loaded.source, loaded.value);
+    };
     const QList<Playlist> first{{QUuid::createUuid(), u"一"_qs, {}}};
     const QList<Playlist> second{{QUuid::createUuid(), u"二"_qs, {QUuid::createUuid()}}};
 
-    EXPECT_EQ(load().source, LoadSource::Absent);
+    EXPECT_EQ(load().first, LoadSource::Absent);
     ASSERT_TRUE(BackupJSON::save(first, journal));
     EXPECT_FALSE(FileOperations::system().exists(backup));
     const QByteArray firstBytes = read(journal);
@@ -193,15 +184,11 @@ TEST(BackupJSONTest, SavesKeepABackupThatLoadsFallBackTo)
     EXPECT_EQ(read(journal), firstBytes) << "a failed backup copy leaves the journal unchanged";
     ASSERT_TRUE(BackupJSON::save(second, journal));
     EXPECT_EQ(read(backup), firstBytes);
-    EXPECT_EQ(load().source, LoadSource::Primary);
-    EXPECT_EQ(load().value, second);
-
+    EXPECT_EQ(load(), std::pair(LoadSource::Primary, std::optional(second)));
     ASSERT_TRUE(FileOperations::system().writeAtomically(journal, "{ damaged"));
-    EXPECT_EQ(load().source, LoadSource::Backup);
-    EXPECT_EQ(load().value, first);
+    EXPECT_EQ(load(), std::pair(LoadSource::Backup, std::optional(first)));
     ASSERT_TRUE(FileOperations::system().writeAtomically(backup, "also damaged"));
-    EXPECT_EQ(load().source, LoadSource::Unreadable);
-    EXPECT_FALSE(load().value.has_value());
+    EXPECT_EQ(load(), std::pair(LoadSource::Unreadable, std::optional<QList<Playlist>>()));
 
     // Removal takes both files and stops at the first failure.
     files.failOnce(FileOperations::Operation::Remove, EIO, "j.json");
