@@ -4,6 +4,7 @@
 #include "SeededTracks.h"
 #include "Views/CoverButton.h"
 #include "Views/LyricsEmptyState.h"
+#include "Views/LyricsListLayout.h"
 #include "Views/LyricsListView.h"
 #include "Views/LyricsOriginBadge.h"
 #include "Views/LyricsPageBackdrop.h"
@@ -12,6 +13,7 @@
 #include "Views/NowPlayingLyricsView.h"
 #include "Views/TrackCoverView.h"
 
+#include <QFontMetricsF>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -107,6 +109,48 @@ protected:
     std::unique_ptr<NowPlayingLyricsView> page;
     std::unique_ptr<MainWindow> window;
 };
+
+// Every row lies where summing the heights before it puts it: after wrapping, after a row's exact
+// height arrives and after a wider page.
+TEST(LyricsListLayoutRules, RowsLieWhereTheHeightsBeforeThemPutThem)
+{
+    const QFont font;
+    const QFontMetricsF metrics(font);
+    const qreal line = metrics.height();
+    const QList<QString> texts{QStringLiteral("短"), QString(), QStringLiteral("一行很长很长的歌词会在窄的宽度下折成好几行才能放下"),
+                               QStringLiteral("Re So So Si Do Si La")};
+    LyricsListLayout layout;
+    layout.setLines(texts, font);
+    layout.setWidth(metrics.horizontalAdvance(texts[3]));
+    const auto expectRowsInPlace = [&] {
+        qreal top = LyricsListLayout::verticalPadding;
+        EXPECT_EQ(layout.rowAt(0), 0);
+        for (qsizetype row = 0; row < layout.count(); ++row) {
+            SCOPED_TRACE(row);
+            EXPECT_DOUBLE_EQ(layout.rowTop(row), top);
+            const qreal next = top + layout.rowHeight(row) + LyricsListLayout::rowSpacing;
+            EXPECT_EQ(layout.rowAt(top), row);
+            EXPECT_EQ(layout.rowAt(next - 0.5), row);
+            top = next;
+        }
+        EXPECT_EQ(layout.rowAt(top), layout.count());
+        EXPECT_DOUBLE_EQ(layout.contentHeight(), top - LyricsListLayout::rowSpacing + LyricsListLayout::verticalPadding);
+    };
+
+    EXPECT_EQ(layout.rowHeight(1), line); // an empty line keeps a line's height
+    EXPECT_EQ(layout.rowHeight(3), line); // a line that fits exactly does not wrap
+    EXPECT_GE(layout.rowHeight(2), LyricsListLayout::heightOf(2, line));
+    expectRowsInPlace();
+    layout.setRowHeight(1, 40);
+    expectRowsInPlace();
+    layout.setWidth(10000);
+    EXPECT_EQ(layout.rowHeight(2), line);
+    expectRowsInPlace();
+
+    LyricsListLayout empty;
+    EXPECT_EQ(empty.rowAt(500), 0);
+    EXPECT_DOUBLE_EQ(empty.contentHeight(), 2 * LyricsListLayout::verticalPadding);
+}
 
 TEST(NowPlayingLyricsViewRules, Subtitle)
 {
