@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QThread>
 
 GuiFixture::GuiFixture()
@@ -42,4 +43,14 @@ void GuiFixture::settle(int milliseconds)
         if (!deadline.hasExpired())
             QThread::msleep(5);
     } while (!deadline.hasExpired());
+}
+
+void GuiFixture::playFirstTrack()
+{
+    const Track track = model->tracks().first();
+    QFile file(QString::fromUtf8(track.url.path()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    model->play(track.id);
+    settle();
 }

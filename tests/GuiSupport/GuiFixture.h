@@ -40,6 +40,8 @@ protected:
     void seedSettings(const std::function<void(AppSettings &)> &change);
     // Runs the event loop until everything queued so far has been handled.
     static void settle(int milliseconds = 0);
+    // Plays the model's first track, with an empty file put where it lies so that it is present.
+    void playFirstTrack();
 
     SeededDataFolder home;
     ModelTestEnvironment environment;

@@ -25,9 +25,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Tracks are written as designated initializers naming only the fields a case needs.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace {
 
 Lyrics synced(QList<LyricLine> lines)

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
-#include <QFile>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QSettings>
@@ -51,12 +50,7 @@ protected:
     // Plays the first track (its file made present) with synchronised lyrics.
     void playWithLyrics()
     {
-        const Track track = model->tracks().first();
-        QFile file(QString::fromUtf8(track.url.path()));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.close();
-        model->play(track.id);
-        settle();
+        playFirstTrack();
         environment.lyrics->finish(environment.lyrics->requests().size() - 1,
             ResolvedLyrics{Lyrics{{{0, QStringLiteral("晚风吹过 the quiet harbour")}, {10, QStringLiteral("灯火一盏一盏亮起")}}, true},
                 LyricsOrigin::Online, std::nullopt});

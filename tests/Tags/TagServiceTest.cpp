@@ -21,9 +21,6 @@
 
 using Operation = FileOperations::Operation;
 
-// Tag fields are written as designated initializers naming only the fields a case needs.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace {
 
 const TagFormatCapabilities everything{true, true, true, {}};

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
-#include <QFile>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
@@ -64,12 +63,7 @@ protected:
     // Plays the first track (its file made present) and answers its lyrics search.
     void playWithLyrics(const std::optional<ResolvedLyrics> &result, double position = 0)
     {
-        const Track track = model->tracks().first();
-        QFile file(QString::fromUtf8(track.url.path()));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.close();
-        model->play(track.id);
-        settle();
+        playFirstTrack();
         answerLyrics(result, position);
     }
 

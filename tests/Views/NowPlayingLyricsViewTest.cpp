@@ -342,7 +342,7 @@ TEST_F(NowPlayingLyricsViewTest, Screenshots)
 {
     SeededTracks::setFirstTrackCover(home);
     // The track's file exists, so the start-up rescan keeps it playable.
-    ASSERT_FALSE(AudioFixture::makeTone(home.musicPath() + QStringLiteral("/华语"), QStringLiteral("晴天.mp3"), 2.0, 1000,
+    ASSERT_FALSE(AudioFixture::makeTone(home.musicPath() + QStringLiteral("/华语"), QStringLiteral("晴天.mp3"), 60.0, 1000,
         { QStringLiteral("-metadata"), QStringLiteral("title=晴天"), QStringLiteral("-metadata"),
             QStringLiteral("artist=周杰伦"), QStringLiteral("-metadata"), QStringLiteral("album=叶惠美") })
                      .isEmpty());
