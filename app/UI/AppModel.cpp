@@ -11,11 +11,9 @@
 #include "Localization.h"
 #include "Lyrics/LRCLIBClient.h"
 #include "Transcode/FFmpegLocator.h"
-#include "Transcode/TranscodeCache.h"
 
 #include <QDir>
 #include <QStandardPaths>
-#include <QtConcurrent>
 
 namespace {
 
@@ -109,12 +107,7 @@ AppModel::AppModel(const FileLocation &directory, AppModelEnvironment environmen
     observeEngine();
     loadLyrics(m_currentTrack);
 
-    auto *measuring = new QFutureWatcher<qint64>(this);
-    connect(measuring, &QFutureWatcher<qint64>::finished, this, [this, measuring] {
-        setTranscodeCacheBytes(measuring->result());
-        measuring->deleteLater();
-    });
-    measuring->setFuture(QtConcurrent::run([root = m_transcodeRoot] { return TranscodeCache::directorySize(root); }));
+    m_ffmpegControl->measureCache();
 
     if (m_environment.shell)
         m_environment.shell->applyAppearance(m_library->settings().themeMode);
