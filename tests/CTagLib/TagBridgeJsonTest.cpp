@@ -24,19 +24,14 @@ std::optional<FieldMap> parse(const char *json)
 
 TEST(TagBridgeJson, acceptsTheGrammarDecodingEscapesAndClampingNumbers)
 {
-    const auto fields = parse(" \t\r\n{ \"title\" : \"A\\\"B\\\\C\\/\\b\\f\\n\\r\\t\" ,\n\"year\":-12,\"genre\":null,"
-                              "\"odd\":+5 }trailing bytes are not read \xff {\"");
+    const auto fields = parse(" \t\r\n{ \"title\" : \"A\\\"B\\\\C\\/\\b\\f\\n\\r\\t\" ,\n\"year\":-12,\"genre\":null,\"odd\":+5,"
+                              R"("t":"\u0041\u00e9\u4e2d\ud83c\udfb5\u0000z" })" "trailing bytes are not read \xff {\"");
     ASSERT_TRUE(fields.has_value());
     EXPECT_EQ(fields->at("title").text, "A\"B\\C/\b\f\n\r\t");
     EXPECT_EQ(fields->at("year").number, -12);
     EXPECT_TRUE(fields->at("genre").present && fields->at("genre").null);
     EXPECT_EQ(fields->at("odd").number, 5);
-    EXPECT_EQ(field(*fields, "genre"), nullptr);
-    EXPECT_EQ(field(*fields, "album"), nullptr);
-    ASSERT_NE(field(*fields, "title"), nullptr);
-    const auto escaped = parse(R"({"t":"\u0041\u00e9\u4e2d\ud83c\udfb5\u0000z"})");
-    ASSERT_TRUE(escaped.has_value());
-    EXPECT_EQ(escaped->at("t").text, std::string("A\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x8E\xB5\0z", 12));
+    EXPECT_EQ(fields->at("t").text, std::string("A\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x8E\xB5\0z", 12));
     // The last of repeated keys counts; numbers beyond the range are clamped.
     const auto clamped = parse(R"({"title":"first","title":"last","year":99999999999999999999999,"n":-99999999999999999999999})");
     ASSERT_TRUE(clamped.has_value());
@@ -64,7 +59,9 @@ TEST(TagBridgeJson, stringsEscapeOnlyQuotesBackslashesAndControlBytes)
     EXPECT_EQ(TagJson::jsonString("a\"b\\c/d\x7F\b\f\n\r\t\x01\x1F"), "\"a\\\"b\\\\c/d\x7F\\b\\f\\n\\r\\t\\u0001\\u001f\"");
     EXPECT_EQ(TagJson::jsonString("周杰伦"), "\"周杰伦\"");
 }
-TEST(TagBridgeJson, base64EncodesWithPaddingAndDecodesLenientlyButOnlyTheStandardAlphabet)
+
+// The alphabets it refuses are the bridge's cover text test's.
+TEST(TagBridgeJson, base64EncodesWithPaddingAndDecodesLeniently)
 {
     const std::pair<const char *, const char *> encoded[] = {{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"},
                                                              {"\xFB\xFF", "+/8="}};
@@ -74,8 +71,6 @@ TEST(TagBridgeJson, base64EncodesWithPaddingAndDecodesLenientlyButOnlyTheStandar
                                                              {"Zg==!!!", "f"}, {"+/8=", "\xFB\xFF"}, {"=", ""}};
     for (const auto &[text, bytes] : decoded)
         EXPECT_EQ(Base64::decode(text), bytes) << text;
-    EXPECT_FALSE(Base64::decode("-_8").has_value());
-    EXPECT_FALSE(Base64::decode("Zm9v\xC3\xA9").has_value());
 }
 
 TEST(TagBridgeJson, nothingToWriteSucceedsWithoutLookingAtTheFileAndFailuresReportTheirMessage)
@@ -88,8 +83,7 @@ TEST(TagBridgeJson, nothingToWriteSucceedsWithoutLookingAtTheFileAndFailuresRepo
     EXPECT_EQ(quillmere_write_tags("/nonexistent/file.mp3", nullptr, nullptr), 0);
     const std::tuple<const char *, const char *, const char *> failures[] = {
         {nullptr, "{}", "无效的文件路径"},
-        {"/nonexistent/file.mp3", "{\"title\":", "标签数据格式无效"},
-        {"/nonexistent/file.mp3", "{\"title\":\"x\"}", "文件不存在"}};
+        {"/nonexistent/file.mp3", "{\"title\":", "标签数据格式无效"}};
     for (const auto &[path, json, message] : failures) {
         char *error = nullptr;
         EXPECT_EQ(quillmere_write_tags(path, json, &error), -1);
@@ -101,12 +95,9 @@ TEST(TagBridgeJson, nothingToWriteSucceedsWithoutLookingAtTheFileAndFailuresRepo
     quillmere_free(nullptr);
 }
 
-// Every read through the read-ahead stream gives what TagLib's own file stream gives, for files
-// read whole, files read as head and tail, reads across the blocks, past the end and after
-// seeks from every origin.
-class ReadAheadStreamTest : public ::testing::TestWithParam<int>
-{
-};
+// Every read through the read-ahead stream, of files read whole or as head and tail, across the
+// blocks, past the end and after seeks from every origin, gives what TagLib's own file stream gives.
+using ReadAheadStreamTest = ::testing::TestWithParam<int>;
 
 TEST_P(ReadAheadStreamTest, ReadsWhatTheFileStreamReads)
 {
@@ -117,8 +108,7 @@ TEST_P(ReadAheadStreamTest, ReadsWhatTheFileStreamReads)
     for (char &byte : content)
         byte = char(random.bounded(256));
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     file.close();
     const QByteArray name = QFile::encodeName(path);
     TagLib::FileStream reference(name.constData(), true);

@@ -136,8 +136,6 @@ TagLib::ByteVector byteVector(const QByteArray &bytes)
     return TagLib::ByteVector(bytes.constData(), static_cast<unsigned>(bytes.size()));
 }
 
-const QString invalidCover = QStringLiteral("封面数据无效");
-
 // Round trips -----------------------------------------------------------------------------------
 
 struct Format
@@ -175,19 +173,16 @@ protected:
 // cleared or kept, the cover replaced and removed, and never a change to the audio.
 TEST_P(TagBridgeRoundTrip, writtenTagsReadBackAndClearWithoutTouchingTheAudio)
 {
-    const bool full = GetParam().takesAlbumArtistAndCover;
     const QByteArray originalSamples = decodedSamples(path);
     QJsonObject tags{{"title", QStringLiteral("晴天 \"雨\" \\ 第一首")}, {"artist", QStringLiteral("周杰伦")},
                      {"album", QStringLiteral("叶惠美")}, {"year", 2003}, {"trackNumber", 7},
-                     {"genre", QStringLiteral("华语流行")}};
-    QJsonObject expected = tags;
-    for (const char *key : {"albumArtist", "artworkBase64"})
-        expected.insert(key, QJsonValue::Null);
-    if (full) {
-        tags.insert("albumArtist", QStringLiteral("周杰伦 & 乐队"));
-        tags.insert("artworkBase64", base64(pngImage()));
-        expected = tags;
+                     {"genre", QStringLiteral("华语流行")}, {"albumArtist", QJsonValue::Null},
+                     {"artworkBase64", QJsonValue::Null}};
+    if (GetParam().takesAlbumArtistAndCover) {
+        tags["albumArtist"] = QStringLiteral("周杰伦 & 乐队");
+        tags["artworkBase64"] = base64(pngImage());
     }
+    QJsonObject expected = tags;
     ASSERT_EQ(writeTags(path, tags), QString());
     EXPECT_EQ(readBack(), expected);
     const qint64 firstSize = QFileInfo(path).size();
@@ -198,20 +193,17 @@ TEST_P(TagBridgeRoundTrip, writtenTagsReadBackAndClearWithoutTouchingTheAudio)
     // Out-of-range numbers leave the stored ones; zero and empty text clear, null leaves alone.
     ASSERT_EQ(writeTags(path, QJsonObject{{"year", -1}, {"trackNumber", 4294967296.0}}), QString());
     EXPECT_EQ(readBack(), expected);
-    ASSERT_EQ(writeTags(path, QByteArray(R"({"title":"","artist":null,"album":"新专辑","year":0,"trackNumber":0})")),
+    if (GetParam().takesAlbumArtistAndCover) {
+        ASSERT_EQ(writeTags(path, QJsonObject{{"artworkBase64", base64(jpegImage())}}), QString());
+        EXPECT_EQ(readBack()["artworkBase64"], base64(jpegImage()));
+    }
+    ASSERT_EQ(writeTags(path, QByteArray(R"({"title":"","artist":null,"album":"新专辑","year":0,"trackNumber":0,)"
+                                         R"("albumArtist":"","artworkBase64":""})")),
               QString());
-    for (const char *key : {"title", "year", "trackNumber"})
+    for (const char *key : {"title", "year", "trackNumber", "albumArtist", "artworkBase64"})
         expected.insert(key, QJsonValue::Null);
     expected["album"] = QStringLiteral("新专辑");
     EXPECT_EQ(readBack(), expected);
-    if (full) {
-        ASSERT_EQ(writeTags(path, QJsonObject{{"artworkBase64", base64(jpegImage())}}), QString());
-        EXPECT_EQ(readBack()["artworkBase64"], base64(jpegImage()));
-        ASSERT_EQ(writeTags(path, QJsonObject{{"artworkBase64", ""}, {"albumArtist", ""}}), QString());
-        for (const char *key : {"albumArtist", "artworkBase64"})
-            expected.insert(key, QJsonValue::Null);
-        EXPECT_EQ(readBack(), expected);
-    }
     EXPECT_TRUE(temporaryLeftovers(folder.path()).isEmpty());
 }
 
@@ -238,9 +230,7 @@ class TagBridgeFormat : public ::testing::Test
 protected:
     QString make(const QString &fileName, const QStringList &arguments = {}, double seconds = 1.0)
     {
-        const QString path = AudioFixture::makeTone(folder.path(), fileName, seconds, 440, arguments);
-        EXPECT_FALSE(path.isEmpty());
-        return path;
+        return AudioFixture::makeTone(folder.path(), fileName, seconds, 440, arguments);
     }
     // Writes `fields`, expecting `message`; a refused write must leave the file as it was.
     void expectRefused(const QString &path, const QJsonObject &fields, const QString &message)
@@ -254,49 +244,41 @@ protected:
     QTemporaryDir folder;
 };
 
-TEST_F(TagBridgeFormat, mp3TagsSeedANewId3v24TagAndAreNotDuplicatedIntoEachOther)
+// An MP3 file without an ID3v2 tag is read from its APE tag, else its ID3v1 tag; the first write
+// seeds a new ID3v2.4 tag from it and keeps it.
+TEST_F(TagBridgeFormat, mp3ApeOrId3v1TagSeedsANewId3v24TagAndTheyAreNotDuplicatedIntoEachOther)
 {
-    const QString path = make("old.mp3", {"-id3v2_version", "0"});
-    addId3v1Tag(path);
-    ASSERT_EQ(writeTags(path, QJsonObject{{"title", QStringLiteral("新")}}), QString());
-    EXPECT_EQ(read(path, "title"), QStringLiteral("新"));
-    EXPECT_EQ(read(path, "artist"), "Band");
-    EXPECT_EQ(read(path, "year"), 1999);
-    TagLib::MPEG::File file(QFile::encodeName(path).constData());
-    ASSERT_TRUE(file.hasID3v2Tag() && file.hasID3v1Tag());
-    EXPECT_EQ(file.ID3v2Tag()->header()->majorVersion(), 4u);
-    EXPECT_EQ(file.ID3v1Tag()->title(), "Old");
-    // Duplicating tags on save would refill a cleared ID3v2 field from the ID3v1 tag and add an
-    // ID3v1 tag to files that had none.
-    const QString both = make("both.mp3", {"-write_id3v1", "1", "-metadata", "title=T", "-metadata", "date=1999",
-                                           "-metadata", "genre=Pop"});
-    ASSERT_EQ(writeTags(both, QJsonObject{{"year", 0}, {"genre", ""}}), QString());
-    EXPECT_EQ(read(both, "year"), QJsonValue::Null);
-    EXPECT_EQ(read(both, "genre"), QJsonValue::Null);
-    const QString id3v2Only = make("v2.mp3", {"-metadata", "title=x"});
-    ASSERT_EQ(writeTags(id3v2Only, QJsonObject{{"title", "y"}}), QString());
-    EXPECT_FALSE(TagLib::MPEG::File(QFile::encodeName(id3v2Only).constData()).hasID3v1Tag());
-}
-
-TEST_F(TagBridgeFormat, apeTaggedMp3IsReadFromApeAndSeedsTheNewId3v2Tag)
-{
-    const QString path = make("ape.mp3", {"-id3v2_version", "0"});
+    const QString v1 = make("v1.mp3", {"-id3v2_version", "0"});
+    addId3v1Tag(v1);
+    const QString ape = make("ape.mp3", {"-id3v2_version", "0"});
     {
-        TagLib::MPEG::File file(QFile::encodeName(path).constData());
-        TagLib::APE::Tag *ape = file.APETag(true);
-        ape->setArtist("APE Artist");
-        ape->addValue("ALBUM ARTIST", "APE Band");
-        ape->setItem("Cover Art (Back)", TagLib::APE::Item("Cover Art (Back)", byteVector(jpegImage('b')), true));
-        ape->setItem("Cover Art (Front)", TagLib::APE::Item("Cover Art (Front)",
+        TagLib::MPEG::File file(QFile::encodeName(ape).constData());
+        TagLib::APE::Tag *tag = file.APETag(true);
+        tag->setArtist("APE Artist");
+        tag->addValue("ALBUM ARTIST", "APE Band");
+        tag->setItem("Cover Art (Back)", TagLib::APE::Item("Cover Art (Back)", byteVector(jpegImage('b')), true));
+        tag->setItem("Cover Art (Front)", TagLib::APE::Item("Cover Art (Front)",
                                                             byteVector(QByteArray("front.png\0", 10) + pngImage()), true));
         ASSERT_TRUE(file.save(TagLib::MPEG::File::APE));
     }
-    EXPECT_EQ(read(path, "albumArtist"), "APE Band");
+    EXPECT_EQ(read(ape, "albumArtist"), "APE Band");
     // Item keys sort "COVER ART (BACK)" first; its data has no zero byte and counts whole.
-    EXPECT_EQ(read(path, "artworkBase64"), base64(jpegImage('b')));
-    ASSERT_EQ(writeTags(path, QJsonObject{{"title", "New"}}), QString());
-    EXPECT_EQ(read(path, "artist"), "APE Artist");
-    EXPECT_TRUE(TagLib::MPEG::File(QFile::encodeName(path).constData()).hasAPETag());
+    EXPECT_EQ(read(ape, "artworkBase64"), base64(jpegImage('b')));
+    for (const QString &path : {v1, ape})
+        ASSERT_EQ(writeTags(path, QJsonObject{{"title", QStringLiteral("新")}}), QString());
+    EXPECT_EQ(read(v1, "artist"), "Band");
+    EXPECT_EQ(read(v1, "year"), 1999);
+    EXPECT_EQ(read(ape, "artist"), "APE Artist");
+    EXPECT_TRUE(TagLib::MPEG::File(QFile::encodeName(ape).constData()).hasAPETag());
+    TagLib::MPEG::File file(QFile::encodeName(v1).constData());
+    ASSERT_TRUE(file.hasID3v2Tag() && file.hasID3v1Tag());
+    EXPECT_EQ(file.ID3v2Tag()->header()->majorVersion(), 4u);
+    EXPECT_EQ(file.ID3v1Tag()->title(), "Old");
+    // Duplicating tags on save would add an ID3v1 tag to files that had none (and refill cleared
+    // fields from it, which the round trip of an ID3v1-tagged file catches).
+    const QString id3v2Only = make("v2.mp3", {"-metadata", "title=x"});
+    ASSERT_EQ(writeTags(id3v2Only, QJsonObject{{"title", "y"}}), QString());
+    EXPECT_FALSE(TagLib::MPEG::File(QFile::encodeName(id3v2Only).constData()).hasID3v1Tag());
 }
 
 TEST_F(TagBridgeFormat, apeFileKeepsAlbumArtistAndFrontCoverInTheirItems)
@@ -319,11 +301,9 @@ TEST_F(TagBridgeFormat, apeFileKeepsAlbumArtistAndFrontCoverInTheirItems)
         EXPECT_EQ(items["ALBUM ARTIST"].toString(), "Band");
         EXPECT_EQ(items["COVER ART (FRONT)"].binaryData(), byteVector('\0' + pngImage()));
     }
-    EXPECT_EQ(read(path, "albumArtist"), "Band");
-    EXPECT_EQ(read(path, "artworkBase64"), base64(jpegImage())); // "COVER ART (BACK)" sorts first
     ASSERT_EQ(writeTags(path, QJsonObject{{"albumArtist", ""}, {"artworkBase64", ""}}), QString());
     EXPECT_EQ(read(path, "albumArtist"), QJsonValue::Null);
-    EXPECT_EQ(read(path, "artworkBase64"), base64(jpegImage()));
+    EXPECT_EQ(read(path, "artworkBase64"), base64(jpegImage())); // "COVER ART (BACK)" sorts first
     TagLib::APE::File file(QFile::encodeName(path).constData());
     EXPECT_FALSE(file.APETag()->itemListMap().contains("COVER ART (FRONT)"));
 }
@@ -331,18 +311,18 @@ TEST_F(TagBridgeFormat, apeFileKeepsAlbumArtistAndFrontCoverInTheirItems)
 TEST_F(TagBridgeFormat, wavInfoChunkIsReadAndSeedsTheNewId3Chunk)
 {
     const QString path = make("info.wav", {"-metadata", "title=晴天", "-metadata", "artist=周杰伦", "-metadata", "date=2003"});
-    EXPECT_EQ(read(path, "title"), QStringLiteral("晴天"));
     ASSERT_EQ(writeTags(path, QJsonObject{{"year", 2004}}), QString());
     EXPECT_EQ(read(path, "title"), QStringLiteral("晴天"));
     EXPECT_EQ(read(path, "artist"), QStringLiteral("周杰伦"));
-    EXPECT_EQ(read(path, "year"), 2004);
     // Once the ID3 chunk is there, the INFO chunk seeds nothing again: a cleared title stays cleared.
     ASSERT_EQ(writeTags(path, QJsonObject{{"title", ""}}), QString());
     ASSERT_EQ(writeTags(path, QJsonObject{{"year", 2005}}), QString());
     EXPECT_EQ(read(path, "title"), QJsonValue::Null);
 }
 
-TEST_F(TagBridgeFormat, flacCoverIsOneFrontCoverWithinTheMetadataBlockLimitAndClearingRemovesAll)
+// Blanks in cover text are skipped; text that decodes to nothing or uses another alphabet is refused,
+// as is a picture beyond a FLAC picture block (under 16 MiB), which ID3v2 takes.
+TEST_F(TagBridgeFormat, flacCoverIsOneFrontCoverAndBadOrOversizedCoverTextIsRefused)
 {
     const QString path = make("cover.flac");
     {
@@ -364,13 +344,14 @@ TEST_F(TagBridgeFormat, flacCoverIsOneFrontCoverWithinTheMetadataBlockLimitAndCl
         EXPECT_EQ(file.pictureList().front()->mimeType(), "image/jpeg");
     }
     ASSERT_EQ(writeTags(path, QJsonObject{{"artworkBase64", ""}}), QString());
-    {
-        TagLib::FLAC::File file(QFile::encodeName(path).constData());
-        EXPECT_TRUE(file.pictureList().isEmpty() && file.xiphComment()->pictureList().isEmpty());
-    }
-    // A picture block holds less than 16 MiB; ID3v2 takes the same cover.
+    EXPECT_EQ(read(path, "artworkBase64"), QJsonValue::Null); // read from the blocks and the comment
+    const QString spread = base64(pngImage()).split(QString()).join(" \r\n\t").trimmed();
+    ASSERT_EQ(writeTags(path, QJsonObject{{"artworkBase64", spread}}), QString());
+    EXPECT_EQ(read(path, "artworkBase64"), base64(pngImage()));
+    for (const char *text : {"=", " \n\t", "AB-_", "QUJD\xC3\xA9"})
+        expectRefused(path, QJsonObject{{"artworkBase64", QString::fromUtf8(text)}}, QStringLiteral("封面数据无效"));
     const QByteArray image = pngImage() + QByteArray(0x1000000, 'x');
-    expectRefused(path, QJsonObject{{"title", "x"}, {"artworkBase64", base64(image)}}, invalidCover);
+    expectRefused(path, QJsonObject{{"title", "x"}, {"artworkBase64", base64(image)}}, QStringLiteral("封面数据无效"));
     const QString mp3 = make("large.mp3");
     ASSERT_EQ(writeTags(mp3, QJsonObject{{"artworkBase64", base64(image)}}), QString());
     EXPECT_EQ(read(mp3, "artworkBase64"), base64(image));
@@ -390,11 +371,7 @@ TEST_F(TagBridgeFormat, coverTypeFollowsTheImageSignatureAndOnlyTheFirstMp4Cover
     EXPECT_EQ(read(m4a, "artworkBase64"), QJsonValue::Null);
     const QString mp3 = make("mime.mp3");
     using Mp4 = TagLib::MP4::CoverArt;
-    const struct {
-        QByteArray image;
-        const char *mime;
-        Mp4::Format mp4;
-    } cases[] = {
+    const std::tuple<QByteArray, const char *, Mp4::Format> cases[] = {
         {pngImage(), "image/png", Mp4::PNG},
         {jpegImage(), "image/jpeg", Mp4::JPEG},
         {"GIF89a" + QByteArray(20, 'g'), "image/gif", Mp4::GIF},
@@ -404,33 +381,22 @@ TEST_F(TagBridgeFormat, coverTypeFollowsTheImageSignatureAndOnlyTheFirstMp4Cover
         {"\x89PNG", "image/jpeg", Mp4::JPEG},
         {"unknown image", "image/jpeg", Mp4::JPEG},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.image.left(12).toStdString());
-        ASSERT_EQ(writeTags(mp3, QJsonObject{{"artworkBase64", base64(c.image)}}), QString());
+    for (const auto &[image, mime, mp4Format] : cases) {
+        SCOPED_TRACE(image.left(12).toStdString());
+        ASSERT_EQ(writeTags(mp3, QJsonObject{{"artworkBase64", base64(image)}}), QString());
         TagLib::MPEG::File file(QFile::encodeName(mp3).constData());
         const TagLib::ID3v2::FrameList frames = file.ID3v2Tag()->frameList("APIC");
         ASSERT_EQ(frames.size(), 1u);
         const auto *picture = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame *>(frames.front());
         ASSERT_NE(picture, nullptr);
-        EXPECT_EQ(picture->mimeType().to8Bit(), c.mime);
+        EXPECT_EQ(picture->mimeType().to8Bit(), mime);
         EXPECT_EQ(picture->type(), TagLib::ID3v2::AttachedPictureFrame::FrontCover);
-        EXPECT_EQ(read(mp3, "artworkBase64"), base64(c.image));
-        ASSERT_EQ(writeTags(m4a, QJsonObject{{"artworkBase64", base64(c.image)}}), QString());
+        ASSERT_EQ(writeTags(m4a, QJsonObject{{"artworkBase64", base64(image)}}), QString());
         TagLib::MP4::File mp4(QFile::encodeName(m4a).constData());
         const TagLib::MP4::CoverArtList covers = mp4.tag()->item("covr").toCoverArtList();
         ASSERT_EQ(covers.size(), 1u);
-        EXPECT_EQ(covers.front().format(), c.mp4);
+        EXPECT_EQ(covers.front().format(), mp4Format);
     }
-}
-
-TEST_F(TagBridgeFormat, coverTextIgnoresBlanksAndRejectsNothingAndForeignAlphabets)
-{
-    const QString path = make("text.flac");
-    const QString spread = base64(pngImage()).split(QString()).join(" \r\n\t").trimmed();
-    ASSERT_EQ(writeTags(path, QJsonObject{{"artworkBase64", spread}}), QString());
-    EXPECT_EQ(read(path, "artworkBase64"), base64(pngImage()));
-    for (const char *text : {"=", " \n\t", "AB-_", "QUJD\xC3\xA9"})
-        expectRefused(path, QJsonObject{{"artworkBase64", QString::fromUtf8(text)}}, invalidCover);
 }
 
 TEST_F(TagBridgeFormat, wmaTakesTextsButRefusesAlbumArtistAndCover)
@@ -450,7 +416,6 @@ TEST_F(TagBridgeFormat, formatIsJudgedByContentNotByNameAndJunkIsNoAudioFile)
     ASSERT_EQ(writeTags(named, QJsonObject{{"title", QStringLiteral("伪装")}}), QString());
     EXPECT_TRUE(fileBytes(named).startsWith("fLaC"));
     EXPECT_EQ(read(named, "title"), QStringLiteral("伪装"));
-    EXPECT_TRUE(TagLib::FLAC::File(QFile::encodeName(named).constData()).hasXiphComment());
     const QString junk = folder.filePath("junk.mp3");
     QByteArray noise(4096, '\0');
     for (int index = 0; index < 4096; ++index)
@@ -464,12 +429,9 @@ TEST_F(TagBridgeFormat, formatIsJudgedByContentNotByNameAndJunkIsNoAudioFile)
 // the data chunk claims nothing, or the RIFF size claims more or less than there is.
 TEST_F(TagBridgeFormat, writesThatWouldNotReadBackAreRefused)
 {
-    for (const char *name : {"tone.wv", "tone.tta"}) {
-        const QString audio = make(name, {}, 0.3);
-        expectRefused(audio, QJsonObject{{"title", "t"}, {"artworkBase64", base64(jpegImage('c', 1024))}},
+    for (const char *name : {"tone.wv", "tone.tta"})
+        expectRefused(make(name, {}, 0.3), QJsonObject{{"title", "t"}, {"artworkBase64", base64(jpegImage('c', 1024))}},
                       QStringLiteral("该格式无法保存所写的全部标签，文件未改动"));
-        EXPECT_EQ(writeTags(audio, QJsonObject{{"title", "t"}}), QString());
-    }
     const QString wav = make("tone.wav", {}, 0.3);
     const QByteArray good = fileBytes(wav);
     const qsizetype data = good.indexOf("data");
@@ -499,8 +461,6 @@ QString copyFailure(std::errc error)
 class TagBridgeFailure : public TagBridgeFormat
 {
 protected:
-    void SetUp() override { original = fileBytes(audio); }
-
     void expectUntouched()
     {
         EXPECT_EQ(fileBytes(audio), original);
@@ -508,7 +468,7 @@ protected:
     }
 
     QString audio = make("tone.flac");
-    QByteArray original;
+    QByteArray original = fileBytes(audio);
     const QJsonObject newTitle{{"title", QStringLiteral("新标题")}};
 };
 
@@ -536,7 +496,6 @@ TEST_F(TagBridgeFailure, writeThroughASymlinkUpdatesItsTargetKeepingLinkAndPermi
     ASSERT_EQ(writeTags(link, newTitle), QString());
     EXPECT_EQ(QFileInfo(link).symLinkTarget(), audio);
     EXPECT_EQ(read(audio, "title"), newTitle["title"]);
-    EXPECT_EQ(decodedSamples(audio), decodedSamples(link));
     struct stat status{};
     ASSERT_EQ(stat(QFile::encodeName(audio).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
