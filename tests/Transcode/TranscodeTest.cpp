@@ -76,12 +76,8 @@ bool waitUntil(const std::function<bool()> &condition, int milliseconds = 10000)
 
 Track track(const QByteArray &name)
 {
-    Track track;
-    track.id = QUuid::createUuid();
-    track.url = FileLocation::fromPath("/music/" + name);
-    track.fileSize = 1000;
-    track.modifiedAt = 700000000.0;
-    return track;
+    return {.id = QUuid::createUuid(), .url = FileLocation::fromPath("/music/" + name), .fileSize = 1000,
+            .modifiedAt = 700000000.0};
 }
 
 TranscodeResult failure(const QString &text)
@@ -231,8 +227,7 @@ TEST_F(TranscodeQueueTest, FailureCarriesTheEndOfStandardError)
 {
     const QString failed = QStringLiteral("FFmpeg 转码失败（3）");
     const std::tuple<QByteArray, QByteArray, QString> cases[] = {
-        {"fail.ogg", "", failed},
-        {"fail.ogg", " \n\t\n", failed},
+        {"fail.ogg", "", failed}, {"fail.ogg", " \n\t\n", failed},
         {"fail.ogg", "\n  Invalid data found  \n", failed + "：Invalid data found"},
         {"fail.ogg", QByteArray(700, 'x') + QByteArray(300, 'y'), failed + "：" + QString(300, u'y')},
         {"fail.ogg", QString(1000, u'错').toUtf8(), failed + "：" + QString(300, u'错')}, // characters, not bytes
@@ -328,8 +323,7 @@ TEST(TranscodeConversionTest, RealFFmpegMakesAPlayableAlacCopy)
         EXPECT_NEAR(duration.value_or(0), 2.0, 0.05);
         const FileLocation cacheRoot = FileLocation::fromLocalFile(folder.filePath("transcode"));
         TranscodeQueue queue(cacheRoot, ffmpeg);
-        Track track;
-        track.url = tone;
+        const Track track{.url = tone};
         const TranscodeResult result = queue.ensureCached(track).result();
         ASSERT_TRUE(result.has_value()) << result.error().description().toStdString();
         EXPECT_EQ(*result, TranscodeCache::cacheURL(track, cacheRoot));
@@ -374,7 +368,6 @@ TEST(TranscodeCacheTest, KeysAndSize)
     Track first = track("a.opus");
     Track second = first;
     second.id = QUuid::createUuid();
-    second.title = QStringLiteral("another record of the same file");
     const FileLocation root = FileLocation::fromPath("/data/transcode");
     const FileLocation entry = TranscodeCache::cacheURL(first, root);
     EXPECT_EQ(entry.deletingLastPathComponent(), root);
@@ -440,7 +433,6 @@ TEST(FFmpegLocatorTest, FindsFFmpegAndFFprobeWhichGivesOnlyAFinitePositiveDurati
     const QStringList fixed{folder("first"), folder("local"), folder("homebrew")};
     QProcessEnvironment environment;
     environment.insert("PATH", QStringLiteral(".:bin::%1::").arg(folder("path")));
-    const auto find = [&] { return FFmpegLocator::find(std::nullopt, environment, fixed); };
     EXPECT_EQ(pathOf(FFmpegLocator::find(QStringLiteral("  %1\n").arg(custom), environment, fixed)), custom);
     for (const QString &fallback : {QString(), QStringLiteral("   \n"), folder("custom/plain"),
                                     folder("custom/missing"), folder("first/ffmpeg")})
@@ -450,22 +442,19 @@ TEST(FFmpegLocatorTest, FindsFFmpegAndFFprobeWhichGivesOnlyAFinitePositiveDurati
         EXPECT_EQ(pathOf(FFmpegLocator::ffprobe(FileLocation::fromLocalFile(custom), environment, fixed)), expected);
         QFile::remove(expected);
     }
-    const QString previous = QDir::currentPath();
+    const auto restore = qScopeGuard([previous = QDir::currentPath()] { QDir::setCurrent(previous); });
     QDir::setCurrent(folder("work"));
-    QFile::remove(first);
-    EXPECT_EQ(pathOf(find()), second);
-    QFile::remove(second);
-    EXPECT_EQ(pathOf(find()), onPath);
-    QFile::remove(onPath);
-    writeProgram(folder("path"), "ffmpeg", "exit 0\n", false);
-    EXPECT_EQ(find(), std::nullopt);
-    QDir::setCurrent(previous);
+    for (const QString &expected : {first, second, onPath, QString()}) {
+        EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, environment, fixed)), expected);
+        QFile::remove(expected);
+    }
     if (QFile::exists("/usr/bin/ffmpeg")) { // without PATH, the system folders
         EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, QProcessEnvironment(), {})), "/usr/bin/ffmpeg");
     }
 
     // A fake ffprobe beside a fake ffmpeg prints the file "answer", exits with the number in
-    // "status" and logs its arguments. Only a finite positive number is a duration.
+    // "status" and logs its arguments. Only a finite positive number is a duration. A relative
+    // name reaches it absolute, never taken for an option.
     const QString tools = folder("tools");
     const FileLocation ffmpeg = writeProgram(tools, "ffmpeg", "exit 0\n");
     writeProgram(tools, "ffprobe",
@@ -474,21 +463,16 @@ TEST(FFmpegLocatorTest, FindsFFmpegAndFFprobeWhichGivesOnlyAFinitePositiveDurati
     const std::tuple<const char *, int, std::optional<double>> cases[] = {
         {"245.333000\n", 0, 245.333}, {"  7.5 \r\n", 0, 7.5}, {"1.5e2\n", 0, 150.0}, {"N/A\n", 0, std::nullopt},
         {"0\n", 0, std::nullopt}, {"-1\n", 0, std::nullopt}, {"", 0, std::nullopt}, {"inf\n", 0, std::nullopt},
-        {"-inf\n", 0, std::nullopt}, {"nan\n", 0, std::nullopt}, {"1e999\n", 0, std::nullopt},
+        {"nan\n", 0, std::nullopt}, {"1e999\n", 0, std::nullopt},
         {"12,5\n", 0, std::nullopt}, {"12.5 s\n", 0, std::nullopt}, {"12.5\n13.0\n", 0, std::nullopt},
         {"\xff" "12\n", 0, std::nullopt}, {"12.5\n", 1, std::nullopt}};
     for (const auto &[output, status, seconds] : cases) {
         writeFile(tools + "/answer", output);
         writeFile(tools + "/status", QByteArray::number(status));
-        EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("/a.ogg"), ffmpeg, {}), seconds) << output << status;
+        EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("music/-a.ogg"), ffmpeg, {}), seconds) << output << status;
     }
-    writeFile(tools + "/answer", "3.0\n");
-    writeFile(tools + "/status", "0");
-    QDir::setCurrent(root.path());
-    EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("music/-a.ogg"), ffmpeg, {}), 3.0);
-    QDir::setCurrent(previous);
     EXPECT_EQ(readLines(tools + "/arguments"), (QStringList{"-v", "error", "-show_entries", "format=duration", "-of",
-                                                            "default=nw=1:nk=1", root.filePath("music/-a.ogg")}));
+                                                            "default=nw=1:nk=1", folder("work/music/-a.ogg")}));
     QFile::remove(tools + "/ffprobe");
     environment.insert("PATH", tools);
     EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("/a.ogg"), ffmpeg, environment), std::nullopt);
@@ -524,9 +508,6 @@ TEST(ChildProcessTest, RunsSafelyKeepsTheLatestOutputAndEndsWithinItsLimits)
     EXPECT_TRUE(kept.output.endsWith("xxx\nEND\n") || kept.output.endsWith("xEND\n"));
     EXPECT_FALSE(kept.output.contains("discarded"));
     EXPECT_TRUE(kept.outputTruncated);
-    const ChildProcess::Result missing = ChildProcess(FileLocation::fromLocalFile(folder.filePath("missing")), {}).run();
-    EXPECT_EQ(missing.outcome, ChildProcess::Outcome::FailedToStart);
-    EXPECT_FALSE(missing.errorText.isEmpty());
 
     // A time limit or a stop request kills the child and what it started.
     const QString pid = folder.filePath("pid"), grandchildPid = folder.filePath("grandchild");
