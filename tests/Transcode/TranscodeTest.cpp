@@ -12,13 +12,12 @@
 #include "Transcode/TranscodeQueue.h"
 
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMutex>
 #include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
@@ -64,14 +63,6 @@ bool isAlive(qint64 pid)
     // "pid (name) state ...": the state follows the last ")".
     const qsizetype close = fields.lastIndexOf(')');
     return close >= 0 && close + 2 < fields.size() && fields.at(close + 2) != 'Z';
-}
-
-bool waitUntil(const std::function<bool()> &condition, int milliseconds = 10000)
-{
-    for (const QDeadlineTimer deadline(milliseconds); !condition(); QThread::msleep(10))
-        if (deadline.hasExpired())
-            return false;
-    return true;
 }
 
 Track track(const QByteArray &name)
@@ -125,15 +116,15 @@ protected:
         writeFile(tool("hold"), {});
         const qsizetype before = order().size();
         queue.enqueue(track("running.ogg"), false);
-        return waitUntil([&] { return order().size() > before; });
+        return QTest::qWaitFor([&] { return order().size() > before; }, 10000);
     }
     void release() const { QFile::remove(tool("hold")); }
     bool idle(TranscodeQueue &queue, const QList<QByteArray> &names) const
     {
-        return waitUntil([&] {
+        return QTest::qWaitFor([&] {
             return !queue.isProcessing()
                    && std::ranges::all_of(names, [&](const QByteArray &name) { return queue.cachedURL(track(name)).has_value(); });
-        });
+        }, 10000);
     }
 
     QTemporaryDir folder;
@@ -288,7 +279,7 @@ TEST_F(TranscodeQueueTest, ClearingIsRefusedWhileBusyAndDestroyingKillsTheChild)
     // Destroying the queue kills the child and answers every waiter.
     QFuture<TranscodeResult> running = queue->ensureCached(track("hang.ogg"));
     QFuture<TranscodeResult> waiting = queue->ensureCached(track("a.ogg"));
-    ASSERT_TRUE(waitUntil([&] { return !readLines(tool("pid")).isEmpty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !readLines(tool("pid")).isEmpty(); }, 10000));
     const qint64 pid = readLines(tool("pid")).first().toLongLong();
     queue.reset();
     EXPECT_FALSE(isAlive(pid));
@@ -515,7 +506,7 @@ TEST(ChildProcessTest, RunsSafelyKeepsTheLatestOutputAndEndsWithinItsLimits)
     EXPECT_FALSE(isAlive(readLines(pid).value(0).toLongLong()));
     const qint64 grandchild = readLines(grandchildPid).value(0).toLongLong();
     ASSERT_GT(grandchild, 0);
-    EXPECT_TRUE(waitUntil([&] { return !isAlive(grandchild); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !isAlive(grandchild); }, 2000));
 }
 
 // The program dying (a death-test child that ends abruptly) takes its children with it. The child
@@ -535,14 +526,13 @@ TEST(ChildProcessDeathTest, ChildDiesWithTheProgram)
             const FileLocation program = writeProgram(qEnvironmentVariable(folderVariable), "child",
                                                       QStringLiteral("echo $$ > '%1'\nexec sleep 30\n").arg(pidFile).toUtf8());
             std::thread([program] { ChildProcess(program, {}).run(); }).detach();
-            waitUntil([&] { return !readLines(pidFile).isEmpty(); });
-            std::_Exit(0);
+            std::_Exit(QTest::qWaitFor([&] { return !readLines(pidFile).isEmpty(); }, 10000) ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
     qunsetenv(folderVariable);
     const qint64 pid = readLines(pidFile).value(0).toLongLong();
     ASSERT_GT(pid, 0);
-    EXPECT_TRUE(waitUntil([&] { return !isAlive(pid); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !isAlive(pid); }, 3000));
 }
 
 } // namespace
