@@ -14,20 +14,13 @@ namespace {
 
 constexpr double toneLevel = 0.125 * 0.8; // lavfi's sine at the engine's volume
 
-// The amplitude of 1 kHz in [from, to) seconds.
-double level(const std::vector<float> &samples, double from, double to)
-{
-    return ToneAnalysis::level(samples, from, to, 1000);
-}
-
 // Seconds of the recording that carry the tone at half its level or more.
 double audibleSeconds(const std::vector<float> &samples)
 {
     return ToneAnalysis::audibleSeconds(samples, 1000, toneLevel / 2);
 }
 
-// Plays real 1 kHz tones through QAudioSink into the private null sink "ci" and records its
-// monitor as mono float samples.
+// Plays real 1 kHz tones into the private null sink "ci" and records its monitor.
 class PlayerEngineAudioTest : public ::testing::Test
 {
 protected:
@@ -91,14 +84,12 @@ TEST_P(PlayerEngineFormatTest, PlaysTheWholeToneAtItsPitchThenFinishes)
     EXPECT_NEAR(audibleSeconds(heard), 1.0, 0.08);
     double loudest = 0;
     for (double from = 0; from + 0.2 <= double(heard.size()) / SinkRecording::sampleRate; from += 0.1)
-        loudest = std::max(loudest, level(heard, from, from + 0.2));
+        loudest = std::max(loudest, ToneAnalysis::level(heard, from, from + 0.2, 1000));
     EXPECT_NEAR(loudest, toneLevel, toneLevel * 0.1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, PlayerEngineFormatTest, nativeAudioFormats(), audioFormatName);
 
-// Paused or ended, the output is suspended; the pause silences the sink, holds the position and
-// loses nothing at the resume.
 TEST_F(PlayerEngineAudioTest, PauseSilencesAndSuspendsTheOutputAndResumesWithNothingLost)
 {
     play("long.flac", 3.0);
@@ -114,8 +105,8 @@ TEST_F(PlayerEngineAudioTest, PauseSilencesAndSuspendsTheOutputAndResumesWithNot
     spinFor(500);
     EXPECT_DOUBLE_EQ(engine.position(), pausedAt);
     const auto paused = recording.samples();
-    EXPECT_GT(level(paused, pauseMark - 0.4, pauseMark - 0.2), toneLevel * 0.8);
-    EXPECT_LT(level(paused, pauseMark + 0.3, pauseMark + 0.7), toneLevel * 0.02);
+    EXPECT_GT(ToneAnalysis::level(paused, pauseMark - 0.4, pauseMark - 0.2, 1000), toneLevel * 0.8);
+    EXPECT_LT(ToneAnalysis::level(paused, pauseMark + 0.3, pauseMark + 0.7, 1000), toneLevel * 0.02);
     engine.play();
     spinFor(700);
     EXPECT_EQ(corked(), "no");

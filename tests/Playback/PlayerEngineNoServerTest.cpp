@@ -1,7 +1,6 @@
-// A program that plays nothing maps no FFmpeg (with the codec libraries it pulls in, tens of
-// megabytes): it comes in with the first file loaded. Without a sound server the engine reports that
-// it cannot start; nothing crashes. Its own executable, so that FFmpeg and the audio system first
-// start up here, with the server out of reach.
+// FFmpeg (tens of megabytes with its codecs) is mapped only once a file is loaded. Without a sound
+// server the engine says it cannot start and nothing crashes. Its own executable, so that FFmpeg
+// and the audio system first start up here, with the server out of reach.
 #include "Playback/PlayerEngine.h"
 
 #include "Support/AudioFixture.h"

@@ -1,7 +1,5 @@
-// The sound server goes away mid-track and comes back: the engine stops, says so, and plays again
-// on the next play(). Runs a PulseAudio of its own, in a runtime folder of its own, so that the
-// server the other tests share is never touched. Its own executable: the audio system first
-// starts up here, with this server.
+// Runs a PulseAudio of its own, in a runtime folder of its own, so that the server the other tests
+// share is never touched. Its own executable: the audio system first starts up here, with this server.
 #include "Playback/PlayerEngine.h"
 
 #include "Support/AudioFixture.h"
