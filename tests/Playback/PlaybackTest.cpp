@@ -541,7 +541,7 @@ TEST_F(PlayerEngineTest, PositionFollowsWhatWasPlayedAndSeeksLandOnTheExactFrame
     EXPECT_EQ(output->segmentStart, 22050);
 }
 
-// Ends come in a later turn of the event loop. A failed load keeps the old file; an empty one ends.
+// Ends come a turn of the event loop later; a failed load keeps the old file; an empty file ends at once.
 TEST_F(PlayerEngineTest, NaturalEndFinishesOnceAndStaleEndsAreIgnored)
 {
     loadAndPlay();
