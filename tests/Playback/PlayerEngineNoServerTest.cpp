@@ -1,5 +1,6 @@
-// Without a sound server the engine reports that it cannot start; nothing crashes. Its own
-// executable, so that the audio system first starts up here with the server out of reach.
+// FFmpeg (tens of megabytes with its codecs) is mapped only once a file is loaded. Without a sound
+// server the engine says it cannot start and nothing crashes. Its own executable, so that FFmpeg
+// and the audio system first start up here, with the server out of reach.
 #include "Playback/PlayerEngine.h"
 
 #include "Support/AudioFixture.h"
@@ -9,13 +10,23 @@
 
 #include <gtest/gtest.h>
 
-TEST(PlayerEngineNoServerTest, PlayReportsThatTheEngineCannotStart)
+namespace {
+
+bool isMapped(const QByteArray &library)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
+}
+
+TEST(PlayerEngineNoServerTest, FFmpegLoadsWithTheFirstFileAndPlayReportsThatTheEngineCannotStart)
 {
     QTemporaryDir folder;
     qputenv("PULSE_SERVER", QFile::encodeName(folder.filePath("no-server")));
     PlayerEngine engine;
     const QString path = AudioFixture::makeTone(folder.path(), "tone.flac", 1.0);
+    EXPECT_FALSE(isMapped("/libavformat.so.") || isMapped("/libavcodec.so."));
     ASSERT_TRUE(engine.load(FileLocation::fromLocalFile(path)).has_value());
+    EXPECT_TRUE(isMapped("/libavformat.so.") && isMapped("/libavcodec.so."));
     engine.play();
     EXPECT_FALSE(engine.isPlaying());
     EXPECT_TRUE(engine.lastError().startsWith(QStringLiteral("音频引擎启动失败（"))) << engine.lastError().toStdString();
@@ -25,3 +36,5 @@ TEST(PlayerEngineNoServerTest, PlayReportsThatTheEngineCannotStart)
     engine.unload();
     EXPECT_EQ(engine.duration(), 0);
 }
+
+} // namespace

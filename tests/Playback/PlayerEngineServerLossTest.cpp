@@ -1,29 +1,18 @@
-// The sound server goes away mid-track and comes back: the engine stops, says so, and plays again
-// on the next play(). Runs a PulseAudio of its own, in a runtime folder of its own, so that the
-// server the other tests share is never touched. Its own executable: the audio system first
-// starts up here, with this server.
+// Runs a PulseAudio of its own, in a runtime folder of its own, so that the server the other tests
+// share is never touched. Its own executable: the audio system first starts up here, with this server.
 #include "Playback/PlayerEngine.h"
 
 #include "Support/AudioFixture.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-bool spinUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    for (const QDeadlineTimer deadline(timeoutMs); !done(); QCoreApplication::processEvents(QEventLoop::AllEvents, 20))
-        if (deadline.hasExpired())
-            return false;
-    return true;
-}
 
 TEST(PlayerEngineServerLossTest, StopsWithAnErrorAndPlaysAgainOnceTheServerIsBack)
 {
@@ -44,9 +33,9 @@ TEST(PlayerEngineServerLossTest, StopsWithAnErrorAndPlaysAgainOnceTheServerIsBac
     ASSERT_TRUE(engine.load(FileLocation::fromLocalFile(path)).has_value());
     engine.play();
     ASSERT_TRUE(engine.isPlaying()) << engine.lastError().toStdString();
-    ASSERT_TRUE(spinUntil([&] { return engine.position() > 1.0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.position() > 1.0; }, 5000));
     ASSERT_TRUE(stopServer());
-    ASSERT_TRUE(spinUntil([&] { return !engine.isPlaying(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.isPlaying(); }, 5000));
     EXPECT_FALSE(engine.lastError().isEmpty());
     const double stoppedAt = engine.position();
     EXPECT_GT(stoppedAt, 1.0);
@@ -56,9 +45,9 @@ TEST(PlayerEngineServerLossTest, StopsWithAnErrorAndPlaysAgainOnceTheServerIsBac
             engine.play();
         return engine.isPlaying();
     };
-    ASSERT_TRUE(spinUntil(playAgain, 15000)) << engine.lastError().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor(playAgain, 15000)) << engine.lastError().toStdString();
     EXPECT_TRUE(engine.lastError().isEmpty());
-    ASSERT_TRUE(spinUntil([&] { return engine.position() > stoppedAt + 0.5; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.position() > stoppedAt + 0.5; }, 5000));
     EXPECT_LT(engine.position(), stoppedAt + 3.0);
 }
 

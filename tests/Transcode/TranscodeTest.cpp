@@ -12,13 +12,12 @@
 #include "Transcode/TranscodeQueue.h"
 
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMutex>
 #include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
@@ -28,8 +27,6 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -66,27 +63,10 @@ bool isAlive(qint64 pid)
     return close >= 0 && close + 2 < fields.size() && fields.at(close + 2) != 'Z';
 }
 
-bool waitUntil(const std::function<bool()> &condition, int milliseconds = 10000)
-{
-    for (const QDeadlineTimer deadline(milliseconds); !condition(); QThread::msleep(10))
-        if (deadline.hasExpired())
-            return false;
-    return true;
-}
-
 Track track(const QByteArray &name)
 {
-    Track track;
-    track.id = QUuid::createUuid();
-    track.url = FileLocation::fromPath("/music/" + name);
-    track.fileSize = 1000;
-    track.modifiedAt = 700000000.0;
-    return track;
-}
-
-TranscodeResult failure(const QString &text)
-{
-    return std::unexpected(TranscodeError::failed(text));
+    return {.id = QUuid::createUuid(), .url = FileLocation::fromPath("/music/" + name), .fileSize = 1000,
+            .modifiedAt = 700000000.0};
 }
 
 QStringList entries(const FileLocation &folder)
@@ -129,15 +109,15 @@ protected:
         writeFile(tool("hold"), {});
         const qsizetype before = order().size();
         queue.enqueue(track("running.ogg"), false);
-        return waitUntil([&] { return order().size() > before; });
+        return QTest::qWaitFor([&] { return order().size() > before; }, 10000);
     }
     void release() const { QFile::remove(tool("hold")); }
     bool idle(TranscodeQueue &queue, const QList<QByteArray> &names) const
     {
-        return waitUntil([&] {
+        return QTest::qWaitFor([&] {
             return !queue.isProcessing()
                    && std::ranges::all_of(names, [&](const QByteArray &name) { return queue.cachedURL(track(name)).has_value(); });
-        });
+        }, 10000);
     }
 
     QTemporaryDir folder;
@@ -153,7 +133,6 @@ TEST_F(TranscodeQueueTest, ConvertsIntoTheCacheWithTheFixedArgumentsOnce)
     const Track source = track("a.ogg");
     writeFile(cachePath(source) + ".tmp.m4a", "half-written by a crashed run");
     EXPECT_EQ(queue->ensureCached(source).result(), cached(source));
-    EXPECT_EQ(queue->cachedURL(source), cached(source));
     EXPECT_EQ(readLines(tool("arguments")),
               (QStringList{"-y", "-i", "/music/a.ogg", "-vn", "-c:a", "alac", cachePath(source) + ".tmp.m4a"}));
     EXPECT_EQ(entries(cacheRoot), QStringList{QString::fromUtf8(cached(source).fileName())});
@@ -183,12 +162,11 @@ TEST_F(TranscodeQueueTest, PriorityLaneRunsFirstAndPriorityRequestsPromoteWaitin
         ASSERT_TRUE(startHeldJob(*queue));
         queue->enqueue(track("a.ogg"), false);
         queue->enqueue(track("b.ogg"), false);
-        QFuture<TranscodeResult> priority = queue->ensureCached(track("p.ogg"));
+        queue->ensureCached(track("p.ogg"));
         queue->enqueue(track("d.ogg"), true);
         request(*queue);
         release();
-        EXPECT_TRUE(priority.result().has_value());
-        ASSERT_TRUE(idle(*queue, {"a.ogg", "b.ogg", "d.ogg"}));
+        ASSERT_TRUE(idle(*queue, {"p.ogg", "a.ogg", "b.ogg", "d.ogg"}));
         EXPECT_EQ(order(), QStringList{"running.ogg"} + expected);
     }
 }
@@ -225,31 +203,9 @@ TEST_F(TranscodeQueueTest, CallersOfOneJobShareOneConversionAndAreAnsweredInOrde
     EXPECT_EQ(order(), (QStringList{"running.ogg", "a.ogg", "abandoned.ogg"}));
 }
 
-// A failure carries the last 300 characters of valid standard error, trimmed, and leaves nothing
-// in the cache; an exit status of zero without output is a failure too. The queue goes on.
-TEST_F(TranscodeQueueTest, FailureCarriesTheEndOfStandardError)
-{
-    const QString failed = QStringLiteral("FFmpeg 转码失败（3）");
-    const std::tuple<QByteArray, QByteArray, QString> cases[] = {
-        {"fail.ogg", "", failed},
-        {"fail.ogg", " \n\t\n", failed},
-        {"fail.ogg", "\n  Invalid data found  \n", failed + "：Invalid data found"},
-        {"fail.ogg", QByteArray(700, 'x') + QByteArray(300, 'y'), failed + "：" + QString(300, u'y')},
-        {"fail.ogg", QString(1000, u'错').toUtf8(), failed + "：" + QString(300, u'错')}, // characters, not bytes
-        {"fail.ogg", QString(13000, u'错').toUtf8(), failed + "：" + QString(300, u'错')}, // tail cut in a character
-        {"fail.ogg", "\xb4\xed\xce\xf3", failed},                                         // not UTF-8
-        {"silent.ogg", "", QStringLiteral("FFmpeg 转码失败（0）：nothing written")}};
-    auto queue = makeQueue();
-    for (const auto &[name, standardError, text] : cases) {
-        writeFile(tool("stderr"), standardError);
-        EXPECT_EQ(queue->ensureCached(track(name)).result(), failure(text)) << standardError.left(20).toStdString();
-        EXPECT_TRUE(entries(cacheRoot).isEmpty()) << entries(cacheRoot).join(u' ').toStdString();
-    }
-    EXPECT_TRUE(queue->ensureCached(track("next.ogg")).result().has_value());
-}
-
-// Each failure has its cause and leaves nothing cached; without ffmpeg, even queued requests fail.
-TEST_F(TranscodeQueueTest, FailuresToRunOrToStoreFailTheJob)
+// Each failure has its cause and leaves nothing cached, and the queue goes on. A failed ffmpeg's
+// shows the end of its valid standard error; without ffmpeg, queued requests fail too.
+TEST_F(TranscodeQueueTest, FailuresCarryTheirCauseAndLeaveNothingCached)
 {
     const auto failureText = [](TranscodeQueue &queue) {
         const TranscodeResult result = queue.ensureCached(track("a.ogg")).result();
@@ -264,14 +220,30 @@ TEST_F(TranscodeQueueTest, FailuresToRunOrToStoreFailTheJob)
     files.failOnce(FileOperations::Operation::Replace, EIO);
     auto unmovable = makeQueue(files);
     EXPECT_TRUE(failureText(*unmovable).startsWith("无法写入转码缓存：")) << failureText(*unmovable).toStdString();
-    EXPECT_TRUE(entries(cacheRoot).isEmpty());
+    const QString failed = QStringLiteral("FFmpeg 转码失败（3）");
+    const std::tuple<QByteArray, QByteArray, QString> cases[] = {
+        {"fail.ogg", "", failed}, {"fail.ogg", " \n\t\n", failed},
+        {"fail.ogg", "\n  Invalid data found  \n", failed + "：Invalid data found"},
+        {"fail.ogg", QByteArray(700, 'x') + QByteArray(300, 'y'), failed + "：" + QString(300, u'y')},
+        {"fail.ogg", QString(1000, u'错').toUtf8(), failed + "：" + QString(300, u'错')}, // characters, not bytes
+        {"fail.ogg", QString(13000, u'错').toUtf8(), failed + "：" + QString(300, u'错')}, // tail cut in a character
+        {"fail.ogg", "\xb4\xed\xce\xf3", failed},                                         // not UTF-8
+        {"silent.ogg", "", QStringLiteral("FFmpeg 转码失败（0）：nothing written")}};
+    auto queue = makeQueue();
+    for (const auto &[name, standardError, text] : cases) {
+        writeFile(tool("stderr"), standardError);
+        const TranscodeResult result = queue->ensureCached(track(name)).result();
+        EXPECT_EQ(result, std::unexpected(TranscodeError::failed(text))) << standardError.left(20).toStdString();
+        EXPECT_TRUE(entries(cacheRoot).isEmpty()) << entries(cacheRoot).join(u' ').toStdString();
+    }
+    EXPECT_TRUE(queue->ensureCached(track("next.ogg")).result().has_value());
+
     const TranscodeResult missing = std::unexpected(TranscodeError::ffmpegMissing());
     EXPECT_EQ(missing.error().description(), QStringLiteral("未找到 FFmpeg"));
     TranscodeQueue without(cacheRoot, std::nullopt);
     without.enqueue(track("b.ogg"), true);
     EXPECT_FALSE(without.isProcessing());
     EXPECT_EQ(without.ensureCached(track("b.ogg")).result(), missing);
-    auto queue = makeQueue();
     ASSERT_TRUE(startHeldJob(*queue));
     QFuture<TranscodeResult> waiting = queue->ensureCached(track("b.ogg"));
     queue->updateFFmpeg(std::nullopt);
@@ -286,25 +258,23 @@ TEST_F(TranscodeQueueTest, ClearingIsRefusedWhileBusyAndDestroyingKillsTheChild)
     queue->ensureCached(track("done.ogg")).waitForFinished();
     ASSERT_TRUE(startHeldJob(*queue));
     queue->enqueue(track("waiting.ogg"), false);
-    const std::expected<void, TranscodeError> refused = queue->clearCache();
-    ASSERT_FALSE(refused.has_value());
-    EXPECT_EQ(refused.error(), TranscodeError::failed("正在准备歌曲，请稍后再清理缓存。"));
+    EXPECT_EQ(queue->clearCache(), std::unexpected(TranscodeError::failed("正在准备歌曲，请稍后再清理缓存。")));
     EXPECT_TRUE(queue->cachedURL(track("done.ogg")));
     release();
     ASSERT_TRUE(idle(*queue, {"waiting.ogg"}));
     EXPECT_TRUE(queue->clearCache().has_value());
-    EXPECT_TRUE(QFileInfo(QString::fromUtf8(cacheRoot.path())).isDir());
-    EXPECT_TRUE(entries(cacheRoot).isEmpty());
+    EXPECT_TRUE(QFileInfo(QString::fromUtf8(cacheRoot.path())).isDir() && entries(cacheRoot).isEmpty());
 
     // Destroying the queue kills the child and answers every waiter.
+    const TranscodeResult stopped = std::unexpected(TranscodeError::failed("转码已停止"));
     QFuture<TranscodeResult> running = queue->ensureCached(track("hang.ogg"));
     QFuture<TranscodeResult> waiting = queue->ensureCached(track("a.ogg"));
-    ASSERT_TRUE(waitUntil([&] { return !readLines(tool("pid")).isEmpty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !readLines(tool("pid")).isEmpty(); }, 10000));
     const qint64 pid = readLines(tool("pid")).first().toLongLong();
     queue.reset();
     EXPECT_FALSE(isAlive(pid));
-    EXPECT_EQ(running.result(), failure("转码已停止"));
-    EXPECT_EQ(waiting.result(), failure("转码已停止"));
+    EXPECT_EQ(running.result(), stopped);
+    EXPECT_EQ(waiting.result(), stopped);
     EXPECT_TRUE(entries(cacheRoot).isEmpty());
 }
 
@@ -324,12 +294,10 @@ TEST(TranscodeConversionTest, RealFFmpegMakesAPlayableAlacCopy)
         const FileLocation tone = FileLocation::fromLocalFile(folder.path()).appending(name);
         ASSERT_EQ(std::rename(QFile::encodeName(made).constData(), tone.cPath()), 0);
         const auto removeTone = qScopeGuard([&] { ::unlink(tone.cPath()); });
-        const auto duration = FFprobeReader::duration(tone, *ffmpeg, QProcessEnvironment::systemEnvironment());
-        EXPECT_NEAR(duration.value_or(0), 2.0, 0.05);
+        EXPECT_NEAR(FFprobeReader::duration(tone, *ffmpeg, QProcessEnvironment::systemEnvironment()).value_or(0), 2.0, 0.05);
         const FileLocation cacheRoot = FileLocation::fromLocalFile(folder.filePath("transcode"));
         TranscodeQueue queue(cacheRoot, ffmpeg);
-        Track track;
-        track.url = tone;
+        const Track track{.url = tone};
         const TranscodeResult result = queue.ensureCached(track).result();
         ASSERT_TRUE(result.has_value()) << result.error().description().toStdString();
         EXPECT_EQ(*result, TranscodeCache::cacheURL(track, cacheRoot));
@@ -356,29 +324,24 @@ TEST(TranscodeConversionTest, RealFFmpegMakesAPlayableAlacCopy)
 // records of one file share a key.
 TEST(TranscodeCacheTest, KeysAndSize)
 {
-    EXPECT_EQ(TranscodeCache::key(FileLocation::fromPath("/music/a.ogg"), 1234, 0.0, 1),
-              QStringLiteral("5692534de3780a0dcf01c0b1388484c0"));
     const std::pair<double, const char *> dates[] = {
         {0.0625, "63"}, {-0.0625, "-63"}, {0.0, "0"}, {1700000000.25, "1700000000250"}, {1700000000.0004, "1700000000000"}};
     const FileLocation ape = FileLocation::fromPath("/a.ape");
     for (const auto &[unixSeconds, milliseconds] : dates) {
-        const QByteArray text = QByteArray("/a.ape|10|") + milliseconds + "|1";
-        EXPECT_EQ(TranscodeCache::key(ape, 10, unixSeconds - double(FileTime::referenceEpochOffset), 1),
+        const QByteArray text = QByteArray("/a.ape|10|") + milliseconds + "|7";
+        EXPECT_EQ(TranscodeCache::key(ape, 10, unixSeconds - double(FileTime::referenceEpochOffset), 7),
                   QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex().left(32)))
             << milliseconds;
     }
-    EXPECT_NE(TranscodeCache::key(ape, 10, 0.0, 2), TranscodeCache::key(ape, 10, 0.0, 1));
     const QString key = TranscodeCache::key(FileLocation::fromPath("/music/a/b.tta"), 1, 2.0, 1);
     for (const char *spelling : {"/music/./a/b.tta", "/music//a/b.tta", "/music/x/../a/b.tta", "//music/a/./b.tta"})
         EXPECT_EQ(TranscodeCache::key(FileLocation::fromPath(spelling), 1, 2.0, 1), key) << spelling;
     Track first = track("a.opus");
     Track second = first;
     second.id = QUuid::createUuid();
-    second.title = QStringLiteral("another record of the same file");
     const FileLocation root = FileLocation::fromPath("/data/transcode");
     const FileLocation entry = TranscodeCache::cacheURL(first, root);
-    EXPECT_EQ(entry.deletingLastPathComponent(), root);
-    EXPECT_EQ(entry.fileName(), TranscodeCache::key(first.url, 1000, 700000000.0, TranscodeCache::version).toLatin1() + ".m4a");
+    EXPECT_EQ(entry, root.appending(TranscodeCache::key(first.url, 1000, 700000000.0, TranscodeCache::version) + ".m4a"));
     EXPECT_EQ(TranscodeCache::cacheURL(second, root), entry);
 
     // The size counts regular files at every depth, not hidden items or links. Folders that cannot
@@ -440,7 +403,6 @@ TEST(FFmpegLocatorTest, FindsFFmpegAndFFprobeWhichGivesOnlyAFinitePositiveDurati
     const QStringList fixed{folder("first"), folder("local"), folder("homebrew")};
     QProcessEnvironment environment;
     environment.insert("PATH", QStringLiteral(".:bin::%1::").arg(folder("path")));
-    const auto find = [&] { return FFmpegLocator::find(std::nullopt, environment, fixed); };
     EXPECT_EQ(pathOf(FFmpegLocator::find(QStringLiteral("  %1\n").arg(custom), environment, fixed)), custom);
     for (const QString &fallback : {QString(), QStringLiteral("   \n"), folder("custom/plain"),
                                     folder("custom/missing"), folder("first/ffmpeg")})
@@ -450,22 +412,18 @@ TEST(FFmpegLocatorTest, FindsFFmpegAndFFprobeWhichGivesOnlyAFinitePositiveDurati
         EXPECT_EQ(pathOf(FFmpegLocator::ffprobe(FileLocation::fromLocalFile(custom), environment, fixed)), expected);
         QFile::remove(expected);
     }
-    const QString previous = QDir::currentPath();
+    const auto restore = qScopeGuard([previous = QDir::currentPath()] { QDir::setCurrent(previous); });
     QDir::setCurrent(folder("work"));
-    QFile::remove(first);
-    EXPECT_EQ(pathOf(find()), second);
-    QFile::remove(second);
-    EXPECT_EQ(pathOf(find()), onPath);
-    QFile::remove(onPath);
-    writeProgram(folder("path"), "ffmpeg", "exit 0\n", false);
-    EXPECT_EQ(find(), std::nullopt);
-    QDir::setCurrent(previous);
+    for (const QString &expected : {first, second, onPath, QString()}) {
+        EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, environment, fixed)), expected);
+        QFile::remove(expected);
+    }
     if (QFile::exists("/usr/bin/ffmpeg")) { // without PATH, the system folders
         EXPECT_EQ(pathOf(FFmpegLocator::find(std::nullopt, QProcessEnvironment(), {})), "/usr/bin/ffmpeg");
     }
 
-    // A fake ffprobe beside a fake ffmpeg prints the file "answer", exits with the number in
-    // "status" and logs its arguments. Only a finite positive number is a duration.
+    // A fake ffprobe beside the fake ffmpeg prints "answer", exits with "status" and logs its arguments
+    // (a relative name arrives absolute). Only a finite positive number is a duration.
     const QString tools = folder("tools");
     const FileLocation ffmpeg = writeProgram(tools, "ffmpeg", "exit 0\n");
     writeProgram(tools, "ffprobe",
@@ -474,21 +432,16 @@ TEST(FFmpegLocatorTest, FindsFFmpegAndFFprobeWhichGivesOnlyAFinitePositiveDurati
     const std::tuple<const char *, int, std::optional<double>> cases[] = {
         {"245.333000\n", 0, 245.333}, {"  7.5 \r\n", 0, 7.5}, {"1.5e2\n", 0, 150.0}, {"N/A\n", 0, std::nullopt},
         {"0\n", 0, std::nullopt}, {"-1\n", 0, std::nullopt}, {"", 0, std::nullopt}, {"inf\n", 0, std::nullopt},
-        {"-inf\n", 0, std::nullopt}, {"nan\n", 0, std::nullopt}, {"1e999\n", 0, std::nullopt},
+        {"nan\n", 0, std::nullopt}, {"1e999\n", 0, std::nullopt},
         {"12,5\n", 0, std::nullopt}, {"12.5 s\n", 0, std::nullopt}, {"12.5\n13.0\n", 0, std::nullopt},
         {"\xff" "12\n", 0, std::nullopt}, {"12.5\n", 1, std::nullopt}};
     for (const auto &[output, status, seconds] : cases) {
         writeFile(tools + "/answer", output);
         writeFile(tools + "/status", QByteArray::number(status));
-        EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("/a.ogg"), ffmpeg, {}), seconds) << output << status;
+        EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("music/-a.ogg"), ffmpeg, {}), seconds) << output << status;
     }
-    writeFile(tools + "/answer", "3.0\n");
-    writeFile(tools + "/status", "0");
-    QDir::setCurrent(root.path());
-    EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("music/-a.ogg"), ffmpeg, {}), 3.0);
-    QDir::setCurrent(previous);
     EXPECT_EQ(readLines(tools + "/arguments"), (QStringList{"-v", "error", "-show_entries", "format=duration", "-of",
-                                                            "default=nw=1:nk=1", root.filePath("music/-a.ogg")}));
+                                                            "default=nw=1:nk=1", folder("work/music/-a.ogg")}));
     QFile::remove(tools + "/ffprobe");
     environment.insert("PATH", tools);
     EXPECT_EQ(FFprobeReader::duration(FileLocation::fromPath("/a.ogg"), ffmpeg, environment), std::nullopt);
@@ -516,7 +469,7 @@ TEST(ChildProcessTest, RunsSafelyKeepsTheLatestOutputAndEndsWithinItsLimits)
     const QStringList open = lines[5].split(u' ', Qt::SkipEmptyParts);
     EXPECT_TRUE(open.contains("2"));
     EXPECT_FALSE(open.contains(QString::number(inheritable))) << lines[5].toStdString();
-    const QByteArray noisyScript = "echo discarded >&2\nhead -c 100000 /dev/zero | tr '\\0' x\necho END\n";
+    const QByteArray noisyScript = "head -c 100000 /dev/zero | tr '\\0' x\necho END\necho discarded >&2\n";
     ChildProcess noisy(writeProgram(folder.path(), "child", noisyScript), {});
     noisy.keepOutput(ChildProcess::Channel::StandardOutput, 1000);
     const ChildProcess::Result kept = noisy.run();
@@ -524,15 +477,12 @@ TEST(ChildProcessTest, RunsSafelyKeepsTheLatestOutputAndEndsWithinItsLimits)
     EXPECT_TRUE(kept.output.endsWith("xxx\nEND\n") || kept.output.endsWith("xEND\n"));
     EXPECT_FALSE(kept.output.contains("discarded"));
     EXPECT_TRUE(kept.outputTruncated);
-    const ChildProcess::Result missing = ChildProcess(FileLocation::fromLocalFile(folder.filePath("missing")), {}).run();
-    EXPECT_EQ(missing.outcome, ChildProcess::Outcome::FailedToStart);
-    EXPECT_FALSE(missing.errorText.isEmpty());
 
-    // A time limit or a stop request kills the child and what it started.
+    // A time limit kills the child and what it started.
     const QString pid = folder.filePath("pid"), grandchildPid = folder.filePath("grandchild");
     const QString script = QStringLiteral("echo $$ > '%1'\nsleep 30 &\necho $! > '%2'\necho started >&2\nwait\n");
     ChildProcess limited(writeProgram(folder.path(), "limited", script.arg(pid, grandchildPid).toUtf8()), {});
-    limited.setTimeLimit(300ms);
+    limited.setTimeLimit(std::chrono::milliseconds(300));
     QElapsedTimer elapsed;
     elapsed.start();
     const ChildProcess::Result timedOut = limited.run();
@@ -543,14 +493,7 @@ TEST(ChildProcessTest, RunsSafelyKeepsTheLatestOutputAndEndsWithinItsLimits)
     EXPECT_FALSE(isAlive(readLines(pid).value(0).toLongLong()));
     const qint64 grandchild = readLines(grandchildPid).value(0).toLongLong();
     ASSERT_GT(grandchild, 0);
-    EXPECT_TRUE(waitUntil([&] { return !isAlive(grandchild); }, 2000));
-    std::stop_source stop;
-    std::jthread stopper([&stop] {
-        std::this_thread::sleep_for(200ms);
-        stop.request_stop();
-    });
-    const ChildProcess sleeper(writeProgram(folder.path(), "sleeper", "exec sleep 30\n"), {});
-    EXPECT_EQ(sleeper.run(stop.get_token()).outcome, ChildProcess::Outcome::Stopped);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !isAlive(grandchild); }, 2000));
 }
 
 // The program dying (a death-test child that ends abruptly) takes its children with it. The child
@@ -570,14 +513,13 @@ TEST(ChildProcessDeathTest, ChildDiesWithTheProgram)
             const FileLocation program = writeProgram(qEnvironmentVariable(folderVariable), "child",
                                                       QStringLiteral("echo $$ > '%1'\nexec sleep 30\n").arg(pidFile).toUtf8());
             std::thread([program] { ChildProcess(program, {}).run(); }).detach();
-            waitUntil([&] { return !readLines(pidFile).isEmpty(); });
-            std::_Exit(0);
+            std::_Exit(QTest::qWaitFor([&] { return !readLines(pidFile).isEmpty(); }, 10000) ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
     qunsetenv(folderVariable);
     const qint64 pid = readLines(pidFile).value(0).toLongLong();
     ASSERT_GT(pid, 0);
-    EXPECT_TRUE(waitUntil([&] { return !isAlive(pid); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !isAlive(pid); }, 3000));
 }
 
 } // namespace
