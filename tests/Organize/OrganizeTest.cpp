@@ -266,10 +266,10 @@ TEST_F(FileOrganizerTest, VolumesAreThoseOfTheNearestExistingFolderAndWhatCannot
         EXPECT_TRUE(FileOrganizer::crossesVolumes(
             m_base, locationOf(*other).appending(QByteArray("new/x.flac")), m_files));
     }
-    EXPECT_TRUE(FileOrganizer::crossesVolumes(FileLocation(), m_base, m_files));
     for (int i = 0; i < 64; ++i)
         m_files.failOnce(Operation::Status, EIO, m_base.path());
     EXPECT_TRUE(FileOrganizer::crossesVolumes(at("a.flac"), FileLocation::fromPath("/"), m_files));
+    EXPECT_TRUE(FileOrganizer::crossesVolumes(FileLocation(), m_base, FileOperations::system()));
 }
 
 // Runs -------------------------------------------------------------------------------------------
