@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <limits>
 
 namespace {
@@ -16,23 +15,19 @@ namespace {
 using Result = LyricsFetching::Result;
 using namespace std::chrono_literals;
 
+// What the settings accept is tried where they are set (blank, other schemes, no host); here the
+// forms of a web address.
 TEST(LRCLIBClientEndpoint, AcceptsOnlyWebAddressesWithAHostAndDefaultsToThePublicService)
 {
-    const std::pair<const char *, const char *> cases[]
-        = { { nullptr, nullptr }, { " \n\t ", nullptr }, { "lrclib.example/api/get", nullptr },
-              { "ftp://host/api/get", nullptr }, { "http:///api/get", nullptr }, { "http://", nullptr },
-              { "HTTPS://lyrics.example/api/get", "https://lyrics.example/api/get" },
-              { "  http://127.0.0.1:8080/x?key=1 \n", "http://127.0.0.1:8080/x?key=1" },
-              { "https://lyrics.example", "https://lyrics.example" } };
-    for (const auto &[given, accepted] : cases) {
-        const std::optional<QString> text = given ? std::optional(QString::fromUtf8(given)) : std::nullopt;
-        EXPECT_EQ(LRCLIBClient::endpointURL(text),
+    const std::pair<const char *, const char *> cases[] = { { "lrclib.example/api/get", nullptr },
+        { "http://", nullptr }, { "HTTPS://lyrics.example/api/get", "https://lyrics.example/api/get" },
+        { "  http://127.0.0.1:8080/x?key=1 \n", "http://127.0.0.1:8080/x?key=1" },
+        { "https://lyrics.example", "https://lyrics.example" } };
+    for (const auto &[given, accepted] : cases)
+        EXPECT_EQ(LRCLIBClient::endpointURL(QString::fromUtf8(given)),
             accepted ? std::optional(QUrl(QString::fromUtf8(accepted))) : std::nullopt)
-            << (given ? given : "nothing");
-        EXPECT_EQ(LRCLIBClient::resolvedEndpoint(text),
-            accepted ? QUrl(QString::fromUtf8(accepted)) : LRCLIBClient::defaultEndpoint());
-    }
-    EXPECT_EQ(LRCLIBClient::defaultEndpoint(), QUrl(u"https://lrclib.net/api/get"_qs));
+            << given;
+    EXPECT_EQ(LRCLIBClient::resolvedEndpoint(std::nullopt), QUrl(u"https://lrclib.net/api/get"_qs));
     EXPECT_EQ(LRCLIBClient(std::nullopt, nullptr).endpoint(), LRCLIBClient::defaultEndpoint());
 }
 
@@ -51,12 +46,6 @@ protected:
         return fetchFrom(m_server.url(), u"T"_qs, u"A"_qs, 1, limits);
     }
 
-    QByteArray requestLine() const
-    {
-        EXPECT_EQ(m_server.requests().size(), 1);
-        return m_server.requests().value(0).split('\r').value(0);
-    }
-
     QNetworkAccessManager m_session;
     LocalHttpServer m_server;
 };
@@ -65,18 +54,12 @@ TEST_F(LRCLIBClientTest, SendsTheQueryPercentEncodedWithTheAgentHeader)
 {
     m_server.answer(404, {});
     EXPECT_EQ(fetchFrom(m_server.url(), u"C++ & Me?"_qs, u"周杰伦/A+B"_qs, 212.5), Result(std::nullopt));
-    EXPECT_EQ(requestLine(),
+    ASSERT_EQ(m_server.requests().size(), 1);
+    const QList<QByteArray> head = m_server.requests()[0].trimmed().split('\n');
+    EXPECT_EQ(head[0],
         "GET /api/get?track_name=C%2B%2B%20%26%20Me%3F"
-        "&artist_name=%E5%91%A8%E6%9D%B0%E4%BC%A6%2FA%2BB&duration=213 HTTP/1.1");
-    const QList<QByteArray> head = m_server.requests().value(0).trimmed().split('\n');
-    QList<QByteArray> headerNames;
-    for (const QByteArray &line : head.mid(1))
-        headerNames.append(line.left(line.indexOf(':')).toLower());
+        "&artist_name=%E5%91%A8%E6%9D%B0%E4%BC%A6%2FA%2BB&duration=213 HTTP/1.1\r");
     EXPECT_TRUE(head.contains("User-Agent: Quillmere/0.1\r"));
-    // Only the agent is ours; the rest is what every HTTP/1.1 request carries.
-    std::sort(headerNames.begin(), headerNames.end());
-    EXPECT_EQ(headerNames,
-        (QList<QByteArray> { "accept-encoding", "accept-language", "connection", "host", "user-agent" }));
 }
 
 TEST_F(LRCLIBClientTest, EndpointQueryStaysInFrontAndAnEndpointWithoutPathIsUsedAsItIs)
@@ -117,16 +100,16 @@ TEST_F(LRCLIBClientTest, GivesWhatTheAnswerHolds)
         { "NoContent", 204, {}, {}, none },
         { "NullMembers", 200, R"({"syncedLyrics":null,"plainLyrics":null})", json, none },
         { "Synced", 200, R"({"syncedLyrics":"[00:02.00]b\n[00:01.00]a","plainLyrics":"a\nb"})", json,
-            lyrics({ { 1, u"a"_qs }, { 2, u"b"_qs } }, true) },
+            lyrics({ { 1, "a" }, { 2, "b" } }, true) },
         { "SyncedOnlyMetadata", 200, R"({"syncedLyrics":"[ti:x]","plainLyrics":"text"})", json, none },
         { "SyncedWithoutTags", 200, R"({"syncedLyrics":"no tags"})", json,
-            lyrics({ { 0, u"no tags"_qs } }, false) },
+            lyrics({ { 0, "no tags" } }, false) },
         { "BlankSyncedFallsToPlain", 200, R"({"syncedLyrics":"  ","plainLyrics":" a\n b "})", json,
-            lyrics({ { 0, u"a"_qs }, { 0, u"b"_qs } }, false) },
+            lyrics({ { 0, "a" }, { 0, "b" } }, false) },
         { "PlainWithTagsLosesItsTimes", 200, R"({"plainLyrics":"[00:05.00]b\n[00:01.00]a"})", json,
-            lyrics({ { 0, u"a"_qs }, { 0, u"b"_qs } }, false) },
+            lyrics({ { 0, "a" }, { 0, "b" } }, false) },
         { "JsonAfterByteOrderMark", 200, "\xEF\xBB\xBF{\"plainLyrics\":\"a\"}", json,
-            lyrics({ { 0, u"a"_qs } }, false) },
+            lyrics({ { 0, "a" } }, false) },
         { "MemberOfAnotherType", 200, R"({"syncedLyrics":5,"plainLyrics":"text"})", json, none },
         { "Array", 200, R"([{"syncedLyrics":"[00:01.00]a"}])", json, none },
         { "JsonFollowedByJunk", 200, R"({"plainLyrics":"a"} x)", json, none },
@@ -134,7 +117,7 @@ TEST_F(LRCLIBClientTest, GivesWhatTheAnswerHolds)
         { "FullRecord", 200,
             R"({"id":7,"trackName":"晴天","duration":269.0,"instrumental":false,"plainLyrics":"a",)"
             R"("syncedLyrics":null,"tags":[{"x":[1e300,-0.5,"\ud83c\udfb5"]}]})",
-            json, lyrics({ { 0, u"a"_qs } }, false) },
+            json, lyrics({ { 0, "a" } }, false) },
         { "EmptyObject", 200, "{}", json, none },
         { "LyricsAsArray", 200, R"({"plainLyrics":["a"]})", json, none },
         { "BrokenOtherMember", 200, R"({"plainLyrics":"a","id":tru})", json, none },
@@ -142,12 +125,10 @@ TEST_F(LRCLIBClientTest, GivesWhatTheAnswerHolds)
         { "InvalidUtf8InJson", 200, "{\"plainLyrics\":\"\xC3\x28\"}", json, none },
         { "HugeArray", 200, '[' + QByteArray("{},").repeated(500'000) + "{}]", json, none },
         { "HugeMember", 200, R"({"plainLyrics":"a","x":[)" + QByteArray("0,").repeated(1'000'000) + "0]}",
-            json, lyrics({ { 0, u"a"_qs } }, false) },
+            json, lyrics({ { 0, "a" } }, false) },
         { "DeeplyNested", 200, QByteArray("{\"a\":").repeated(100'000), json, none },
-        { "LrcText", 200, "[00:01.00]a\n[00:02.00]b", plainText,
-            lyrics({ { 1, u"a"_qs }, { 2, u"b"_qs } }, true) },
-        { "PlainText", 200, "hello\nworld", plainText,
-            lyrics({ { 0, u"hello"_qs }, { 0, u"world"_qs } }, false) },
+        { "LrcText", 200, "[00:01.00]a\n[00:02.00]b", plainText, lyrics({ { 1, "a" }, { 2, "b" } }, true) },
+        { "PlainText", 200, "hello\nworld", plainText, lyrics({ { 0, "hello" }, { 0, "world" } }, false) },
         { "HtmlPage", 200, "<!DOCTYPE html><html><body>Sign in</body></html>", "text/html", none },
         { "HtmlPageAsText", 200, "\n<html><body>Proxy error</body></html>", plainText, none },
         { "NotUtf8", 200, QStringEncoder("GB18030").encode(u"[00:01.00]晴天"_qs), plainText, none } };
@@ -157,8 +138,12 @@ TEST_F(LRCLIBClientTest, GivesWhatTheAnswerHolds)
     }
 }
 
-TEST_F(LRCLIBClientTest, ServersThatTrickleFallSilentOrSendTooMuchAreGivenUpOn)
+TEST_F(LRCLIBClientTest, ServersThatRefuseTrickleFallSilentOrSendTooMuchFail)
 {
+    const Result refused = fetchFrom([] { return LocalHttpServer().url(); }()); // its port is closed again
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().kind, LyricsFetchError::Kind::Transport);
+    EXPECT_FALSE(refused.error().detail.isEmpty());
     const Result timedOut = std::unexpected(LyricsFetchError::timedOut());
     m_server.trickle();
     EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .total = 300ms }), timedOut);
@@ -175,14 +160,6 @@ TEST_F(LRCLIBClientTest, ServersThatTrickleFallSilentOrSendTooMuchAreGivenUpOn)
     m_server.answer(200, QByteArray(64 * 1024, 'a'), plainText);
     EXPECT_EQ(fetchWith(LRCLIBClient::Limits { .maximumBodySize = 1024 }),
         Result(std::unexpected(LyricsFetchError::tooLarge())));
-}
-
-TEST_F(LRCLIBClientTest, ClosedPortIsATransportFailure)
-{
-    const Result result = fetchFrom([] { return LocalHttpServer().url(); }()); // its port is closed again
-    ASSERT_FALSE(result.has_value());
-    EXPECT_EQ(result.error().kind, LyricsFetchError::Kind::Transport);
-    EXPECT_FALSE(result.error().detail.isEmpty());
 }
 
 TEST_F(LRCLIBClientTest, CancellingClosesTheConnection)
@@ -207,7 +184,7 @@ TEST_F(LRCLIBClientTest, FetchMayStartOnAWorkerThread)
         started = true;
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 5000));
-    EXPECT_EQ(await(future), lyrics({ { 0, u"hi"_qs } }, false));
+    EXPECT_EQ(await(future), lyrics({ { 0, "hi" } }, false));
 }
 
 } // namespace

@@ -75,19 +75,23 @@ const QString titleOnly = QStringLiteral("{title}");
 
 // Templates --------------------------------------------------------------------------------------
 
-Track song(const std::function<void(Track &)> &change = {}, const QByteArray &path = "/in/Song.flac")
+// "Title" by "Artist" on "Album" of 1999 at `path`, with `field` set to `value`.
+template <typename Value = QString>
+Track song(Value Track::*field = nullptr, std::type_identity_t<Value> value = {},
+    const QByteArray &path = "/in/Song.flac")
 {
     Track track { .url = FileLocation::fromPath(path), .title = u"Title"_qs, .artist = u"Artist"_qs,
-        .album = u"Album"_qs };
-    if (change)
-        change(track);
+        .album = u"Album"_qs, .year = 1999 };
+    if (field)
+        track.*field = std::move(value);
     return track;
 }
 
 TEST(OrganizeTemplate, RendersTheDestination)
 {
+    const QString numbered = QStringLiteral("{artist}/{album}/{track} {title}");
     const QString album = QStringLiteral("{artist}/{album}/{title}");
-    const auto noTitle = [](Track &t) { t.title.clear(); };
+    const QString albumArtist = QStringLiteral("{albumArtist}/{title}");
     const struct
     {
         const char *name;
@@ -95,40 +99,29 @@ TEST(OrganizeTemplate, RendersTheDestination)
         Track track;
         QByteArray expected; // below /music
     } cases[] = {
-        { "NoTrackNumberTrimsTheSpace", "{artist}/{album}/{track} {title}", song(),
-            "Artist/Album/Title.flac" },
-        { "TrackNumber", "{artist}/{album}/{track} {title}", song([](Track &t) { t.trackNumber = 3; }),
-            "Artist/Album/3 Title.flac" },
+        { "NoTrackNumberTrimsTheSpace", numbered, song(), "Artist/Album/Title.flac" },
+        { "TrackNumber", numbered, song(&Track::trackNumber, 3), "Artist/Album/3 Title.flac" },
         { "ExtensionInAFolderIsNotAppended", "{ext}/{title}", song(), "flac/Title" },
-        { "ExtensionCaseKept", titleOnly, song({}, "/in/a.FLAC"), "Title.FLAC" },
-        { "NoExtension", byArtist, song({}, "/in/Song"), "Artist/Title" },
-        { "DotsOnlyAlbumDropsTheLevel", album, song([](Track &t) { t.album = ". . ."; }),
-            "Artist/Title.flac" },
-        { "WhitespaceAlbumIsUnknown", album, song([](Track &t) { t.album = " \n"; }),
-            "Artist/未知专辑/Title.flac" },
-        { "EmptyArtistIsUnknown", byArtist, song([](Track &t) { t.artist.clear(); }), "未知歌手/Title.flac" },
-        { "SlashInValueIsNoFolder", byArtist, song([](Track &t) { t.artist = "AC/DC"; }),
-            "AC、DC/Title.flac" },
-        { "EmptyTitleTakesTheFileName", titleOnly, song(noTitle, "/in/07 Song.flac"), "07 Song.flac" },
+        { "ExtensionCaseKept", titleOnly, song({}, {}, "/in/a.FLAC"), "Title.FLAC" },
+        { "NoExtension", byArtist, song({}, {}, "/in/Song"), "Artist/Title" },
+        { "DotsOnlyAlbumDropsTheLevel", album, song(&Track::album, ". . ."), "Artist/Title.flac" },
+        { "WhitespaceAlbumIsUnknown", album, song(&Track::album, " \n"), "Artist/未知专辑/Title.flac" },
+        { "EmptyArtistIsUnknown", byArtist, song(&Track::artist, ""), "未知歌手/Title.flac" },
+        { "SlashInValueIsNoFolder", byArtist, song(&Track::artist, "AC/DC"), "AC、DC/Title.flac" },
+        { "EmptyTitleTakesTheFileName", titleOnly, song(&Track::title, "", "/in/07 Hi.flac"), "07 Hi.flac" },
         // "晴天" in GBK: the fallback name is read as text, and written out as UTF-8.
-        { "FileNameNotUtf8", titleOnly, song(noTitle, "/in/\xc7\xe7\xcc\xec.flac"), "晴天.flac" },
-        { "NoTitleAtAll", titleOnly, song(noTitle, "/in/ .flac"), "未知歌曲.flac" },
+        { "FileNameNotUtf8", titleOnly, song(&Track::title, "", "/in/\xc7\xe7\xcc\xec.flac"), "晴天.flac" },
+        { "NoTitleAtAll", titleOnly, song(&Track::title, "", "/in/ .flac"), "未知歌曲.flac" },
         { "MiswrittenPlaceholderStaysLiteral", "{title}.{Ext}", song(), "Title.{Ext}.flac" },
-        { "LaterPlaceholderInAValueIsReplaced", titleOnly,
-            song([](Track &t) { t.title = "{year}", t.year = 1999; }), "1999.flac" },
-        { "EarlierPlaceholderInAValueStays", "{album}", song([](Track &t) { t.album = "{artist}"; }),
-            "{artist}.flac" },
-        { "AlbumArtistFallsBackToArtist", "{albumArtist}/{title}",
-            song([](Track &t) { t.albumArtist = "  "; }), "Artist/Title.flac" },
-        { "AlbumArtistWhenGiven", "{albumArtist}/{title}", song([](Track &t) { t.albumArtist = "Various"; }),
-            "Various/Title.flac" },
+        { "LaterPlaceholderInAValueIsReplaced", titleOnly, song(&Track::title, "{year}"), "1999.flac" },
+        { "EarlierPlaceholderInAValueStays", "{album}", song(&Track::album, "{artist}"), "{artist}.flac" },
+        { "AlbumArtistFallsBackToArtist", albumArtist, song(&Track::albumArtist, "  "), "Artist/Title.flac" },
+        { "AlbumArtistWhenGiven", albumArtist, song(&Track::albumArtist, "Various"), "Various/Title.flac" },
         { "EmptyPiecesContributeNothing", "/{artist}//{title}", song(), "Artist/Title.flac" },
         // A name starting with "." would be hidden and skipped by the library scan.
-        { "LeadingDotOfAFolderDropped", byArtist, song([](Track &t) { t.artist = ".38 Special"; }),
-            "38 Special/Title.flac" },
+        { "LeadingDotOfAFolderDropped", byArtist, song(&Track::artist, ".hidden"), "hidden/Title.flac" },
         { "EmptyTemplateNamesTheFile", QString(), song(), "未命名.flac" },
-        { "DotsOnlyTitleNamesTheFile", byArtist, song([](Track &t) { t.title = "..."; }),
-            "Artist/未命名.flac" },
+        { "DotsOnlyTitleNamesTheFile", byArtist, song(&Track::title, "..."), "Artist/未命名.flac" },
     };
     for (const auto &c : cases)
         EXPECT_EQ(OrganizeTemplate::render(c.templateText, c.track, FileLocation::fromPath("/music")).path(),
@@ -150,13 +143,10 @@ TEST(OrganizeTemplate, SanitizeMakesTheComponentSafe)
 TEST(OrganizeTemplate, LongNamesAreCutAtACharacterBoundaryKeepingTheExtension)
 {
     const FileLocation root = FileLocation::fromPath("/music");
-    const QByteArray name
-        = OrganizeTemplate::render(titleOnly, song([](Track &t) { t.title = QString(100, u'歌'); }), root)
-              .fileName();
-    EXPECT_LE(name.size(), OrganizeTemplate::maxNameBytes);
-    EXPECT_GT(name.size(), OrganizeTemplate::maxNameBytes - 3); // cut no shorter than needed
-    EXPECT_TRUE(name.endsWith(".flac") && QString::fromUtf8(name).toUtf8() == name); // valid UTF-8
-    const Track longArtist = song([](Track &t) { t.artist = "x" + QString(100, u'歌'); });
+    const Track longTitle = song(&Track::title, QString(100, u'歌'));
+    EXPECT_EQ(OrganizeTemplate::render(titleOnly, longTitle, root).fileName(), // 254 of 255 bytes
+        QString(83, u'歌').toUtf8() + ".flac");
+    const Track longArtist = song(&Track::artist, "x" + QString(100, u'歌'));
     const QByteArray folder
         = OrganizeTemplate::render(byArtist, longArtist, root).deletingLastPathComponent().fileName();
     EXPECT_EQ(folder, "x" + QString(84, u'歌').toUtf8());
@@ -225,10 +215,8 @@ TEST_F(FileOrganizerTest, NumbersNamesTakenOnDiskOrInThePlan)
         for (const QByteArray &file : c.existing)
             writeFile(root.appending(file), "old");
         QList<Track> tracks;
-        for (const auto &[file, title] : c.tracks) {
-            writeFile(root.appending(file), file);
-            tracks.append(trackFor(root.appending(file), QStringLiteral("Artist"), title));
-        }
+        for (const auto &[file, title] : c.tracks)
+            tracks.append(existingTrack(QByteArray(c.name) + '/' + file, title));
         QStringList destinations;
         for (const OrganizePlanItem &item :
             m_organizer.plan(tracks, byArtist, root.appending(QByteArray("out")))) {
@@ -248,9 +236,7 @@ TEST_F(FileOrganizerTest, PlansAFileListedTwiceOnceAndKeepsTheTracksOwnLocation)
     Track again = song;
     again.url = at("in/a.flac");
     const Items items = plan({ song, again });
-    ASSERT_EQ(items.size(), 1);
-    EXPECT_EQ(items[0].source, song.url);
-    EXPECT_EQ(items[0].destination, at("out/Artist/Song.flac"));
+    ASSERT_EQ(items, (Items { { song.url, at("out/Artist/Song.flac"), false } }));
     EXPECT_EQ(OrganizeURLMapping::apply(items).value(at("in/a.flac")), at("out/Artist/Song.flac"));
     EXPECT_EQ(OrganizeURLMapping::undo(items).value(at("out/Artist/Song.flac")), at("in/a.flac"));
     // A run given the same file twice applies and journals it once.
@@ -268,29 +254,22 @@ TEST_F(FileOrganizerTest, CountsADanglingLinkAsTakenAndKeepsLongNumberedNamesWit
     const Items items = plan({ song, existingTrack("in/a.flac", title), existingTrack("in/b.flac", title) });
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0].destination, at("out/Artist/Song (2).flac"));
-    EXPECT_LE(items[2].destination.fileName().size(), 255);
-    EXPECT_TRUE(items[2].destination.fileName().endsWith(" (2).flac"));
+    EXPECT_EQ(items[2].destination.fileName(), QString(82, u'歌').toUtf8() + " (2).flac"); // 255 bytes
     ASSERT_TRUE(m_organizer.apply(items, false));
     EXPECT_EQ(contentOf(items[0].destination), "in/song.flac");
 }
 
-TEST(FileOrganizerVolumes, NearestExistingFolderDecidesAndWhatCannotBeExaminedCrosses)
+TEST_F(FileOrganizerTest, VolumesAreThoseOfTheNearestExistingFolderAndWhatCannotBeExaminedCrosses)
 {
-    QTemporaryDir here;
-    const FileLocation folder = locationOf(here);
-    FileOperations &system = FileOperations::system();
-    EXPECT_FALSE(
-        FileOrganizer::crossesVolumes(folder, folder.appending(QByteArray("not/yet/made.flac")), system));
-    if (auto other = folderOnOtherFileSystem(folder)) {
+    EXPECT_FALSE(FileOrganizer::crossesVolumes(m_base, at("not/yet/made.flac"), m_files));
+    if (auto other = folderOnOtherFileSystem(m_base)) {
         EXPECT_TRUE(FileOrganizer::crossesVolumes(
-            folder, locationOf(*other).appending(QByteArray("new/x.flac")), system));
+            m_base, locationOf(*other).appending(QByteArray("new/x.flac")), m_files));
     }
-    FaultInjectingFileOperations failing;
     for (int i = 0; i < 64; ++i)
-        failing.failOnce(Operation::Status, EIO, folder.path());
-    EXPECT_TRUE(FileOrganizer::crossesVolumes(
-        folder.appending(QByteArray("a.flac")), FileLocation::fromPath("/"), failing));
-    EXPECT_TRUE(FileOrganizer::crossesVolumes(FileLocation(), folder, system));
+        m_files.failOnce(Operation::Status, EIO, m_base.path());
+    EXPECT_TRUE(FileOrganizer::crossesVolumes(at("a.flac"), FileLocation::fromPath("/"), m_files));
+    EXPECT_TRUE(FileOrganizer::crossesVolumes(FileLocation(), m_base, FileOperations::system()));
 }
 
 // Runs -------------------------------------------------------------------------------------------
@@ -372,14 +351,10 @@ TEST_P(OrganizeRunModes, CarriesEveryFileKeepingModeAndTimeRecordsTheRunAndUndoe
     EXPECT_EQ(std::tuple(moved->mode & 07777, moved->modified.tv_sec, moved->modified.tv_nsec),
         std::tuple(mode_t(0640), past[1].tv_sec, past[1].tv_nsec));
     EXPECT_EQ(progress, (QList<std::pair<int, int>> { { 1, 3 }, { 2, 3 }, { 3, 3 } }));
-    ASSERT_EQ(m_undo.entries().size(), 1);
-    EXPECT_EQ(m_undo.entries()[0].items, m_items);
-    EXPECT_EQ(m_undo.entries()[0].copy, copy());
     expectUndone({ m_items[2], m_items[1], m_items[0] });
     EXPECT_TRUE(allAtSource());
     EXPECT_FALSE(m_files.exists(m_out.appending(QByteArray("歌手")))); // with the folder the run made
     EXPECT_TRUE(m_files.exists(m_out));
-    EXPECT_TRUE(m_undo.entries().isEmpty());
 }
 
 // A run failing at its second item, by a file error or by a file that appeared at the destination
@@ -394,7 +369,6 @@ TEST_P(OrganizeRunModes, FailureAtTheSecondItemStopsTheRunAndNarrowsTheJournal)
     EXPECT_EQ(failed.error().underlying()->fileError().code, EIO);
     EXPECT_TRUE(failed.error().text().startsWith(QStringLiteral("整理失败：")));
     EXPECT_EQ(progressCalls, 1);
-    EXPECT_TRUE(atDestination(0) && atSource(1) && atSource(2));
     EXPECT_FALSE(m_files.exists(m_items[1].destination));
     expectUndone({ m_items[0] });
     EXPECT_TRUE(allAtSource());
@@ -405,9 +379,8 @@ TEST_P(OrganizeRunModes, FailureAtTheSecondItemStopsTheRunAndNarrowsTheJournal)
     });
     expectFailedAfter(intruded, { m_items[0] });
     EXPECT_EQ(intruded.error().underlying()->kind(), OrganizeError::Kind::DestinationExists);
-    EXPECT_TRUE(atSource(1) && atSource(2));
     expectUndone({ m_items[0] });
-    EXPECT_TRUE(atSource(0));
+    EXPECT_TRUE(allAtSource());
     EXPECT_EQ(contentOf(m_items[1].destination), "intruder");
 }
 
@@ -479,16 +452,13 @@ TEST_F(OrganizeRun, UndoThatFailsKeepsTheEntryAndResumesOnceTheCauseIsCleared)
     ASSERT_EQ(failure(failed), OrganizeError::Kind::UndoFailed);
     EXPECT_EQ(failed.error().underlying()->kind(), OrganizeError::Kind::File);
     EXPECT_EQ(failed.error().underlying()->fileError().code, EIO);
-    EXPECT_TRUE(atDestination(2));
     writeFile(m_items[1].source, "new file");
     const auto blocked = m_organizer.undoLast();
     ASSERT_EQ(failure(blocked), OrganizeError::Kind::UndoFailed);
     EXPECT_EQ(blocked.error().items(), Items { m_items[2] });
     EXPECT_EQ(blocked.error().underlying()->kind(), OrganizeError::Kind::RestoreConflict);
     EXPECT_EQ(blocked.error().underlying()->location(), m_items[1].source.standardized());
-    EXPECT_TRUE(atSource(2) && atDestination(1));
     EXPECT_EQ(contentOf(m_items[1].source), "new file");
-    EXPECT_EQ(m_undo.entries().size(), 1);
     ASSERT_TRUE(m_files.remove(m_items[1].source));
     expectUndone({ m_items[1], m_items[0] });
     EXPECT_TRUE(allAtSource());
@@ -511,17 +481,6 @@ TEST_F(OrganizeRun, UndoAfterAMoveCutShortRemovesTheSecondCopyTemporariesAndNewF
     EXPECT_TRUE(m_undo.entries().isEmpty());
 }
 
-TEST_F(OrganizeRun, RenameErrorOtherThanCrossDeviceMakesNoCopy)
-{
-    m_files.failOnce(Operation::MoveNoReplace, EACCES);
-    const auto applied = m_organizer.apply(m_items, false);
-    ASSERT_FALSE(applied);
-    EXPECT_EQ(applied.error().underlying()->fileError().code, EACCES);
-    EXPECT_TRUE(allAtSource());
-    const QDir folder(m_items[0].destination.deletingLastPathComponent().displayPath());
-    EXPECT_TRUE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
-}
-
 TEST_F(OrganizeRun, AcrossFileSystemsASourceThatCannotBeRemovedTakesItsCopyBack)
 {
     m_items.clear();
@@ -531,11 +490,10 @@ TEST_F(OrganizeRun, AcrossFileSystemsASourceThatCannotBeRemovedTakesItsCopyBack)
     const auto applied = m_organizer.apply(m_items, false);
     expectFailedAfter(applied, { m_items[0] });
     EXPECT_EQ(applied.error().underlying()->fileError().code, EBUSY);
-    EXPECT_TRUE(atSource(1));
     EXPECT_FALSE(m_files.exists(m_items[1].destination));
     // Nothing stands beside a source, so the undo of the applied item goes through.
     expectUndone({ m_items[0] });
-    EXPECT_TRUE(atSource(0));
+    EXPECT_TRUE(allAtSource());
 }
 
 // The journal ------------------------------------------------------------------------------------
@@ -547,12 +505,6 @@ protected:
     OrganizePlanItem item(const QByteArray &name) const
     {
         return { at("in/" + name), at("out/" + name), false };
-    }
-    // An organisation whose files now stand at their destinations.
-    Items placed(const QByteArray &name)
-    {
-        writeFile(item(name).destination, name);
-        return { item(name) };
     }
 };
 
@@ -575,14 +527,12 @@ TEST_F(OrganizeUndoStoreTest, KeepsTheNewestEntriesUpToItsLimitAndFallsBackToIts
     ASSERT_TRUE(single.record({ item("a") }, false));
     ASSERT_TRUE(single.record({ item("b") }, true));
     EXPECT_EQ(single.limit(), 1);
-    ASSERT_EQ(single.entries().size(), 1);
-    EXPECT_TRUE(single.entries()[0].copy);
+    EXPECT_EQ(single.entries().size(), 1);
     // Damaged: the previous version (the backup) loads; both damaged: empty, with a notice.
     writeFile(journal(), R"([{"copy": false, "items": []}])"); // no "date": does not decode
     const OrganizeUndoStore fromBackup(at("undo"), 50, m_files);
     EXPECT_EQ(fromBackup.loadNotice(), QStringLiteral("整理撤销记录已从备份恢复。"));
-    ASSERT_EQ(fromBackup.entries().size(), 50); // the version before the 51st record
-    EXPECT_EQ(fromBackup.entries().first().items, Items { item("0") });
+    EXPECT_EQ(fromBackup.entries().size(), 50); // the version before the 51st record
     writeFile(JsonFile::backupOf(journal()), "{");
     const OrganizeUndoStore unreadable(at("undo"), 50, m_files);
     EXPECT_EQ(unreadable.loadNotice(), QStringLiteral("整理撤销记录已损坏，无法读取。"));
@@ -613,7 +563,6 @@ TEST_F(OrganizeUndoStoreTest, FailedRecordOrClearLeavesTheEntriesAsTheyWere)
     const auto recorded = m_undo.record({ item("b") }, false);
     ASSERT_FALSE(recorded);
     EXPECT_EQ(recorded.error().fileError().code, ENOSPC);
-    EXPECT_EQ(m_undo.entries().size(), 1);
     EXPECT_TRUE(m_undo.record({}, false));
     EXPECT_EQ(m_undo.entries().size(), 1);
     ASSERT_TRUE(m_undo.record({ item("b") }, false));
@@ -621,32 +570,16 @@ TEST_F(OrganizeUndoStoreTest, FailedRecordOrClearLeavesTheEntriesAsTheyWere)
     ASSERT_FALSE(m_undo.clear());
     EXPECT_EQ(m_undo.entries().size(), 2);
     ASSERT_TRUE(m_undo.clear());
-    EXPECT_TRUE(m_undo.entries().isEmpty());
-    EXPECT_FALSE(m_files.exists(journal()));
-    EXPECT_FALSE(m_files.exists(JsonFile::backupOf(journal())));
-}
-
-TEST_F(OrganizeUndoStoreTest, UndoTakesTheNewestEntryFirstAndDropsFilesDeletedSince)
-{
     EXPECT_FALSE(m_undo.undoLast()->has_value());
-    ASSERT_TRUE(m_undo.record(placed("older"), false));
-    ASSERT_TRUE(m_undo.record(placed("newer"), false));
-    ASSERT_TRUE(m_undo.record({ item("a"), item("b") }, false)); // never placed
-    ASSERT_TRUE(m_undo.undoLast()->value().isEmpty());
-    ASSERT_EQ(m_undo.undoLast()->value(), Items { item("newer") });
-    ASSERT_EQ(m_undo.undoLast()->value(), Items { item("older") });
-    EXPECT_EQ(contentOf(item("older").source), "older");
-    EXPECT_FALSE(m_undo.undoLast()->has_value());
-    EXPECT_TRUE(m_undo.entries().isEmpty());
 }
 
 TEST_F(OrganizeUndoStoreTest, FailureToLookOrToSaveAfterAnUndoKeepsTheEntry)
 {
-    ASSERT_TRUE(m_undo.record(placed("a"), false));
+    writeFile(item("a").destination, "a");
+    ASSERT_TRUE(m_undo.record({ item("a") }, false));
     m_files.failOnce(Operation::Status, EIO, item("a").destination.path());
     const auto unexamined = m_undo.undoLast();
     ASSERT_EQ(failure(unexamined), OrganizeError::Kind::UndoFailed);
-    EXPECT_EQ(m_undo.entries().size(), 1);
     m_files.failOnce(Operation::WriteAtomically, EIO);
     const auto unsaved = m_undo.undoLast();
     ASSERT_EQ(failure(unsaved), OrganizeError::Kind::File);
@@ -657,10 +590,9 @@ TEST_F(OrganizeUndoStoreTest, FailureToLookOrToSaveAfterAnUndoKeepsTheEntry)
 TEST_F(OrganizeUndoStoreTest, UndoOfACopyRemovesOnlyCopiesOfTheOriginalInPlace)
 {
     const Items items { item("copy"), item("replaced"), item("linked"), item("folder"), item("gone") };
-    for (const OrganizePlanItem &planned : items) {
+    for (const OrganizePlanItem &planned : items)
         writeFile(planned.source, "original");
-        ASSERT_TRUE(m_files.createDirectories(planned.destination.deletingLastPathComponent(), 0755));
-    }
+    ASSERT_TRUE(m_files.createDirectories(at("out"), 0755));
     ASSERT_TRUE(m_files.copyFile(items[0].source, items[0].destination));
     // The original was deleted and another file of the same size now stands at its path.
     ASSERT_TRUE(m_files.copyFile(items[1].source, items[1].destination));
