@@ -7,14 +7,6 @@ namespace {
 using InputRules::Key;
 using InputRules::KeyPress;
 
-// Keys as they reach the main window with nothing focused; the model adds what it knows.
-InputRules::KeyContext mainWindow()
-{
-    InputRules::KeyContext windows;
-    windows.keyWindow = InputRules::WindowKind::Main;
-    return windows;
-}
-
 class AppModelKeysTest : public ModelFixture
 {
 protected:
@@ -24,17 +16,14 @@ protected:
         for (const char *title : {"一", "二", "三"})
             tracks.append(makeTrack(QString::fromUtf8(title)));
         seed(tracks);
-        AppSettings settings;
-        settings.lastQueue = {tracks[0].id, tracks[1].id, tracks[2].id};
-        settings.lastTrackID = tracks[1].id;
-        settings.lastPosition = 3;
-        seedSettings(settings);
+        seedSettings({.lastQueue = {tracks[0].id, tracks[1].id, tracks[2].id}, .lastTrackID = tracks[1].id, .lastPosition = 3});
         build();
     }
 
     bool press(Key key, Qt::KeyboardModifiers modifiers = {}, bool repeat = false)
     {
-        return model->handleKeyPress(KeyPress{key, modifiers, repeat}, mainWindow());
+        // As the key reaches the main window with nothing focused; the model adds what it knows.
+        return model->handleKeyPress(KeyPress{key, modifiers, repeat}, {.keyWindow = InputRules::WindowKind::Main});
     }
 
     QList<Track> tracks;

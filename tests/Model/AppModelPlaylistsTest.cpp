@@ -92,7 +92,7 @@ TEST_F(AppModelPlaylistsTest, DeletingAfterConfirmationLeavesTheShownPlaylist)
     EXPECT_EQ(model->tracks().size(), 4);
 }
 
-TEST_F(AppModelPlaylistsTest, AddingAppendsWhatIsNewAndSaysWhere)
+TEST_F(AppModelPlaylistsTest, AddingAppendsWhatIsNewAndSaysWhereAndRemovingTakesTheGivenTracksOut)
 {
     build();
 
@@ -103,15 +103,8 @@ TEST_F(AppModelPlaylistsTest, AddingAppendsWhatIsNewAndSaysWhere)
     EXPECT_EQ(model->statusMessage(), QStringLiteral("已添加到「Other」"));
     model->addToPlaylist(shown.id, ids({0}));
     EXPECT_EQ(model->statusMessage(), QStringLiteral("已添加到「%@ 与 %1」"));
-}
-
-TEST_F(AppModelPlaylistsTest, RemovingTakesTheGivenTracksOut)
-{
-    build();
-    model->addToPlaylist(other.id, ids({0, 1, 2}));
 
     model->removeFromPlaylist(other.id, ids({0, 2}));
-
     EXPECT_EQ(stored(other.id).trackIDs, ids({1}));
 }
 

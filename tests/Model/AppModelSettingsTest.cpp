@@ -170,26 +170,19 @@ TEST_F(AppModelSettingsTest, AChangeIsStoredAppliedSavedAndThenAnnounced)
     EXPECT_EQ(environment.prompts->shown, QStringList{notice});
 }
 
-TEST_F(AppModelSettingsTest, TheOverlayShowsAndHidesAndAbsentPanelsAreSkipped)
+TEST_F(AppModelSettingsTest, AbsentPanelsAreSkipped)
 {
     buildWithPanels();
-    model->setLyricsLocked(true);
-    model->setLyricsVisible(true);
-    model->setLyricsVisible(false);
-    EXPECT_EQ(overlay.showCount, 1);
-    EXPECT_EQ(overlay.hideCount, 1);
-    EXPECT_TRUE(overlay.locked);
-
     model->setMiniPlayer(nullptr);
     model->setLyricsOverlay(nullptr);
+    model->setLyricsLocked(true);
     model->setLyricsVisible(true);
-    model->setLyricsLocked(false);
     model->setMiniAlwaysOnTop(false);
     EXPECT_TRUE(model->isLyricsVisible());
-    EXPECT_EQ(overlay.showCount, 1);
+    EXPECT_EQ(overlay.applyCount + overlay.showCount, 0);
     EXPECT_TRUE(miniPlayer.applied.isEmpty());
     const AppSettings saved = savedSettings();
-    EXPECT_FALSE(saved.lyricsLocked || saved.miniAlwaysOnTop);
+    EXPECT_TRUE(saved.lyricsLocked && !saved.miniAlwaysOnTop);
 }
 
 TEST_F(AppModelSettingsTest, SliderValuesAreStoredAtOnceAndSavedOnceAfterTheLastChange)
@@ -266,9 +259,7 @@ TEST_F(AppModelSettingsTest, ANewEndpointLeavesTheResolutionInFlight)
 {
     const Track current = makeTrack(QStringLiteral("晴天"));
     seed({current});
-    AppSettings settings;
-    settings.lastTrackID = current.id;
-    seedSettings(settings);
+    seedSettings({.lastTrackID = current.id});
     buildWithPanels();
     const qsizetype requests = environment.lyrics->requests().size();
     ASSERT_GT(requests, 0);
@@ -307,7 +298,6 @@ TEST_F(AppModelSettingsTest, ClosingTheLyricsPageScrollsTheListToTheCurrentTrack
 
     model->toggleLyricsPage();
     EXPECT_TRUE(model->showsLyricsPage());
-    EXPECT_FALSE(model->listScrollTarget());
     model->toggleLyricsPage();
     EXPECT_FALSE(model->showsLyricsPage());
     EXPECT_FALSE(model->listScrollTarget()) << "no current track";

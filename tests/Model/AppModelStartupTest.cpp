@@ -10,17 +10,6 @@
 
 namespace {
 
-AppSettings playbackSettings(const QList<QUuid> &queue, std::optional<QUuid> last, double position = 0,
-                             const QString &mode = QStringLiteral("repeatAll"))
-{
-    AppSettings settings;
-    settings.lastQueue = queue;
-    settings.lastTrackID = last;
-    settings.lastPosition = position;
-    settings.playbackMode = mode;
-    return settings;
-}
-
 class AppModelStartupTest : public ModelFixture
 {
 };
@@ -55,7 +44,7 @@ TEST_F(AppModelStartupTest, RestoresTheSavedQueueWithTheLastTrackInFront)
 {
     const Track a = makeTrack("A"), b = makeTrack("B"), c = makeTrack("C"), d = makeTrack("D");
     seed({a, b, c, d});
-    seedSettings(playbackSettings({a.id, b.id, c.id}, d.id, 42.5, QStringLiteral("shuffle")));
+    seedSettings({.playbackMode = u"shuffle"_qs, .lastQueue = {a.id, b.id, c.id}, .lastTrackID = d.id, .lastPosition = 42.5});
 
     AppModel &restored = build();
 
@@ -73,7 +62,7 @@ TEST_F(AppModelStartupTest, KeepsRepeatsAndDropsIdentifiersThatLeftTheLibrary)
     const Track a = makeTrack("A"), b = makeTrack("B");
     const QUuid gone = QUuid::createUuid();
     seed({a, b});
-    seedSettings(playbackSettings({a.id, gone, b.id, a.id}, gone, 30, QStringLiteral("bogus")));
+    seedSettings({.playbackMode = u"bogus"_qs, .lastQueue = {a.id, gone, b.id, a.id}, .lastTrackID = gone, .lastPosition = 30});
 
     AppModel &restored = build();
 
@@ -87,10 +76,9 @@ TEST_F(AppModelStartupTest, KeepsRepeatsAndDropsIdentifiersThatLeftTheLibrary)
 // The title is the user's text: a "%@" or "%1" in it is shown as it is.
 TEST_F(AppModelStartupTest, AMissingLastTrackStaysCurrentWithItsStatus)
 {
-    Track missing = makeTrack("%@ 与 %1");
-    missing.isMissing = true;
+    const Track missing = makeMissingTrack("%@ 与 %1");
     seed({missing});
-    seedSettings(playbackSettings({missing.id}, missing.id, 42));
+    seedSettings({.lastQueue = {missing.id}, .lastTrackID = missing.id, .lastPosition = 42});
 
     AppModel &restored = build();
 
@@ -101,10 +89,9 @@ TEST_F(AppModelStartupTest, AMissingLastTrackStaysCurrentWithItsStatus)
 
 TEST_F(AppModelStartupTest, LoadNoticesAreJoinedBySpaceAndReplaceTheRestoreStatus)
 {
-    Track missing = makeTrack("Gone");
-    missing.isMissing = true;
+    const Track missing = makeMissingTrack("Gone");
     seed({missing});
-    seedSettings(playbackSettings({}, missing.id));
+    seedSettings({.lastTrackID = missing.id});
     QDir().mkpath(directory.displayPath() + QStringLiteral("/undo"));
     for (const QString &name : {QStringLiteral("/settings.json"), QStringLiteral("/undo/tag-edits.json")}) {
         QFile damaged(directory.displayPath() + name);
@@ -179,8 +166,7 @@ TEST_F(AppModelStartupTest, SavesThePositionWhilePlayingAndOnPause)
 
 TEST_F(AppModelStartupTest, TheEndOfAFileStepsTheQueueOncePastMissingFiles)
 {
-    Track a = makeTrack("A"), b = makeTrack("B"), c = makeTrack("C");
-    b.isMissing = true;
+    const Track a = makeTrack("A"), b = makeMissingTrack("B"), c = makeTrack("C");
     seed({a, b, c});
     AppModel &playing = build();
     playing.play(a.id);
@@ -193,42 +179,4 @@ TEST_F(AppModelStartupTest, TheEndOfAFileStepsTheQueueOncePastMissingFiles)
     EXPECT_EQ(playing.currentTrack(), c);
     EXPECT_EQ(playing.queue().index(), 2);
     EXPECT_EQ(environment.engine->loaded().size(), 2);
-}
-
-TEST_F(AppModelStartupTest, LyricsOfTheTrackThatIsCurrentAtTheEndAreShown)
-{
-    const Track a = makeTrack("A"), b = makeTrack("B");
-    seed({a, b});
-    AppModel &playing = build();
-    const qsizetype before = environment.lyrics->requests().size();
-
-    playing.play(a.id);
-    playing.play(b.id);
-    settle();
-    const QList<FakeLyricsResolver::Request> &requests = environment.lyrics->requests();
-    ASSERT_GE(requests.size(), before + 2);
-    environment.lyrics->finish(before, ResolvedLyrics{Lyrics{{{0, QStringLiteral("a")}}, true}, LyricsOrigin::Online, std::nullopt});
-    environment.lyrics->finish(requests.size() - 1,
-                               ResolvedLyrics{Lyrics{{{0, QStringLiteral("b")}}, true}, LyricsOrigin::Sidecar, std::nullopt});
-    settle();
-
-    EXPECT_EQ(playing.lyricsState().trackID, b.id);
-    EXPECT_EQ(playing.lyricsState().origin, LyricsOrigin::Sidecar);
-    EXPECT_FALSE(playing.lyricsState().isResolving);
-    EXPECT_EQ(playing.currentLyricLineIndex(), 0);
-}
-
-TEST_F(AppModelStartupTest, DismissingTheStatusAlsoClosesTheFFmpegPrompt)
-{
-    Track missing = makeTrack("Gone");
-    missing.isMissing = true;
-    seed({missing});
-    AppModel &model = build();
-    model.play(missing.id);
-    ASSERT_EQ(model.statusMessage(), QStringLiteral("《Gone》文件缺失，无法播放。"));
-
-    model.dismissStatus();
-
-    EXPECT_FALSE(model.statusMessage());
-    EXPECT_FALSE(model.showsFFmpegInstallPrompt());
 }

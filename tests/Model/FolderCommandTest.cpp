@@ -149,8 +149,7 @@ TEST_F(FolderCommandTest, TrackRemovalNamesOneTrackCountsSeveralAndReportsASaveF
 
 TEST_F(FolderCommandTest, RelocatingToAFileOutsideTheLibraryAddsItsFolder)
 {
-    Track missing = makeTrack(QStringLiteral("Lost"));
-    missing.isMissing = true;
+    const Track missing = makeMissingTrack(QStringLiteral("Lost"));
     seed({missing}, {FileLocation::fromPath("/Music")});
     buildModel();
     const FileLocation found = makeFile("Elsewhere/found.mp3");

@@ -64,11 +64,16 @@ TEST_F(LyricsControlTest, OnlyTheLastTracksResultIsShownWhateverOrderResultsArri
     model->play(a.id);
     model->play(b.id);
     settle();
-    environment.lyrics->finish(environment.lyrics->requests().size() - 1, synced({{0, "b"}}));
+    ResolvedLyrics sidecar = synced({{0, "b"}});
+    sidecar.origin = LyricsOrigin::Sidecar;
+    environment.lyrics->finish(environment.lyrics->requests().size() - 1, sidecar);
     environment.lyrics->finish(first, synced({{0, "a"}}));
     settle();
 
     EXPECT_EQ(model->lyricsState().trackID, b.id);
+    EXPECT_EQ(model->lyricsState().origin, LyricsOrigin::Sidecar);
+    EXPECT_FALSE(model->lyricsState().isResolving);
+    EXPECT_EQ(model->currentLyricLineIndex(), 0);
     EXPECT_EQ(model->currentLyricText(), QStringLiteral("b"));
 }
 
@@ -97,13 +102,9 @@ TEST_F(LyricsControlTest, ARetryKeepsTheShownLyricsAndLineUntilTheNewResult)
 
 TEST_F(LyricsControlTest, AMissingTrackShowsNothingAndResolvesNothing)
 {
-    Track gone = makeTrack("Gone");
-    gone.isMissing = true;
+    const Track gone = makeMissingTrack("Gone");
     seed({gone});
-    AppSettings settings;
-    settings.lastTrackID = gone.id;
-    seedSettings(settings);
-
+    seedSettings({.lastTrackID = gone.id});
     build();
 
     EXPECT_TRUE(environment.lyrics->requests().isEmpty());

@@ -8,6 +8,7 @@
 #include <QtCore/qtestsupport_core.h>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -17,25 +18,13 @@ protected:
     // A track the engine cannot play itself.
     static Track needingConversion(const QString &title) { return makeTrack(title, "/Music/" + title.toUtf8() + ".ogg"); }
 
-    static Track missing(const QString &title)
-    {
-        Track track = makeTrack(title);
-        track.isMissing = true;
-        return track;
-    }
-
     // The model as a launch finds it: ffmpeg saved or not, the last track with its position.
     AppModel &buildWith(bool ffmpegSaved, const std::optional<Track> &last = {}, double position = 0)
     {
-        AppSettings settings;
-        if (ffmpegSaved)
-            settings.ffmpegPath = tools.ffmpegPath();
-        if (last) {
-            settings.lastQueue = {last->id};
-            settings.lastTrackID = last->id;
-            settings.lastPosition = position;
-        }
-        seedSettings(settings);
+        seedSettings({.lastQueue = last ? QList{last->id} : QList<QUuid>(),
+                      .lastTrackID = last ? std::optional(last->id) : std::nullopt,
+                      .lastPosition = position,
+                      .ffmpegPath = ffmpegSaved ? std::optional(tools.ffmpegPath()) : std::nullopt});
         return build();
     }
 
@@ -134,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, PlaybackStepTest,
 
 TEST_F(PlaybackControlTest, SteppingSkipsMissingFilesAndFilesThatFailToLoad)
 {
-    const Track a = makeTrack("A"), b = missing("B"), c = makeTrack("C"), d = makeTrack("D");
+    const Track a = makeTrack("A"), b = makeMissingTrack("B"), c = makeTrack("C"), d = makeTrack("D");
     seed({a, b, c, d});
     AppModel &playing = build();
     environment.engine->failLoading(c.url);
@@ -152,12 +141,9 @@ TEST_F(PlaybackControlTest, SteppingSkipsMissingFilesAndFilesThatFailToLoad)
 
 TEST_F(PlaybackControlTest, AQueueOfMissingFilesIsTriedOnceThenGivesUp)
 {
-    const Track a = missing("A"), b = missing("B"), c = missing("C");
+    const Track a = makeMissingTrack("A"), b = makeMissingTrack("B"), c = makeMissingTrack("C");
     seed({a, b, c});
-    AppSettings settings;
-    settings.lastQueue = {a.id, b.id, c.id};
-    settings.lastTrackID = a.id;
-    seedSettings(settings);
+    seedSettings({.lastQueue = {a.id, b.id, c.id}, .lastTrackID = a.id});
     AppModel &playing = build();
     QSignalSpy statuses(&playing, &AppModel::statusMessageChanged);
 
@@ -284,43 +270,39 @@ TEST_F(PlaybackControlTest, TheWaitingCurrentTrackResumesWhereTheUserMovedIt)
     EXPECT_EQ(playing.restoredPosition(), 0);
 }
 
-// A track that went to conversion replaced the one waiting for ffmpeg: finding ffmpeg later must
-// not cut it off.
-TEST_F(PlaybackControlTest, AConversionStartForgetsTheTrackThatWaitedForFFmpeg)
+// What the user does after a track began waiting for ffmpeg replaces it: finding ffmpeg later must
+// not cut in.
+TEST_F(PlaybackControlTest, WhateverFollowsTheWaitForFFmpegReplacesIt)
 {
-    const Track x = needingConversion("X"), y = needingConversion("Y");
-    seed({x, y});
-    AppModel &playing = build();
-    playing.play(x.id);
-    EXPECT_TRUE(playing.showsFFmpegInstallPrompt());
-    EXPECT_EQ(playing.statusMessage(), QStringLiteral("需要 FFmpeg 才能播放此格式（《X》）。"));
-    EXPECT_FALSE(playing.currentTrack());
-    installFFmpeg();
-    playing.play(y.id);
+    const Track a = makeTrack("A"), x = needingConversion("X"), y = needingConversion("Y");
+    struct Case
+    {
+        const char *name;
+        std::function<void(AppModel &)> then;
+        std::optional<Track> current;
+        qsizetype conversions;
+    };
+    for (const Case &step : std::initializer_list<Case>{
+             {"native start", [&](AppModel &m) { m.play(a.id); }, a, 0},
+             {"conversion start", [&](AppModel &m) { m.play(y.id); }, y, 1},
+             {"status dismissed", [](AppModel &m) { m.dismissStatus(); }, std::nullopt, 0}}) {
+        SCOPED_TRACE(step.name);
+        seed({a, x, y});
+        AppModel &playing = buildWith(false);
+        playing.play(x.id);
+        EXPECT_TRUE(playing.showsFFmpegInstallPrompt());
+        EXPECT_EQ(playing.statusMessage(), QStringLiteral("需要 FFmpeg 才能播放此格式（《X》）。"));
+        EXPECT_FALSE(playing.currentTrack());
+        installFFmpeg();
 
-    playing.redetectFFmpeg();
+        step.then(playing);
+        EXPECT_FALSE(playing.showsFFmpegInstallPrompt());
+        playing.redetectFFmpeg();
 
-    EXPECT_EQ(playing.currentTrack(), y);
-    EXPECT_EQ(environment.transcoding->requests().size(), 1);
-    environment.transcoding->finish(0, copy("Y"));
-    settle();
-    EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{copy("Y")});
-}
-
-TEST_F(PlaybackControlTest, ANativeStartEndsTheWaitForFFmpeg)
-{
-    const Track a = makeTrack("A"), x = needingConversion("X");
-    seed({a, x});
-    AppModel &playing = build();
-    playing.play(x.id);
-    playing.play(a.id);
-    EXPECT_FALSE(playing.showsFFmpegInstallPrompt());
-
-    installFFmpeg();
-    playing.redetectFFmpeg();
-
-    EXPECT_EQ(playing.currentTrack(), a);
-    EXPECT_TRUE(environment.transcoding->requests().isEmpty());
+        EXPECT_EQ(playing.currentTrack(), step.current);
+        EXPECT_EQ(environment.transcoding->requests().size(), step.conversions);
+        model.reset();
+    }
 }
 
 // The track changed while it was converted (here its duration was read meanwhile): the fresh

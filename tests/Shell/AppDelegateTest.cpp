@@ -121,19 +121,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, QuitPolicyTest,
     ::testing::Values(CloseCase{true, true, true}, CloseCase{false, true, false}, CloseCase{true, false, false},
         CloseCase{false, false, false}));
 
-TEST_F(AppDelegateTest, ChangedSettingTakesEffectOnTheNextClose)
-{
-    launch();
-    setKeepRunningOnClose(true);
-    EXPECT_FALSE(window->close());
-    EXPECT_FALSE(window->isVisible());
-
-    delegate->showMainWindow();
-    EXPECT_TRUE(window->isVisible());
-    setKeepRunningOnClose(false);
-    EXPECT_TRUE(window->close());
-}
-
 TEST_F(AppDelegateTest, ShowMainWindowBringsBackTheHiddenWindowAndResetsSearchFocus)
 {
     launch();

@@ -47,11 +47,13 @@ protected:
     // The window id of the visible main window, once it is mapped.
     QString waitForWindow(const QStringList &environment)
     {
-        return runTool(QStringLiteral("xdotool"),
-            {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                QStringLiteral("^Quillmere$")},
-            environment, 20000)
-            .section(QLatin1Char('\n'), 0, 0);
+        return findWindow(QStringLiteral("^Quillmere$"), environment).section(u'\n', 0, 0);
+    }
+
+    static QString findWindow(const QString &title, const QStringList &environment)
+    {
+        return runTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
+            QStringLiteral("--onlyvisible"), QStringLiteral("--name"), title}, environment, 20000);
     }
 
     // True when the first window lies above the second in the root window's stacking order.
@@ -109,10 +111,7 @@ TEST_F(LaunchTest, SecondLaunchExitsAndTheFirstShowsItsWindow)
     other.setEnvironment(env);
     other.start(QStringLiteral("display"), {QStringLiteral("-title"), QStringLiteral("other"), QStringLiteral("-size"),
                                                 QStringLiteral("64x64"), QStringLiteral("xc:gray")});
-    const QString otherWindow = runTool(QStringLiteral("xdotool"),
-        {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-            QStringLiteral("^other$")},
-        env, 20000);
+    const QString otherWindow = findWindow(QStringLiteral("^other$"), env);
     ASSERT_FALSE(otherWindow.isEmpty());
     runTool(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), otherWindow}, env);
     ASSERT_TRUE(isAbove(otherWindow, window, env));

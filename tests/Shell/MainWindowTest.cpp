@@ -93,15 +93,10 @@ TEST_F(MainWindowTest, DroppingTwoFilesHandsThemOnOnceInOrder)
     QApplication::sendEvent(window->content(), &drop);
     EXPECT_FALSE(window->content()->dropOverlay()->isVisible());
     ASSERT_EQ(drops.count(), 1);
-    const auto locations = drops.at(0).at(0).value<QList<FileLocation>>();
-    ASSERT_EQ(locations.size(), 2);
-    EXPECT_EQ(locations[0].path(), QByteArray("/music/b.mp3"));
-    EXPECT_EQ(locations[1].path(), QByteArray("/music/a.flac"));
-}
+    EXPECT_EQ(drops.at(0).at(0).value<QList<FileLocation>>(),
+              (QList{FileLocation::fromPath("/music/b.mp3"), FileLocation::fromPath("/music/a.flac")}));
 
-TEST_F(MainWindowTest, TextOnlyDragShowsNoOverlay)
-{
-    open();
+    // A dragged track is no file to import.
     std::unique_ptr<QMimeData> track(DragPayloads::trackPayload(QUuid::createUuid()));
     EXPECT_FALSE(dragEnter(*track));
     EXPECT_FALSE(window->content()->dropOverlay()->isVisible());

@@ -26,61 +26,45 @@ Track track(const QString &artist, bool missing = false)
     return track;
 }
 
-struct SubtitleCase
+TEST(MiniPlayerTextsTest, TheSubtitleFollowsTheFirstRuleThatApplies)
 {
-    const char *name;
-    std::optional<Track> track;
-    std::optional<QString> lyric;
-    QString expected;
-};
-
-class SubtitleTest : public ::testing::TestWithParam<SubtitleCase>
-{
-};
-
-TEST_P(SubtitleTest, FirstRuleThatApplies)
-{
-    const SubtitleCase &c = GetParam();
-    EXPECT_EQ(MiniPlayerTexts::subtitle(c.track, c.lyric), c.expected) << c.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Rules, SubtitleTest,
-    ::testing::Values(SubtitleCase{"no track", std::nullopt, QStringLiteral("词"), QStringLiteral("选择一首歌曲")},
-        SubtitleCase{"missing file with lyrics", track(QStringLiteral("周杰伦"), true), QStringLiteral("故事的小黄花"),
+    const struct
+    {
+        const char *name;
+        std::optional<Track> track;
+        std::optional<QString> lyric;
+        QString expected;
+    } cases[] = {
+        {"no track", std::nullopt, QStringLiteral("词"), QStringLiteral("选择一首歌曲")},
+        {"missing file with lyrics", track(QStringLiteral("周杰伦"), true), QStringLiteral("故事的小黄花"),
             QStringLiteral("文件缺失")},
-        SubtitleCase{"lyric line trimmed", track(QStringLiteral("周杰伦")), QStringLiteral("\u3000 故事的小黄花\n"),
+        {"lyric line trimmed", track(QStringLiteral("周杰伦")), QStringLiteral("\u3000 故事的小黄花\n"),
             QStringLiteral("故事的小黄花")},
-        SubtitleCase{"blank lyric line shows the artist", track(QStringLiteral("周杰伦")), QStringLiteral("   "),
+        {"blank lyric line shows the artist", track(QStringLiteral("周杰伦")), QStringLiteral("   "),
             QStringLiteral("周杰伦")},
-        SubtitleCase{"no lyrics", track(QStringLiteral("周杰伦")), std::nullopt, QStringLiteral("周杰伦")},
-        SubtitleCase{"artist of spaces kept as it is", track(QStringLiteral("  ")), std::nullopt, QStringLiteral("  ")},
-        SubtitleCase{"no artist", track(QString()), std::nullopt, QStringLiteral("未知歌手")}));
-
-struct FractionCase
-{
-    double current;
-    double total;
-    double expected;
-};
-
-class FractionTest : public ::testing::TestWithParam<FractionCase>
-{
-};
-
-TEST_P(FractionTest, PlayedShare)
-{
-    const FractionCase &c = GetParam();
-    EXPECT_NEAR(MiniPlayerTexts::progressFraction(c.current, c.total), c.expected, 1e-9)
-        << c.current << " of " << c.total;
+        {"no lyrics", track(QStringLiteral("周杰伦")), std::nullopt, QStringLiteral("周杰伦")},
+        {"artist of spaces kept as it is", track(QStringLiteral("  ")), std::nullopt, QStringLiteral("  ")},
+        {"no artist", track(QString()), std::nullopt, QStringLiteral("未知歌手")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MiniPlayerTexts::subtitle(c.track, c.lyric), c.expected) << c.name;
 }
 
-constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-constexpr double infinity = std::numeric_limits<double>::infinity();
-
-INSTANTIATE_TEST_SUITE_P(Values, FractionTest,
-    ::testing::Values(FractionCase{83.4, 200, 0.417}, FractionCase{250, 200, 1}, FractionCase{-5, 200, 0},
-        FractionCase{10, 0, 0}, FractionCase{10, -3, 0}, FractionCase{10, nan, 0}, FractionCase{10, infinity, 0},
-        FractionCase{nan, 200, 0}, FractionCase{infinity, 200, 0}));
+TEST(MiniPlayerTextsTest, TheProgressIsThePlayedShareOfAFiniteTotal)
+{
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    const struct
+    {
+        double current;
+        double total;
+        double expected;
+    } cases[] = {{83.4, 200, 0.417}, {250, 200, 1}, {-5, 200, 0},  {10, 0, 0},         {10, -3, 0},
+                 {10, nan, 0},       {10, infinity, 0}, {nan, 200, 0}, {infinity, 200, 0}};
+    for (const auto &c : cases)
+        EXPECT_NEAR(MiniPlayerTexts::progressFraction(c.current, c.total), c.expected, 1e-9)
+            << c.current << " of " << c.total;
+}
 
 class MiniPlayerViewTest : public GuiFixture
 {
