@@ -265,11 +265,8 @@ TEST_F(AppModelSettingsTest, ANewEndpointLeavesTheResolutionInFlight)
     ASSERT_GT(requests, 0);
 
     EXPECT_FALSE(model->setLyricsEndpoint(QStringLiteral("https://lyrics.example.org/api/get")));
-    ResolvedLyrics found;
-    found.lyrics.lines = {{1.0, QStringLiteral("故事的小黄花")}};
-    found.lyrics.isSynced = true;
-    found.origin = LyricsOrigin::Online;
-    environment.lyrics->finish(requests - 1, found);
+    const Lyrics found{.lines = {{1.0, u"故事的小黄花"_qs}}, .isSynced = true};
+    environment.lyrics->finish(requests - 1, ResolvedLyrics{.lyrics = found, .origin = LyricsOrigin::Online});
     settle();
 
     EXPECT_EQ(environment.lyrics->requests().size(), requests);

@@ -76,50 +76,39 @@ TEST_F(PlaybackControlTest, AClickRebuildsTheQueueFromTheVisibleListAndAClickOnT
     EXPECT_EQ(environment.engine->loaded().size(), 1);
 }
 
-struct StepCase
+// The modes themselves are the queue's; the model loads only when the step moves.
+TEST_F(PlaybackControlTest, SteppingFollowsTheModeAndSavesWhereItLands)
 {
-    PlaybackMode mode;
-    const char *start;
-    bool forward;
-    const char *expected;
-    int loads;
-};
-
-class PlaybackStepTest : public PlaybackControlTest, public ::testing::WithParamInterface<StepCase>
-{
-};
-
-TEST_P(PlaybackStepTest, FollowsTheMode)
-{
-    const StepCase step = GetParam();
-    QHash<QString, Track> byTitle;
-    QList<Track> tracks;
-    for (const char *title : {"A", "B", "C", "D"}) {
-        tracks.append(makeTrack(QString::fromUtf8(title)));
-        byTitle.insert(tracks.last().title, tracks.last());
-    }
+    const QList<Track> tracks{makeTrack("A"), makeTrack("B"), makeTrack("C"), makeTrack("D")};
+    const struct
+    {
+        PlaybackMode mode;
+        int start;
+        bool forward;
+        int expected;
+        qsizetype loads;
+    } cases[] = {{PlaybackMode::Sequential, 1, true, 2, 2},
+                 {PlaybackMode::Sequential, 3, true, 3, 1},
+                 {PlaybackMode::RepeatAll, 0, false, 3, 2},
+                 {PlaybackMode::RepeatOne, 1, true, 1, 2}};
     seed(tracks);
-    AppModel &playing = build();
-    playing.setPlaybackMode(step.mode);
-    playing.play(byTitle.value(QString::fromUtf8(step.start)).id);
+    for (const auto &step : cases) {
+        SCOPED_TRACE(testing::Message() << int(step.mode) << " from " << step.start << " forward " << step.forward);
+        seedSettings({});
+        AppModel &playing = build();
+        playing.setPlaybackMode(step.mode);
+        playing.play(tracks[step.start].id);
 
-    step.forward ? playing.next() : playing.previous();
+        step.forward ? playing.next() : playing.previous();
 
-    const Track expected = byTitle.value(QString::fromUtf8(step.expected));
-    EXPECT_EQ(playing.currentTrack(), expected);
-    EXPECT_EQ(playing.queue().currentID(), expected.id);
-    EXPECT_EQ(environment.engine->loaded().size(), step.loads);
-    EXPECT_EQ(savedSettings().lastTrackID, expected.id);
+        const Track &expected = tracks[step.expected];
+        EXPECT_EQ(playing.currentTrack(), expected);
+        EXPECT_EQ(playing.queue().currentID(), expected.id);
+        EXPECT_EQ(environment.engine->loaded().size(), step.loads);
+        EXPECT_EQ(savedSettings().lastTrackID, expected.id);
+        model.reset();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Modes, PlaybackStepTest,
-                         ::testing::Values(StepCase{PlaybackMode::Sequential, "B", true, "C", 2},
-                                           StepCase{PlaybackMode::Sequential, "D", true, "D", 1},
-                                           StepCase{PlaybackMode::Sequential, "A", false, "A", 1},
-                                           StepCase{PlaybackMode::RepeatAll, "D", true, "A", 2},
-                                           StepCase{PlaybackMode::RepeatAll, "A", false, "D", 2},
-                                           StepCase{PlaybackMode::RepeatOne, "B", true, "B", 2},
-                                           StepCase{PlaybackMode::RepeatOne, "B", false, "B", 2}));
 
 TEST_F(PlaybackControlTest, SteppingSkipsMissingFilesAndFilesThatFailToLoad)
 {
@@ -230,44 +219,36 @@ TEST_F(PlaybackControlTest, AFailedConversionReportsOnlyWhileItIsAwaited)
     EXPECT_EQ(environment.transcoding->requests().size(), 3);
 }
 
-// A track that waited after a queue start begins where that start asked, not at the resume
-// position of the track that was current then.
-TEST_F(PlaybackControlTest, AWaitingTrackStartsAtItsOwnPositionOnceFFmpegIsFound)
+// Once ffmpeg is found, the current track resumes where the user moved it; a track that waited
+// after a queue start begins where that start asked, not at the current track's resume position.
+TEST_F(PlaybackControlTest, AWaitingTrackStartsWhereItWasToStartOnceFFmpegIsFound)
 {
     const Track a = makeTrack("A"), x = needingConversion("X");
     seed({a, x});
-    AppModel &playing = buildWith(false, a, 42);
-    playing.play(x.id);
-    ASSERT_EQ(playing.restoredPosition(), 42);
+    for (const bool current : {true, false}) {
+        SCOPED_TRACE(current ? "the current track" : "a queue start");
+        AppModel &playing = buildWith(false, current ? x : a, 42);
+        if (current) {
+            playing.play();
+            playing.seek(50);
+        } else {
+            playing.play(x.id);
+        }
+        ASSERT_TRUE(playing.showsFFmpegInstallPrompt());
+        EXPECT_EQ(playing.restoredPosition(), current ? 50 : 42);
 
-    installFFmpeg();
-    playing.redetectFFmpeg();
+        installFFmpeg();
+        playing.redetectFFmpeg();
+        EXPECT_EQ(playing.currentTrack(), x);
+        EXPECT_EQ(playing.statusMessage(), QStringLiteral("正在准备《X》…"));
+        environment.transcoding->finish(0, copy("X"));
+        settle();
 
-    EXPECT_EQ(playing.currentTrack(), x);
-    EXPECT_EQ(playing.restoredPosition(), 0);
-    EXPECT_EQ(playing.statusMessage(), QStringLiteral("正在准备《X》…"));
-    environment.transcoding->finish(0, copy("X"));
-    settle();
-    EXPECT_EQ(environment.engine->position(), 0);
-}
-
-TEST_F(PlaybackControlTest, TheWaitingCurrentTrackResumesWhereTheUserMovedIt)
-{
-    const Track x = needingConversion("X");
-    seed({x});
-    AppModel &playing = buildWith(false, x, 42);
-    playing.play();
-    ASSERT_TRUE(playing.showsFFmpegInstallPrompt());
-    playing.seek(50);
-
-    installFFmpeg();
-    playing.redetectFFmpeg();
-    environment.transcoding->finish(0, copy("X"));
-    settle();
-
-    EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{copy("X")});
-    EXPECT_EQ(environment.engine->position(), 50);
-    EXPECT_EQ(playing.restoredPosition(), 0);
+        EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{copy("X")});
+        EXPECT_EQ(environment.engine->position(), current ? 50 : 0);
+        EXPECT_EQ(playing.restoredPosition(), 0);
+        model.reset();
+    }
 }
 
 // What the user does after a track began waiting for ffmpeg replaces it: finding ffmpeg later must

@@ -121,11 +121,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, QuitPolicyTest,
     ::testing::Values(CloseCase{true, true, true}, CloseCase{false, true, false}, CloseCase{true, false, false},
         CloseCase{false, false, false}));
 
-TEST_F(AppDelegateTest, ShowMainWindowBringsBackTheHiddenWindowAndResetsSearchFocus)
+TEST_F(AppDelegateTest, TheMiniPlayerHidesTheMainWindowWhichComesBackResettingSearchFocus)
 {
     launch();
-    window->hide();
-    delegate->miniPlayer()->show();
+    delegate->showMiniPlayer();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(delegate->miniPlayer()->isVisible());
+    EXPECT_TRUE(model_->isMiniPlayerVisible());
     QSignalSpy endFocus(model_, &AppModel::endSearchFocusRequestChanged);
 
     delegate->showMainWindow();
@@ -151,15 +153,6 @@ TEST_F(AppDelegateTest, ShowMainWindowOpensANewOneWhenNoneIsLeft)
     for (QWidget *widget : QApplication::topLevelWidgets())
         visibleMainWindows += AppDelegate::isMainWindowCandidate(widget) && widget->isVisible();
     EXPECT_EQ(visibleMainWindows, 1);
-}
-
-TEST_F(AppDelegateTest, ShowMiniPlayerHidesTheMainWindow)
-{
-    launch();
-    delegate->showMiniPlayer();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(delegate->miniPlayer()->isVisible());
-    EXPECT_TRUE(model_->isMiniPlayerVisible());
 }
 
 TEST_F(AppDelegateTest, ClosingAnotherWindowSavesThePlaybackState)

@@ -75,16 +75,11 @@ TEST_F(MenuBarControllerTest, NoTrack)
     EXPECT_EQ(row(QStringLiteral("退出Quillmere"))->shortcut(), QKeySequence(QKeySequence::Quit));
 }
 
-TEST_F(MenuBarControllerTest, TrackLineWithArtistAndMissingFile)
+// Both together: the menu over a missing file, below.
+TEST(MenuBarTrackLineTest, NamesTheArtistIfAnyAndAMissingFile)
 {
-    Track track;
-    track.title = QStringLiteral("夜晚 & 雨");
-    track.artist = QStringLiteral("周杰伦");
-    EXPECT_EQ(MenuBarController::trackLine(track), QStringLiteral("夜晚 & 雨 — 周杰伦"));
-    track.isMissing = true;
-    EXPECT_EQ(MenuBarController::trackLine(track), QStringLiteral("夜晚 & 雨 — 周杰伦（文件缺失）"));
-    track.artist.clear();
-    EXPECT_EQ(MenuBarController::trackLine(track), QStringLiteral("夜晚 & 雨（文件缺失）"));
+    EXPECT_EQ(MenuBarController::trackLine(Track{.title = u"夜晚 & 雨"_qs, .artist = u"周杰伦"_qs}), u"夜晚 & 雨 — 周杰伦"_qs);
+    EXPECT_EQ(MenuBarController::trackLine(Track{.title = u"夜晚 & 雨"_qs, .isMissing = true}), u"夜晚 & 雨（文件缺失）"_qs);
 }
 
 TEST_F(MenuBarControllerTest, MissingFileOfTheCurrentTrackWithAnAmpersandInItsTitle)

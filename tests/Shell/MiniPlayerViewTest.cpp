@@ -17,17 +17,9 @@
 
 namespace {
 
-Track track(const QString &artist, bool missing = false)
-{
-    Track track;
-    track.title = QStringLiteral("晴天");
-    track.artist = artist;
-    track.isMissing = missing;
-    return track;
-}
-
 TEST(MiniPlayerTextsTest, TheSubtitleFollowsTheFirstRuleThatApplies)
 {
+    const Track jay{.title = u"晴天"_qs, .artist = u"周杰伦"_qs};
     const struct
     {
         const char *name;
@@ -35,16 +27,13 @@ TEST(MiniPlayerTextsTest, TheSubtitleFollowsTheFirstRuleThatApplies)
         std::optional<QString> lyric;
         QString expected;
     } cases[] = {
-        {"no track", std::nullopt, QStringLiteral("词"), QStringLiteral("选择一首歌曲")},
-        {"missing file with lyrics", track(QStringLiteral("周杰伦"), true), QStringLiteral("故事的小黄花"),
-            QStringLiteral("文件缺失")},
-        {"lyric line trimmed", track(QStringLiteral("周杰伦")), QStringLiteral("\u3000 故事的小黄花\n"),
-            QStringLiteral("故事的小黄花")},
-        {"blank lyric line shows the artist", track(QStringLiteral("周杰伦")), QStringLiteral("   "),
-            QStringLiteral("周杰伦")},
-        {"no lyrics", track(QStringLiteral("周杰伦")), std::nullopt, QStringLiteral("周杰伦")},
-        {"artist of spaces kept as it is", track(QStringLiteral("  ")), std::nullopt, QStringLiteral("  ")},
-        {"no artist", track(QString()), std::nullopt, QStringLiteral("未知歌手")},
+        {"no track", std::nullopt, u"词"_qs, u"选择一首歌曲"_qs},
+        {"missing file with lyrics", Track{.artist = u"周杰伦"_qs, .isMissing = true}, u"故事的小黄花"_qs, u"文件缺失"_qs},
+        {"lyric line trimmed", jay, u"\u3000 故事的小黄花\n"_qs, u"故事的小黄花"_qs},
+        {"blank lyric line shows the artist", jay, u"   "_qs, u"周杰伦"_qs},
+        {"no lyrics", jay, std::nullopt, u"周杰伦"_qs},
+        {"artist of spaces kept as it is", Track{.artist = u"  "_qs}, std::nullopt, u"  "_qs},
+        {"no artist", Track{.title = u"晴天"_qs}, std::nullopt, u"未知歌手"_qs},
     };
     for (const auto &c : cases)
         EXPECT_EQ(MiniPlayerTexts::subtitle(c.track, c.lyric), c.expected) << c.name;
