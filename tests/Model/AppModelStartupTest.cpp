@@ -26,8 +26,6 @@ TEST_F(AppModelStartupTest, AFreshModelShowsAllMusicByTitleAndCreatesItsFolders)
     EXPECT_DOUBLE_EQ(fresh.volume(), 0.8);
     EXPECT_FLOAT_EQ(environment.engine->volume(), 0.8f);
     EXPECT_FALSE(fresh.statusMessage());
-    EXPECT_FALSE(fresh.fileWorkProgress());
-    EXPECT_FALSE(fresh.currentTrack());
     EXPECT_EQ(fresh.queue().mode(), PlaybackMode::RepeatAll);
     EXPECT_NE(fresh.searchFocusRequest(), fresh.endSearchFocusRequest());
 

@@ -97,10 +97,10 @@ TEST_F(FFmpegControlTest, WithoutFFmpegTheSearchRaisesThePromptAndPreparesNothin
     seed({needs});
     AppModel &model = build();
 
-    EXPECT_EQ(model.redetectFFmpeg(), QStringLiteral("仍未找到 FFmpeg，请先运行 sudo apt install ffmpeg。"));
-
+    const QString notFound = QStringLiteral("仍未找到 FFmpeg，请先运行 sudo apt install ffmpeg。");
+    EXPECT_EQ(model.redetectFFmpeg(), notFound);
+    EXPECT_EQ(model.statusMessage(), notFound);
     EXPECT_TRUE(model.showsFFmpegInstallPrompt());
-    EXPECT_EQ(model.statusMessage(), QStringLiteral("仍未找到 FFmpeg，请先运行 sudo apt install ffmpeg。"));
     EXPECT_TRUE(environment.transcoding->enqueued().isEmpty());
     EXPECT_EQ(model.ffmpegPathText(), QStringLiteral("未找到"));
 }

@@ -13,11 +13,9 @@ namespace {
 QByteArray audioStreamHash(const FileLocation &file)
 {
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"),
-                                            file.displayPath(), QStringLiteral("-map"), QStringLiteral("0:a"),
-                                            QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"),
-                                            QStringLiteral("hash"), QStringLiteral("-hash"), QStringLiteral("sha256"),
-                                            QStringLiteral("-")});
+    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"),
+                                                       file.displayPath()}
+                                               + QStringLiteral("-map 0:a -c copy -f hash -hash sha256 -").split(u' '));
     ffmpeg.waitForFinished(30000);
     EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().toStdString();
     return ffmpeg.readAllStandardOutput().trimmed();

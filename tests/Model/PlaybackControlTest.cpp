@@ -57,13 +57,15 @@ TEST_F(PlaybackControlTest, AClickRebuildsTheQueueFromTheVisibleListAndAClickOnT
     seed({gamma, beth, alpha, beta});
     AppModel &playing = build();
     playing.setSearchText(QStringLiteral("Be"));
+    playing.play(); // nothing is current: the first row shown
+    EXPECT_EQ(playing.currentTrack(), beta);
 
     playing.handleTrackClick(beth.id, Qt::NoModifier);
 
     EXPECT_EQ(playing.queue().trackIDs(), (QList<QUuid>{beta.id, beth.id}));
     EXPECT_EQ(playing.queue().index(), 1);
     EXPECT_EQ(playing.currentTrack(), beth);
-    EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{beth.url});
+    EXPECT_EQ(environment.engine->loaded(), (QList<FileLocation>{beta.url, beth.url}));
     EXPECT_EQ(savedSettings().lastQueue, (QList<QUuid>{beta.id, beth.id}));
 
     QSignalSpy queueChanges(&playing, &AppModel::queueChanged);
@@ -73,7 +75,7 @@ TEST_F(PlaybackControlTest, AClickRebuildsTheQueueFromTheVisibleListAndAClickOnT
     playing.handleTrackClick(beth.id, Qt::NoModifier);
     EXPECT_TRUE(environment.engine->isPlaying());
     EXPECT_TRUE(queueChanges.isEmpty());
-    EXPECT_EQ(environment.engine->loaded().size(), 1);
+    EXPECT_EQ(environment.engine->loaded().size(), 2);
 }
 
 // The modes themselves are the queue's; the model loads only when the step moves.

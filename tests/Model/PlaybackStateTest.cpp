@@ -31,19 +31,6 @@ TEST(PlaybackStateTest, RestoredPositionIsZeroForNegativeOrNonFiniteValues)
     }
 }
 
-TEST(PlaybackStateTest, ModesAreReadByNameWithRepeatAllForAnyOther)
-{
-    for (const auto &[name, mode] : std::initializer_list<std::pair<const char *, PlaybackMode>>{
-             {"sequential", PlaybackMode::Sequential},
-             {"repeatOne", PlaybackMode::RepeatOne},
-             {"shuffle", PlaybackMode::Shuffle},
-             {"Shuffle", PlaybackMode::RepeatAll},
-             {"", PlaybackMode::RepeatAll}}) {
-        const AppSettings settings{.playbackMode = QString::fromUtf8(name)};
-        EXPECT_EQ(PlaybackState::restore(settings, {}).queue.mode(), mode) << name;
-    }
-}
-
 TEST(PlaybackStateTest, StoresTheEnginePositionOnlyWhileAFileIsLoaded)
 {
     const Track current = track();

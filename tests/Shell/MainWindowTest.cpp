@@ -121,21 +121,6 @@ TEST_F(MainWindowTest, StartLogicRunsOnceAcrossShows)
     EXPECT_EQ(started, 1);
 }
 
-TEST_F(MainWindowTest, UnknownPresetFallsBackToDeepBlue)
-{
-    seedSettings([](AppSettings &settings) {
-        settings.themePreset = QStringLiteral("Celadon");
-        settings.themeMode = QStringLiteral("twilight");
-    });
-    open();
-    const ThemePalette palette = ThemeEnvironment::theme(window->content());
-    EXPECT_EQ(palette.preset, ThemePreset::deepBlue);
-    // An unknown mode follows the system, which is light here.
-    EXPECT_FALSE(palette.tokens.isDark);
-    colorScheme.setDark(true);
-    EXPECT_TRUE(ThemeEnvironment::theme(window->content()).tokens.isDark);
-}
-
 class MainWindowLookTest : public MainWindowTest, public ::testing::WithParamInterface<bool>
 {
 };

@@ -174,13 +174,10 @@ TEST(NowPlayingMetadataTest, KeysOnlyForWhatTheTrackHas)
     const QVariantMap bare = MprisService::metadata(info);
     EXPECT_EQ(bare.keys(), QStringList({"mpris:trackid", "xesam:title"}));
 
+    // The artists are a list; the bus test reads the other values through a client.
     info.artist = QStringLiteral("周杰伦");
-    info.album = QStringLiteral("叶惠美");
-    info.duration = 269.5;
     const QVariantMap full = MprisService::metadata(info);
     EXPECT_EQ(full.value(QStringLiteral("xesam:artist")).toStringList(), QStringList{QStringLiteral("周杰伦")});
-    EXPECT_EQ(full.value(QStringLiteral("xesam:album")).toString(), QStringLiteral("叶惠美"));
-    EXPECT_EQ(full.value(QStringLiteral("mpris:length")).toLongLong(), 269'500'000);
 }
 
 } // namespace
