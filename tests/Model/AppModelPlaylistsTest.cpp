@@ -37,17 +37,22 @@ protected:
 
 } // namespace
 
-TEST_F(AppModelPlaylistsTest, CreatingWithAnEmptyNameUsesTheDefaultAndSelectsIt)
+TEST_F(AppModelPlaylistsTest, CreatingWithAnEmptyNameUsesTheDefaultAndSelectsItRenamingToBlankKeepsTheName)
 {
     build();
-    environment.prompts->textAnswers = {QString()};
+    environment.prompts->textAnswers = {QString(), QStringLiteral("   "), QStringLiteral(" New ")};
 
     model->promptCreatePlaylist();
-
     const Playlist created = model->playlists().playlists().last();
     EXPECT_EQ(created.name, QStringLiteral("新建播放列表"));
     EXPECT_EQ(model->selection(), LibrarySelection::playlist(created.id));
-    EXPECT_EQ(environment.prompts->shown, QStringList{QStringLiteral("新建播放列表 | 输入播放列表名称。 | ")});
+
+    model->promptRenamePlaylist(other.id);
+    EXPECT_EQ(stored(other.id).name, QStringLiteral("Other"));
+    model->promptRenamePlaylist(other.id);
+    EXPECT_EQ(stored(other.id).name, QStringLiteral("New"));
+    EXPECT_EQ(environment.prompts->shown.mid(0, 2), (QStringList{QStringLiteral("新建播放列表 | 输入播放列表名称。 | "),
+                                                              QStringLiteral("重命名播放列表 | 输入新的名称。 | Other")}));
 }
 
 TEST_F(AppModelPlaylistsTest, CancellingAPromptChangesNothing)
@@ -61,18 +66,6 @@ TEST_F(AppModelPlaylistsTest, CancellingAPromptChangesNothing)
 
     EXPECT_EQ(model->playlists().playlists(), (QList<Playlist>{shown, other}));
     EXPECT_TRUE(changes.isEmpty());
-}
-
-TEST_F(AppModelPlaylistsTest, RenamingToBlankKeepsTheName)
-{
-    build();
-    environment.prompts->textAnswers = {QStringLiteral("   "), QStringLiteral(" New ")};
-
-    model->promptRenamePlaylist(other.id);
-    EXPECT_EQ(stored(other.id).name, QStringLiteral("Other"));
-    model->promptRenamePlaylist(other.id);
-    EXPECT_EQ(stored(other.id).name, QStringLiteral("New"));
-    EXPECT_EQ(environment.prompts->shown.first(), QStringLiteral("重命名播放列表 | 输入新的名称。 | Other"));
 }
 
 TEST_F(AppModelPlaylistsTest, DeletingAfterConfirmationLeavesTheShownPlaylist)

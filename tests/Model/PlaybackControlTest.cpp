@@ -199,6 +199,21 @@ TEST_F(PlaybackControlTest, ANativeStartDuringAConversionWins)
     EXPECT_EQ(playing.currentTrack(), a);
 }
 
+TEST_F(PlaybackControlTest, AConversionFinishedAfterItsTrackLeftTheLibraryPlaysNothing)
+{
+    const Track x = needingConversion("X");
+    seed({x});
+    AppModel &playing = buildWith(true);
+    playing.play(x.id);
+    playing.removeTracksFromLibrary({x.id});
+
+    environment.transcoding->finish(0, copy("X"));
+    settle();
+
+    EXPECT_FALSE(playing.currentTrack());
+    EXPECT_TRUE(environment.engine->loaded().isEmpty());
+}
+
 TEST_F(PlaybackControlTest, AFailedConversionReportsOnlyWhileItIsAwaited)
 {
     const Track x = needingConversion("X"), y = needingConversion("Y");

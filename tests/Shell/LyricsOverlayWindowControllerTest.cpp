@@ -63,14 +63,10 @@ protected:
     bool buttonHeld = false;
 };
 
-TEST_F(LyricsOverlayWindowControllerTest, TheTwoScreensAreThere)
+TEST_F(LyricsOverlayWindowControllerTest, TheStoredFrameIsRestoredOnlyWhenItIsUsable)
 {
     ASSERT_TRUE(twoScreens);
     ASSERT_EQ(QGuiApplication::screens().size(), 2);
-}
-
-TEST_F(LyricsOverlayWindowControllerTest, TheStoredFrameIsRestoredOnlyWhenItIsUsable)
-{
     const std::pair<std::optional<QString>, QRect> cases[] = {
         {std::nullopt, defaultFrame},
         {QStringLiteral("{{100, 100}, {200, 100}}"), defaultFrame},

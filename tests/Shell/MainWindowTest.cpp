@@ -48,7 +48,7 @@ protected:
     std::unique_ptr<MainWindow> window;
 };
 
-TEST_F(MainWindowTest, FocusTokensMoveFocusIntoAndOutOfTheSearchField)
+TEST_F(MainWindowTest, TheSearchFieldFollowsTheModelsFocusTokensAndText)
 {
     open();
     model->setSearchFocusRequest(QUuid::createUuid());
@@ -67,11 +67,8 @@ TEST_F(MainWindowTest, FocusTokensMoveFocusIntoAndOutOfTheSearchField)
     settle();
     EXPECT_FALSE(searchField()->hasFocus());
     EXPECT_FALSE(model->isSearchFocused());
-}
 
-TEST_F(MainWindowTest, SearchFieldAndModelTextFollowEachOther)
-{
-    open();
+    // The field's text and the model's follow each other.
     QTest::keyClicks(searchField(), QStringLiteral("jay"));
     EXPECT_EQ(model->searchText(), QStringLiteral("jay"));
     model->setSearchText(QStringLiteral("周杰伦"));

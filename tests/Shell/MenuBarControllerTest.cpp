@@ -95,17 +95,6 @@ TEST_F(MenuBarControllerTest, MissingFileOfTheCurrentTrackWithAnAmpersandInItsTi
     EXPECT_EQ(menu.mid(8, 5), QStringList({"显示歌词", "锁定歌词", "更换歌词…", "恢复自动匹配 (off)", "重试匹配"}));
 }
 
-TEST_F(MenuBarControllerTest, MiniPlayerVisibleOffersTheMainWindow)
-{
-    make();
-    choose(QStringLiteral("迷你模式"));
-    EXPECT_TRUE(miniPlayer->isVisible());
-    choose(QStringLiteral("返回主窗口"));
-    EXPECT_EQ(mainShown, 1);
-    miniPlayer->hide();
-    EXPECT_NE(row(QStringLiteral("迷你模式")), nullptr);
-}
-
 TEST_F(MenuBarControllerTest, LockedLyricsCanBeUnlockedFromTheMenu)
 {
     seedSettings([](AppSettings &settings) { settings.lyricsLocked = true; });
@@ -118,7 +107,7 @@ TEST_F(MenuBarControllerTest, LockedLyricsCanBeUnlockedFromTheMenu)
     EXPECT_EQ(rows().mid(8, 2), QStringList({"隐藏歌词", "锁定歌词"}));
 }
 
-TEST_F(MenuBarControllerTest, PlayPauseAndSteps)
+TEST_F(MenuBarControllerTest, PlaybackRowsAndTheMiniPlayerRowAct)
 {
     make();
     choose(QStringLiteral("播放（空格）"));
@@ -130,6 +119,14 @@ TEST_F(MenuBarControllerTest, PlayPauseAndSteps)
     EXPECT_NE(model->currentTrack()->title, first);
     choose(QStringLiteral("上一首（⌘←）"));
     EXPECT_EQ(model->currentTrack()->title, first);
+
+    // While the mini player shows, the row offers the main window.
+    choose(QStringLiteral("迷你模式"));
+    EXPECT_TRUE(miniPlayer->isVisible());
+    choose(QStringLiteral("返回主窗口"));
+    EXPECT_EQ(mainShown, 1);
+    miniPlayer->hide();
+    EXPECT_NE(row(QStringLiteral("迷你模式")), nullptr);
 }
 
 } // namespace
