@@ -72,7 +72,7 @@ TEST_F(AppModelStartupTest, KeepsRepeatsAndDropsIdentifiersThatLeftTheLibrary)
 }
 
 // The title is the user's text: a "%@" or "%1" in it is shown as it is.
-TEST_F(AppModelStartupTest, AMissingLastTrackStaysCurrentWithItsStatus)
+TEST_F(AppModelStartupTest, AMissingLastTrackStaysCurrentWithItsStatusAndNoLyrics)
 {
     const Track missing = makeMissingTrack("%@ 与 %1");
     seed({missing});
@@ -83,6 +83,9 @@ TEST_F(AppModelStartupTest, AMissingLastTrackStaysCurrentWithItsStatus)
     EXPECT_EQ(restored.currentTrack(), missing);
     EXPECT_DOUBLE_EQ(restored.restoredPosition(), 0);
     EXPECT_EQ(restored.statusMessage(), QStringLiteral("《%@ 与 %1》文件缺失，仍保留在列表中。"));
+    // No lyrics are looked for.
+    EXPECT_TRUE(environment.lyrics->requests().isEmpty());
+    EXPECT_EQ(restored.lyricsState(), LyricsDisplayState{});
 }
 
 TEST_F(AppModelStartupTest, LoadNoticesAreJoinedBySpaceAndReplaceTheRestoreStatus)

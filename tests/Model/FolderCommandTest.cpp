@@ -64,10 +64,15 @@ TEST_F(FolderCommandTest, LibraryChangesAreRefusedWhileAScanRuns)
     EXPECT_TRUE(QFileInfo::exists(folder.displayPath()));
 }
 
-TEST_F(FolderCommandTest, RemovingTheShownFolderShowsAllMusic)
+TEST_F(FolderCommandTest, AFailedRenameChangesNothingAndRemovingTheShownFolderShowsAllMusic)
 {
     seedFolderA();
     const FileLocation folder = music().appending(QByteArrayLiteral("A"));
+    QDir().mkpath(music().appending(QByteArrayLiteral("Taken")).displayPath());
+    EXPECT_EQ(model->renameFolder(folder, QStringLiteral("x/y")),
+              QStringLiteral("重命名失败：文件夹名称不能为空，也不能包含“/”或“:”。"));
+    EXPECT_EQ(model->renameFolder(folder, QStringLiteral("Taken")), QStringLiteral("重命名失败：已存在同名文件夹：Taken。"));
+    EXPECT_EQ(model->selection(), LibrarySelection::folder(folder));
 
     EXPECT_EQ(model->removeFolder(folder), QStringLiteral("已移除文件夹：A。"));
 
@@ -113,18 +118,6 @@ TEST_F(FolderCommandTest, ARenameReloadsAConvertedTrackFromItsCachedCopyOnly)
     // Without a cached copy the engine keeps what it plays.
     model->renameFolder(music().appending(QByteArrayLiteral("B")), QStringLiteral("C"));
     EXPECT_EQ(environment.engine->loaded().size(), 2);
-}
-
-TEST_F(FolderCommandTest, RenameFailuresChangeNothing)
-{
-    seedFolderA();
-    QDir().mkpath(music().appending(QByteArrayLiteral("Taken")).displayPath());
-
-    EXPECT_EQ(model->renameFolder(music().appending(QByteArrayLiteral("A")), QStringLiteral("x/y")),
-              QStringLiteral("重命名失败：文件夹名称不能为空，也不能包含“/”或“:”。"));
-    EXPECT_EQ(model->renameFolder(music().appending(QByteArrayLiteral("A")), QStringLiteral("Taken")),
-              QStringLiteral("重命名失败：已存在同名文件夹：Taken。"));
-    EXPECT_EQ(model->selection(), LibrarySelection::folder(music().appending(QByteArrayLiteral("A"))));
 }
 
 TEST_F(FolderCommandTest, TrackRemovalNamesOneTrackCountsSeveralAndReportsASaveFailure)

@@ -130,6 +130,20 @@ TEST_F(PlaybackControlTest, SteppingSkipsMissingFilesAndFilesThatFailToLoad)
                            QStringLiteral("无法播放《C》：无法读取音频文件（scripted failure）"), QString()}));
 }
 
+TEST_F(PlaybackControlTest, SteppingOntoATrackWaitingForFFmpegStopsThere)
+{
+    const Track a = makeTrack("A"), x = needingConversion("X"), y = makeTrack("Y");
+    seed({a, x, y});
+    AppModel &playing = buildWith(false);
+    playing.play(a.id);
+
+    playing.next();
+
+    EXPECT_TRUE(playing.showsFFmpegInstallPrompt());
+    EXPECT_EQ(playing.queue().currentID(), x.id);
+    EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{a.url});
+}
+
 TEST_F(PlaybackControlTest, AQueueOfMissingFilesIsTriedOnceThenGivesUp)
 {
     const Track a = makeMissingTrack("A"), b = makeMissingTrack("B"), c = makeMissingTrack("C");

@@ -79,6 +79,11 @@ TEST_F(LyricsOverlayWindowControllerTest, TheStoredFrameIsRestoredOnlyWhenItIsUs
         make(stored);
         EXPECT_EQ(frame(), expected) << stored.value_or(QStringLiteral("none")).toStdString();
     }
+
+    // Kept while hidden, a frame off the screens is put on the screen it touches when shown.
+    make(QStringLiteral("{{2500, 700}, {560, 120}}"));
+    controller->show();
+    EXPECT_EQ(frame(), QRect(2720 - 560, 680, 560, 120));
 }
 
 TEST(LyricsOverlayFrameTest, OnScreenMovesAndSizesIntoTheUsableAreaItTouches)
@@ -106,13 +111,6 @@ TEST(LyricsOverlayFrameTest, AGripDragKeepsTheTopLeftCornerAndTheLimits)
     EXPECT_EQ(LyricsOverlayFrame::resizedFromCorner(start, {40, 30}), QRect(300, 200, 600, 150));
     EXPECT_EQ(LyricsOverlayFrame::resizedFromCorner(start, {-1000, -1000}), QRect(300, 200, 280, 70));
     EXPECT_EQ(LyricsOverlayFrame::resizedFromCorner(start, {2000, 2000}), QRect(300, 200, 1200, 420));
-}
-
-TEST_F(LyricsOverlayWindowControllerTest, ShowingPutsAnOffScreenFrameOnTheScreenItTouches)
-{
-    make(QStringLiteral("{{2500, 700}, {560, 120}}"));
-    controller->show();
-    EXPECT_EQ(frame(), QRect(2720 - 560, 680, 560, 120));
 }
 
 TEST_F(LyricsOverlayWindowControllerTest, ResizingTheWidthKeepsTheCentreWithinTheLimitsAndSavesOnlyAChange)

@@ -56,7 +56,7 @@ protected:
     std::unique_ptr<MiniPlayerWindowController> controller;
 };
 
-TEST_F(MiniPlayerWindowControllerTest, FirstShowSitsTwentyInFromTheTopRight)
+TEST_F(MiniPlayerWindowControllerTest, FirstShowSitsTwentyInFromTheTopRightAndAnOriginOffTheScreenIsPulledOn)
 {
     MiniPlayerWindowController &mini = make();
     EXPECT_FALSE(mini.isVisible());
@@ -71,17 +71,13 @@ TEST_F(MiniPlayerWindowControllerTest, FirstShowSitsTwentyInFromTheTopRight)
     // No compositor runs here: the window is cut to the rounded plate.
     EXPECT_FALSE(mini.panel()->mask().contains(QPoint(1, 1)));
     EXPECT_TRUE(mini.panel()->mask().contains(QPoint(240, 33)));
-}
 
-TEST_F(MiniPlayerWindowControllerTest, SavedOriginFarOffScreenIsPulledOntoTheScreen)
-{
+    // A saved origin far off the screen is pulled onto it.
     QSettings().setValue("miniPlayerOriginX", 5000.0);
     QSettings().setValue("miniPlayerOriginY", 5000.0);
-    MiniPlayerWindowController &mini = make();
-    mini.show();
+    make().show();
     settle();
-    const QRect area = usableArea();
-    EXPECT_EQ(mini.panel()->pos(), QPoint(area.x() + area.width() - 480, area.y() + area.height() - 66));
+    EXPECT_EQ(controller->panel()->pos(), QPoint(area.x() + area.width() - 480, area.y() + area.height() - 66));
 }
 
 TEST_F(MiniPlayerWindowControllerTest, ShowingAVisiblePanelNeitherMovesItNorRereadsTheSettings)
