@@ -112,7 +112,6 @@ TEST_F(TagEditCommandTest, TheIndexTakesTheCoverAndTheFileSizeAndDate)
     QFile image(directory.appending(QByteArrayLiteral("covers")).appending(*covered.artworkFileName).displayPath());
     ASSERT_TRUE(image.open(QIODevice::ReadOnly));
     EXPECT_EQ(image.readAll(), QByteArrayLiteral("image"));
-    image.close();
 
     // A cover text with a line break is no strict Base64: the library keeps no cover.
     cover.artworkBase64 = QStringLiteral("aW1h\nZ2U=");

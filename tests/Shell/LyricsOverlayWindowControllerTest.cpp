@@ -159,7 +159,7 @@ TEST_F(LyricsOverlayWindowControllerTest, ThePillShowsNearTheOverlayAndKeepsItsS
     }
 }
 
-TEST_F(LyricsOverlayWindowControllerTest, ThePillSitsCentredAboveTheBottomEdgeAndFollowsAMove)
+TEST_F(LyricsOverlayWindowControllerTest, ThePillSitsCentredAboveTheBottomEdgeAndMovesAreSavedOnlyWhileVisible)
 {
     make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
     showLocked(QPoint(300, 250));
@@ -170,6 +170,12 @@ TEST_F(LyricsOverlayWindowControllerTest, ThePillSitsCentredAboveTheBottomEdgeAn
     EXPECT_EQ(frame(), QRect(210, 195, 560, 120));
     EXPECT_EQ(controller->controlsPanel()->pos(), QPoint(210 + 280 - 32, 195 + 120 - 8 - 30));
     EXPECT_EQ(storedFrame(), QStringLiteral("{{210, 195}, {560, 120}}"));
+
+    controller->panel()->move(320, 310);
+    EXPECT_EQ(storedFrame(), QStringLiteral("{{320, 310}, {560, 120}}"));
+    controller->hide();
+    controller->panel()->move(500, 500);
+    EXPECT_EQ(storedFrame(), QStringLiteral("{{320, 310}, {560, 120}}"));
 }
 
 // With the pointer over the overlay, the pointer is watched and the pill shown exactly while the
@@ -215,20 +221,6 @@ TEST_F(LyricsOverlayWindowControllerTest, ThePollRestsWhileThePointerIsFarAwayAn
     pointer = QPoint(150, 150);
     controller->updateLockedControls();
     EXPECT_EQ(controller->pointerPollInterval(), LyricsOverlayWindowController::pointerPollMs);
-}
-
-TEST_F(LyricsOverlayWindowControllerTest, TheFrameIsSavedOnlyWhileVisible)
-{
-    make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
-    QSettings().remove(frameKey);
-    controller->panel()->move(300, 300);
-    EXPECT_EQ(storedFrame(), std::nullopt);
-    controller->show();
-    controller->panel()->move(320, 310);
-    EXPECT_EQ(storedFrame(), QStringLiteral("{{320, 310}, {560, 120}}"));
-    controller->hide();
-    controller->panel()->move(500, 500);
-    EXPECT_EQ(storedFrame(), QStringLiteral("{{320, 310}, {560, 120}}"));
 }
 
 // The backdrop casts the window's shadow; with no compositor to show it there is no room for one

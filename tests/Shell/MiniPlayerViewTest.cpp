@@ -81,16 +81,11 @@ TEST_F(MiniPlayerViewTest, TimeAndProgressFollowTheRestoredPositionUntilAFileIsL
 
     model->play(model->currentTrack()->id);
     environment.engine->setLoadedDuration(180);
-    struct Tick
-    {
-        double position;
-        const char *text;
-        double fraction;
-    };
-    for (const Tick tick : {Tick{59.5, "1:00", 59.5 / 180}, Tick{-2, "0:00", 0}, Tick{3725, "1:02:05", 1}}) {
-        environment.engine->setPosition(tick.position);
-        EXPECT_EQ(mini.positionView()->text(), QString::fromLatin1(tick.text));
-        EXPECT_NEAR(mini.progressLine()->fraction(), tick.fraction, 1e-9);
+    for (const auto &[position, text, fraction] :
+         {std::tuple{59.5, "1:00", 59.5 / 180}, std::tuple{-2.0, "0:00", 0.0}, std::tuple{3725.0, "1:02:05", 1.0}}) {
+        environment.engine->setPosition(position);
+        EXPECT_EQ(mini.positionView()->text(), QString::fromLatin1(text));
+        EXPECT_NEAR(mini.progressLine()->fraction(), fraction, 1e-9);
     }
 }
 
