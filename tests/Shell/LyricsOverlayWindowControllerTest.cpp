@@ -190,8 +190,12 @@ TEST_F(LyricsOverlayWindowControllerTest, LockingAndShowingDecideThePointerWatch
         const char *name;
         bool visible;
         bool locked;
-    } steps[] = {{"hidden", false, false}, {"shown", true, false},     {"locked", true, true},
-                 {"hidden while locked", false, true}, {"shown again", true, true}, {"unlocked", true, false}};
+    } steps[] = {{"hidden", false, false},
+                 {"shown", true, false},
+                 {"locked", true, true},
+                 {"hidden while locked", false, true},
+                 {"shown again", true, true},
+                 {"unlocked", true, false}};
     for (const auto &step : steps) {
         SCOPED_TRACE(step.name);
         model->setLyricsVisible(step.visible);

@@ -48,7 +48,7 @@ TEST(MiniPlayerTextsTest, TheProgressIsThePlayedShareOfAFiniteTotal)
         double current;
         double total;
         double expected;
-    } cases[] = {{83.4, 200, 0.417}, {250, 200, 1}, {-5, 200, 0},  {10, 0, 0},         {10, -3, 0},
+    } cases[] = {{83.4, 200, 0.417}, {250, 200, 1},      {-5, 200, 0},  {10, 0, 0},        {10, -3, 0},
                  {10, nan, 0},       {10, infinity, 0}, {nan, 200, 0}, {infinity, 200, 0}};
     for (const auto &c : cases)
         EXPECT_NEAR(MiniPlayerTexts::progressFraction(c.current, c.total), c.expected, 1e-9)
