@@ -210,6 +210,10 @@ TEST_F(LyricsOverlayWindowControllerTest, LockingAndShowingDecideThePointerWatch
     }
     EXPECT_FALSE(controller->controlsPanel()->windowHandle()
         && controller->controlsPanel()->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
+
+    // Whatever the settings, the overlay floats above the other windows.
+    controller->applySettings();
+    EXPECT_TRUE(controller->panel()->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 TEST_F(LyricsOverlayWindowControllerTest, ThePollRestsWhileThePointerIsFarAwayAndBringsThePillWhenItArrives)
