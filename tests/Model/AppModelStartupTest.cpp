@@ -10,17 +10,6 @@
 
 namespace {
 
-AppSettings playbackSettings(const QList<QUuid> &queue, std::optional<QUuid> last, double position = 0,
-                             const QString &mode = QStringLiteral("repeatAll"))
-{
-    AppSettings settings;
-    settings.lastQueue = queue;
-    settings.lastTrackID = last;
-    settings.lastPosition = position;
-    settings.playbackMode = mode;
-    return settings;
-}
-
 class AppModelStartupTest : public ModelFixture
 {
 };
@@ -37,8 +26,6 @@ TEST_F(AppModelStartupTest, AFreshModelShowsAllMusicByTitleAndCreatesItsFolders)
     EXPECT_DOUBLE_EQ(fresh.volume(), 0.8);
     EXPECT_FLOAT_EQ(environment.engine->volume(), 0.8f);
     EXPECT_FALSE(fresh.statusMessage());
-    EXPECT_FALSE(fresh.fileWorkProgress());
-    EXPECT_FALSE(fresh.currentTrack());
     EXPECT_EQ(fresh.queue().mode(), PlaybackMode::RepeatAll);
     EXPECT_NE(fresh.searchFocusRequest(), fresh.endSearchFocusRequest());
 
@@ -55,7 +42,7 @@ TEST_F(AppModelStartupTest, RestoresTheSavedQueueWithTheLastTrackInFront)
 {
     const Track a = makeTrack("A"), b = makeTrack("B"), c = makeTrack("C"), d = makeTrack("D");
     seed({a, b, c, d});
-    seedSettings(playbackSettings({a.id, b.id, c.id}, d.id, 42.5, QStringLiteral("shuffle")));
+    seedSettings({.playbackMode = u"shuffle"_qs, .lastQueue = {a.id, b.id, c.id}, .lastTrackID = d.id, .lastPosition = 42.5});
 
     AppModel &restored = build();
 
@@ -73,7 +60,7 @@ TEST_F(AppModelStartupTest, KeepsRepeatsAndDropsIdentifiersThatLeftTheLibrary)
     const Track a = makeTrack("A"), b = makeTrack("B");
     const QUuid gone = QUuid::createUuid();
     seed({a, b});
-    seedSettings(playbackSettings({a.id, gone, b.id, a.id}, gone, 30, QStringLiteral("bogus")));
+    seedSettings({.playbackMode = u"bogus"_qs, .lastQueue = {a.id, gone, b.id, a.id}, .lastTrackID = gone, .lastPosition = 30});
 
     AppModel &restored = build();
 
@@ -85,26 +72,27 @@ TEST_F(AppModelStartupTest, KeepsRepeatsAndDropsIdentifiersThatLeftTheLibrary)
 }
 
 // The title is the user's text: a "%@" or "%1" in it is shown as it is.
-TEST_F(AppModelStartupTest, AMissingLastTrackStaysCurrentWithItsStatus)
+TEST_F(AppModelStartupTest, AMissingLastTrackStaysCurrentWithItsStatusAndNoLyrics)
 {
-    Track missing = makeTrack("%@ 与 %1");
-    missing.isMissing = true;
+    const Track missing = makeMissingTrack("%@ 与 %1");
     seed({missing});
-    seedSettings(playbackSettings({missing.id}, missing.id, 42));
+    seedSettings({.lastQueue = {missing.id}, .lastTrackID = missing.id, .lastPosition = 42});
 
     AppModel &restored = build();
 
     EXPECT_EQ(restored.currentTrack(), missing);
     EXPECT_DOUBLE_EQ(restored.restoredPosition(), 0);
     EXPECT_EQ(restored.statusMessage(), QStringLiteral("《%@ 与 %1》文件缺失，仍保留在列表中。"));
+    // No lyrics are looked for.
+    EXPECT_TRUE(environment.lyrics->requests().isEmpty());
+    EXPECT_EQ(restored.lyricsState(), LyricsDisplayState{});
 }
 
 TEST_F(AppModelStartupTest, LoadNoticesAreJoinedBySpaceAndReplaceTheRestoreStatus)
 {
-    Track missing = makeTrack("Gone");
-    missing.isMissing = true;
+    const Track missing = makeMissingTrack("Gone");
     seed({missing});
-    seedSettings(playbackSettings({}, missing.id));
+    seedSettings({.lastTrackID = missing.id});
     QDir().mkpath(directory.displayPath() + QStringLiteral("/undo"));
     for (const QString &name : {QStringLiteral("/settings.json"), QStringLiteral("/undo/tag-edits.json")}) {
         QFile damaged(directory.displayPath() + name);
@@ -179,8 +167,7 @@ TEST_F(AppModelStartupTest, SavesThePositionWhilePlayingAndOnPause)
 
 TEST_F(AppModelStartupTest, TheEndOfAFileStepsTheQueueOncePastMissingFiles)
 {
-    Track a = makeTrack("A"), b = makeTrack("B"), c = makeTrack("C");
-    b.isMissing = true;
+    const Track a = makeTrack("A"), b = makeMissingTrack("B"), c = makeTrack("C");
     seed({a, b, c});
     AppModel &playing = build();
     playing.play(a.id);
@@ -193,42 +180,4 @@ TEST_F(AppModelStartupTest, TheEndOfAFileStepsTheQueueOncePastMissingFiles)
     EXPECT_EQ(playing.currentTrack(), c);
     EXPECT_EQ(playing.queue().index(), 2);
     EXPECT_EQ(environment.engine->loaded().size(), 2);
-}
-
-TEST_F(AppModelStartupTest, LyricsOfTheTrackThatIsCurrentAtTheEndAreShown)
-{
-    const Track a = makeTrack("A"), b = makeTrack("B");
-    seed({a, b});
-    AppModel &playing = build();
-    const qsizetype before = environment.lyrics->requests().size();
-
-    playing.play(a.id);
-    playing.play(b.id);
-    settle();
-    const QList<FakeLyricsResolver::Request> &requests = environment.lyrics->requests();
-    ASSERT_GE(requests.size(), before + 2);
-    environment.lyrics->finish(before, ResolvedLyrics{Lyrics{{{0, QStringLiteral("a")}}, true}, LyricsOrigin::Online, std::nullopt});
-    environment.lyrics->finish(requests.size() - 1,
-                               ResolvedLyrics{Lyrics{{{0, QStringLiteral("b")}}, true}, LyricsOrigin::Sidecar, std::nullopt});
-    settle();
-
-    EXPECT_EQ(playing.lyricsState().trackID, b.id);
-    EXPECT_EQ(playing.lyricsState().origin, LyricsOrigin::Sidecar);
-    EXPECT_FALSE(playing.lyricsState().isResolving);
-    EXPECT_EQ(playing.currentLyricLineIndex(), 0);
-}
-
-TEST_F(AppModelStartupTest, DismissingTheStatusAlsoClosesTheFFmpegPrompt)
-{
-    Track missing = makeTrack("Gone");
-    missing.isMissing = true;
-    seed({missing});
-    AppModel &model = build();
-    model.play(missing.id);
-    ASSERT_EQ(model.statusMessage(), QStringLiteral("《Gone》文件缺失，无法播放。"));
-
-    model.dismissStatus();
-
-    EXPECT_FALSE(model.statusMessage());
-    EXPECT_FALSE(model.showsFFmpegInstallPrompt());
 }

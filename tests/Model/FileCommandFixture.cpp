@@ -24,6 +24,17 @@ void FileCommandFixture::recordProgress()
                      [this](const std::optional<QString> &text) { progress.append(text.value_or(QStringLiteral("-"))); });
 }
 
+QList<Track> FileCommandFixture::seedTracks(int count)
+{
+    QList<Track> tracks;
+    for (int i = 0; i < count; ++i) {
+        tracks.append(makeTrack(QString(QChar(u'A' + i))));
+        environment.tags->setTags(tracks.last().url, titled(tracks.last().title));
+    }
+    seed(tracks);
+    return tracks;
+}
+
 FileLocation FileCommandFixture::makeFile(const QByteArray &relativePath, const QByteArray &bytes)
 {
     const FileLocation file = FileLocation::fromLocalFile(temporary.path()).appending(QByteArrayLiteral("Music"));

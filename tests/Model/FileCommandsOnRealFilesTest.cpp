@@ -13,11 +13,9 @@ namespace {
 QByteArray audioStreamHash(const FileLocation &file)
 {
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"),
-                                            file.displayPath(), QStringLiteral("-map"), QStringLiteral("0:a"),
-                                            QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"),
-                                            QStringLiteral("hash"), QStringLiteral("-hash"), QStringLiteral("sha256"),
-                                            QStringLiteral("-")});
+    ffmpeg.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"),
+                                                       file.displayPath()}
+                                               + QStringLiteral("-map 0:a -c copy -f hash -hash sha256 -").split(u' '));
     ffmpeg.waitForFinished(30000);
     EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().toStdString();
     return ffmpeg.readAllStandardOutput().trimmed();
@@ -54,9 +52,8 @@ TEST_F(FileCommandsOnRealFilesTest, EditUndoOrganiseAndUndoTwentyFilesKeepTheirA
     for (int i = 0; i < 20; ++i) {
         const QString name = QStringLiteral("%1 - Song %2.%3").arg(i % 2 ? "周杰伦" : "Band").arg(i).arg(i % 2 ? "mp3" : "flac");
         files.append(FileLocation::fromLocalFile(AudioFixture::makeTone(in, name, 0.3, 300 + 20 * i)));
-        TagFields tags;
-        tags.title = QStringLiteral("Song %1").arg(i);
-        tags.artist = i % 2 ? QStringLiteral("周杰伦") : QStringLiteral("Band");
+        const TagFields tags{.title = QStringLiteral("Song %1").arg(i),
+                             .artist = i % 2 ? QStringLiteral("周杰伦") : QStringLiteral("Band")};
         ASSERT_TRUE(TagService().write(tags, files.last()));
     }
     AppModelEnvironment made = environment.make();
@@ -77,10 +74,7 @@ TEST_F(FileCommandsOnRealFilesTest, EditUndoOrganiseAndUndoTwentyFilesKeepTheirA
             EXPECT_EQ(audioStreamHash(track.url), audio.value(track.id));
     };
 
-    TagFields retitle;
-    retitle.title = QStringLiteral("新标题");
-    retitle.album = QStringLiteral("合集");
-    EXPECT_EQ(await(model->applyTagEdit(retitle, model->tracks())), std::nullopt);
+    EXPECT_EQ(await(model->applyTagEdit({.title = u"新标题"_qs, .album = u"合集"_qs}, model->tracks())), std::nullopt);
     EXPECT_EQ(model->statusMessage(), QStringLiteral("已更新 20 首歌曲的标签。"));
     EXPECT_EQ(model->tracks().constFirst().title, QStringLiteral("新标题"));
     expectLibraryMatchesDisk(*model, "edited");

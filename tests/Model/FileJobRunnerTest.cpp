@@ -26,24 +26,3 @@ TEST(FileJobRunnerTest, OneJobAtATimeAndProgressOfAnEndedJobIsDropped)
     runner.finish(*second);
     EXPECT_FALSE(runner.isBusy());
 }
-
-TEST(FileJobRunnerTest, QuittingStopsTheRunningStepAndDeliversItsResultAtOnce)
-{
-    FileJobRunner runner([](const std::optional<QString> &) {});
-    std::atomic<bool> stop = false;
-    std::optional<int> delivered;
-    runner.run<int>(
-        [&stop] {
-            int rounds = 0;
-            while (!stop)
-                ++rounds;
-            return rounds;
-        },
-        [&stop] { stop = true; }, [&delivered](const int &rounds) { delivered = rounds; });
-
-    runner.finishForQuit();
-
-    EXPECT_TRUE(delivered);
-    QCoreApplication::processEvents(); // the watcher's own notice changes nothing now
-    EXPECT_TRUE(delivered);
-}

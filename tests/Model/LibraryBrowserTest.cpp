@@ -39,7 +39,6 @@ QList<QUuid> freshlyComputed(const QList<Track> &tracks, const QList<Playlist> &
 
 } // namespace
 
-// Random edits of every input; after each one the kept list must equal a fresh computation.
 TEST(LibraryBrowserTest, TheKeptListEqualsAFreshComputationAfterRandomEdits)
 {
     QRandomGenerator random(20240501);

@@ -64,67 +64,47 @@ TEST_F(LyricsControlTest, OnlyTheLastTracksResultIsShownWhateverOrderResultsArri
     model->play(a.id);
     model->play(b.id);
     settle();
-    environment.lyrics->finish(environment.lyrics->requests().size() - 1, synced({{0, "b"}}));
+    ResolvedLyrics sidecar = synced({{0, "b"}});
+    sidecar.origin = LyricsOrigin::Sidecar;
+    environment.lyrics->finish(environment.lyrics->requests().size() - 1, sidecar);
     environment.lyrics->finish(first, synced({{0, "a"}}));
     settle();
 
     EXPECT_EQ(model->lyricsState().trackID, b.id);
+    EXPECT_EQ(model->lyricsState().origin, LyricsOrigin::Sidecar);
+    EXPECT_FALSE(model->lyricsState().isResolving);
+    EXPECT_EQ(model->currentLyricLineIndex(), 0);
     EXPECT_EQ(model->currentLyricText(), QStringLiteral("b"));
 }
 
-TEST_F(LyricsControlTest, ARetryKeepsTheShownLyricsAndLineUntilTheNewResult)
+TEST_F(LyricsControlTest, TheLineFollowsThePositionAndARetryKeepsItUntilTheNewResult)
 {
     const Track a = makeTrack("A");
     seed({a});
     build();
-    playAndResolve(a, synced({{0, "one"}, {4, "two"}}));
-    environment.engine->setPosition(5);
+    playAndResolve(a, synced({{5, "first"}, {7, "second"}, {9, "third"}}));
+
+    // Before the first synchronised line, the first two lines show.
+    EXPECT_FALSE(model->currentLyricLineIndex());
+    EXPECT_EQ(model->currentLyricText(), QStringLiteral("first"));
+    EXPECT_EQ(model->nextLyricText(), QStringLiteral("second"));
+    environment.engine->setPosition(9.5);
     settle();
-    ASSERT_EQ(model->currentLyricLineIndex(), 1);
+    ASSERT_EQ(model->currentLyricLineIndex(), 2);
+    EXPECT_EQ(model->currentLyricText(), QStringLiteral("third"));
+    EXPECT_FALSE(model->nextLyricText());
     EXPECT_FALSE(model->canRetryLyrics());
 
     model->retryLyrics();
     EXPECT_TRUE(model->lyricsState().isResolving);
-    EXPECT_EQ(model->currentLyricText(), QStringLiteral("two"));
-    EXPECT_EQ(model->currentLyricLineIndex(), 1);
+    EXPECT_EQ(model->currentLyricText(), QStringLiteral("third"));
+    EXPECT_EQ(model->currentLyricLineIndex(), 2);
 
     environment.lyrics->finish(environment.lyrics->requests().size() - 1, std::nullopt);
     settle();
     EXPECT_FALSE(model->lyricsState().lyrics);
     EXPECT_FALSE(model->currentLyricLineIndex());
     EXPECT_TRUE(model->canRetryLyrics());
-}
-
-TEST_F(LyricsControlTest, AMissingTrackShowsNothingAndResolvesNothing)
-{
-    Track gone = makeTrack("Gone");
-    gone.isMissing = true;
-    seed({gone});
-    AppSettings settings;
-    settings.lastTrackID = gone.id;
-    seedSettings(settings);
-
-    build();
-
-    EXPECT_TRUE(environment.lyrics->requests().isEmpty());
-    EXPECT_EQ(model->lyricsState(), LyricsDisplayState{});
-}
-
-TEST_F(LyricsControlTest, BeforeTheFirstSyncedLineTheFirstTwoLinesAreShown)
-{
-    const Track a = makeTrack("A");
-    seed({a});
-    build();
-
-    playAndResolve(a, synced({{5, "first"}, {7, "second"}, {9, "third"}}));
-
-    EXPECT_FALSE(model->currentLyricLineIndex());
-    EXPECT_EQ(model->currentLyricText(), QStringLiteral("first"));
-    EXPECT_EQ(model->nextLyricText(), QStringLiteral("second"));
-    environment.engine->setPosition(9.5);
-    settle();
-    EXPECT_EQ(model->currentLyricText(), QStringLiteral("third"));
-    EXPECT_FALSE(model->nextLyricText());
 }
 
 struct ImportCase

@@ -24,6 +24,13 @@ Track ModelFixture::makeTrack(const QString &title, const QByteArray &path, doub
     return track;
 }
 
+Track ModelFixture::makeMissingTrack(const QString &title, const QByteArray &path)
+{
+    Track track = makeTrack(title, path);
+    track.isMissing = true;
+    return track;
+}
+
 void ModelFixture::seed(const QList<Track> &tracks, const QList<FileLocation> &folders,
                         const QList<Playlist> &playlists)
 {

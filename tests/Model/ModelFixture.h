@@ -22,6 +22,7 @@ protected:
 
     // A library track under /Music; its file need not exist.
     static Track makeTrack(const QString &title, const QByteArray &path = {}, double modifiedAt = 0);
+    static Track makeMissingTrack(const QString &title, const QByteArray &path = {});
 
     // Written as the stores' files before the model is built.
     void seed(const QList<Track> &tracks, const QList<FileLocation> &folders = {},

@@ -19,10 +19,8 @@ protected:
         QList<Track> tracks;
         for (int i = 1; i <= count; ++i) {
             tracks.append(makeTrack(QStringLiteral("歌%1").arg(i)));
-            TagFields tags;
-            tags.title = garbled(QStringLiteral("晴天%1").arg(i));
-            if (garbledArtist)
-                tags.artist = garbled(QStringLiteral("周杰伦"));
+            const TagFields tags{.title = garbled(QStringLiteral("晴天%1").arg(i)),
+                                 .artist = garbledArtist ? std::optional(garbled(u"周杰伦"_qs)) : std::nullopt};
             environment.tags->setTags(tracks.last().url, tags);
         }
         seed(tracks);
@@ -96,13 +94,9 @@ TEST_F(MojibakeRepairCommandTest, OnlyTitleArtistAndAlbumOfWritableFilesAreCandi
 {
     const FileLocation wave = makeFile("plain.wav", "RIFF\x04\0\0\0WAVE");
     Track waveTrack = trackFor(QStringLiteral("wave"), wave);
-    TagFields garbledTitle;
-    garbledTitle.title = garbled(QStringLiteral("晴天"));
-    environment.tags->setTags(wave, garbledTitle);
+    environment.tags->setTags(wave, {.title = garbled(u"晴天"_qs)});
     Track genreTrack = makeTrack(QStringLiteral("genre"));
-    TagFields garbledGenre;
-    garbledGenre.genre = garbled(QStringLiteral("流行"));
-    environment.tags->setTags(genreTrack.url, garbledGenre);
+    environment.tags->setTags(genreTrack.url, {.genre = garbled(u"流行"_qs)});
     seed({waveTrack, genreTrack});
     buildModel();
 

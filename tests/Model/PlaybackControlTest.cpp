@@ -8,6 +8,7 @@
 #include <QtCore/qtestsupport_core.h>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -17,25 +18,13 @@ protected:
     // A track the engine cannot play itself.
     static Track needingConversion(const QString &title) { return makeTrack(title, "/Music/" + title.toUtf8() + ".ogg"); }
 
-    static Track missing(const QString &title)
-    {
-        Track track = makeTrack(title);
-        track.isMissing = true;
-        return track;
-    }
-
     // The model as a launch finds it: ffmpeg saved or not, the last track with its position.
     AppModel &buildWith(bool ffmpegSaved, const std::optional<Track> &last = {}, double position = 0)
     {
-        AppSettings settings;
-        if (ffmpegSaved)
-            settings.ffmpegPath = tools.ffmpegPath();
-        if (last) {
-            settings.lastQueue = {last->id};
-            settings.lastTrackID = last->id;
-            settings.lastPosition = position;
-        }
-        seedSettings(settings);
+        seedSettings({.lastQueue = last ? QList{last->id} : QList<QUuid>(),
+                      .lastTrackID = last ? std::optional(last->id) : std::nullopt,
+                      .lastPosition = position,
+                      .ffmpegPath = ffmpegSaved ? std::optional(tools.ffmpegPath()) : std::nullopt});
         return build();
     }
 
@@ -68,13 +57,15 @@ TEST_F(PlaybackControlTest, AClickRebuildsTheQueueFromTheVisibleListAndAClickOnT
     seed({gamma, beth, alpha, beta});
     AppModel &playing = build();
     playing.setSearchText(QStringLiteral("Be"));
+    playing.play(); // nothing is current: the first row shown
+    EXPECT_EQ(playing.currentTrack(), beta);
 
     playing.handleTrackClick(beth.id, Qt::NoModifier);
 
     EXPECT_EQ(playing.queue().trackIDs(), (QList<QUuid>{beta.id, beth.id}));
     EXPECT_EQ(playing.queue().index(), 1);
     EXPECT_EQ(playing.currentTrack(), beth);
-    EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{beth.url});
+    EXPECT_EQ(environment.engine->loaded(), (QList<FileLocation>{beta.url, beth.url}));
     EXPECT_EQ(savedSettings().lastQueue, (QList<QUuid>{beta.id, beth.id}));
 
     QSignalSpy queueChanges(&playing, &AppModel::queueChanged);
@@ -84,57 +75,46 @@ TEST_F(PlaybackControlTest, AClickRebuildsTheQueueFromTheVisibleListAndAClickOnT
     playing.handleTrackClick(beth.id, Qt::NoModifier);
     EXPECT_TRUE(environment.engine->isPlaying());
     EXPECT_TRUE(queueChanges.isEmpty());
-    EXPECT_EQ(environment.engine->loaded().size(), 1);
+    EXPECT_EQ(environment.engine->loaded().size(), 2);
 }
 
-struct StepCase
+// The modes themselves are the queue's; the model loads only when the step moves.
+TEST_F(PlaybackControlTest, SteppingFollowsTheModeAndSavesWhereItLands)
 {
-    PlaybackMode mode;
-    const char *start;
-    bool forward;
-    const char *expected;
-    int loads;
-};
-
-class PlaybackStepTest : public PlaybackControlTest, public ::testing::WithParamInterface<StepCase>
-{
-};
-
-TEST_P(PlaybackStepTest, FollowsTheMode)
-{
-    const StepCase step = GetParam();
-    QHash<QString, Track> byTitle;
-    QList<Track> tracks;
-    for (const char *title : {"A", "B", "C", "D"}) {
-        tracks.append(makeTrack(QString::fromUtf8(title)));
-        byTitle.insert(tracks.last().title, tracks.last());
-    }
+    const QList<Track> tracks{makeTrack("A"), makeTrack("B"), makeTrack("C"), makeTrack("D")};
+    const struct
+    {
+        PlaybackMode mode;
+        int start;
+        bool forward;
+        int expected;
+        qsizetype loads;
+    } cases[] = {{PlaybackMode::Sequential, 1, true, 2, 2},
+                 {PlaybackMode::Sequential, 3, true, 3, 1},
+                 {PlaybackMode::RepeatAll, 0, false, 3, 2},
+                 {PlaybackMode::RepeatOne, 1, true, 1, 2}};
     seed(tracks);
-    AppModel &playing = build();
-    playing.setPlaybackMode(step.mode);
-    playing.play(byTitle.value(QString::fromUtf8(step.start)).id);
+    for (const auto &step : cases) {
+        SCOPED_TRACE(testing::Message() << int(step.mode) << " from " << step.start << " forward " << step.forward);
+        seedSettings({});
+        AppModel &playing = build();
+        playing.setPlaybackMode(step.mode);
+        playing.play(tracks[step.start].id);
 
-    step.forward ? playing.next() : playing.previous();
+        step.forward ? playing.next() : playing.previous();
 
-    const Track expected = byTitle.value(QString::fromUtf8(step.expected));
-    EXPECT_EQ(playing.currentTrack(), expected);
-    EXPECT_EQ(playing.queue().currentID(), expected.id);
-    EXPECT_EQ(environment.engine->loaded().size(), step.loads);
-    EXPECT_EQ(savedSettings().lastTrackID, expected.id);
+        const Track &expected = tracks[step.expected];
+        EXPECT_EQ(playing.currentTrack(), expected);
+        EXPECT_EQ(playing.queue().currentID(), expected.id);
+        EXPECT_EQ(environment.engine->loaded().size(), step.loads);
+        EXPECT_EQ(savedSettings().lastTrackID, expected.id);
+        model.reset();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Modes, PlaybackStepTest,
-                         ::testing::Values(StepCase{PlaybackMode::Sequential, "B", true, "C", 2},
-                                           StepCase{PlaybackMode::Sequential, "D", true, "D", 1},
-                                           StepCase{PlaybackMode::Sequential, "A", false, "A", 1},
-                                           StepCase{PlaybackMode::RepeatAll, "D", true, "A", 2},
-                                           StepCase{PlaybackMode::RepeatAll, "A", false, "D", 2},
-                                           StepCase{PlaybackMode::RepeatOne, "B", true, "B", 2},
-                                           StepCase{PlaybackMode::RepeatOne, "B", false, "B", 2}));
 
 TEST_F(PlaybackControlTest, SteppingSkipsMissingFilesAndFilesThatFailToLoad)
 {
-    const Track a = makeTrack("A"), b = missing("B"), c = makeTrack("C"), d = makeTrack("D");
+    const Track a = makeTrack("A"), b = makeMissingTrack("B"), c = makeTrack("C"), d = makeTrack("D");
     seed({a, b, c, d});
     AppModel &playing = build();
     environment.engine->failLoading(c.url);
@@ -150,14 +130,25 @@ TEST_F(PlaybackControlTest, SteppingSkipsMissingFilesAndFilesThatFailToLoad)
                            QStringLiteral("无法播放《C》：无法读取音频文件（scripted failure）"), QString()}));
 }
 
+TEST_F(PlaybackControlTest, SteppingOntoATrackWaitingForFFmpegStopsThere)
+{
+    const Track a = makeTrack("A"), x = needingConversion("X"), y = makeTrack("Y");
+    seed({a, x, y});
+    AppModel &playing = buildWith(false);
+    playing.play(a.id);
+
+    playing.next();
+
+    EXPECT_TRUE(playing.showsFFmpegInstallPrompt());
+    EXPECT_EQ(playing.queue().currentID(), x.id);
+    EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{a.url});
+}
+
 TEST_F(PlaybackControlTest, AQueueOfMissingFilesIsTriedOnceThenGivesUp)
 {
-    const Track a = missing("A"), b = missing("B"), c = missing("C");
+    const Track a = makeMissingTrack("A"), b = makeMissingTrack("B"), c = makeMissingTrack("C");
     seed({a, b, c});
-    AppSettings settings;
-    settings.lastQueue = {a.id, b.id, c.id};
-    settings.lastTrackID = a.id;
-    seedSettings(settings);
+    seedSettings({.lastQueue = {a.id, b.id, c.id}, .lastTrackID = a.id});
     AppModel &playing = build();
     QSignalSpy statuses(&playing, &AppModel::statusMessageChanged);
 
@@ -222,6 +213,21 @@ TEST_F(PlaybackControlTest, ANativeStartDuringAConversionWins)
     EXPECT_EQ(playing.currentTrack(), a);
 }
 
+TEST_F(PlaybackControlTest, AConversionFinishedAfterItsTrackLeftTheLibraryPlaysNothing)
+{
+    const Track x = needingConversion("X");
+    seed({x});
+    AppModel &playing = buildWith(true);
+    playing.play(x.id);
+    playing.removeTracksFromLibrary({x.id});
+
+    environment.transcoding->finish(0, copy("X"));
+    settle();
+
+    EXPECT_FALSE(playing.currentTrack());
+    EXPECT_TRUE(environment.engine->loaded().isEmpty());
+}
+
 TEST_F(PlaybackControlTest, AFailedConversionReportsOnlyWhileItIsAwaited)
 {
     const Track x = needingConversion("X"), y = needingConversion("Y");
@@ -244,83 +250,71 @@ TEST_F(PlaybackControlTest, AFailedConversionReportsOnlyWhileItIsAwaited)
     EXPECT_EQ(environment.transcoding->requests().size(), 3);
 }
 
-// A track that waited after a queue start begins where that start asked, not at the resume
-// position of the track that was current then.
-TEST_F(PlaybackControlTest, AWaitingTrackStartsAtItsOwnPositionOnceFFmpegIsFound)
+// Once ffmpeg is found, the current track resumes where the user moved it; a track that waited
+// after a queue start begins where that start asked, not at the current track's resume position.
+TEST_F(PlaybackControlTest, AWaitingTrackStartsWhereItWasToStartOnceFFmpegIsFound)
 {
     const Track a = makeTrack("A"), x = needingConversion("X");
     seed({a, x});
-    AppModel &playing = buildWith(false, a, 42);
-    playing.play(x.id);
-    ASSERT_EQ(playing.restoredPosition(), 42);
+    for (const bool current : {true, false}) {
+        SCOPED_TRACE(current ? "the current track" : "a queue start");
+        AppModel &playing = buildWith(false, current ? x : a, 42);
+        if (current) {
+            playing.play();
+            playing.seek(50);
+        } else {
+            playing.play(x.id);
+        }
+        ASSERT_TRUE(playing.showsFFmpegInstallPrompt());
+        EXPECT_EQ(playing.restoredPosition(), current ? 50 : 42);
 
-    installFFmpeg();
-    playing.redetectFFmpeg();
+        installFFmpeg();
+        playing.redetectFFmpeg();
+        EXPECT_EQ(playing.currentTrack(), x);
+        EXPECT_EQ(playing.statusMessage(), QStringLiteral("正在准备《X》…"));
+        environment.transcoding->finish(0, copy("X"));
+        settle();
 
-    EXPECT_EQ(playing.currentTrack(), x);
-    EXPECT_EQ(playing.restoredPosition(), 0);
-    EXPECT_EQ(playing.statusMessage(), QStringLiteral("正在准备《X》…"));
-    environment.transcoding->finish(0, copy("X"));
-    settle();
-    EXPECT_EQ(environment.engine->position(), 0);
+        EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{copy("X")});
+        EXPECT_EQ(environment.engine->position(), current ? 50 : 0);
+        EXPECT_EQ(playing.restoredPosition(), 0);
+        model.reset();
+    }
 }
 
-TEST_F(PlaybackControlTest, TheWaitingCurrentTrackResumesWhereTheUserMovedIt)
+// What the user does after a track began waiting for ffmpeg replaces it: finding ffmpeg later must
+// not cut in.
+TEST_F(PlaybackControlTest, WhateverFollowsTheWaitForFFmpegReplacesIt)
 {
-    const Track x = needingConversion("X");
-    seed({x});
-    AppModel &playing = buildWith(false, x, 42);
-    playing.play();
-    ASSERT_TRUE(playing.showsFFmpegInstallPrompt());
-    playing.seek(50);
+    const Track a = makeTrack("A"), x = needingConversion("X"), y = needingConversion("Y");
+    struct Case
+    {
+        const char *name;
+        std::function<void(AppModel &)> then;
+        std::optional<Track> current;
+        qsizetype conversions;
+    };
+    for (const Case &step : std::initializer_list<Case>{
+             {"native start", [&](AppModel &m) { m.play(a.id); }, a, 0},
+             {"conversion start", [&](AppModel &m) { m.play(y.id); }, y, 1},
+             {"status dismissed", [](AppModel &m) { m.dismissStatus(); }, std::nullopt, 0}}) {
+        SCOPED_TRACE(step.name);
+        seed({a, x, y});
+        AppModel &playing = buildWith(false);
+        playing.play(x.id);
+        EXPECT_TRUE(playing.showsFFmpegInstallPrompt());
+        EXPECT_EQ(playing.statusMessage(), QStringLiteral("需要 FFmpeg 才能播放此格式（《X》）。"));
+        EXPECT_FALSE(playing.currentTrack());
+        installFFmpeg();
 
-    installFFmpeg();
-    playing.redetectFFmpeg();
-    environment.transcoding->finish(0, copy("X"));
-    settle();
+        step.then(playing);
+        EXPECT_FALSE(playing.showsFFmpegInstallPrompt());
+        playing.redetectFFmpeg();
 
-    EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{copy("X")});
-    EXPECT_EQ(environment.engine->position(), 50);
-    EXPECT_EQ(playing.restoredPosition(), 0);
-}
-
-// A track that went to conversion replaced the one waiting for ffmpeg: finding ffmpeg later must
-// not cut it off.
-TEST_F(PlaybackControlTest, AConversionStartForgetsTheTrackThatWaitedForFFmpeg)
-{
-    const Track x = needingConversion("X"), y = needingConversion("Y");
-    seed({x, y});
-    AppModel &playing = build();
-    playing.play(x.id);
-    EXPECT_TRUE(playing.showsFFmpegInstallPrompt());
-    EXPECT_EQ(playing.statusMessage(), QStringLiteral("需要 FFmpeg 才能播放此格式（《X》）。"));
-    EXPECT_FALSE(playing.currentTrack());
-    installFFmpeg();
-    playing.play(y.id);
-
-    playing.redetectFFmpeg();
-
-    EXPECT_EQ(playing.currentTrack(), y);
-    EXPECT_EQ(environment.transcoding->requests().size(), 1);
-    environment.transcoding->finish(0, copy("Y"));
-    settle();
-    EXPECT_EQ(environment.engine->loaded(), QList<FileLocation>{copy("Y")});
-}
-
-TEST_F(PlaybackControlTest, ANativeStartEndsTheWaitForFFmpeg)
-{
-    const Track a = makeTrack("A"), x = needingConversion("X");
-    seed({a, x});
-    AppModel &playing = build();
-    playing.play(x.id);
-    playing.play(a.id);
-    EXPECT_FALSE(playing.showsFFmpegInstallPrompt());
-
-    installFFmpeg();
-    playing.redetectFFmpeg();
-
-    EXPECT_EQ(playing.currentTrack(), a);
-    EXPECT_TRUE(environment.transcoding->requests().isEmpty());
+        EXPECT_EQ(playing.currentTrack(), step.current);
+        EXPECT_EQ(environment.transcoding->requests().size(), step.conversions);
+        model.reset();
+    }
 }
 
 // The track changed while it was converted (here its duration was read meanwhile): the fresh

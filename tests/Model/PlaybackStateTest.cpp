@@ -26,24 +26,8 @@ TEST(PlaybackStateTest, RestoredPositionIsZeroForNegativeOrNonFiniteValues)
              {-3, 0},
              {std::numeric_limits<double>::quiet_NaN(), 0},
              {std::numeric_limits<double>::infinity(), 0}}) {
-        AppSettings settings;
-        settings.lastTrackID = current.id;
-        settings.lastPosition = saved;
+        const AppSettings settings{.lastTrackID = current.id, .lastPosition = saved};
         EXPECT_EQ(PlaybackState::restore(settings, {current}).position, expected) << saved;
-    }
-}
-
-TEST(PlaybackStateTest, ModesAreReadByNameWithRepeatAllForAnyOther)
-{
-    for (const auto &[name, mode] : std::initializer_list<std::pair<const char *, PlaybackMode>>{
-             {"sequential", PlaybackMode::Sequential},
-             {"repeatOne", PlaybackMode::RepeatOne},
-             {"shuffle", PlaybackMode::Shuffle},
-             {"Shuffle", PlaybackMode::RepeatAll},
-             {"", PlaybackMode::RepeatAll}}) {
-        AppSettings settings;
-        settings.playbackMode = QString::fromUtf8(name);
-        EXPECT_EQ(PlaybackState::restore(settings, {}).queue.mode(), mode) << name;
     }
 }
 

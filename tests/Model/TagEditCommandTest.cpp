@@ -9,28 +9,9 @@
 
 namespace {
 
-TagFields titled(const QString &title)
-{
-    TagFields fields;
-    fields.title = title;
-    return fields;
-}
-
 class TagEditCommandTest : public FileCommandFixture
 {
 protected:
-    // Tracks A, B, C… under /Music, each file holding its own title.
-    QList<Track> seedTracks(int count)
-    {
-        QList<Track> tracks;
-        for (int i = 0; i < count; ++i) {
-            tracks.append(makeTrack(QString(QChar(u'A' + i))));
-            environment.tags->setTags(tracks.last().url, titled(tracks.last().title));
-        }
-        seed(tracks);
-        return tracks;
-    }
-
     const Track &indexed(const Track &track) const
     {
         return *std::ranges::find(model->library().index().tracks, track.id, &Track::id);
@@ -47,9 +28,7 @@ TEST_F(TagEditCommandTest, ABatchReportsEachFileAsItStartsJournalsEachAndSavesTh
     // A second index save during the run would fail and show.
     files.failOnce(FileOperations::Operation::WriteAtomically, EIO, "library.json", 1);
 
-    TagFields request;
-    request.genre = QStringLiteral("Rock");
-    EXPECT_EQ(await(model->applyTagEdit(request, tracks)), std::nullopt);
+    EXPECT_EQ(await(model->applyTagEdit({.genre = u"Rock"_qs}, tracks)), std::nullopt);
 
     EXPECT_EQ(progress, (QStringList{"正在写入 0/3…", "正在写入 1/3…", "正在写入 2/3…", "正在写入 3/3…", "-"}));
     EXPECT_EQ(model->statusMessage(), QStringLiteral("已更新 3 首歌曲的标签。"));
@@ -63,19 +42,6 @@ TEST_F(TagEditCommandTest, ABatchReportsEachFileAsItStartsJournalsEachAndSavesTh
         EXPECT_EQ(model->tracks().at(i).genre, QStringLiteral("Rock"));
     }
     EXPECT_FALSE(model->library().lastError());
-}
-
-TEST_F(TagEditCommandTest, NothingToChangeReportsSoAndJournalsNothing)
-{
-    const QList<Track> tracks = seedTracks(2);
-    buildModel();
-
-    // Only blanks around the text the files already hold.
-    EXPECT_EQ(await(model->applyTagEdit(titled(QStringLiteral("  A \n")), {tracks.at(0)})), std::nullopt);
-
-    EXPECT_EQ(model->statusMessage(), QStringLiteral("没有需要修改的标签。"));
-    EXPECT_EQ(environment.tags->writeCount(), 0);
-    EXPECT_TRUE(model->tagUndoStore().entries().isEmpty());
 }
 
 TEST_F(TagEditCommandTest, FailuresAreCountedAndTheFirstTwoNamed)
@@ -113,27 +79,15 @@ TEST_F(TagEditCommandTest, BlankTextAndNumbersBelowOneRemoveTheTagsWhileOtherTex
 {
     const FileLocation file = makeFile("Artist - Song.mp3");
     Track track = trackFor(QStringLiteral("Old"), file);
-    TagFields held = titled(QStringLiteral("Old"));
-    held.year = 1999;
-    held.trackNumber = 4;
-    environment.tags->setTags(file, held);
+    environment.tags->setTags(file, {.title = u"Old"_qs, .year = 1999, .trackNumber = 4});
     seed({track});
     buildModel();
 
-    TagFields request;
-    request.title = QStringLiteral("   ");
-    request.year = -3;
-    request.trackNumber = 0;
-    request.artist = QStringLiteral("  Singer  ");
+    const TagFields request{.title = u"   "_qs, .artist = u"  Singer  "_qs, .year = -3, .trackNumber = 0};
     EXPECT_EQ(await(model->applyTagEdit(request, {track})), std::nullopt);
 
-    TagFields written;
-    written.artist = QStringLiteral("  Singer  ");
-    EXPECT_EQ(environment.tags->read(file), written);
-    const TagUndoEntry &entry = model->tagUndoStore().entries().constLast();
-    TagFields after;
-    after.artist = QStringLiteral("Singer");
-    EXPECT_EQ(entry.after, after);
+    EXPECT_EQ(environment.tags->read(file), TagFields{.artist = u"  Singer  "_qs});
+    EXPECT_EQ(model->tagUndoStore().entries().constLast().after, TagFields{.artist = u"Singer"_qs});
     EXPECT_EQ(model->tracks().constFirst().title, QStringLiteral("Song")); // from the file name
     EXPECT_EQ(model->tracks().constFirst().artist, QStringLiteral("Singer"));
     EXPECT_FALSE(model->tracks().constFirst().year);
@@ -147,8 +101,7 @@ TEST_F(TagEditCommandTest, TheIndexTakesTheCoverAndTheFileSizeAndDate)
     seed({track});
     buildModel();
 
-    TagFields cover;
-    cover.artworkBase64 = QStringLiteral("aW1hZ2U="); // "image"
+    TagFields cover{.artworkBase64 = u"aW1hZ2U="_qs}; // "image"
     EXPECT_EQ(await(model->applyTagEdit(cover, {track})), std::nullopt);
 
     const Track &covered = indexed(track);
@@ -159,7 +112,6 @@ TEST_F(TagEditCommandTest, TheIndexTakesTheCoverAndTheFileSizeAndDate)
     QFile image(directory.appending(QByteArrayLiteral("covers")).appending(*covered.artworkFileName).displayPath());
     ASSERT_TRUE(image.open(QIODevice::ReadOnly));
     EXPECT_EQ(image.readAll(), QByteArrayLiteral("image"));
-    image.close();
 
     // A cover text with a line break is no strict Base64: the library keeps no cover.
     cover.artworkBase64 = QStringLiteral("aW1h\nZ2U=");
@@ -176,7 +128,7 @@ TEST_F(TagEditCommandTest, TheIndexTakesTheCoverAndTheFileSizeAndDate)
     EXPECT_FALSE(image.exists());
 }
 
-TEST_F(TagEditCommandTest, ASecondFileJobIsRefusedAndLeavesTheRunningOnesProgress)
+TEST_F(TagEditCommandTest, RefusalsAndAnEditThatChangesNothingWriteNothing)
 {
     const QList<Track> tracks = seedTracks(2);
     buildModel();
@@ -194,6 +146,13 @@ TEST_F(TagEditCommandTest, ASecondFileJobIsRefusedAndLeavesTheRunningOnesProgres
     EXPECT_EQ(await(running), std::nullopt);
     EXPECT_EQ(model->tagUndoCount(), 2);
     EXPECT_EQ(await(model->applyTagEdit(titled(QStringLiteral("z")), {})), QStringLiteral("没有选择歌曲。"));
+
+    // Only blanks around the text the file already holds: nothing to write.
+    const int writes = environment.tags->writeCount();
+    EXPECT_EQ(await(model->applyTagEdit(titled(QStringLiteral("  x \n")), {tracks.at(0)})), std::nullopt);
+    EXPECT_EQ(model->statusMessage(), QStringLiteral("没有需要修改的标签。"));
+    EXPECT_EQ(environment.tags->writeCount(), writes);
+    EXPECT_EQ(model->tagUndoCount(), 2);
 }
 
 TEST_F(TagEditCommandTest, AFailedIndexSaveIsTheStatusAndTheReturnedText)

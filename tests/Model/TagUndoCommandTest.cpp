@@ -6,25 +6,22 @@ namespace {
 
 class TagUndoCommandTest : public FileCommandFixture
 {
+protected:
+    // Track A, its title edited.
+    Track editedTrack(const TagFields &edit = titled(QStringLiteral("新")))
+    {
+        const Track track = seedTracks(1).constFirst();
+        buildModel();
+        await(model->applyTagEdit(edit, {track}));
+        return track;
+    }
 };
-
-TagFields titled(const QString &title)
-{
-    TagFields fields;
-    fields.title = title;
-    return fields;
-}
 
 } // namespace
 
 TEST_F(TagUndoCommandTest, UndoRestoresTheFilesNewestFirstNamingEachFile)
 {
-    QList<Track> tracks;
-    for (const char *name : {"a", "b", "c"}) {
-        tracks.append(makeTrack(QString::fromLatin1(name)));
-        environment.tags->setTags(tracks.last().url, titled(tracks.last().title));
-    }
-    seed(tracks);
+    const QList<Track> tracks = seedTracks(3);
     buildModel();
     await(model->applyTagEdit(titled(QStringLiteral("新")), tracks));
     ASSERT_EQ(model->tagUndoCount(), 3);
@@ -43,13 +40,7 @@ TEST_F(TagUndoCommandTest, UndoRestoresTheFilesNewestFirstNamingEachFile)
 
 TEST_F(TagUndoCommandTest, UndoOfAnAddedCoverRemovesThePicturesAndTheCoverFile)
 {
-    const Track track = makeTrack(QStringLiteral("Song"));
-    environment.tags->setTags(track.url, titled(track.title));
-    seed({track});
-    buildModel();
-    TagFields cover;
-    cover.artworkBase64 = QStringLiteral("aW1hZ2U=");
-    await(model->applyTagEdit(cover, {track}));
+    const Track track = editedTrack({.artworkBase64 = u"aW1hZ2U="_qs});
     const std::optional<QString> coverName = model->tracks().constFirst().artworkFileName;
     ASSERT_TRUE(coverName);
 
@@ -62,11 +53,7 @@ TEST_F(TagUndoCommandTest, UndoOfAnAddedCoverRemovesThePicturesAndTheCoverFile)
 
 TEST_F(TagUndoCommandTest, UndoThatCannotWriteKeepsTheEntryAndTheLibrary)
 {
-    const Track track = makeTrack(QStringLiteral("Song"));
-    environment.tags->setTags(track.url, titled(track.title));
-    seed({track});
-    buildModel();
-    await(model->applyTagEdit(titled(QStringLiteral("新")), {track}));
+    const Track track = editedTrack();
     environment.tags->failWriting(track.url, QStringLiteral("文件不存在"));
 
     EXPECT_EQ(await(model->undoLastTagEdit()), QStringLiteral("撤销失败：文件不存在"));
@@ -76,11 +63,7 @@ TEST_F(TagUndoCommandTest, UndoThatCannotWriteKeepsTheEntryAndTheLibrary)
 
 TEST_F(TagUndoCommandTest, AFailedLibrarySaveAfterTheUndoIsReported)
 {
-    const Track track = makeTrack(QStringLiteral("Song"));
-    environment.tags->setTags(track.url, titled(track.title));
-    seed({track});
-    buildModel();
-    await(model->applyTagEdit(titled(QStringLiteral("新")), {track}));
+    editedTrack();
     files.failOnce(FileOperations::Operation::WriteAtomically, EIO, "library.json");
 
     const QString text = await(model->undoLastTagEdit());
@@ -96,11 +79,7 @@ TEST_F(TagUndoCommandTest, ClearingSucceedsWithoutAJournalFileAndReportsAFailedR
     EXPECT_EQ(model->clearTagUndoHistory(), QStringLiteral("已清空编辑撤销记录。"));
     EXPECT_EQ(model->tagUndoCount(), 0);
 
-    const Track track = makeTrack(QStringLiteral("Song"));
-    environment.tags->setTags(track.url, titled(track.title));
-    seed({track});
-    buildModel();
-    await(model->applyTagEdit(titled(QStringLiteral("新")), {track}));
+    editedTrack();
     files.failOnce(FileOperations::Operation::Remove, EIO, "tag-edits.json");
 
     EXPECT_TRUE(model->clearTagUndoHistory().startsWith(QStringLiteral("清空编辑撤销记录失败：")));

@@ -121,24 +121,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, QuitPolicyTest,
     ::testing::Values(CloseCase{true, true, true}, CloseCase{false, true, false}, CloseCase{true, false, false},
         CloseCase{false, false, false}));
 
-TEST_F(AppDelegateTest, ChangedSettingTakesEffectOnTheNextClose)
+TEST_F(AppDelegateTest, TheMiniPlayerHidesTheMainWindowWhichComesBackResettingSearchFocus)
 {
     launch();
-    setKeepRunningOnClose(true);
-    EXPECT_FALSE(window->close());
+    delegate->showMiniPlayer();
     EXPECT_FALSE(window->isVisible());
-
-    delegate->showMainWindow();
-    EXPECT_TRUE(window->isVisible());
-    setKeepRunningOnClose(false);
-    EXPECT_TRUE(window->close());
-}
-
-TEST_F(AppDelegateTest, ShowMainWindowBringsBackTheHiddenWindowAndResetsSearchFocus)
-{
-    launch();
-    window->hide();
-    delegate->miniPlayer()->show();
+    EXPECT_TRUE(delegate->miniPlayer()->isVisible());
+    EXPECT_TRUE(model_->isMiniPlayerVisible());
     QSignalSpy endFocus(model_, &AppModel::endSearchFocusRequestChanged);
 
     delegate->showMainWindow();
@@ -164,15 +153,6 @@ TEST_F(AppDelegateTest, ShowMainWindowOpensANewOneWhenNoneIsLeft)
     for (QWidget *widget : QApplication::topLevelWidgets())
         visibleMainWindows += AppDelegate::isMainWindowCandidate(widget) && widget->isVisible();
     EXPECT_EQ(visibleMainWindows, 1);
-}
-
-TEST_F(AppDelegateTest, ShowMiniPlayerHidesTheMainWindow)
-{
-    launch();
-    delegate->showMiniPlayer();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(delegate->miniPlayer()->isVisible());
-    EXPECT_TRUE(model_->isMiniPlayerVisible());
 }
 
 TEST_F(AppDelegateTest, ClosingAnotherWindowSavesThePlaybackState)

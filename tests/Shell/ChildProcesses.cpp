@@ -7,8 +7,7 @@
 
 PrivateSessionBus::PrivateSessionBus()
 {
-    m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                      QStringLiteral("--print-address=1")});
+    m_daemon.start(QStringLiteral("dbus-daemon"), QStringLiteral("--session --nofork --print-address=1").split(u' '));
     if (!m_daemon.waitForStarted(5000))
         return;
     QByteArray output;
@@ -44,9 +43,7 @@ bool PrivateSessionBus::waitForName(const QString &name, int timeoutMs) const
 
 VirtualDisplay::VirtualDisplay()
 {
-    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                               QStringLiteral("0"), QStringLiteral("1440x900x24"), QStringLiteral("-nolisten"),
-                                               QStringLiteral("tcp")});
+    m_server.start(QStringLiteral("Xvfb"), QStringLiteral("-displayfd 1 -screen 0 1440x900x24 -nolisten tcp").split(u' '));
     if (!m_server.waitForStarted(5000))
         return;
     QByteArray output;

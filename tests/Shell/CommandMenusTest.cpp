@@ -76,7 +76,7 @@ TEST_F(CommandMenusTest, ResolvingLyricsDisableOnlyRetry)
     EXPECT_EQ(enabledStates(), (Enabled{true, true, true, true, true, true, false}));
 }
 
-TEST_F(CommandMenusTest, SearchAndSettingsWriteToTheModel)
+TEST_F(CommandMenusTest, CommandsAskTheModel)
 {
     build();
     const QUuid before = model->searchFocusRequest();
@@ -87,11 +87,7 @@ TEST_F(CommandMenusTest, SearchAndSettingsWriteToTheModel)
     // Choosing it again changes nothing and never closes the sheet.
     menus->applicationMenu()->actions().at(1)->trigger();
     EXPECT_TRUE(model->isSettingsPresented());
-}
 
-TEST_F(CommandMenusTest, PlayPauseAsksTheEngineFirst)
-{
-    build();
     QAction *playPause = menus->playbackMenu()->actions().at(0);
     playPause->trigger();
     settle();
@@ -99,11 +95,7 @@ TEST_F(CommandMenusTest, PlayPauseAsksTheEngineFirst)
     playPause->trigger();
     settle();
     EXPECT_FALSE(environment.engine->isPlaying());
-}
 
-TEST_F(CommandMenusTest, UndoOrganizeAsksTheModel)
-{
-    build();
     // Enabled by hand: with nothing to undo the menu would grey it out.
     QAction *undo = menus->organizeMenu()->actions().at(0);
     undo->setEnabled(true);

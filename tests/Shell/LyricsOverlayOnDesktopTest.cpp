@@ -58,6 +58,12 @@ protected:
         settle();
     }
 
+    static void click(QPoint point)
+    {
+        runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(point.x()),
+            QString::number(point.y()), QStringLiteral("click"), QStringLiteral("1")}, QProcess::systemEnvironment());
+    }
+
     static void shoot(const QString &name)
     {
         settle(300);
@@ -97,11 +103,7 @@ protected:
             const QString scheme = dark ? QStringLiteral("dark") : QStringLiteral("light");
             shoot(QStringLiteral("hover-") + scheme);
             // The shadow takes no clicks: they reach the desktop.
-            const QPoint shadow(frame.center().x(), frame.bottom() + 6);
-            runTool(QStringLiteral("xdotool"),
-                {QStringLiteral("mousemove"), QString::number(shadow.x()), QString::number(shadow.y()), QStringLiteral("click"),
-                    QStringLiteral("1")},
-                QProcess::systemEnvironment());
+            click(QPoint(frame.center().x(), frame.bottom() + 6));
             EXPECT_TRUE(QTest::qWaitFor([&] { return desktop.presses == 1; }, 3000));
             model->setLyricsLocked(true);
             pointer = frame.center();
@@ -111,11 +113,7 @@ protected:
             // Unlocked and then widened, the overlay takes the clicks on its new part.
             controller.resizeWidth(40);
             settle(300);
-            const QPoint widened(frame.right() + 15, frame.center().y());
-            runTool(QStringLiteral("xdotool"),
-                {QStringLiteral("mousemove"), QString::number(widened.x()), QString::number(widened.y()),
-                    QStringLiteral("click"), QStringLiteral("1")},
-                QProcess::systemEnvironment());
+            click(QPoint(frame.right() + 15, frame.center().y()));
             settle(300);
             EXPECT_EQ(desktop.presses, 1);
             model->setLyricsVisible(false);

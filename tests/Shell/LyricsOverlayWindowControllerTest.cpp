@@ -63,130 +63,103 @@ protected:
     bool buttonHeld = false;
 };
 
-TEST_F(LyricsOverlayWindowControllerTest, TheTwoScreensAreThere)
+TEST_F(LyricsOverlayWindowControllerTest, TheStoredFrameIsRestoredOnlyWhenItIsUsable)
 {
     ASSERT_TRUE(twoScreens);
     ASSERT_EQ(QGuiApplication::screens().size(), 2);
-}
+    const std::pair<std::optional<QString>, QRect> cases[] = {
+        {std::nullopt, defaultFrame},
+        {QStringLiteral("{{100, 100}, {200, 100}}"), defaultFrame},
+        {QStringLiteral("{{100, 100}, {1500, 500}}"), QRect(100, 100, 1200, 420)},
+        {QStringLiteral("{{1600, 300}, {600, 150}}"), QRect(1600, 300, 600, 150)},
+        {QStringLiteral("{{4000, 3000}, {560, 120}}"), defaultFrame},
+        {QStringLiteral("not a frame"), defaultFrame},
+    };
+    for (const auto &[stored, expected] : cases) {
+        make(stored);
+        EXPECT_EQ(frame(), expected) << stored.value_or(QStringLiteral("none")).toStdString();
+    }
 
-struct RestoreCase
-{
-    std::optional<QString> stored;
-    QRect expected;
-};
-
-class RestoredFrame : public LyricsOverlayWindowControllerTest, public ::testing::WithParamInterface<RestoreCase>
-{
-};
-
-TEST_P(RestoredFrame, IsTheStoredFrameOnlyWhenItIsUsable)
-{
-    make(GetParam().stored);
-    EXPECT_EQ(frame(), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(, RestoredFrame,
-    ::testing::Values(RestoreCase{std::nullopt, defaultFrame},
-        RestoreCase{QStringLiteral("{{100, 100}, {200, 100}}"), defaultFrame},
-        RestoreCase{QStringLiteral("{{100, 100}, {1500, 500}}"), QRect(100, 100, 1200, 420)},
-        RestoreCase{QStringLiteral("{{1600, 300}, {600, 150}}"), QRect(1600, 300, 600, 150)},
-        RestoreCase{QStringLiteral("{{4000, 3000}, {560, 120}}"), defaultFrame},
-        RestoreCase{QStringLiteral("not a frame"), defaultFrame}));
-
-struct OnScreenCase
-{
-    QRect frame;
-    QList<QRect> areas;
-    QRect expected;
-};
-
-class OnScreen : public ::testing::TestWithParam<OnScreenCase>
-{
-};
-
-TEST_P(OnScreen, MovesAndSizesIntoTheUsableAreaItTouches)
-{
-    EXPECT_EQ(LyricsOverlayFrame::onScreen(GetParam().frame, GetParam().areas, GetParam().areas.value(0)),
-        GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(, OnScreen,
-    ::testing::Values(OnScreenCase{{1300, 850, 560, 120}, {{0, 0, 1440, 900}}, {880, 780, 560, 120}},
-        OnScreenCase{{-50, -20, 560, 120}, {{0, 0, 1440, 900}}, {0, 0, 560, 120}},
-        OnScreenCase{{10, 10, 560, 120}, {{0, 0, 250, 900}}, {0, 10, 250, 120}},
-        OnScreenCase{{1500, 10, 100, 50}, {{0, 0, 1440, 900}, {1440, 0, 1280, 800}}, {1500, 10, 280, 70}},
-        OnScreenCase{{5000, 5000, 560, 120}, {{0, 0, 1440, 900}, {1440, 0, 1280, 800}}, {880, 780, 560, 120}}));
-
-TEST_F(LyricsOverlayWindowControllerTest, ShowingPutsAnOffScreenFrameOnTheScreenItTouches)
-{
+    // Kept while hidden, a frame off the screens is put on the screen it touches when shown.
     make(QStringLiteral("{{2500, 700}, {560, 120}}"));
     controller->show();
     EXPECT_EQ(frame(), QRect(2720 - 560, 680, 560, 120));
 }
 
-struct WidthCase
+TEST(LyricsOverlayFrameTest, OnScreenMovesAndSizesIntoTheUsableAreaItTouches)
 {
-    int width;
-    int delta;
-    std::optional<int> expected;
-};
+    const QRect main(0, 0, 1440, 900), side(1440, 0, 1280, 800);
+    const struct
+    {
+        QRect frame;
+        QList<QRect> areas;
+        QRect expected;
+    } cases[] = {
+        {{1300, 850, 560, 120}, {main}, {880, 780, 560, 120}},
+        {{-50, -20, 560, 120}, {main}, {0, 0, 560, 120}},
+        {{10, 10, 560, 120}, {{0, 0, 250, 900}}, {0, 10, 250, 120}},
+        {{1500, 10, 100, 50}, {main, side}, {1500, 10, 280, 70}},
+        {{5000, 5000, 560, 120}, {main, side}, {880, 780, 560, 120}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(LyricsOverlayFrame::onScreen(c.frame, c.areas, c.areas.value(0)), c.expected) << c.frame.x();
+}
 
-class ResizeWidth : public LyricsOverlayWindowControllerTest, public ::testing::WithParamInterface<WidthCase>
+TEST(LyricsOverlayFrameTest, AGripDragKeepsTheTopLeftCornerAndTheLimits)
 {
-};
+    const QRect start(300, 200, 560, 120);
+    EXPECT_EQ(LyricsOverlayFrame::resizedFromCorner(start, {40, 30}), QRect(300, 200, 600, 150));
+    EXPECT_EQ(LyricsOverlayFrame::resizedFromCorner(start, {-1000, -1000}), QRect(300, 200, 280, 70));
+    EXPECT_EQ(LyricsOverlayFrame::resizedFromCorner(start, {2000, 2000}), QRect(300, 200, 1200, 420));
+}
 
-TEST_P(ResizeWidth, KeepsTheCentreWithinTheLimitsAndSavesOnlyAChange)
+TEST_F(LyricsOverlayWindowControllerTest, ResizingTheWidthKeepsTheCentreWithinTheLimitsAndSavesOnlyAChange)
 {
-    const WidthCase &c = GetParam();
-    make(LyricsOverlayFrame::text(QRect(400, 300, c.width, 150)));
-    QSettings().remove(frameKey);
-    controller->resizeWidth(c.delta);
-    if (!c.expected) {
-        EXPECT_EQ(frame(), QRect(400, 300, c.width, 150));
-        EXPECT_EQ(storedFrame(), std::nullopt);
-        return;
+    const struct
+    {
+        int width;
+        int delta;
+        std::optional<int> expected;
+    } cases[] = {{1200, 40, std::nullopt}, {300, 40, 340}, {300, -40, 280}, {280, -40, std::nullopt}, {1180, 40, 1200}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.width + c.delta);
+        const QRect before(400, 300, c.width, 150);
+        make(LyricsOverlayFrame::text(before));
+        QSettings().remove(frameKey);
+        controller->resizeWidth(c.delta);
+        const QRect expected = c.expected ? QRect(400 + c.width / 2 - *c.expected / 2, 300, *c.expected, 150) : before;
+        EXPECT_EQ(frame(), expected);
+        EXPECT_EQ(storedFrame(), c.expected ? std::optional(LyricsOverlayFrame::text(expected)) : std::nullopt);
     }
-    const QRect expected(400 + c.width / 2 - *c.expected / 2, 300, *c.expected, 150);
-    EXPECT_EQ(frame(), expected);
-    EXPECT_EQ(storedFrame(), LyricsOverlayFrame::text(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(, ResizeWidth,
-    ::testing::Values(WidthCase{1200, 40, std::nullopt}, WidthCase{300, 40, 340}, WidthCase{300, -40, 280},
-        WidthCase{280, -40, std::nullopt}, WidthCase{1180, 40, 1200}));
-
-struct HoverCase
+TEST_F(LyricsOverlayWindowControllerTest, ThePillShowsNearTheOverlayAndKeepsItsStateWhileAButtonIsHeld)
 {
-    QPoint offset; // from the overlay's bottom-right pixel
-    bool buttonHeld;
-    bool pillShownBefore;
-    bool expected;
-};
-
-class PillHover : public LyricsOverlayWindowControllerTest, public ::testing::WithParamInterface<HoverCase>
-{
-};
-
-TEST_P(PillHover, ShowsNearTheOverlayAndKeepsItsStateWhileAButtonIsHeld)
-{
-    const HoverCase &c = GetParam();
-    make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
-    const QPoint corner(200 + 560 - 1, 200 + 120 - 1);
-    showLocked(c.pillShownBefore ? QPoint(300, 250) : QPoint(-1000, -1000));
-    ASSERT_EQ(pillShown(), c.pillShownBefore);
-    pointer = corner + c.offset;
-    buttonHeld = c.buttonHeld;
-    controller->updateLockedControls();
-    EXPECT_EQ(pillShown(), c.expected);
+    const struct
+    {
+        QPoint offset; // from the overlay's bottom-right pixel
+        bool buttonHeld;
+        bool pillShownBefore;
+        bool expected;
+    } cases[] = {
+        {{3, 0}, false, false, true}, {{0, 3}, false, false, true}, {{5, 0}, false, true, false},
+        {{0, 5}, false, true, false}, {{5, 0}, true, true, true}, {{5, 0}, true, false, false},
+        {{-400, -60}, false, false, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.offset.x() << "," << c.offset.y() << " held " << c.buttonHeld);
+        make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
+        buttonHeld = false;
+        showLocked(c.pillShownBefore ? QPoint(300, 250) : QPoint(-1000, -1000));
+        ASSERT_EQ(pillShown(), c.pillShownBefore);
+        pointer = QPoint(200 + 560 - 1, 200 + 120 - 1) + c.offset;
+        buttonHeld = c.buttonHeld;
+        controller->updateLockedControls();
+        EXPECT_EQ(pillShown(), c.expected);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(, PillHover,
-    ::testing::Values(HoverCase{{3, 0}, false, false, true}, HoverCase{{0, 3}, false, false, true},
-        HoverCase{{5, 0}, false, true, false}, HoverCase{{0, 5}, false, true, false},
-        HoverCase{{5, 0}, true, true, true}, HoverCase{{5, 0}, true, false, false},
-        HoverCase{{-400, -60}, false, false, true}));
-
-TEST_F(LyricsOverlayWindowControllerTest, ThePillSitsCentredAboveTheBottomEdgeAndFollowsAMove)
+TEST_F(LyricsOverlayWindowControllerTest, ThePillSitsCentredAboveTheBottomEdgeAndMovesAreSavedOnlyWhileVisible)
 {
     make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
     showLocked(QPoint(300, 250));
@@ -197,87 +170,65 @@ TEST_F(LyricsOverlayWindowControllerTest, ThePillSitsCentredAboveTheBottomEdgeAn
     EXPECT_EQ(frame(), QRect(210, 195, 560, 120));
     EXPECT_EQ(controller->controlsPanel()->pos(), QPoint(210 + 280 - 32, 195 + 120 - 8 - 30));
     EXPECT_EQ(storedFrame(), QStringLiteral("{{210, 195}, {560, 120}}"));
-}
 
-TEST_F(LyricsOverlayWindowControllerTest, ThePointerIsPolledOnlyWhileLockedAndVisible)
-{
-    make();
-    model->setLyricsOverlay(controller.get());
-    EXPECT_FALSE(controller->isWatchingPointer());
-    model->setLyricsVisible(true);
-    EXPECT_FALSE(controller->isWatchingPointer());
-    model->setLyricsLocked(true);
-    EXPECT_TRUE(controller->isWatchingPointer());
-    model->setLyricsVisible(false);
-    EXPECT_FALSE(controller->isWatchingPointer());
-    model->setLyricsVisible(true);
-    EXPECT_TRUE(controller->isWatchingPointer());
-    model->setLyricsLocked(false);
-    EXPECT_FALSE(controller->isWatchingPointer());
-}
-
-TEST_F(LyricsOverlayWindowControllerTest, ThePollBringsThePillWhenThePointerArrives)
-{
-    make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
-    showLocked(QPoint(-1000, -1000));
-    EXPECT_FALSE(pillShown());
-    pointer = QPoint(400, 260);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return pillShown(); }, 1000));
-}
-
-TEST_F(LyricsOverlayWindowControllerTest, ThePollRestsWhileThePointerIsFarAway)
-{
-    make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
-    showLocked(QPoint(-1000, -1000));
-    controller->updateLockedControls();
-    EXPECT_EQ(controller->pointerPollInterval(), LyricsOverlayWindowController::restingPointerPollMs);
-    pointer = QPoint(150, 150);
-    controller->updateLockedControls();
-    EXPECT_EQ(controller->pointerPollInterval(), LyricsOverlayWindowController::pointerPollMs);
-}
-
-TEST_F(LyricsOverlayWindowControllerTest, ClicksPassThroughExactlyWhileLocked)
-{
-    make();
-    model->setLyricsOverlay(controller.get());
-    model->setLyricsVisible(true);
-    QWindow *window = controller->panel()->windowHandle();
-    ASSERT_NE(window, nullptr);
-    EXPECT_FALSE(window->flags().testFlag(Qt::WindowTransparentForInput));
-    model->setLyricsLocked(true);
-    EXPECT_TRUE(window->flags().testFlag(Qt::WindowTransparentForInput));
-    EXPECT_TRUE(controller->panel()->isVisible());
-    model->setLyricsLocked(false);
-    EXPECT_FALSE(window->flags().testFlag(Qt::WindowTransparentForInput));
-    EXPECT_FALSE(controller->controlsPanel()->windowHandle()
-        && controller->controlsPanel()->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
-}
-
-TEST_F(LyricsOverlayWindowControllerTest, UnlockingHidesThePillAtOnceAndLockingUnderThePointerShowsIt)
-{
-    make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
-    pointer = QPoint(300, 250);
-    model->setLyricsOverlay(controller.get());
-    model->setLyricsVisible(true);
-    EXPECT_FALSE(pillShown());
-    model->setLyricsLocked(true);
-    EXPECT_TRUE(pillShown());
-    model->setLyricsLocked(false);
-    EXPECT_FALSE(pillShown());
-}
-
-TEST_F(LyricsOverlayWindowControllerTest, TheFrameIsSavedOnlyWhileVisible)
-{
-    make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
-    QSettings().remove(frameKey);
-    controller->panel()->move(300, 300);
-    EXPECT_EQ(storedFrame(), std::nullopt);
-    controller->show();
     controller->panel()->move(320, 310);
     EXPECT_EQ(storedFrame(), QStringLiteral("{{320, 310}, {560, 120}}"));
     controller->hide();
     controller->panel()->move(500, 500);
     EXPECT_EQ(storedFrame(), QStringLiteral("{{320, 310}, {560, 120}}"));
+}
+
+// With the pointer over the overlay, the pointer is watched and the pill shown exactly while the
+// overlay is locked and visible; clicks pass through exactly while it is locked.
+TEST_F(LyricsOverlayWindowControllerTest, LockingAndShowingDecideThePointerWatchClickThroughAndPill)
+{
+    make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
+    pointer = QPoint(300, 250);
+    model->setLyricsOverlay(controller.get());
+    const struct
+    {
+        const char *name;
+        bool visible;
+        bool locked;
+    } steps[] = {{"hidden", false, false},
+                 {"shown", true, false},
+                 {"locked", true, true},
+                 {"hidden while locked", false, true},
+                 {"shown again", true, true},
+                 {"unlocked", true, false}};
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.name);
+        model->setLyricsVisible(step.visible);
+        model->setLyricsLocked(step.locked);
+        EXPECT_EQ(controller->panel()->isVisible(), step.visible);
+        EXPECT_EQ(controller->isWatchingPointer(), step.visible && step.locked);
+        EXPECT_EQ(pillShown(), step.visible && step.locked);
+        if (step.visible) {
+            const Qt::WindowFlags flags = controller->panel()->windowHandle()->flags();
+            EXPECT_EQ(flags.testFlag(Qt::WindowTransparentForInput), step.locked);
+        }
+    }
+    EXPECT_FALSE(controller->controlsPanel()->windowHandle()
+        && controller->controlsPanel()->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
+
+    // Whatever the settings, the overlay floats above the other windows.
+    controller->applySettings();
+    EXPECT_TRUE(controller->panel()->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(LyricsOverlayWindowControllerTest, ThePollRestsWhileThePointerIsFarAwayAndBringsThePillWhenItArrives)
+{
+    make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
+    showLocked(QPoint(-1000, -1000));
+    controller->updateLockedControls();
+    EXPECT_FALSE(pillShown());
+    EXPECT_EQ(controller->pointerPollInterval(), LyricsOverlayWindowController::restingPointerPollMs);
+
+    pointer = QPoint(400, 260);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pillShown(); }, 1000));
+    pointer = QPoint(150, 150);
+    controller->updateLockedControls();
+    EXPECT_EQ(controller->pointerPollInterval(), LyricsOverlayWindowController::pointerPollMs);
 }
 
 // The backdrop casts the window's shadow; with no compositor to show it there is no room for one
@@ -296,39 +247,5 @@ TEST_F(LyricsOverlayWindowControllerTest, TheShadowComesWithTheBackdropAndNeedsA
     model->setLyricsLocked(true);
     EXPECT_TRUE(QTest::qWaitFor([&] { return controller->panel()->shadowOpacity() == 0; }, 2000));
 }
-
-TEST_F(LyricsOverlayWindowControllerTest, HidingTakesThePillAlong)
-{
-    make(LyricsOverlayFrame::text(QRect(200, 200, 560, 120)));
-    showLocked(QPoint(300, 250));
-    ASSERT_TRUE(pillShown());
-    model->setLyricsVisible(false);
-    EXPECT_FALSE(controller->panel()->isVisible());
-    EXPECT_FALSE(pillShown());
-    EXPECT_FALSE(controller->isWatchingPointer());
-}
-
-} // namespace
-
-namespace {
-
-struct GripCase
-{
-    QPoint movement;
-    QRect expected;
-};
-
-class GripDrag : public ::testing::TestWithParam<GripCase>
-{
-};
-
-TEST_P(GripDrag, KeepsTheTopLeftCornerAndTheLimits)
-{
-    EXPECT_EQ(LyricsOverlayFrame::resizedFromCorner(QRect(300, 200, 560, 120), GetParam().movement), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(, GripDrag,
-    ::testing::Values(GripCase{{40, 30}, {300, 200, 600, 150}}, GripCase{{-1000, -1000}, {300, 200, 280, 70}},
-        GripCase{{2000, 2000}, {300, 200, 1200, 420}}));
 
 } // namespace

@@ -68,13 +68,14 @@ protected:
         return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     }
 
-    QString playerctl(const QStringList &arguments)
+    // The arguments are separated by spaces.
+    QString playerctl(const QString &arguments)
     {
-        return client(QStringLiteral("playerctl"), QStringList{QStringLiteral("--player=quillmere")} + arguments);
+        return client(QStringLiteral("playerctl"), (QStringLiteral("--player=quillmere ") + arguments).split(u' '));
     }
 
     // playerctl quotes object paths.
-    QString trackID() { return playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:trackid")}).remove(QLatin1Char('\'')); }
+    QString trackID() { return playerctl(QStringLiteral("metadata mpris:trackid")).remove(u'\''); }
 
     ~MediaKeysBusTest() override
     {
@@ -89,7 +90,7 @@ protected:
     QPointer<MainWindow> window;
 };
 
-TEST_F(MediaKeysBusTest, ClientsReadTheTrackAndDriveThePlayer)
+TEST_F(MediaKeysBusTest, ClientsReadTheTrackDriveThePlayerAndRaiseTheWindow)
 {
     launch();
     PropertiesChangedListener listener;
@@ -99,44 +100,39 @@ TEST_F(MediaKeysBusTest, ClientsReadTheTrackAndDriveThePlayer)
         SLOT(propertiesChanged(QString, QVariantMap, QStringList))));
 
     // The restored track, not loaded: paused at its saved position, with its stored length.
-    EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Paused"));
-    EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("--format"),
-                  QStringLiteral("{{title}}|{{artist}}|{{album}}|{{mpris:length}}")}),
+    EXPECT_EQ(playerctl(QStringLiteral("status")), QStringLiteral("Paused"));
+    EXPECT_EQ(playerctl(QStringLiteral("metadata --format {{title}}|{{artist}}|{{album}}|{{mpris:length}}")),
         QStringLiteral("晴天|周杰伦|叶惠美|269500000"));
-    EXPECT_EQ(playerctl({QStringLiteral("position")}), QStringLiteral("42.500000"));
+    EXPECT_EQ(playerctl(QStringLiteral("position")), QStringLiteral("42.500000"));
     EXPECT_EQ(trackID(), QStringLiteral("/org/quillmere/track/6f1c3b8a1d2e4c4b9a510f2b7e8c1a01"));
 
-    playerctl({QStringLiteral("play-pause")});
-    EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Playing"));
+    playerctl(QStringLiteral("play-pause"));
+    EXPECT_EQ(playerctl(QStringLiteral("status")), QStringLiteral("Playing"));
     EXPECT_TRUE(environment.engine->isPlaying());
     ASSERT_FALSE(listener.changes.isEmpty());
     EXPECT_EQ(listener.changes.last().value(QStringLiteral("PlaybackStatus")).toString(), QStringLiteral("Playing"));
 
     listener.changes.clear();
-    playerctl({QStringLiteral("next")});
-    EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("title")}), QStringLiteral("东风破"));
+    playerctl(QStringLiteral("next"));
+    EXPECT_EQ(playerctl(QStringLiteral("metadata title")), QStringLiteral("东风破"));
     const bool metadataAnnounced = std::ranges::any_of(listener.changes,
         [](const QVariantMap &changed) { return changed.contains(QStringLiteral("Metadata")); });
     EXPECT_TRUE(metadataAnnounced);
 
-    playerctl({QStringLiteral("play-pause")});
-    EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Paused"));
+    playerctl(QStringLiteral("play-pause"));
+    EXPECT_EQ(playerctl(QStringLiteral("status")), QStringLiteral("Paused"));
     EXPECT_FALSE(environment.engine->isPlaying());
-    playerctl({QStringLiteral("play")});
+    playerctl(QStringLiteral("play"));
     EXPECT_TRUE(environment.engine->isPlaying());
-    playerctl({QStringLiteral("stop")});
+    playerctl(QStringLiteral("stop"));
     EXPECT_FALSE(environment.engine->isPlaying());
-    playerctl({QStringLiteral("previous")});
-    EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("title")}), QStringLiteral("晴天"));
-}
+    playerctl(QStringLiteral("previous"));
+    EXPECT_EQ(playerctl(QStringLiteral("metadata title")), QStringLiteral("晴天"));
 
-TEST_F(MediaKeysBusTest, RaiseShowsTheMainWindow)
-{
-    launch();
     ASSERT_FALSE(window->isVisible());
     client(QStringLiteral("dbus-send"), {QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                                            QStringLiteral("--dest=") + MprisService::serviceName, MprisService::objectPath,
-                                            QStringLiteral("org.mpris.MediaPlayer2.Raise")});
+        QStringLiteral("--dest=") + MprisService::serviceName, MprisService::objectPath,
+        QStringLiteral("org.mpris.MediaPlayer2.Raise")});
     EXPECT_TRUE(window->isVisible());
 }
 
@@ -144,7 +140,7 @@ TEST_F(MediaKeysBusTest, WithoutATrackThePlayerIsStopped)
 {
     seedSettings([](AppSettings &settings) { settings.lastTrackID.reset(); });
     launch();
-    EXPECT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Stopped"));
+    EXPECT_EQ(playerctl(QStringLiteral("status")), QStringLiteral("Stopped"));
     EXPECT_EQ(trackID(), QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
 }
 
@@ -166,7 +162,7 @@ TEST_F(MediaKeysBusTest, ThePositionReachesThePlayerAtMostOnceASecond)
     settle(900);
     EXPECT_EQ(service.info().elapsed, 11);
     // Clients move a playing position on by themselves.
-    EXPECT_NEAR(playerctl({QStringLiteral("position")}).toDouble(), 11, 0.5);
+    EXPECT_NEAR(playerctl(QStringLiteral("position")).toDouble(), 11, 0.5);
 }
 
 TEST(NowPlayingMetadataTest, KeysOnlyForWhatTheTrackHas)
@@ -178,13 +174,10 @@ TEST(NowPlayingMetadataTest, KeysOnlyForWhatTheTrackHas)
     const QVariantMap bare = MprisService::metadata(info);
     EXPECT_EQ(bare.keys(), QStringList({"mpris:trackid", "xesam:title"}));
 
+    // The artists are a list; the bus test reads the other values through a client.
     info.artist = QStringLiteral("周杰伦");
-    info.album = QStringLiteral("叶惠美");
-    info.duration = 269.5;
     const QVariantMap full = MprisService::metadata(info);
     EXPECT_EQ(full.value(QStringLiteral("xesam:artist")).toStringList(), QStringList{QStringLiteral("周杰伦")});
-    EXPECT_EQ(full.value(QStringLiteral("xesam:album")).toString(), QStringLiteral("叶惠美"));
-    EXPECT_EQ(full.value(QStringLiteral("mpris:length")).toLongLong(), 269'500'000);
 }
 
 } // namespace

@@ -75,16 +75,11 @@ TEST_F(MenuBarControllerTest, NoTrack)
     EXPECT_EQ(row(QStringLiteral("退出Quillmere"))->shortcut(), QKeySequence(QKeySequence::Quit));
 }
 
-TEST_F(MenuBarControllerTest, TrackLineWithArtistAndMissingFile)
+// Both together: the menu over a missing file, below.
+TEST(MenuBarTrackLineTest, NamesTheArtistIfAnyAndAMissingFile)
 {
-    Track track;
-    track.title = QStringLiteral("夜晚 & 雨");
-    track.artist = QStringLiteral("周杰伦");
-    EXPECT_EQ(MenuBarController::trackLine(track), QStringLiteral("夜晚 & 雨 — 周杰伦"));
-    track.isMissing = true;
-    EXPECT_EQ(MenuBarController::trackLine(track), QStringLiteral("夜晚 & 雨 — 周杰伦（文件缺失）"));
-    track.artist.clear();
-    EXPECT_EQ(MenuBarController::trackLine(track), QStringLiteral("夜晚 & 雨（文件缺失）"));
+    EXPECT_EQ(MenuBarController::trackLine(Track{.title = u"夜晚 & 雨"_qs, .artist = u"周杰伦"_qs}), u"夜晚 & 雨 — 周杰伦"_qs);
+    EXPECT_EQ(MenuBarController::trackLine(Track{.title = u"夜晚 & 雨"_qs, .isMissing = true}), u"夜晚 & 雨（文件缺失）"_qs);
 }
 
 TEST_F(MenuBarControllerTest, MissingFileOfTheCurrentTrackWithAnAmpersandInItsTitle)
@@ -100,17 +95,6 @@ TEST_F(MenuBarControllerTest, MissingFileOfTheCurrentTrackWithAnAmpersandInItsTi
     EXPECT_EQ(menu.mid(8, 5), QStringList({"显示歌词", "锁定歌词", "更换歌词…", "恢复自动匹配 (off)", "重试匹配"}));
 }
 
-TEST_F(MenuBarControllerTest, MiniPlayerVisibleOffersTheMainWindow)
-{
-    make();
-    choose(QStringLiteral("迷你模式"));
-    EXPECT_TRUE(miniPlayer->isVisible());
-    choose(QStringLiteral("返回主窗口"));
-    EXPECT_EQ(mainShown, 1);
-    miniPlayer->hide();
-    EXPECT_NE(row(QStringLiteral("迷你模式")), nullptr);
-}
-
 TEST_F(MenuBarControllerTest, LockedLyricsCanBeUnlockedFromTheMenu)
 {
     seedSettings([](AppSettings &settings) { settings.lyricsLocked = true; });
@@ -123,7 +107,7 @@ TEST_F(MenuBarControllerTest, LockedLyricsCanBeUnlockedFromTheMenu)
     EXPECT_EQ(rows().mid(8, 2), QStringList({"隐藏歌词", "锁定歌词"}));
 }
 
-TEST_F(MenuBarControllerTest, PlayPauseAndSteps)
+TEST_F(MenuBarControllerTest, PlaybackRowsAndTheMiniPlayerRowAct)
 {
     make();
     choose(QStringLiteral("播放（空格）"));
@@ -135,6 +119,14 @@ TEST_F(MenuBarControllerTest, PlayPauseAndSteps)
     EXPECT_NE(model->currentTrack()->title, first);
     choose(QStringLiteral("上一首（⌘←）"));
     EXPECT_EQ(model->currentTrack()->title, first);
+
+    // While the mini player shows, the row offers the main window.
+    choose(QStringLiteral("迷你模式"));
+    EXPECT_TRUE(miniPlayer->isVisible());
+    choose(QStringLiteral("返回主窗口"));
+    EXPECT_EQ(mainShown, 1);
+    miniPlayer->hide();
+    EXPECT_NE(row(QStringLiteral("迷你模式")), nullptr);
 }
 
 } // namespace

@@ -17,70 +17,43 @@
 
 namespace {
 
-Track track(const QString &artist, bool missing = false)
+TEST(MiniPlayerTextsTest, TheSubtitleFollowsTheFirstRuleThatApplies)
 {
-    Track track;
-    track.title = QStringLiteral("晴天");
-    track.artist = artist;
-    track.isMissing = missing;
-    return track;
+    const Track jay{.title = u"晴天"_qs, .artist = u"周杰伦"_qs};
+    const struct
+    {
+        const char *name;
+        std::optional<Track> track;
+        std::optional<QString> lyric;
+        QString expected;
+    } cases[] = {
+        {"no track", std::nullopt, u"词"_qs, u"选择一首歌曲"_qs},
+        {"missing file with lyrics", Track{.artist = u"周杰伦"_qs, .isMissing = true}, u"故事的小黄花"_qs, u"文件缺失"_qs},
+        {"lyric line trimmed", jay, u"\u3000 故事的小黄花\n"_qs, u"故事的小黄花"_qs},
+        {"blank lyric line shows the artist", jay, u"   "_qs, u"周杰伦"_qs},
+        {"no lyrics", jay, std::nullopt, u"周杰伦"_qs},
+        {"artist of spaces kept as it is", Track{.artist = u"  "_qs}, std::nullopt, u"  "_qs},
+        {"no artist", Track{.title = u"晴天"_qs}, std::nullopt, u"未知歌手"_qs},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MiniPlayerTexts::subtitle(c.track, c.lyric), c.expected) << c.name;
 }
 
-struct SubtitleCase
+TEST(MiniPlayerTextsTest, TheProgressIsThePlayedShareOfAFiniteTotal)
 {
-    const char *name;
-    std::optional<Track> track;
-    std::optional<QString> lyric;
-    QString expected;
-};
-
-class SubtitleTest : public ::testing::TestWithParam<SubtitleCase>
-{
-};
-
-TEST_P(SubtitleTest, FirstRuleThatApplies)
-{
-    const SubtitleCase &c = GetParam();
-    EXPECT_EQ(MiniPlayerTexts::subtitle(c.track, c.lyric), c.expected) << c.name;
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    const struct
+    {
+        double current;
+        double total;
+        double expected;
+    } cases[] = {{83.4, 200, 0.417}, {250, 200, 1},      {-5, 200, 0},  {10, 0, 0},        {10, -3, 0},
+                 {10, nan, 0},       {10, infinity, 0}, {nan, 200, 0}, {infinity, 200, 0}};
+    for (const auto &c : cases)
+        EXPECT_NEAR(MiniPlayerTexts::progressFraction(c.current, c.total), c.expected, 1e-9)
+            << c.current << " of " << c.total;
 }
-
-INSTANTIATE_TEST_SUITE_P(Rules, SubtitleTest,
-    ::testing::Values(SubtitleCase{"no track", std::nullopt, QStringLiteral("词"), QStringLiteral("选择一首歌曲")},
-        SubtitleCase{"missing file with lyrics", track(QStringLiteral("周杰伦"), true), QStringLiteral("故事的小黄花"),
-            QStringLiteral("文件缺失")},
-        SubtitleCase{"lyric line trimmed", track(QStringLiteral("周杰伦")), QStringLiteral("\u3000 故事的小黄花\n"),
-            QStringLiteral("故事的小黄花")},
-        SubtitleCase{"blank lyric line shows the artist", track(QStringLiteral("周杰伦")), QStringLiteral("   "),
-            QStringLiteral("周杰伦")},
-        SubtitleCase{"no lyrics", track(QStringLiteral("周杰伦")), std::nullopt, QStringLiteral("周杰伦")},
-        SubtitleCase{"artist of spaces kept as it is", track(QStringLiteral("  ")), std::nullopt, QStringLiteral("  ")},
-        SubtitleCase{"no artist", track(QString()), std::nullopt, QStringLiteral("未知歌手")}));
-
-struct FractionCase
-{
-    double current;
-    double total;
-    double expected;
-};
-
-class FractionTest : public ::testing::TestWithParam<FractionCase>
-{
-};
-
-TEST_P(FractionTest, PlayedShare)
-{
-    const FractionCase &c = GetParam();
-    EXPECT_NEAR(MiniPlayerTexts::progressFraction(c.current, c.total), c.expected, 1e-9)
-        << c.current << " of " << c.total;
-}
-
-constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-constexpr double infinity = std::numeric_limits<double>::infinity();
-
-INSTANTIATE_TEST_SUITE_P(Values, FractionTest,
-    ::testing::Values(FractionCase{83.4, 200, 0.417}, FractionCase{250, 200, 1}, FractionCase{-5, 200, 0},
-        FractionCase{10, 0, 0}, FractionCase{10, -3, 0}, FractionCase{10, nan, 0}, FractionCase{10, infinity, 0},
-        FractionCase{nan, 200, 0}, FractionCase{infinity, 200, 0}));
 
 class MiniPlayerViewTest : public GuiFixture
 {
@@ -108,16 +81,11 @@ TEST_F(MiniPlayerViewTest, TimeAndProgressFollowTheRestoredPositionUntilAFileIsL
 
     model->play(model->currentTrack()->id);
     environment.engine->setLoadedDuration(180);
-    struct Tick
-    {
-        double position;
-        const char *text;
-        double fraction;
-    };
-    for (const Tick tick : {Tick{59.5, "1:00", 59.5 / 180}, Tick{-2, "0:00", 0}, Tick{3725, "1:02:05", 1}}) {
-        environment.engine->setPosition(tick.position);
-        EXPECT_EQ(mini.positionView()->text(), QString::fromLatin1(tick.text));
-        EXPECT_NEAR(mini.progressLine()->fraction(), tick.fraction, 1e-9);
+    for (const auto &[position, text, fraction] :
+         {std::tuple{59.5, "1:00", 59.5 / 180}, std::tuple{-2.0, "0:00", 0.0}, std::tuple{3725.0, "1:02:05", 1.0}}) {
+        environment.engine->setPosition(position);
+        EXPECT_EQ(mini.positionView()->text(), QString::fromLatin1(text));
+        EXPECT_NEAR(mini.progressLine()->fraction(), fraction, 1e-9);
     }
 }
 

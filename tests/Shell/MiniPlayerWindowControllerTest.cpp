@@ -13,35 +13,27 @@
 
 namespace {
 
-struct PlacementCase
+TEST(MiniPlayerPlacementTest, TheOriginIsTheSavedOneKeptOnAScreenElseTwentyInFromTheTopRight)
 {
-    const char *name;
-    std::optional<QPointF> saved;
-    QList<QRectF> screens;
-    QPointF expected;
-};
-
-class PlacementTest : public ::testing::TestWithParam<PlacementCase>
-{
-};
-
-const QRectF mainArea(0, 25, 1440, 875);
-const QRectF sideArea(1440, 0, 1920, 1080);
-
-TEST_P(PlacementTest, Origin)
-{
-    const PlacementCase &c = GetParam();
-    EXPECT_EQ(MiniPlayerPlacement::origin(c.saved, c.screens, QSizeF(480, 66)), c.expected) << c.name;
+    const QRectF main(0, 25, 1440, 875), side(1440, 0, 1920, 1080);
+    const struct
+    {
+        const char *name;
+        std::optional<QPointF> saved;
+        QList<QRectF> screens;
+        QPointF expected;
+    } cases[] = {
+        {"first showing", std::nullopt, {main, side}, {940, 45}},
+        {"far off every screen", QPointF(5000, 5000), {main, side}, {960, 834}},
+        {"above and left of the main screen", QPointF(-300, -40), {main}, {0, 25}},
+        {"on the second screen", QPointF(2000, 500), {main, side}, {2000, 500}},
+        {"half off the second screen", QPointF(3300, 1070), {main, side}, {2880, 1014}},
+        {"no screen keeps the saved origin", QPointF(5000, 5000), {}, {5000, 5000}},
+        {"no screen and nothing saved", std::nullopt, {}, {0, 0}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MiniPlayerPlacement::origin(c.saved, c.screens, QSizeF(480, 66)), c.expected) << c.name;
 }
-
-INSTANTIATE_TEST_SUITE_P(Screens, PlacementTest,
-    ::testing::Values(PlacementCase{"first showing", std::nullopt, {mainArea, sideArea}, {940, 45}},
-        PlacementCase{"far off every screen", QPointF(5000, 5000), {mainArea, sideArea}, {960, 834}},
-        PlacementCase{"above and left of the main screen", QPointF(-300, -40), {mainArea}, {0, 25}},
-        PlacementCase{"on the second screen", QPointF(2000, 500), {mainArea, sideArea}, {2000, 500}},
-        PlacementCase{"half off the second screen", QPointF(3300, 1070), {mainArea, sideArea}, {2880, 1014}},
-        PlacementCase{"no screen keeps the saved origin", QPointF(5000, 5000), {}, {5000, 5000}},
-        PlacementCase{"no screen and nothing saved", std::nullopt, {}, {0, 0}}));
 
 class MiniPlayerWindowControllerTest : public GuiFixture
 {
@@ -64,7 +56,7 @@ protected:
     std::unique_ptr<MiniPlayerWindowController> controller;
 };
 
-TEST_F(MiniPlayerWindowControllerTest, FirstShowSitsTwentyInFromTheTopRight)
+TEST_F(MiniPlayerWindowControllerTest, FirstShowSitsTwentyInFromTheTopRightAndAnOriginOffTheScreenIsPulledOn)
 {
     MiniPlayerWindowController &mini = make();
     EXPECT_FALSE(mini.isVisible());
@@ -79,17 +71,13 @@ TEST_F(MiniPlayerWindowControllerTest, FirstShowSitsTwentyInFromTheTopRight)
     // No compositor runs here: the window is cut to the rounded plate.
     EXPECT_FALSE(mini.panel()->mask().contains(QPoint(1, 1)));
     EXPECT_TRUE(mini.panel()->mask().contains(QPoint(240, 33)));
-}
 
-TEST_F(MiniPlayerWindowControllerTest, SavedOriginFarOffScreenIsPulledOntoTheScreen)
-{
+    // A saved origin far off the screen is pulled onto it.
     QSettings().setValue("miniPlayerOriginX", 5000.0);
     QSettings().setValue("miniPlayerOriginY", 5000.0);
-    MiniPlayerWindowController &mini = make();
-    mini.show();
+    make().show();
     settle();
-    const QRect area = usableArea();
-    EXPECT_EQ(mini.panel()->pos(), QPoint(area.x() + area.width() - 480, area.y() + area.height() - 66));
+    EXPECT_EQ(controller->panel()->pos(), QPoint(area.x() + area.width() - 480, area.y() + area.height() - 66));
 }
 
 TEST_F(MiniPlayerWindowControllerTest, ShowingAVisiblePanelNeitherMovesItNorRereadsTheSettings)
@@ -146,9 +134,12 @@ TEST_P(SpectrumRuleTest, SpectrumRunsWhileThePanelShowsOrTheShownMainWindowAsks)
 
 INSTANTIATE_TEST_SUITE_P(MainSpectrum, SpectrumRuleTest, ::testing::Bool());
 
-TEST_F(MiniPlayerWindowControllerTest, DraggingTheStripMovesThePanelAndKeepsTheNewOrigin)
+TEST_F(MiniPlayerWindowControllerTest, DraggingTheStripMovesThePanelAndKeepsTheNewOriginOnlyWhileShown)
 {
     MiniPlayerWindowController &mini = make();
+    mini.panel()->move(300, 300);
+    settle();
+    EXPECT_FALSE(QSettings().contains("miniPlayerOriginX"));
     mini.show();
     settle();
     const QPoint start = mini.panel()->pos();
@@ -160,14 +151,6 @@ TEST_F(MiniPlayerWindowControllerTest, DraggingTheStripMovesThePanelAndKeepsTheN
     EXPECT_EQ(mini.panel()->pos(), start + QPoint(-30, 12));
     EXPECT_EQ(QSettings().value("miniPlayerOriginX").toDouble(), start.x() - 30);
     EXPECT_EQ(QSettings().value("miniPlayerOriginY").toDouble(), start.y() + 12);
-}
-
-TEST_F(MiniPlayerWindowControllerTest, MovesWhileHiddenAreNotKept)
-{
-    MiniPlayerWindowController &mini = make();
-    mini.panel()->move(300, 300);
-    settle();
-    EXPECT_FALSE(QSettings().contains("miniPlayerOriginX"));
 }
 
 TEST_F(MiniPlayerWindowControllerTest, ExpandHidesThePanelBeforeItsAction)
