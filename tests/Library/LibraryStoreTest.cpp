@@ -101,8 +101,11 @@ TEST_F(LibraryStoreTest, LoadRemovesOnlyTheTemporariesOfSavesCutShortAndBadCover
     // Cover names that are not plain file names are dropped, and removal deletes only cover files.
     for (qsizetype i = 0; i < 6; ++i)
         EXPECT_EQ(restarted.index().tracks[i].artworkFileName, i < 5 ? std::nullopt : std::optional(u"folder"_qs));
-    restarted.removeTracks({tracks[0].id, tracks[5].id});
-    EXPECT_EQ(restarted.index().tracks.size(), 4);
+    Track leadingOut = restarted.index().tracks[1]; // a name a caller stored unchecked
+    leadingOut.artworkFileName = u"../notes.part"_qs;
+    ASSERT_TRUE(restarted.updateTrack(leadingOut));
+    restarted.removeTracks({tracks[0].id, tracks[1].id, tracks[5].id});
+    EXPECT_EQ(restarted.index().tracks.size(), 3);
     for (const FileLocation &location : kept)
         EXPECT_TRUE(exists(location)) << location.path().constData();
 }
