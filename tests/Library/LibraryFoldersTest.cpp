@@ -25,7 +25,6 @@
 
 namespace {
 
-// A library store over a temporary data folder, with a music folder of real files.
 class LibraryFoldersTest : public ::testing::Test
 {
 protected:
@@ -70,27 +69,20 @@ protected:
 };
 
 // What an import reads and stores is checked by ImportIdentityTest.
-TEST_F(LibraryFoldersTest, ImportListsTheFolderOnceAndRescansOnlyLibraryFolders)
-{
-    tone(u"A/one.flac"_qs);
-    add({});
-    add("A/./");
-    add("A");
-    EXPECT_EQ(m_store.index().folders, (QList<FileLocation>{music(), music("A")}));
-    EXPECT_EQ(m_store.index().tracks.size(), 1);
-    const int writes = libraryWrites();
-    ASSERT_TRUE(waitFor(m_store.rescan(music("elsewhere"), m_reader)));
-    EXPECT_EQ(libraryWrites(), writes) << "a folder not in the library is not rescanned";
-}
-
-TEST_F(LibraryFoldersTest, ARescanOfOneFolderLeavesTheOtherFoldersAlone)
+TEST_F(LibraryFoldersTest, ImportListsAFolderOnceAndARescanOfOneLeavesTheOthersAlone)
 {
     write("A/a.mp3");
     write("B/b.mp3");
     const auto reader = std::make_shared<FakeCoverReader>(QHash<QByteArray, QByteArray>{});
+    add({}, reader);
+    add("A/./", reader);
     add("A", reader);
-    add("B", reader);
+    EXPECT_EQ(m_store.index().folders, (QList<FileLocation>{music(), music("A")}));
+    EXPECT_EQ(m_store.index().tracks.size(), 2);
     ASSERT_TRUE(QFile::remove(musicPath(u"A/a.mp3"_qs)) && QFile::remove(musicPath(u"B/b.mp3"_qs)));
+    const int writes = libraryWrites();
+    ASSERT_TRUE(waitFor(m_store.rescan(music("elsewhere"), reader)));
+    EXPECT_EQ(libraryWrites(), writes) << "a folder not in the library is not rescanned";
 
     ASSERT_TRUE(waitFor(m_store.rescan(music("A"), reader)));
     EXPECT_TRUE(trackAt("A/a.mp3")->isMissing);
@@ -103,40 +95,34 @@ TEST_F(LibraryFoldersTest, ARescanOfOneFolderLeavesTheOtherFoldersAlone)
         << "a full rescan also flags tracks outside the folders";
 }
 
-TEST_F(LibraryFoldersTest, RenameRefusesBadNamesTakenNamesAndLibrariesThatCannotBeSaved)
-{
-    tone(u"A/y.flac"_qs);
-    QDir().mkpath(musicPath(u"B"_qs));
-    add("A");
-    const LibraryIndex before = m_store.index();
-    for (const QString &name : {QString(), u"   "_qs, u"."_qs, u".."_qs, u"a/b"_qs, u"a:b"_qs, u"a"_qs + QChar(0) + u'b'}) {
-        const auto renamed = m_store.renameFolder(music("A"), name);
-        ASSERT_FALSE(renamed);
-        EXPECT_EQ(std::get<FolderRenameError>(renamed.error()).kind, FolderRenameError::Kind::InvalidName);
-    }
-    for (const QString &name : {u" B\n"_qs, u"A"_qs}) {
-        const auto renamed = m_store.renameFolder(music("A"), name);
-        ASSERT_FALSE(renamed);
-        EXPECT_EQ(LibraryStore::describe(renamed.error()), u"已存在同名文件夹：%1。"_qs.arg(name.trimmed()));
-    }
-    // The rename is rolled back when the library cannot be saved.
-    m_files.failOnce(FileOperations::Operation::WriteAtomically, ENOSPC, "library.json");
-    const auto renamed = m_store.renameFolder(music("A"), u"C"_qs);
-    ASSERT_FALSE(renamed);
-    EXPECT_EQ(std::get<FileError>(renamed.error()).code, ENOSPC);
-    EXPECT_EQ(m_store.lastError().value_or(FileError()).code, ENOSPC);
-    EXPECT_TRUE(m_store.index().tracks == before.tracks && m_store.index().folders == before.folders);
-    EXPECT_TRUE(QFile::exists(musicPath(u"A/y.flac"_qs)) && !QFile::exists(musicPath(u"C"_qs)));
-}
-
-TEST_F(LibraryFoldersTest, RenameAndRemovalTakeTheFolderAndWhatIsBelowItButNoSiblingSharingItsName)
+// A bad or taken name or a library that cannot be saved changes nothing; a rename or a removal takes
+// the folder and what is below it, but no sibling whose name starts the same.
+TEST_F(LibraryFoldersTest, RenameAndRemovalTakeTheFolderAndWhatIsBelowItAndNothingElse)
 {
     tone(u"A/x/y.flac"_qs);
     tone(u"AB/z.flac"_qs);
     add("A");
     add("A/x");
     add("AB");
+    const LibraryIndex before = m_store.index();
     const QUuid id = trackAt("A/x/y.flac")->id;
+    for (const QString &name : {QString(), u"   "_qs, u"."_qs, u".."_qs, u"a/b"_qs, u"a:b"_qs, u"a"_qs + QChar(0) + u'b'}) {
+        const auto renamed = m_store.renameFolder(music("A"), name);
+        ASSERT_FALSE(renamed);
+        EXPECT_EQ(std::get<FolderRenameError>(renamed.error()).kind, FolderRenameError::Kind::InvalidName);
+    }
+    for (const QString &name : {u" AB\n"_qs, u"A"_qs}) {
+        const auto renamed = m_store.renameFolder(music("A"), name);
+        ASSERT_FALSE(renamed);
+        EXPECT_EQ(LibraryStore::describe(renamed.error()), u"已存在同名文件夹：%1。"_qs.arg(name.trimmed()));
+    }
+    m_files.failOnce(FileOperations::Operation::WriteAtomically, ENOSPC, "library.json");
+    const auto unsaved = m_store.renameFolder(music("A"), u"C"_qs);
+    ASSERT_FALSE(unsaved);
+    EXPECT_EQ(std::get<FileError>(unsaved.error()).code, ENOSPC);
+    EXPECT_EQ(m_store.lastError().value_or(FileError()).code, ENOSPC);
+    EXPECT_TRUE(m_store.index().tracks == before.tracks && m_store.index().folders == before.folders);
+    EXPECT_TRUE(QFile::exists(musicPath(u"A/x/y.flac"_qs)) && !QFile::exists(musicPath(u"C"_qs)));
 
     EXPECT_EQ(m_store.renameFolder(music("A"), u" ABC "_qs), music("ABC"));
     EXPECT_EQ(m_store.index().folders, (QList<FileLocation>{music("ABC"), music("ABC/x"), music("AB")}));
@@ -228,7 +214,6 @@ public:
         }
         return metadata;
     }
-    // Starts the rescan and runs the event loop until the held read is reached.
     QFuture<void> rescanUntilHeld(LibraryStore &store, std::shared_ptr<const MetadataReading> self)
     {
         QFuture<void> rescan = store.rescan(std::move(self));
@@ -254,11 +239,6 @@ struct RaceCase
     Change change;
     HoldPoint hold;
 };
-
-void PrintTo(const RaceCase &race, std::ostream *out)
-{
-    *out << race.name;
-}
 
 class RescanRaceTest : public LibraryFoldersTest, public ::testing::WithParamInterface<RaceCase>
 {
@@ -302,14 +282,15 @@ TEST_P(RescanRaceTest, NoTrackWhoseFileStillExistsVanishes)
     }
 }
 
+using enum Change;
+using enum HoldPoint;
 INSTANTIATE_TEST_SUITE_P(Interleavings, RescanRaceTest,
-                         ::testing::Values(RaceCase{"RenamedAfterTheWalk", Change::RenameFolder, HoldPoint::Scan},
-                                           RaceCase{"RenamedWhileCoversAreRead", Change::RenameFolder, HoldPoint::Covers},
-                                           RaceCase{"MovedBeforeTheWalkRepointedDuringIt",
-                                                    Change::RepointAfterTheFilesMoved, HoldPoint::Scan},
+                         ::testing::Values(RaceCase{"RenamedAfterTheWalk", RenameFolder, Scan},
+                                           RaceCase{"RenamedWhileCoversAreRead", RenameFolder, Covers},
+                                           RaceCase{"MovedBeforeTheWalkRepointedDuringIt", RepointAfterTheFilesMoved, Scan},
                                            RaceCase{"MovedBeforeTheWalkRepointedWhileCoversAreRead",
-                                                    Change::RepointAfterTheFilesMoved, HoldPoint::Covers}),
-                         [](const ::testing::TestParamInfo<RaceCase> &info) { return std::string(info.param.name); });
+                                                    RepointAfterTheFilesMoved, Covers}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // The scan's merge runs off the GUI thread, held up here behind a busy thread pool, while every
 // turn of the event loop edits one more track: no edit or removal made meanwhile may be lost.

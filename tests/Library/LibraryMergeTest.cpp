@@ -62,27 +62,24 @@ const Track &at(const QList<Track> &tracks, const char *path)
     return found == tracks.end() ? none : *found;
 }
 
-TEST(LibraryMerge, ARewrittenFileIsReadAgainButKeepsIdentityAndCover)
+// A rewritten file is read again (its cover too) but keeps identity and cover; a file moved one to one
+// keeps its whole record and needs no read, also when it comes from outside the folders; an unreadable
+// file keeps its track as it was.
+TEST(LibraryMerge, ARewrittenFileIsReadAgainWhileMovedAndUnreadableOnesKeepTheirRecords)
 {
-    const Track stored = withCover(track("/m/a.mp3"));
-    Track rewritten = scanned(stored);
+    const Track stored = withCover(track("/m/a.mp3")), elsewhere = withCover(track("/old/b.mp3"));
+    const Track broken = withCover(track("/m/broken.mp3", 5));
+    Track rewritten = scanned(stored), moved = elsewhere;
     rewritten.fileSize = 120;
     rewritten.title = u"new"_qs;
-    const LibraryMerge::Plan plan = planFor({stored}, found({rewritten}));
-    EXPECT_EQ(plan.pending.size(), 1); // its cover is read again
+    const QList<Track> library{stored, elsewhere, broken};
+    const LibraryMerge::Plan plan = planFor(library, found({rewritten, scanned(elsewhere, "/m/new/b.mp3")}, {broken.url}));
+    EXPECT_EQ(plan.pending.size(), 1);
+    EXPECT_EQ(plan.unreadableURLs, QList<FileLocation>{broken.url});
     rewritten.id = stored.id;
     rewritten.artworkFileName = stored.artworkFileName;
-    EXPECT_EQ(LibraryMerge::finish(plan, {stored}), QList<Track>{rewritten});
-}
-
-TEST(LibraryMerge, AFileMovedOneToOneKeepsItsWholeRecord)
-{
-    const Track stored = withCover(track("/old/a.mp3")); // a full rescan also finds moves from outside the folders
-    const LibraryMerge::Plan plan = planFor({stored}, found({scanned(stored, "/m/new/a.mp3")}));
-    EXPECT_TRUE(plan.pending.isEmpty()); // no cover read for a move
-    Track expected = stored;
-    expected.url = FileLocation::fromPath("/m/new/a.mp3");
-    EXPECT_EQ(LibraryMerge::finish(plan, {stored}), QList<Track>{expected});
+    moved.url = FileLocation::fromPath("/m/new/b.mp3");
+    EXPECT_EQ(LibraryMerge::finish(plan, library), (QList<Track>{rewritten, moved, broken}));
 }
 
 TEST(LibraryMerge, AmbiguousOrChangedMovesAreNewTracksAndTheOldOnesGoMissing)
@@ -136,14 +133,6 @@ TEST(LibraryMerge, UnchangedFilesKeepTheirRecordsThenNewFilesFollowThenTheRestGo
     EXPECT_TRUE(collapsed.size() == 1 && collapsed.first().id == later.id);
     const QList<Track> both = mergeAll({earlier, later}, found({}));
     EXPECT_TRUE(both.size() == 2 && both.at(0).isMissing && both.at(1).isMissing);
-}
-
-TEST(LibraryMerge, UnreadableFilesKeepTheirTracksAsTheyWere)
-{
-    const Track stored = withCover(track("/m/broken.mp3"));
-    const LibraryMerge::Plan plan = planFor({stored}, found({}, {stored.url}));
-    EXPECT_EQ(plan.unreadableURLs, QList<FileLocation>{stored.url});
-    EXPECT_EQ(LibraryMerge::finish(plan, {stored}), QList<Track>{stored});
 }
 
 TEST(LibraryMerge, AScopedRescanLeavesOtherFoldersAlone)
@@ -254,18 +243,10 @@ TEST_F(LibraryScannerTest, CollectsSupportedFilesOnceSkippingHiddenOnesAndLinksT
     for (const char *name : {"Song.MP3", "a.Flac", "song", "song.mp3.part", ".hidden.mp3", ".hidden/inside.mp3",
                              "Live.flac/track.ogg", "notes.txt", "A/B/x.mp3", "A/y.wav"})
         touch(name); // a folder named like an audio file is walked, not listed
+    ASSERT_EQ(::symlink(m_dir.path().toLocal8Bit().constData(), at("A/B/loop").cPath()), 0);
     EXPECT_EQ(relativePaths(LibraryScanner::collectFiles({root(), at("A/./B/../B")}).files),
               (QList<QByteArray>{"A/B/x.mp3", "A/y.wav", "Live.flac/track.ogg", "Song.MP3", "a.Flac"}));
-    for (const FileLocation &file : LibraryScanner::collectFiles({at("A/./B/../B")}).files)
-        EXPECT_EQ(file, file.standardized());
-
-    const QByteArray gbkName("\xc7\xe7\xcc\xec.ogg"); // "晴天" in GBK
-    touch("gbk/" + gbkName);
-    ASSERT_EQ(::symlink(m_dir.path().toLocal8Bit().constData(), at("gbk/loop").cPath()), 0);
-    const QList<FileLocation> files = LibraryScanner::collectFiles({at("gbk")}).files;
-    ASSERT_EQ(files.size(), 1);
-    EXPECT_EQ(files.first().fileName(), gbkName);
-    EXPECT_EQ(FileLocation::fromUrlText(files.first().urlText()), files.first());
+    EXPECT_EQ(LibraryScanner::collectFiles({at("A/./B/../B")}).files, QList<FileLocation>{at("A/B/x.mp3")});
 }
 
 TEST_F(LibraryScannerTest, OneFilePerDeviceAndInodeAndUnopenableFoldersAreListed)
@@ -300,7 +281,6 @@ TEST_F(LibraryScannerTest, SkippingUnchangedFilesGivesTheSameMergedLibrary)
     const QList<Track> full = mergeWith(LibraryScanner::scan({root()}, reader));
     const QList<Track> skipping = mergeWith(LibraryScanner::scan({root()}, reader, known));
     EXPECT_EQ(skipping, full);
-    EXPECT_NEAR(std::ranges::find(skipping, at("t3.flac"), &Track::url)->duration, 0.6, 0.05);
 }
 
 } // namespace
