@@ -11,11 +11,12 @@ bash scripts/setup-deps.sh
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DQUILLMERE_FUZZ=ON \
   -DQUILLMERE_BUILD_TESTS=OFF -DQUILLMERE_BUILD_BENCHMARKS=OFF
-cmake --build "$build_dir" -j 4 --target TagJsonFuzzer StoredJsonFuzzer AudioReadFuzzer
+cmake --build "$build_dir" -j 4 --target TagJsonFuzzer StoredJsonFuzzer AudioReadFuzzer LRCParserFuzzer
 
 # Seeds: small real files of every format, with tags and a cover, and a few JSON texts.
 corpus="$build_dir/corpus"
-mkdir -p "$corpus/TagJsonFuzzer" "$corpus/StoredJsonFuzzer" "$corpus/AudioReadFuzzer"
+mkdir -p "$corpus/TagJsonFuzzer" "$corpus/StoredJsonFuzzer" "$corpus/AudioReadFuzzer" "$corpus/LRCParserFuzzer"
+cp fuzz/seeds/LRCParserFuzzer/* "$corpus/LRCParserFuzzer/"
 seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
 ffmpeg -v error -y -f lavfi -i color=red:s=8x8 -frames:v 1 "$seeds/cover.png"
@@ -40,7 +41,7 @@ printf '%s' '{"id":1,"trackName":"晴天","syncedLyrics":"[00:01.00]a","plainLyr
 printf '%s' '[{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","name":"列表","trackIDs":[]}]' >"$corpus/StoredJsonFuzzer/playlists"
 
 export TMPDIR=${TMPDIR:-/tmp}
-for target in TagJsonFuzzer StoredJsonFuzzer AudioReadFuzzer; do
+for target in TagJsonFuzzer StoredJsonFuzzer AudioReadFuzzer LRCParserFuzzer; do
   echo "Fuzzing $target for $seconds s"
   "$build_dir/fuzz/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
     -artifact_prefix="$build_dir/$target-" -print_final_stats=1 "$corpus/$target"

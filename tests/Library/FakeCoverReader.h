@@ -2,13 +2,11 @@
 
 #include "Library/MetadataReading.h"
 
-#include <QEventLoop>
 #include <QFuture>
-#include <QFutureWatcher>
 #include <QHash>
 #include <QMutex>
 #include <QThread>
-#include <QTimer>
+#include <QtCore/qtestsupport_core.h>
 
 #include <atomic>
 #include <stdexcept>
@@ -49,14 +47,7 @@ private:
 };
 
 // Runs the event loop until the future finishes (at most 20 s); tells whether it did.
-inline bool waitFor(QFuture<void> future)
+inline bool waitFor(const QFuture<void> &future)
 {
-    QFutureWatcher<void> watcher;
-    QEventLoop loop;
-    QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-    watcher.setFuture(future);
-    QTimer::singleShot(20'000, &loop, &QEventLoop::quit);
-    if (!future.isFinished())
-        loop.exec();
-    return future.isFinished();
+    return QTest::qWaitFor([&] { return future.isFinished(); }, 20'000);
 }
