@@ -2,9 +2,6 @@
 
 #include "Localization.h"
 
-#include <algorithm>
-#include <cmath>
-
 namespace MiniPlayerTexts {
 
 QString title(const std::optional<Track> &track)
@@ -24,16 +21,6 @@ QString subtitle(const std::optional<Track> &track, const std::optional<QString>
             return line;
     }
     return track->artist.isEmpty() ? L("未知歌手") : track->artist;
-}
-
-double progressFraction(double current, double total)
-{
-    if (!(total > 0))
-        return 0;
-    const double fraction = current / total;
-    if (!std::isfinite(fraction))
-        return 0;
-    return std::clamp(fraction, 0.0, 1.0);
 }
 
 } // namespace MiniPlayerTexts

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-// The words and the progress share the mini player shows for the model's state.
+// The words the mini player shows for the model's state.
 namespace MiniPlayerTexts {
 
 // The track's title, or "未在播放".
@@ -15,9 +15,5 @@ QString title(const std::optional<Track> &track);
 // "选择一首歌曲" without a track, "文件缺失" for a missing file, else the current lyric line
 // (trimmed) when it has text, else the artist as stored, else "未知歌手".
 QString subtitle(const std::optional<Track> &track, const std::optional<QString> &lyricLine);
-
-// The played share of the track, 0...1: 0 unless the total is above 0 and the share is a finite
-// number.
-double progressFraction(double current, double total);
 
 } // namespace MiniPlayerTexts

@@ -1,6 +1,6 @@
 #include "MiniProgressLineView.h"
 
-#include "MiniPlayerTexts.h"
+#include "PlaybackTimeline.h"
 #include "UI/AppModel.h"
 #include "UI/ThemeEnvironment.h"
 
@@ -25,7 +25,7 @@ double MiniProgressLineView::fraction() const
     const bool loaded = m_engine.duration() > 0;
     const double total = loaded ? m_duration : m_model.displayDuration();
     const double current = loaded ? m_position : m_model.restoredPosition();
-    return MiniPlayerTexts::progressFraction(current, total);
+    return PlaybackTimeline::fraction(current, total);
 }
 
 void MiniProgressLineView::setPosition(double position)

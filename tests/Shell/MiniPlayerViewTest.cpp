@@ -12,9 +12,6 @@
 #include <QPainter>
 #include <QTest>
 
-#include <cmath>
-#include <limits>
-
 namespace {
 
 TEST(MiniPlayerTextsTest, TheSubtitleFollowsTheFirstRuleThatApplies)
@@ -37,22 +34,6 @@ TEST(MiniPlayerTextsTest, TheSubtitleFollowsTheFirstRuleThatApplies)
     };
     for (const auto &c : cases)
         EXPECT_EQ(MiniPlayerTexts::subtitle(c.track, c.lyric), c.expected) << c.name;
-}
-
-TEST(MiniPlayerTextsTest, TheProgressIsThePlayedShareOfAFiniteTotal)
-{
-    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-    constexpr double infinity = std::numeric_limits<double>::infinity();
-    const struct
-    {
-        double current;
-        double total;
-        double expected;
-    } cases[] = {{83.4, 200, 0.417}, {250, 200, 1},      {-5, 200, 0},  {10, 0, 0},        {10, -3, 0},
-                 {10, nan, 0},       {10, infinity, 0}, {nan, 200, 0}, {infinity, 200, 0}};
-    for (const auto &c : cases)
-        EXPECT_NEAR(MiniPlayerTexts::progressFraction(c.current, c.total), c.expected, 1e-9)
-            << c.current << " of " << c.total;
 }
 
 class MiniPlayerViewTest : public GuiFixture
