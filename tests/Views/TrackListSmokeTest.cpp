@@ -29,6 +29,13 @@ double threadCpuMilliseconds()
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
+#ifdef __SANITIZE_ADDRESS__
+// The sanitizer build is an instrumented debug build, several times slower at painting.
+constexpr double longestTurnAllowed = 150;
+#else
+constexpr double longestTurnAllowed = 50;
+#endif
+
 // A library of 100k tracks in cover style, scrolled from top to bottom by timer in steps of
 // many screens, as a user dragging the scroll bar would: no turn of the event loop keeps the GUI
 // thread busy for more than 50 ms while covers are decoded on other threads.
@@ -87,7 +94,7 @@ TEST_F(TrackListSmokeTest, ScrollingHundredThousandRowsInCoverStyleKeepsTheGuiTh
     RecordProperty("longestTurnWallMs", int(longestWallTurn));
     EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_EQ(view.thumbnails()->pendingCount(), 0);
-    EXPECT_LE(longestTurn, 50) << "the GUI thread was blocked for " << longestTurn << " ms";
+    EXPECT_LE(longestTurn, longestTurnAllowed) << "the GUI thread was blocked for " << longestTurn << " ms";
     const QModelIndex last = view.listModel()->index(trackCount - 1);
     EXPECT_TRUE(view.rows()->viewport()->rect().intersects(view.rows()->visualRect(last)));
 }
