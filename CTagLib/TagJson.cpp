@@ -59,7 +59,7 @@ std::string encode(const TagSnapshot &snapshot)
         + ",\"albumArtist\":" + jsonString(snapshot.albumArtist)
         + ",\"year\":" + jsonNumber(snapshot.year)
         + ",\"trackNumber\":" + jsonNumber(snapshot.trackNumber)
-        + ",\"genre\":" + jsonString(snapshot.genre)
+        + ",\"genre\":" + jsonString(snapshot.genreText)
         + ",\"artworkBase64\":" + jsonCover(snapshot.cover) + '}';
 }
 

@@ -5,6 +5,8 @@
 #include "TagSnapshot.h"
 #include "TemporaryCopy.h"
 
+#include "Storage/ErrnoReason.h"
+
 #include <taglib/aifffile.h>
 #include <taglib/apefile.h>
 #include <taglib/apetag.h>
@@ -31,6 +33,14 @@ namespace {
 using Failure = std::optional<std::string>;
 
 const char *const noSpace = "磁盘空间不足，无法写入标签，文件未改动";
+
+// The system's own wording is English; the user reads the reason in Chinese, or its number.
+std::string reasonOf(const std::error_code &error)
+{
+    if (const char *reason = commonErrnoReason(error.value()))
+        return reason;
+    return "错误 " + std::to_string(error.value());
+}
 
 const char *const apeAlbumArtistKey = "Album Artist";
 const char *const apeCoverKey = "Cover Art (Front)";
@@ -353,7 +363,7 @@ Failure tagCopy(const TemporaryCopy &copy, const FieldMap &fields)
                 return failure;
             const bool saved = saveFile(audio->file());
             if (const std::error_code error = audio->writeError())
-                return error == std::errc::no_space_on_device ? noSpace : "保存标签失败: " + error.message();
+                return error == std::errc::no_space_on_device ? noSpace : "保存标签失败: " + reasonOf(error);
             if (!saved)
                 return "保存标签失败";
             savedSize = audio->expectedLength();
@@ -384,10 +394,10 @@ std::optional<std::string> TagWriter::write(const char *path, const FieldMap &fi
     std::error_code error;
     const std::unique_ptr<TemporaryCopy> copy = TemporaryCopy::make(path, error, growthOf(fields));
     if (!copy)
-        return error == std::errc::no_space_on_device ? noSpace : "无法创建临时文件: " + error.message();
+        return error == std::errc::no_space_on_device ? noSpace : "无法创建临时文件: " + reasonOf(error);
     if (Failure failure = tagCopy(*copy, fields))
         return failure; // the copy is removed with it
     if (const std::error_code replaceError = copy->replaceTarget())
-        return "无法替换原文件: " + replaceError.message();
+        return "无法替换原文件: " + reasonOf(replaceError);
     return std::nullopt;
 }

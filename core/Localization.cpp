@@ -2,10 +2,38 @@
 
 #include <QCoreApplication>
 
+#include <string_view>
+#include <utility>
+
+namespace {
+
+// The Chinese table: keys that are names rather than the text to show, and key names written the
+// way this platform's keyboard says them.
+const char *chineseDisplayText(std::string_view key)
+{
+    static constexpr std::pair<std::string_view, const char *> table[] = {
+        {"导入文件夹", "文件夹"},
+        {"导入文件夹帮助", "导入音乐文件夹"},
+        {"播放列表分区", "播放列表"},
+        {"上一首（⌘←）", "上一首（Ctrl+←）"},
+        {"下一首（⌘→）", "下一首（Ctrl+→）"},
+    };
+    for (const auto &[name, text] : table) {
+        if (name == key)
+            return text;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 QString L(const char *key)
 {
     // QCoreApplication::translate gives the key back when no installed translator knows it.
-    return QCoreApplication::translate("Quillmere", key);
+    QString text = QCoreApplication::translate("Quillmere", key);
+    if (const char *shown = chineseDisplayText(key); shown && text == QString::fromUtf8(key))
+        return QString::fromUtf8(shown);
+    return text;
 }
 
 namespace Localization {

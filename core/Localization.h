@@ -7,7 +7,8 @@
 #include <variant>
 
 // Every user-visible text is its Chinese wording, which is also the key of the translation tables.
-// Without a table (or an entry) the key itself is shown.
+// Without a table (or an entry) the key itself is shown, but for the few keys whose Chinese display
+// text differs from them.
 QString L(const char *key);
 
 namespace Localization {

@@ -31,7 +31,7 @@ CommandMenus::CommandMenus(AppModel &model, QMenuBar &menuBar)
     connect(quit, &QAction::triggered, qApp, &QApplication::quit, Qt::QueuedConnection);
 
     m_playPause = addItem(m_playbackMenu, "播放 / 暂停（空格）");
-    connect(m_playPause, &QAction::triggered, this, &CommandMenus::togglePlayback);
+    connect(m_playPause, &QAction::triggered, &m_model, &AppModel::togglePlayback);
     m_previous = addItem(m_playbackMenu, "上一首（⌘←）");
     connect(m_previous, &QAction::triggered, &m_model, &AppModel::previous);
     m_next = addItem(m_playbackMenu, "下一首（⌘→）");
@@ -69,11 +69,3 @@ void CommandMenus::updateEnabledStates()
     m_undoOrganize->setEnabled(m_model.organizeUndoCount() >= 1 && !m_model.fileWorkProgress().has_value());
 }
 
-void CommandMenus::togglePlayback()
-{
-    // The engine's own flag decides; the model's copy may lag behind it.
-    if (m_model.engine().isPlaying())
-        m_model.engine().pause();
-    else if (const std::optional<Track> &track = m_model.currentTrack())
-        m_model.play(track->id);
-}

@@ -28,7 +28,6 @@ public:
 
 private:
     QAction *addItem(QMenu *menu, const char *title);
-    void togglePlayback();
 
     AppModel &m_model;
     QMenu *m_applicationMenu;

@@ -32,7 +32,7 @@ void MediaKeyController::registerCommands()
     const auto queued = Qt::QueuedConnection;
     connect(m_service, &MprisService::playRequested, this, [this] { m_model.play(); }, queued);
     connect(m_service, &MprisService::pauseRequested, this, [this] { m_model.engine().pause(); }, queued);
-    connect(m_service, &MprisService::playPauseRequested, this, &MediaKeyController::togglePlayPause, queued);
+    connect(m_service, &MprisService::playPauseRequested, &m_model, &AppModel::togglePlayback, queued);
     // The player has no stop of its own: stopping keeps the track and its position, as pausing does.
     connect(m_service, &MprisService::stopRequested, this, [this] { m_model.engine().pause(); }, queued);
     connect(m_service, &MprisService::nextRequested, this, [this] { m_model.next(); }, queued);
@@ -70,13 +70,4 @@ void MediaKeyController::positionChanged()
 void MediaKeyController::updateNowPlaying()
 {
     m_service->publish(NowPlayingInfo::of(m_model));
-}
-
-// The engine's own state decides at the moment of the key.
-void MediaKeyController::togglePlayPause()
-{
-    if (m_model.engine().isPlaying())
-        m_model.engine().pause();
-    else
-        m_model.play();
 }

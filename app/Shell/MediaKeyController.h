@@ -29,7 +29,6 @@ private:
     void observe();
     void updateNowPlaying();
     void positionChanged();
-    void togglePlayPause();
 
     AppModel &m_model;
     std::function<void()> m_showMainWindow;

@@ -73,7 +73,7 @@ void MenuBarController::rebuild()
 
     m_menu->addAction(menuText(trackLine(m_model.currentTrack())))->setEnabled(false);
     m_menu->addSeparator();
-    add(m_model.isPlaying() ? L("暂停（空格）") : L("播放（空格）"), &MenuBarController::togglePlayPause);
+    add(m_model.isPlaying() ? L("暂停（空格）") : L("播放（空格）"), [this] { m_model.togglePlayback(); });
     add(L("上一首（⌘←）"), [this] { m_model.previous(); });
     add(L("下一首（⌘→）"), [this] { m_model.next(); });
     m_menu->addSeparator();
@@ -94,11 +94,3 @@ void MenuBarController::rebuild()
     add(L("退出Quillmere"), [] { QApplication::quit(); })->setShortcut(QKeySequence::Quit);
 }
 
-// The engine's own state decides at the moment of the click.
-void MenuBarController::togglePlayPause()
-{
-    if (m_model.engine().isPlaying())
-        m_model.engine().pause();
-    else
-        m_model.play();
-}

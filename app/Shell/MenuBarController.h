@@ -35,8 +35,6 @@ public:
     static QString trackLine(const std::optional<Track> &track);
 
 private:
-    void togglePlayPause();
-
     AppModel &m_model;
     MiniPlayerWindowController &m_miniPlayer;
     std::function<void()> m_showMainWindow;

@@ -400,6 +400,11 @@ void AppModel::play(const QUuid &trackID)
     m_playbackControl->play(trackID);
 }
 
+void AppModel::togglePlayback()
+{
+    m_playbackControl->togglePlayback();
+}
+
 void AppModel::next()
 {
     m_playbackControl->next();

@@ -228,6 +228,8 @@ public:
     // Pauses or resumes the current track; any other visible track starts with the visible list
     // as the queue.
     void play(const QUuid &trackID);
+    // Pauses when the engine itself plays (the published flag may lag behind it), else play().
+    void togglePlayback();
     // Step the queue by its mode, skipping tracks that cannot start.
     void next();
     void previous();

@@ -159,7 +159,8 @@ AppearanceCard::AppearanceCard(AppModel &model, QWidget *parent)
     rows()->addWidget(new Hairline);
     for (QCheckBox *toggle : {m_spectrum, m_capture, m_onTop, m_keepRunning})
         rows()->addWidget(toggle);
-    // The stored choice is kept, but no desktop here can keep a window out of captures.
+    // The stored choice is kept, but no desktop here can keep a window out of captures: the switch
+    // stays off, as an "on" would promise what is not done.
     m_capture->setEnabled(false);
     m_capture->setToolTip(L("此桌面环境不支持在屏幕录制中隐藏窗口。"));
 
@@ -196,7 +197,6 @@ void AppearanceCard::refresh()
     m_resetAccent->setEnabled(settings.customAccentHex.has_value());
     m_rowStyle->setValue(ThemeSettings::usesCoverRowStyle(settings) ? QStringLiteral("cover") : QStringLiteral("index"));
     m_spectrum->setChecked(settings.showMainSpectrum);
-    m_capture->setChecked(settings.hideFromScreenCapture);
     m_onTop->setChecked(settings.miniAlwaysOnTop);
     m_keepRunning->setChecked(settings.keepRunningOnClose);
     m_accentWell->update();

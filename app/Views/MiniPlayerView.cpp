@@ -29,7 +29,6 @@ constexpr int progressHeight = 2;
 MiniPlayerView::MiniPlayerView(AppModel &model, PlaybackEngine &engine, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
-    , m_engine(engine)
     , m_cover(new TrackCoverView(40, 10, this))
     , m_titleBlock(new MiniTitleBlock(112, this))
     , m_spectrum(new MiniSpectrumView(engine, this))
@@ -80,7 +79,7 @@ void MiniPlayerView::buildButtons(QLayout *row)
     connect(m_previousButton, &MiniButton::clicked, &m_model, [this] { m_model.previous(); });
 
     m_playButton = new MiniButton(Icons::play, 14, 30, true, this);
-    connect(m_playButton, &MiniButton::clicked, this, &MiniPlayerView::togglePlayPause);
+    connect(m_playButton, &MiniButton::clicked, &m_model, &AppModel::togglePlayback);
 
     m_nextButton = new MiniButton(Icons::forwardEnd, 13, 22, false, this);
     m_nextButton->setHelp(L("下一首"));
@@ -100,15 +99,6 @@ void MiniPlayerView::buildButtons(QLayout *row)
     for (MiniButton *button : buttons())
         row->addWidget(button);
     row->setAlignment(Qt::AlignVCenter);
-}
-
-// The engine's own state decides at the moment of the click; the symbol follows the model.
-void MiniPlayerView::togglePlayPause()
-{
-    if (m_engine.isPlaying())
-        m_engine.pause();
-    else
-        m_model.play();
 }
 
 void MiniPlayerView::refresh()

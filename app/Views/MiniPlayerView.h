@@ -51,10 +51,8 @@ private:
     // Texts and buttons; the cover only changes with the track.
     void refresh();
     void refreshCover();
-    void togglePlayPause();
 
     AppModel &m_model;
-    PlaybackEngine &m_engine;
     TrackCoverView *m_cover;
     MiniTitleBlock *m_titleBlock;
     MiniSpectrumView *m_spectrum;

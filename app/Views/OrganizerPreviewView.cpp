@@ -6,13 +6,13 @@
 #include "OrganizerPlanRows.h"
 #include "OrganizerPreviewTable.h"
 #include "OrganizerPrompts.h"
+#include "SegmentedPicker.h"
 #include "SheetText.h"
 #include "SmallSpinner.h"
 #include "UI/AppModel.h"
 #include "UI/Fonts.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -164,25 +164,13 @@ QWidget *OrganizerPreviewView::makeOptions()
     auto *modeRow = new QHBoxLayout;
     modeRow->setSpacing(10);
     modeRow->addWidget(optionLabel(L("方式")));
-    auto *segments = new QWidget;
-    segments->setFixedWidth(140);
-    segments->setAccessibleName(L("方式"));
-    auto *segmentRow = new QHBoxLayout(segments);
-    segmentRow->setContentsMargins(0, 0, 0, 0);
-    segmentRow->setSpacing(0);
-    auto *group = new QButtonGroup(segments);
-    const auto segment = [&](const QString &text, bool copy) {
-        auto *button = new QPushButton(text);
-        button->setCheckable(true);
-        button->setChecked(copy == m_copy);
-        group->addButton(button);
-        segmentRow->addWidget(button);
-        connect(button, &QPushButton::clicked, this, [this, copy] { setCopies(copy); });
-        return button;
-    };
-    m_moveButton = segment(L("移动"), false);
-    m_copyButton = segment(L("复制"), true);
-    modeRow->addWidget(segments);
+    auto *mode = new SegmentedPicker({{L("移动"), QStringLiteral("move")}, {L("复制"), QStringLiteral("copy")}}, 140);
+    mode->setAccessibleName(L("方式"));
+    mode->setValue(m_copy ? QStringLiteral("copy") : QStringLiteral("move"));
+    connect(mode, &SegmentedPicker::picked, this, [this](const QString &tag) { setCopies(tag == QLatin1String("copy")); });
+    m_moveButton = mode->segment(QStringLiteral("move"));
+    m_copyButton = mode->segment(QStringLiteral("copy"));
+    modeRow->addWidget(mode);
     auto *note = new SheetText(Fonts::system(10.5), SheetText::textAt(0.45, 0.62));
     note->setText(L("不会覆盖目标位置已有的同名文件。"));
     modeRow->addWidget(note);

@@ -70,7 +70,7 @@ PlayerBarView::PlayerBarView(AppModel &model, QWidget *parent)
 
     connect(m_cover, &CoverButton::clicked, &m_model, &AppModel::toggleLyricsPage);
     connect(m_previous, &PlayerIconButton::clicked, &m_model, &AppModel::previous);
-    connect(m_playPause, &PlayPauseButton::clicked, this, &PlayerBarView::playOrPause);
+    connect(m_playPause, &PlayPauseButton::clicked, &m_model, &AppModel::togglePlayback);
     connect(m_next, &PlayerIconButton::clicked, &m_model, &AppModel::next);
     connect(m_mode, &PlayerIconButton::clicked, this,
         [this] { m_model.setPlaybackMode(nextMode(m_model.queue().mode())); });
@@ -160,14 +160,6 @@ PlaybackMode PlayerBarView::nextMode(PlaybackMode mode)
     return cycle[size_t(found - cycle.begin() + 1) % cycle.size()];
 }
 
-void PlayerBarView::playOrPause()
-{
-    // The engine itself decides, not the published flag that the symbol follows.
-    if (m_model.engine().isPlaying())
-        m_model.engine().pause();
-    else
-        m_model.play();
-}
 
 void PlayerBarView::showTrack()
 {

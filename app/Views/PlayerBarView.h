@@ -65,7 +65,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void playOrPause();
     void showTrack();
     void showPlaying();
     void showMode();

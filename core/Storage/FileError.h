@@ -17,7 +17,7 @@ struct FileError
     static FileError withDetail(const QString &operation, const FileLocation &location,
                                 const QString &detail);
 
-    // For the user: the common errors described through the text lookup with the path ("文件或文件夹不存在：/a.flac");
-    // any other error as "operation path: reason". The system's own wording stays in `detail`.
+    // For the user: the common errors described through the text lookup with the path ("文件或文件夹不存在：/a.flac"),
+    // any other by its number. The system's own wording in `detail` goes to the log.
     QString text() const;
 };

@@ -27,14 +27,16 @@ struct OneEntryTranslator : QTranslator
 TEST(Localization, FormatsInOnePassAndLooksKeysUpInTheTable)
 {
     EXPECT_EQ(L("曲库"), QStringLiteral("曲库")); // without a table the key is shown
+    EXPECT_EQ(L("播放列表分区"), QStringLiteral("播放列表")); // but for a key that is a name
+    EXPECT_EQ(L("上一首（⌘←）"), QStringLiteral("上一首（Ctrl+←）"));
     EXPECT_EQ(Lf("正在写入 %d/%d…", 3, 12), QStringLiteral("正在写入 3/12…"));
     EXPECT_EQ(Lf("%@ 和 %@", QStringLiteral("%@"), QStringLiteral("B")), QStringLiteral("%@ 和 B"));
     EXPECT_EQ(Lf("共 %lld 首，100%%", qint64(100000)), QStringLiteral("共 100000 首，100%"));
     EXPECT_EQ(Localization::format(QStringLiteral("50% %x %"), {}), QStringLiteral("50% %x %"));
 
-    OneEntryTranslator translator("曲库", QStringLiteral("Library"));
+    OneEntryTranslator translator("播放列表分区", QStringLiteral("Playlists"));
     QCoreApplication::installTranslator(&translator);
-    EXPECT_EQ(L("曲库"), QStringLiteral("Library"));
+    EXPECT_EQ(L("播放列表分区"), QStringLiteral("Playlists"));
     EXPECT_EQ(L("播放列表"), QStringLiteral("播放列表"));
     QCoreApplication::removeTranslator(&translator);
 

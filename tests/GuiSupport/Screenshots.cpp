@@ -1,6 +1,8 @@
 #include "Screenshots.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QPixmap>
 #include <QWidget>
 
@@ -15,6 +17,8 @@ QString save(QWidget &widget, const QString &name)
 {
     QDir().mkpath(folder());
     const QString path = folder() + QLatin1Char('/') + name + QStringLiteral(".png");
+    // A widget shown or hidden just now has its room only once the layouts have run.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     widget.grab().save(path);
     return path;
 }

@@ -148,6 +148,16 @@ protected:
         ASSERT_TRUE(window.has_value()) << "the main window did not appear";
         main = *window;
         ASSERT_TRUE(bus.waitForName(QStringLiteral("org.mpris.MediaPlayer2.quillmere"), 10000));
+        // Mapped is not yet painted: the sidebar and the list differ once the window has drawn.
+        const QString probe = screenshotFolder() + QStringLiteral("/journey-probe.png");
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                const QImage shot = desktop.screenshot(probe) ? QImage(probe) : QImage();
+                return !shot.isNull()
+                    && shot.pixel(main.frame.topLeft() + QPoint(40, 300)) != shot.pixel(main.frame.center());
+            },
+            10000))
+            << "the main window was never painted";
     }
 
     void activateMain() const

@@ -137,10 +137,11 @@ TEST_F(FolderCommandTest, TrackRemovalNamesOneTrackCountsSeveralAndReportsASaveF
     EXPECT_TRUE(model->tracks().isEmpty());
 }
 
-TEST_F(FolderCommandTest, RelocatingToAFileOutsideTheLibraryAddsItsFolder)
+TEST_F(FolderCommandTest, RelocatingToAFileOutsideTheLibraryAddsItsFolderAndSaveFailuresAreReported)
 {
-    const Track missing = makeMissingTrack(QStringLiteral("Lost"));
-    seed({missing}, {FileLocation::fromPath("/Music")});
+    const Track missing = makeMissingTrack(QStringLiteral("Lost")), gone = makeMissingTrack(QStringLiteral("Gone")),
+                other = makeMissingTrack(QStringLiteral("Other"));
+    seed({missing, gone, other}, {FileLocation::fromPath("/Music")});
     buildModel();
     const FileLocation found = makeFile("Elsewhere/found.mp3");
 
@@ -149,5 +150,12 @@ TEST_F(FolderCommandTest, RelocatingToAFileOutsideTheLibraryAddsItsFolder)
     EXPECT_EQ(model->tracks().constFirst().url, found);
     EXPECT_FALSE(model->tracks().constFirst().isMissing);
     EXPECT_TRUE(model->library().index().folders.contains(found.deletingLastPathComponent()));
-    EXPECT_EQ(model->removeMissingTracks(), QStringLiteral("已移除缺失文件条目。"));
+
+    files.failOnce(FileOperations::Operation::WriteAtomically, EIO, "library.json");
+    EXPECT_TRUE(model->relocateTrack(gone, makeFile("Elsewhere/again.mp3")).startsWith(QStringLiteral("保存失败：")));
+    files.failOnce(FileOperations::Operation::WriteAtomically, EIO, "library.json");
+    const QString failed = model->removeMissingTracks();
+    EXPECT_TRUE(failed.startsWith(QStringLiteral("保存失败："))) << failed.toStdString();
+    EXPECT_EQ(model->statusMessage(), failed);
+    EXPECT_EQ(model->tracks().size(), 2);
 }

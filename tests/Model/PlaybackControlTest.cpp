@@ -51,7 +51,7 @@ protected:
 
 } // namespace
 
-TEST_F(PlaybackControlTest, AClickRebuildsTheQueueFromTheVisibleListAndAClickOnTheCurrentTrackToggles)
+TEST_F(PlaybackControlTest, AClickRebuildsTheQueueFromTheVisibleListAndTheCurrentTrackTogglesEvenWhenHidden)
 {
     const Track alpha = makeTrack("Alpha"), beta = makeTrack("Beta"), beth = makeTrack("Beth"), gamma = makeTrack("Gamma");
     seed({gamma, beth, alpha, beta});
@@ -76,6 +76,13 @@ TEST_F(PlaybackControlTest, AClickRebuildsTheQueueFromTheVisibleListAndAClickOnT
     EXPECT_TRUE(environment.engine->isPlaying());
     EXPECT_TRUE(queueChanges.isEmpty());
     EXPECT_EQ(environment.engine->loaded().size(), 2);
+
+    playing.setSearchText(QStringLiteral("Alpha")); // the menus, keys and buttons toggle what is current
+    playing.togglePlayback();
+    EXPECT_FALSE(environment.engine->isPlaying());
+    playing.togglePlayback();
+    EXPECT_TRUE(environment.engine->isPlaying());
+    EXPECT_EQ(playing.currentTrack(), beth);
 }
 
 // The modes themselves are the queue's; the model loads only when the step moves.

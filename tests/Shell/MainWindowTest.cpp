@@ -10,7 +10,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -127,6 +130,19 @@ TEST_P(MainWindowLookTest, LaysOutTheBarsAndSavesAScreenshot)
     const QImage menuBar = window->menuBar()->grab().toImage();
     EXPECT_EQ(QColor(menuBar.pixel(menuBar.width() - 2, menuBar.height() / 2)).lightness() < 128, GetParam());
     Screenshots::save(*window, GetParam() ? QStringLiteral("main-window-dark") : QStringLiteral("main-window-light"));
+
+    // The command menus as they drop down, side by side on one strip.
+    QWidget strip;
+    auto *row = new QHBoxLayout(&strip);
+    for (QAction *title : window->menuBar()->actions()) {
+        QMenu *menu = title->menu();
+        menu->adjustSize();
+        auto *shot = new QLabel(&strip);
+        shot->setPixmap(menu->grab());
+        row->addWidget(shot, 0, Qt::AlignTop);
+    }
+    strip.adjustSize();
+    Screenshots::save(strip, GetParam() ? QStringLiteral("menus-dark") : QStringLiteral("menus-light"));
 
     model->setSearchFocusRequest(QUuid::createUuid());
     searchField()->insert(QStringLiteral("晴天"));

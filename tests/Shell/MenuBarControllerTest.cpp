@@ -70,7 +70,7 @@ TEST_F(MenuBarControllerTest, NoTrack)
 {
     seedSettings([](AppSettings &settings) { settings.lastTrackID.reset(); });
     make();
-    EXPECT_EQ(rows(), QStringList({"未在播放 (off)", "-", "播放（空格）", "上一首（⌘←）", "下一首（⌘→）", "-", "迷你模式", "-",
+    EXPECT_EQ(rows(), QStringList({"未在播放 (off)", "-", "播放（空格）", "上一首（Ctrl+←）", "下一首（Ctrl+→）", "-", "迷你模式", "-",
                           "显示歌词", "锁定歌词", "更换歌词… (off)", "恢复自动匹配 (off)", "-", "退出Quillmere"}));
     EXPECT_EQ(row(QStringLiteral("退出Quillmere"))->shortcut(), QKeySequence(QKeySequence::Quit));
 }
@@ -115,9 +115,9 @@ TEST_F(MenuBarControllerTest, PlaybackRowsAndTheMiniPlayerRowAct)
     choose(QStringLiteral("暂停（空格）"));
     EXPECT_FALSE(environment.engine->isPlaying());
     const QString first = model->currentTrack()->title;
-    choose(QStringLiteral("下一首（⌘→）"));
+    choose(QStringLiteral("下一首（Ctrl+→）"));
     EXPECT_NE(model->currentTrack()->title, first);
-    choose(QStringLiteral("上一首（⌘←）"));
+    choose(QStringLiteral("上一首（Ctrl+←）"));
     EXPECT_EQ(model->currentTrack()->title, first);
 
     // While the mini player shows, the row offers the main window.

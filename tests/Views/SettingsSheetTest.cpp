@@ -194,7 +194,9 @@ TEST_F(SettingsSheetTest, AppearancePickersShowFallbacksForUnknownChoicesAndStor
     EXPECT_EQ(environment.prompts->shown,
               QStringList{L("语言已更改") + QStringLiteral(" | 重启Quillmere后生效。\nTakes effect after restarting Quillmere.")});
 
+    ASSERT_TRUE(model->settings().hideFromScreenCapture);
     EXPECT_FALSE(card.captureSwitch()->isEnabled());
+    EXPECT_FALSE(card.captureSwitch()->isChecked());
     EXPECT_FALSE(card.captureSwitch()->toolTip().isEmpty());
     // The sheet sits on a main window that is on screen.
     model->setMainWindowShown(true);

@@ -57,10 +57,7 @@ void InputControl::perform(InputRules::KeyAction action)
         m_model.seek(seekBase() + seekStep);
         break;
     case InputRules::KeyAction::TogglePlayback:
-        if (engine.isPlaying())
-            engine.pause();
-        else
-            m_model.play();
+        m_model.togglePlayback();
         break;
     }
 }

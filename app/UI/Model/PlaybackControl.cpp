@@ -40,10 +40,7 @@ void PlaybackControl::play(const QUuid &trackID)
     if (row < 0)
         return;
     if (m_model.m_currentTrack && m_model.m_currentTrack->id == trackID) {
-        if (m_model.engine().isPlaying())
-            m_model.engine().pause();
-        else
-            play();
+        togglePlayback();
         return;
     }
     const Track &track = visible.at(row);
@@ -56,6 +53,14 @@ void PlaybackControl::play(const QUuid &trackID)
     m_model.setQueue(queue);
     playFromQueue(trackID);
     m_model.savePlaybackState();
+}
+
+void PlaybackControl::togglePlayback()
+{
+    if (m_model.engine().isPlaying())
+        m_model.engine().pause();
+    else
+        play();
 }
 
 void PlaybackControl::next()

@@ -25,6 +25,7 @@ public:
 
     void play();
     void play(const QUuid &trackID);
+    void togglePlayback();
     void next();
     void previous();
     void seek(double seconds);
