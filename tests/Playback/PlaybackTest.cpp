@@ -225,6 +225,22 @@ TEST(AudioDecoderTest, Mp3LengthComesFromItsHeaderOrIsCountedApart)
         EXPECT_TRUE((*shortened)->isLengthExact());
         EXPECT_EQ((*shortened)->frameCount(), whole->frameCount());
     }
+    // A VBRI header in place of the Xing one (the same place in an MPEG-1 stereo frame): 100 frames.
+    ASSERT_TRUE(openTone(folder.path(), "vbri.mp3", 2.0, {"-ac", "2"}));
+    QFile vbri(folder.filePath("vbri.mp3"));
+    ASSERT_TRUE(vbri.open(QIODevice::ReadWrite));
+    QByteArray bytes = vbri.readAll();
+    const qsizetype header = std::max(bytes.indexOf("Info"), bytes.indexOf("Xing"));
+    ASSERT_GT(header, 0);
+    bytes.replace(header, 18, QByteArray("VBRI\0\1\0\0\0\0\0\0\0\0\0\0\0\x64", 18));
+    vbri.seek(0);
+    vbri.write(bytes);
+    vbri.close();
+    auto fromVbri = AudioDecoder::open(FileLocation::fromLocalFile(vbri.fileName()), AudioDecoder::Length::Estimated);
+    ASSERT_TRUE(fromVbri.has_value());
+    EXPECT_TRUE((*fromVbri)->isLengthExact());
+    EXPECT_EQ((*fromVbri)->frameCount(), 100 * 1152);
+
     auto estimated = openTone(folder.path(), "plain.mp3", 2.0, {"-write_xing", "0"}, 1000, AudioDecoder::Length::Estimated);
     ASSERT_TRUE(estimated);
     EXPECT_FALSE(estimated->isLengthExact());
