@@ -125,9 +125,7 @@ Plan plan(const QList<Track> &libraryTracks, ScanResult scan, const QList<FileLo
         }
         const Track &stored = libraryTracks.at(*position);
         if (FileFingerprint::of(stored) == FileFingerprint::of(scan.tracks.at(i))) {
-            Track unchanged = stored;
-            unchanged.isMissing = false;
-            plan.unchanged.append(std::move(unchanged));
+            plan.unchanged.append(stored); // its missing flag is cleared when the plan is finished
         } else {
             Track rewritten = takeScanned(i);
             rewritten.id = stored.id;

@@ -217,8 +217,9 @@ public:
     QFuture<void> rescanUntilHeld(LibraryStore &store, std::shared_ptr<const MetadataReading> self)
     {
         QFuture<void> rescan = store.rescan(std::move(self));
-        while (!reached.tryAcquire())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // A scan that never reads the held file fails the test instead of hanging it.
+        const bool held = QTest::qWaitFor([&] { return reached.tryAcquire(); }, 20'000);
+        EXPECT_TRUE(held) << "the scan never read the held file";
         return rescan;
     }
 

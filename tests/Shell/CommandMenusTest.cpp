@@ -1,6 +1,10 @@
 #include "GuiSupport/GuiFixture.h"
+#include "Organize/OrganizeUndoEntry.h"
 #include "Shell/CommandMenus.h"
 
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -74,6 +78,16 @@ TEST_F(CommandMenusTest, ResolvingLyricsDisableOnlyRetry)
     settle(100);
     ASSERT_FALSE(model->lyricsState().isResolving);
     EXPECT_EQ(enabledStates(), (Enabled{true, true, true, true, true, true, false}));
+}
+
+TEST_F(CommandMenusTest, AnOrganisationInTheJournalCanBeUndone)
+{
+    const OrganizeUndoEntry entry{.items = {{.source = FileLocation::fromPath("/Music/a.flac"),
+                                             .destination = FileLocation::fromPath("/Sorted/a.flac")}}};
+    ASSERT_TRUE(QDir().mkpath(home.dataPath() + QStringLiteral("/undo")));
+    home.writeDataFile(QStringLiteral("undo/organize.json"), QJsonDocument(QJsonArray{entry.toJson()}).toJson());
+    build();
+    EXPECT_TRUE(enabledStates().undoOrganize);
 }
 
 TEST_F(CommandMenusTest, CommandsAskTheModel)
