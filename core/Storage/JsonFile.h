@@ -8,6 +8,7 @@
 #include <QJsonValue>
 
 #include <functional>
+#include <optional>
 
 // Reading and writing whole JSON files: UTF-8, pretty-printed, keys sorted.
 namespace JsonFile {
@@ -57,13 +58,15 @@ std::expected<T, QString> decode(QByteArray bytes)
     }
 }
 
+// The file's value; none when it is absent, unreadable or does not decode (`load` tells which).
 template <typename T>
-std::expected<T, QString> read(FileOperations &files, const FileLocation &file)
+std::optional<T> read(FileOperations &files, const FileLocation &file)
 {
     auto bytes = files.readAll(file);
     if (!bytes)
-        return std::unexpected(bytes.error().text());
-    return decode<T>(std::move(*bytes));
+        return std::nullopt;
+    auto value = decode<T>(std::move(*bytes));
+    return value ? std::optional<T>(std::move(*value)) : std::nullopt;
 }
 
 inline FileLocation backupOf(const FileLocation &file) { return file.withSuffix(".bak"); }

@@ -102,11 +102,19 @@ TEST_F(MainWindowTest, DroppingTwoFilesHandsThemOnOnceInOrder)
     EXPECT_FALSE(window->content()->dropOverlay()->isVisible());
 }
 
-// Once the window has painted; the model starts only once, however often it is asked.
-TEST_F(MainWindowTest, TheShownWindowStartsTheModel)
+// Once the window has painted; the model starts only once, however often the window shows.
+TEST_F(MainWindowTest, TheShownWindowStartsTheModelOnce)
 {
+    buildModel();
+    QSignalSpy scans(model.get(), &AppModel::isScanningChanged);
     open();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return model->didStart(); }, 2000));
+    // The start rescans the library's folders: scanning, then done.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return scans.size() >= 2 && !model->isScanning(); }, 5000));
+    const qsizetype afterFirstShow = scans.size();
+    window->hide();
+    window->show();
+    settle(200);
+    EXPECT_EQ(scans.size(), afterFirstShow);
 }
 
 class MainWindowLookTest : public MainWindowTest, public ::testing::WithParamInterface<bool>
