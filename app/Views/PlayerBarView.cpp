@@ -160,7 +160,6 @@ PlaybackMode PlayerBarView::nextMode(PlaybackMode mode)
     return cycle[size_t(found - cycle.begin() + 1) % cycle.size()];
 }
 
-
 void PlayerBarView::showTrack()
 {
     const std::optional<Track> &track = m_model.currentTrack();
